@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every Debian package Tavimor needs to build, run and test. Safe to run again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools qt6-svg-dev libqt6svg6
+  qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qtquick-layouts
+  qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript
+  qml6-module-qt5compat-graphicaleffects
+  libxcb1-dev libxcb-shape0-dev libsecret-1-dev
+  fonts-material-design-icons-iconfont fonts-dejavu-core
+  # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.
+  dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
+  xvfb xcompmgr xdotool x11-utils imagemagick lxqt-panel procps
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,2 @@
+#include "FakeClock.h"
+#include "InMemoryPreferences.h"
