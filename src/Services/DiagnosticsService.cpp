@@ -4,12 +4,11 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -404,7 +403,7 @@ void flush() {
 
 QString logFilePath() {
     const QString path = currentLogPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    createParentFolder(QFile::encodeName(path));
     return path;
 }
 

@@ -12,8 +12,8 @@
 // Line formats (times are ISO-8601 in UTC with milliseconds, e.g. 2026-03-01T12:34:56.789Z):
 //   <time> [INFO] message · detail          (" · " and the detail only when the detail is not empty)
 //   <time> [INFO] --- log truncado em 512 KB ---
-//   [FAULT] crash por sinal SIGSEGV (acesso inválido de memória) — ver ...   (no time: written by the
-//                                                                            signal handler)
+//   <time> [FAULT] CRASH exceção não capturada: <type> — <reason>, then up to 24 frames indented by two
+//   [FAULT] crash por sinal SIGSEGV (acesso inválido de memória) — ver ...   (no time: a signal handler)
 namespace Diagnostics {
 
 enum class Level { Info, Warn, Error, Fault };
@@ -34,8 +34,9 @@ void flush();
 // The log file; creates its folder when needed.
 QString logFilePath();
 
-// Installs the handlers for fatal signals and uncaught exceptions; later calls do nothing. The log path
-// is fixed at installation, since the signal handler cannot compute it.
+// Installs the handlers for fatal signals and uncaught exceptions; later calls do nothing. Call it on the
+// main thread: that thread gets the alternate signal stack that lets a stack overflow still be recorded.
+// The log path is fixed at installation, since the signal handler cannot compute it.
 void installCrashHandlers();
 
 // For tests: another log file (an empty path restores the default) and another system-log sink (an empty
