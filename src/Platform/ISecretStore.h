@@ -34,9 +34,10 @@ public:
     // Creates the item; duplicateItem when one already exists for the pair.
     virtual qint32 add(const QString& service, const QString& account, const QByteArray& secret,
                        const QString& label) = 0;
-    // Rewrites the secret and label of the existing item; itemNotFound when there is none.
+    // Rewrites the secret and label of every item of the pair; itemNotFound when there is none. May ask
+    // the user to unlock the items; authFailed when they stay locked.
     virtual qint32 update(const QString& service, const QString& account, const QByteArray& secret,
                           const QString& label) = 0;
-    // Deletes every item of the pair; itemNotFound when there was none.
+    // Deletes every item of the pair; itemNotFound when there was none. May ask to unlock, like update.
     virtual qint32 remove(const QString& service, const QString& account) = 0;
 };

@@ -112,12 +112,32 @@ SecretLookup readSecret(SecretItem* item) {
     return {SecretStatus::success, QByteArray(bytes, static_cast<qsizetype>(length))};
 }
 
+// Every item of the pair, after asking the provider to unlock those that are locked (which may prompt).
+// Fails with itemNotFound when there is none, and with authFailed when one stays locked.
+ItemList unlockedItems(SecretService* service, GHashTable* attributes, qint32& status) {
+    const auto flags = static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | SECRET_SEARCH_UNLOCK);
+    ItemList items = search(service, attributes, flags, status);
+    if (status == SecretStatus::success && !items)
+        status = SecretStatus::itemNotFound;
+    for (GList* node = items.get(); status == SecretStatus::success && node != nullptr; node = node->next) {
+        if (secret_item_get_locked(static_cast<SecretItem*>(node->data)))
+            status = SecretStatus::authFailed;
+    }
+    return status == SecretStatus::success ? std::move(items) : ItemList();
+}
+
 qint32 rewrite(SecretItem* item, SecretValue* value, const QString& label) {
-    if (secret_item_get_locked(item))
-        return SecretStatus::authFailed; // unlocking was asked for and refused
     GError* error = nullptr;
     if (secret_item_set_secret_sync(item, value, nullptr, &error) &&
         secret_item_set_label_sync(item, label.toUtf8().constData(), nullptr, &error))
+        return SecretStatus::success;
+    const ErrorPtr failure(error);
+    return statusFor(failure.get());
+}
+
+qint32 deleteItem(SecretItem* item) {
+    GError* error = nullptr;
+    if (secret_item_delete_sync(item, nullptr, &error))
         return SecretStatus::success;
     const ErrorPtr failure(error);
     return statusFor(failure.get());
@@ -170,20 +190,11 @@ qint32 LibsecretStore::update(const QString& service, const QString& account, co
     const ServicePtr connection = openService(status);
     if (!connection)
         return status;
-    const AttributesPtr attributes = itemAttributes(service, account);
-    const auto flags = static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | SECRET_SEARCH_UNLOCK);
-    const ItemList items = search(connection.get(), attributes.get(), flags, status);
-    if (status != SecretStatus::success)
-        return status;
-    if (!items)
-        return SecretStatus::itemNotFound;
+    const ItemList items = unlockedItems(connection.get(), itemAttributes(service, account).get(), status);
     const SecretValuePtr value = secretValue(secret);
-    for (GList* node = items.get(); node != nullptr; node = node->next) {
+    for (GList* node = items.get(); status == SecretStatus::success && node != nullptr; node = node->next)
         status = rewrite(static_cast<SecretItem*>(node->data), value.get(), label);
-        if (status != SecretStatus::success)
-            return status;
-    }
-    return SecretStatus::success;
+    return status;
 }
 
 qint32 LibsecretStore::remove(const QString& service, const QString& account) {
@@ -192,12 +203,8 @@ qint32 LibsecretStore::remove(const QString& service, const QString& account) {
     const ServicePtr connection = openService(status);
     if (!connection)
         return status;
-    const AttributesPtr attributes = itemAttributes(service, account);
-    GError* error = nullptr;
-    const bool removed =
-        secret_service_clear_sync(connection.get(), passwordSchema(), attributes.get(), nullptr, &error);
-    const ErrorPtr failure(error);
-    if (failure)
-        return statusFor(failure.get());
-    return removed ? SecretStatus::success : SecretStatus::itemNotFound;
+    const ItemList items = unlockedItems(connection.get(), itemAttributes(service, account).get(), status);
+    for (GList* node = items.get(); status == SecretStatus::success && node != nullptr; node = node->next)
+        status = deleteItem(static_cast<SecretItem*>(node->data));
+    return status;
 }
