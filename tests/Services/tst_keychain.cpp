@@ -122,13 +122,6 @@ private Q_SLOTS:
         QCOMPARE(KeychainService::load(QStringLiteral("k")), expected);
     }
 
-    void loadOfNeverSavedKeyIsAbsent() {
-        QCOMPARE(KeychainService::load(QStringLiteral("anthropic_oauth_token")), std::nullopt);
-        QCOMPARE(store->calls.size(), 1);
-        QCOMPARE(store->calls.first().service, QStringLiteral("com.dravo.tavimor"));
-        QCOMPARE(store->calls.first().account, QStringLiteral("anthropic_oauth_token"));
-    }
-
     void textRoundTripsByteForByte() {
         const QString value = QChar(0xFEFF) + QString::fromUtf8("tok\xc3\xa9n\xf0\x9f\x94\x91 ") + QChar(0);
 
