@@ -1,2 +1,3 @@
 #include "FakeClock.h"
+#include "FakeSecretStore.h"
 #include "InMemoryPreferences.h"

@@ -1,0 +1,66 @@
+#include "Services/KeychainService.h"
+
+#include "Platform/LibsecretStore.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringDecoder>
+
+namespace {
+
+QMutex storeMutex;
+std::shared_ptr<ISecretStore> installedStore;
+
+std::shared_ptr<ISecretStore> currentStore() {
+    const QMutexLocker lock(&storeMutex);
+    if (!installedStore)
+        installedStore = std::make_shared<LibsecretStore>();
+    return installedStore;
+}
+
+// Strict decoding: any malformed or truncated sequence is a failure, and the bytes are kept as they
+// are (a leading byte-order mark included).
+std::optional<QString> decodeUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+const QString KeychainService::serviceName = QStringLiteral("com.dravo.tavimor");
+
+QString KeychainService::labelFor(const QString& key) {
+    return QStringLiteral("Tavimor (") + key + QLatin1Char(')');
+}
+
+std::optional<QString> KeychainService::load(const QString& key) {
+    const SecretLookup found = currentStore()->lookup(serviceName, key);
+    if (found.status != SecretStatus::success || !found.secret)
+        return std::nullopt;
+    return decodeUtf8(*found.secret);
+}
+
+std::optional<KeychainError> KeychainService::save(const QString& key, const QString& value) {
+    const std::shared_ptr<ISecretStore> store = currentStore();
+    const QByteArray bytes = value.toUtf8();
+    const QString label = labelFor(key);
+    qint32 status = store->add(serviceName, key, bytes, label);
+    if (status == SecretStatus::duplicateItem)
+        status = store->update(serviceName, key, bytes, label);
+    if (status == SecretStatus::success)
+        return std::nullopt;
+    return KeychainError{KeychainError::Kind::saveFailed, status};
+}
+
+void KeychainService::remove(const QString& key) {
+    currentStore()->remove(serviceName, key);
+}
+
+void KeychainService::setStore(std::shared_ptr<ISecretStore> store) {
+    const QMutexLocker lock(&storeMutex);
+    installedStore = std::move(store);
+}
