@@ -1,10 +1,13 @@
 #include "Services/KeychainService.h"
 
 #include "Platform/LibsecretStore.h"
+#include "Services/DiagnosticsService.h"
 
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStringDecoder>
+
+#include <atomic>
 
 namespace {
 
@@ -29,6 +32,17 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes) {
     return text;
 }
 
+// A missing Secret Service is recorded once; the application runs on without stored tokens.
+qint32 noteIfUnavailable(qint32 status) {
+    static std::atomic_bool recorded = false;
+    if (status == SecretStatus::notAvailable && !recorded.exchange(true)) {
+        Diagnostics::degraded(QStringLiteral("Secret Service"),
+                              QStringLiteral("nenhum provedor org.freedesktop.secrets no barramento da sessão"),
+                              QStringLiteral("tokens não podem ser lidos nem salvos"));
+    }
+    return status;
+}
+
 } // namespace
 
 const QString KeychainService::serviceName = QStringLiteral("com.dravo.tavimor");
@@ -39,6 +53,7 @@ QString KeychainService::labelFor(const QString& key) {
 
 std::optional<QString> KeychainService::load(const QString& key) {
     const SecretLookup found = currentStore()->lookup(serviceName, key);
+    noteIfUnavailable(found.status);
     if (found.status != SecretStatus::success || !found.secret)
         return std::nullopt;
     return decodeUtf8(*found.secret);
@@ -51,6 +66,7 @@ std::optional<KeychainError> KeychainService::save(const QString& key, const QSt
     qint32 status = store->add(serviceName, key, bytes, label);
     if (status == SecretStatus::duplicateItem)
         status = store->update(serviceName, key, bytes, label);
+    noteIfUnavailable(status);
     if (status == SecretStatus::success)
         return std::nullopt;
     return KeychainError{KeychainError::Kind::saveFailed, status};

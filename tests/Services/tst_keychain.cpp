@@ -1,6 +1,9 @@
 #include "FakeSecretStore.h"
+#include "Services/DiagnosticsService.h"
 #include "Services/KeychainService.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Kind = KeychainError::Kind;
@@ -22,6 +25,26 @@ private Q_SLOTS:
     }
 
     void cleanup() { KeychainService::setStore(store = nullptr); }
+
+    // First: the record is made once per process.
+    void missingSecretServiceIsRecordedOnce() {
+        QTemporaryDir logDir;
+        const QString logPath = logDir.filePath(QStringLiteral("tavimor.log"));
+        Diagnostics::setLogFilePathForTesting(logPath);
+        Diagnostics::setSystemLogSinkForTesting({});
+        store->forcedStatus.insert(QStringLiteral("lookup"), SecretStatus::notAvailable);
+        store->forcedStatus.insert(QStringLiteral("add"), SecretStatus::notAvailable);
+
+        QCOMPARE(KeychainService::load(QStringLiteral("todoist_token")), std::nullopt);
+        QVERIFY(KeychainService::save(QStringLiteral("todoist_token"), QStringLiteral("t")).has_value());
+        Diagnostics::flush();
+        Diagnostics::setLogFilePathForTesting({});
+
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QCOMPARE(text.count(QStringLiteral("[WARN] [Secret Service] indisponível")), 1);
+    }
 
     void saveCreatesOneLabelledItem() {
         QCOMPARE(KeychainService::save(QStringLiteral("todoist_token"), QStringLiteral("abc123")),
@@ -155,6 +178,7 @@ private Q_SLOTS:
         for (const FakeSecretStore::Call& call : std::as_const(store->calls))
             QCOMPARE(call.service, QStringLiteral("com.dravo.tavimor"));
     }
+
 };
 
 QTEST_GUILESS_MAIN(TestKeychain)
