@@ -271,7 +271,19 @@ void JsonPreferences::save() {
                            {QStringLiteral("values"), entries}};
 
     QDir().mkpath(QFileInfo(path).absolutePath());
+    const QByteArray contents = QJsonDocument(root).toJson();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 || !file.commit())
+    // Unbuffered, so that a short write shows in write()'s result: a buffered QSaveFile commits a file cut
+    // short by a full disk or a file size limit without reporting an error.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        qWarning() << "Preferences: cannot write" << path << "-" << file.errorString();
+        return;
+    }
+    if (file.write(contents) != contents.size()) {
+        qWarning() << "Preferences: cannot write" << path << "- the write was cut short";
+        file.cancelWriting();
+        return;
+    }
+    if (!file.commit())
         qWarning() << "Preferences: cannot write" << path << "-" << file.errorString();
 }
