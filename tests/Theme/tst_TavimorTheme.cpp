@@ -9,8 +9,7 @@ class TavimorThemeTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void colorFromHex_data()
-    {
+    void colorFromHex_data() {
         QTest::addColumn<QString>("hex");
         QTest::addColumn<QColor>("expected");
         const QColor panel(11, 12, 15);
@@ -26,13 +25,13 @@ private Q_SLOTS:
         QTest::newRow("stops at non-hex") << QStringLiteral("#12G456") << QColor(0, 0, 0x12);
         QTest::newRow("no leading digit") << QStringLiteral("#zz1234") << QColor(Qt::black);
         QTest::newRow("interior blank stops") << QStringLiteral("#12 3456") << QColor(0, 0, 0x12);
-        QTest::newRow("unicode punctuation trimmed") << QStringLiteral("«#E4FC00»") << QColor(0xE4, 0xFC, 0x00);
+        QTest::newRow("unicode punctuation trimmed")
+            << QStringLiteral("«#E4FC00»") << QColor(0xE4, 0xFC, 0x00);
         QTest::newRow("16 digits") << QStringLiteral("FFFFFFFFFF123456") << QColor(0x12, 0x34, 0x56);
         QTest::newRow("overflow saturates") << QStringLiteral("123456789ABCDEF0123") << QColor(Qt::white);
     }
 
-    void colorFromHex()
-    {
+    void colorFromHex() {
         QFETCH(QString, hex);
         QFETCH(QColor, expected);
         const QColor color = TavimorTheme::colorFromHex(hex);
@@ -41,8 +40,7 @@ private Q_SLOTS:
         QCOMPARE(color.spec(), QColor::Rgb);
     }
 
-    void paletteValues()
-    {
+    void paletteValues() {
         QCOMPARE(TavimorTheme::background(), QColor(0x0B, 0x0C, 0x0F));
         QCOMPARE(TavimorTheme::surface(), QColor(0x1A, 0x1B, 0x1F));
         QCOMPARE(TavimorTheme::accent(), QColor(0xE4, 0xFC, 0x00));
@@ -56,8 +54,7 @@ private Q_SLOTS:
         QVERIFY(TavimorTheme::cardFill(true).alphaF() < 1.0);
     }
 
-    void fonts()
-    {
+    void fonts() {
         QCOMPARE(TavimorTheme::body().pixelSize(), 13);
         QCOMPARE(TavimorTheme::body().weight(), QFont::Normal);
         QCOMPARE(TavimorTheme::label().pixelSize(), 10);
@@ -66,8 +63,7 @@ private Q_SLOTS:
         QCOMPARE(TavimorTheme::sectionTitle().weight(), QFont::DemiBold);
     }
 
-    void appearanceModeCases()
-    {
+    void appearanceModeCases() {
         QCOMPARE(AppearanceMode::allCases(),
                  (QList<TavimorAppearanceMode>{TavimorAppearanceMode::dark, TavimorAppearanceMode::liquid}));
         QCOMPARE(AppearanceMode::fromRaw(QStringLiteral("dark")), TavimorAppearanceMode::dark);
@@ -76,13 +72,13 @@ private Q_SLOTS:
         QCOMPARE(AppearanceMode::fromStored(QStringLiteral("Liquid")), TavimorAppearanceMode::dark);
         QCOMPARE(AppearanceMode::fromStored(QStringLiteral("glass")), TavimorAppearanceMode::dark);
         QCOMPARE(AppearanceMode::title(TavimorAppearanceMode::dark), QStringLiteral("Dark"));
-        QCOMPARE(AppearanceMode::description(TavimorAppearanceMode::dark), QStringLiteral("Preto sólido, como hoje."));
+        QCOMPARE(AppearanceMode::description(TavimorAppearanceMode::dark),
+                 QStringLiteral("Preto sólido, como hoje."));
         QCOMPARE(AppearanceMode::description(TavimorAppearanceMode::liquid),
                  QStringLiteral("Liquid Glass nativo quando disponível."));
     }
 
-    void appearanceDerivesTheModeFromTheStoredText()
-    {
+    void appearanceDerivesTheModeFromTheStoredText() {
         InMemoryPreferences preferences;
         AppearanceSettings absent(preferences);
         QCOMPARE(absent.modeRaw(), QStringLiteral("liquid"));
@@ -98,8 +94,7 @@ private Q_SLOTS:
         QVERIFY(AppearanceSettings(preferences).isLiquid()); // not text: the default applies
     }
 
-    void appearanceNotifiesOnlyOnRealChanges()
-    {
+    void appearanceNotifiesOnlyOnRealChanges() {
         InMemoryPreferences preferences;
         AppearanceSettings settings(preferences);
         QSignalSpy rawSpy(&settings, &AppearanceSettings::modeRawChanged);
