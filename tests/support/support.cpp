@@ -1,2 +1,5 @@
+#include "CallLog.h"
 #include "FakeClock.h"
+#include "FakePlatform.h"
+#include "FakeWidget.h"
 #include "InMemoryPreferences.h"
