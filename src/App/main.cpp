@@ -2,12 +2,13 @@
 #include "Core/L10n.h"
 #include "Platform/ApplicationKeyMonitor.h"
 #include "Platform/DBusScreenSleepSource.h"
+#include "Platform/JsonPreferences.h"
 #include "Platform/LinuxActivationPolicy.h"
 #include "Platform/TerminationSignals.h"
+#include "Services/DiagnosticsService.h"
 
 #include <QDBusConnection>
 #include <QGuiApplication>
-#include <QHash>
 #include <QLocale>
 #include <QQuickWindow>
 #include <QScreen>
@@ -63,32 +64,6 @@ public:
     void cancelPendingClose() override {}
 };
 
-// Construction point of the preferences store: values last for this session only until the file-backed store
-// is wired in.
-class SessionPreferences final : public IPreferences {
-public:
-    bool contains(const QString& key) const override { return m_values.contains(key); }
-    QVariant value(const QString& key) const override { return m_values.value(key); }
-    void setValue(const QString& key, const QVariant& value) override {
-        m_values.insert(key, value);
-        Q_EMIT changed(key);
-    }
-    void remove(const QString& key) override {
-        if (m_values.remove(key) > 0)
-            Q_EMIT changed(key);
-    }
-
-private:
-    QHash<QString, QVariant> m_values;
-};
-
-// Construction point of the diagnostics log: degraded features go to the Qt log until the log file is wired
-// in.
-void reportDegraded(const QString& component, const QString& reason, const QString& impact) {
-    qWarning().noquote()
-        << QStringLiteral("[%1] indisponível — %2 · impacto: %3").arg(component, reason, impact);
-}
-
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
 std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
@@ -109,10 +84,10 @@ int main(int argc, char* argv[]) {
 
     PlainScreens screens;
     NoPanelHost panelHost;
-    SessionPreferences preferences;
+    JsonPreferences preferences;
     LinuxActivationPolicy activationPolicy;
     DBusScreenSleepSource sleepSource(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
-                                      reportDegraded);
+                                      Diagnostics::degraded);
     ApplicationKeyMonitor keyMonitor;
     QtScheduler scheduler;
 
@@ -127,7 +102,10 @@ int main(int argc, char* argv[]) {
     dependencies.settingsWindow = &SettingsWindowManager::shared();
     dependencies.onboarding = &OnboardingWindowManager::shared();
     dependencies.updater = &UpdaterService::shared();
-    dependencies.reportDegraded = reportDegraded;
+    dependencies.installCrashHandlers = Diagnostics::installCrashHandlers;
+    dependencies.logSessionStart = Diagnostics::logSessionStart;
+    dependencies.reportDegraded = Diagnostics::degraded;
+    dependencies.flushLog = Diagnostics::flush;
     dependencies.widgets = makeWidgets();
 
     AppDelegate delegate(std::move(dependencies));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the built tavimor under Xvfb, on private D-Bus buses and with a throw-away home, and checks its life:
 # it stays up, offers the onboarding window on the first run and shows no other window, opens one settings window
-# below the top of the screen on Control+",", and exits with status 0 on SIGTERM.
+# below the top of the screen on Control+",", exits with status 0 on SIGTERM, and offers no onboarding once it has
+# been finished.
 set -euo pipefail
 
 bin_dir="${1:?usage: test_app_lifecycle.sh <directory of the tavimor binary>}"
@@ -58,13 +59,26 @@ wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
 
-started=$(date +%s)
-"$app" >"$work/app.log" 2>&1 &
-app_pid=$!
-pids+=("$app_pid")
-
 window_named() { xdotool search --name "$1" 2>/dev/null | head -n1; }
 has_window() { [ -n "$(window_named "$1")" ]; }
+
+start_app() {
+  "$app" >>"$work/app.log" 2>&1 &
+  app_pid=$!
+  pids+=("$app_pid")
+}
+
+# Sends SIGTERM and expects a clean exit within 10 s.
+terminate_app() {
+  kill -TERM "$app_pid"
+  for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && fail "tavimor still running 10 s after SIGTERM"
+  local status=0
+  wait "$app_pid" || status=$?
+  [ "$status" -eq 0 ] || fail "tavimor exited with status $status after SIGTERM"
+}
+
+start_app
 
 wait_for 150 has_window '^Bem-vindo ao Tavimor$' || fail "no onboarding window on the first run"
 onboarding="$(window_named '^Bem-vindo ao Tavimor$')"
@@ -94,11 +108,23 @@ xdotool key ctrl+comma
 sleep 0.5
 [ "$(xdotool search --name 'Configura' | wc -l)" -eq 1 ] || fail "a second Control+, built a second window"
 
-kill -TERM "$app_pid"
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "tavimor still running 10 s after SIGTERM"
-status=0
-wait "$app_pid" || status=$?
-[ "$status" -eq 0 ] || fail "tavimor exited with status $status after SIGTERM"
+# Finishing onboarding (its button sits in the middle of the window) is remembered across launches.
+xdotool windowfocus --sync "$onboarding"
+xdotool mousemove --window "$onboarding" 240 160 click 1
+wait_for 50 grep -q 'tavimor.onboarding.completed' "$XDG_CONFIG_HOME/Tavimor/preferences.json" ||
+  fail "finishing onboarding stored nothing"
+has_window '^Bem-vindo ao Tavimor$' && fail "the onboarding window stayed open after finishing"
 
-echo "PASS: up for $(( $(date +%s) - started )) s, onboarding, settings below the notch, clean SIGTERM exit"
+terminate_app
+log="$XDG_STATE_HOME/Tavimor/tavimor.log"
+grep -q 'iniciado =====' "$log" || fail "no session-start entry in $log"
+grep -q '\[Updater\] indisponível' "$log" || fail "no degraded entry for the updater in $log"
+
+start_app
+sleep 2
+kill -0 "$app_pid" 2>/dev/null || fail "tavimor did not stay up on the second launch"
+has_window '^Bem-vindo ao Tavimor$' && fail "onboarding offered again after it was finished"
+[ -z "$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null)" ] || fail "a window opened on the second launch"
+terminate_app
+
+echo "PASS: onboarding on the first run only, settings below the notch, clean SIGTERM exits"
