@@ -1,3 +1,6 @@
+#include "CallLog.h"
 #include "FakeClock.h"
+#include "FakePlatform.h"
 #include "FakeSecretStore.h"
+#include "FakeWidget.h"
 #include "InMemoryPreferences.h"

@@ -1,0 +1,29 @@
+#include "Core/QmlWindow.h"
+
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QUrl>
+
+namespace QmlWindow {
+
+QQuickWindow* create(QQmlEngine& engine, const QString& viewName, const QVariantMap& initialProperties) {
+    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Views/%1.qml").arg(viewName)));
+    QObject* root = component.createWithInitialProperties(initialProperties);
+    auto* window = qobject_cast<QQuickWindow*>(root);
+    if (!window) {
+        qWarning().noquote() << "cannot build" << viewName << component.errorString();
+        delete root;
+        return nullptr;
+    }
+    QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
+    return window;
+}
+
+void bringForward(QQuickWindow& window) {
+    window.show();
+    window.raise();
+    window.requestActivate();
+}
+
+} // namespace QmlWindow

@@ -1,0 +1,131 @@
+#include "Core/SettingsWindowManager.h"
+
+#include "Core/L10n.h"
+#include "Core/QmlWindow.h"
+
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QScreen>
+
+#include <algorithm>
+
+SettingsWindowManager::SettingsWindowManager(QObject* parent)
+    : QObject(parent) {}
+
+SettingsWindowManager::~SettingsWindowManager() {
+    releaseWindow();
+}
+
+SettingsWindowManager& SettingsWindowManager::shared() {
+    static auto* const instance = [] {
+        auto* manager = new SettingsWindowManager;
+        connect(qApp, &QCoreApplication::aboutToQuit, manager, &SettingsWindowManager::releaseWindow);
+        return manager;
+    }();
+    return *instance;
+}
+
+void SettingsWindowManager::setScreens(IScreens* screens) {
+    m_screens = screens;
+}
+
+void SettingsWindowManager::setUsageService(QObject* service) {
+    if (m_usageService == service)
+        return;
+    m_usageService = service;
+    Q_EMIT usageServiceChanged();
+}
+
+void SettingsWindowManager::open() {
+    if (m_window) {
+        QmlWindow::bringForward(*m_window);
+        return;
+    }
+    QQuickWindow* window = buildWindow();
+    if (!window)
+        return;
+    placeBelowNotch(*window);
+    QmlWindow::bringForward(*window);
+    m_window = window;
+}
+
+void SettingsWindowManager::windowWillClose() {
+    if (m_window)
+        m_window->deleteLater();
+    m_window = nullptr;
+}
+
+QString SettingsWindowManager::windowTitle() {
+    return L10n::text("config.janela.titulo", "Tavimor · Configurações",
+                      "Title of the settings window. The product name Tavimor is not translated.");
+}
+
+std::optional<QPoint> SettingsWindowManager::positionBelowNotch(const QList<ScreenInfo>& screens,
+                                                                const std::optional<ScreenInfo>& windowScreen,
+                                                                const std::optional<ScreenInfo>& mainScreen,
+                                                                QSize size) {
+    const auto notched = std::find_if(screens.cbegin(), screens.cend(),
+                                      [](const ScreenInfo& screen) { return screen.safeAreaTopInset > 0; });
+    std::optional<ScreenInfo> reference;
+    if (notched != screens.cend())
+        reference = *notched;
+    else if (windowScreen)
+        reference = windowScreen;
+    else if (mainScreen)
+        reference = mainScreen;
+    else if (!screens.isEmpty())
+        reference = screens.first();
+    if (!reference)
+        return std::nullopt;
+
+    const QRect visible = reference->visibleFrame;
+    const int top =
+        std::min(visible.top() + topOffset, visible.top() + visible.height() - bottomMargin - size.height());
+    const int left = visible.x() + (visible.width() - size.width()) / 2;
+    return QPoint(left, top);
+}
+
+QQuickWindow* SettingsWindowManager::buildWindow() {
+    if (!m_engine)
+        m_engine = std::make_unique<QQmlEngine>();
+    // The settings view goes here, built over usageService each time a window is built.
+    QQuickWindow* window = QmlWindow::create(*m_engine, QStringLiteral("SettingsWindow"));
+    if (!window)
+        return nullptr;
+    window->setTitle(windowTitle());
+    window->setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window->resize(windowSize);
+    window->setMinimumSize(windowSize);
+    window->setMaximumSize(windowSize);
+    connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(windowWillClose()));
+    return window;
+}
+
+void SettingsWindowManager::placeBelowNotch(QQuickWindow& window) const {
+    const QList<ScreenInfo> screens = m_screens ? m_screens->screens() : QList<ScreenInfo>();
+    const std::optional<ScreenInfo> mainScreen = m_screens ? m_screens->mainScreen() : std::nullopt;
+    const auto position = positionBelowNotch(screens, screenOf(window), mainScreen, window.size());
+    if (position) {
+        window.setPosition(*position);
+    } else if (const QScreen* screen = window.screen()) {
+        window.setPosition(screen->availableGeometry().center() -
+                           QPoint(window.width() / 2, window.height() / 2));
+    }
+}
+
+std::optional<ScreenInfo> SettingsWindowManager::screenOf(const QQuickWindow& window) const {
+    if (!m_screens || !window.screen())
+        return std::nullopt;
+    const QString name = window.screen()->name();
+    const QList<ScreenInfo> screens = m_screens->screens();
+    const auto found = std::find_if(screens.cbegin(), screens.cend(),
+                                    [&](const ScreenInfo& screen) { return screen.name == name; });
+    return found != screens.cend() ? std::optional<ScreenInfo>(*found) : std::nullopt;
+}
+
+void SettingsWindowManager::releaseWindow() {
+    delete m_window.data();
+    m_window = nullptr;
+    m_engine.reset();
+}

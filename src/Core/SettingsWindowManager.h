@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Platform/IScreens.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QQuickWindow>
+#include <QSize>
+
+#include <memory>
+#include <optional>
+
+class QQmlEngine;
+
+// The process-wide launcher of the settings window: any part of the application asks it to open the window,
+// and it either brings the existing window forward or builds a new one below the notch. One window at most.
+class SettingsWindowManager final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QObject* usageService READ usageService WRITE setUsageService NOTIFY usageServiceChanged)
+
+public:
+    static constexpr QSize windowSize{540, 600};
+    // Distance from the top of the visible area to the window, and the least margin kept below it.
+    static constexpr int topOffset = 324;
+    static constexpr int bottomMargin = 20;
+
+    explicit SettingsWindowManager(QObject* parent = nullptr);
+    ~SettingsWindowManager() override;
+
+    // Created on first use; it gives up its window when the application is about to quit.
+    static SettingsWindowManager& shared();
+
+    void setScreens(IScreens* screens);
+    QObject* usageService() const { return m_usageService; }
+    void setUsageService(QObject* service);
+    QQuickWindow* window() const { return m_window; }
+
+    static QString windowTitle();
+
+    // Top-left corner that puts a window of the given size below the notch: on the first screen with a notch,
+    // else on the window's own screen, else the main screen, else the first screen. None when there is no
+    // screen at all (the window is then centred on whatever screen it has).
+    static std::optional<QPoint> positionBelowNotch(const QList<ScreenInfo>& screens,
+                                                    const std::optional<ScreenInfo>& windowScreen,
+                                                    const std::optional<ScreenInfo>& mainScreen, QSize size);
+
+public Q_SLOTS:
+    void open();
+    // The window is closing: forget it, so that the next open() builds a fresh one.
+    void windowWillClose();
+
+Q_SIGNALS:
+    void usageServiceChanged();
+
+private:
+    QQuickWindow* buildWindow();
+    void placeBelowNotch(QQuickWindow& window) const;
+    std::optional<ScreenInfo> screenOf(const QQuickWindow& window) const;
+    void releaseWindow();
+
+    QPointer<IScreens> m_screens;
+    QPointer<QObject> m_usageService;
+    QPointer<QQuickWindow> m_window;
+    std::unique_ptr<QQmlEngine> m_engine;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Platform/IPreferences.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QQuickWindow>
+
+#include <memory>
+
+class QQmlEngine;
+
+// The first-run window. show() brings it forward or builds it; finishing it records that onboarding is done,
+// so that it is not offered again at the next launch.
+class OnboardingWindowManager final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString title READ title CONSTANT)
+    Q_PROPERTY(QString finishText READ finishText CONSTANT)
+
+public:
+    static inline const QString completedKey = QStringLiteral("tavimor.onboarding.completed");
+
+    explicit OnboardingWindowManager(QObject* parent = nullptr);
+    ~OnboardingWindowManager() override;
+
+    // Created on first use; it gives up its window when the application is about to quit.
+    static OnboardingWindowManager& shared();
+
+    void setPreferences(IPreferences* preferences);
+    QQuickWindow* window() const { return m_window; }
+
+    static bool isCompleted(const IPreferences& preferences);
+
+    QString title() const;
+    QString finishText() const;
+
+    void show();
+    // Stores the completion and closes the window.
+    Q_INVOKABLE void finish();
+
+private Q_SLOTS:
+    void forgetWindow();
+
+private:
+    void releaseWindow();
+
+    QPointer<IPreferences> m_preferences;
+    QPointer<QQuickWindow> m_window;
+    std::unique_ptr<QQmlEngine> m_engine;
+};

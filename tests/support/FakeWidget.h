@@ -1,0 +1,61 @@
+#pragma once
+
+#include "CallLog.h"
+#include "Widgets/NotchWidget.h"
+
+#include <QPointer>
+
+// A widget for tests: fixed identity, switchable activity and icon, start and stop recorded as "<id>.start"
+// and
+// "<id>.stop". Like the real widgets it owns a service, exposed as its "service" property.
+class FakeWidget final : public NotchWidget {
+    Q_OBJECT
+    Q_PROPERTY(QObject* service READ service CONSTANT)
+    Q_PROPERTY(QObject* caffeinateService MEMBER caffeinateService)
+
+public:
+    FakeWidget(QString id, int priority, CallLog* log = nullptr, bool active = true)
+        : m_id(std::move(id))
+        , m_priority(priority)
+        , m_active(active)
+        , m_log(log) {
+        m_service.setObjectName(m_id + QStringLiteral("Service"));
+    }
+
+    QString id() const override { return m_id; }
+    QString name() const override { return m_id; }
+    int priority() const override { return m_priority; }
+    WidgetGroup group() const override { return WidgetGroup::DiaADia; }
+    QString icon() const override { return m_icon; }
+    bool isActive() const override { return m_active; }
+    bool showInCompactBar() const override { return false; }
+    QUrl expandedBody() const override { return QUrl(QStringLiteral("qrc:/Views/Fake.qml")); }
+    void start() override { record(QStringLiteral(".start")); }
+    void stop() override { record(QStringLiteral(".stop")); }
+
+    QObject* service() { return &m_service; }
+
+    void setActive(bool active) {
+        m_active = active;
+        Q_EMIT isActiveChanged();
+    }
+    void setIcon(const QString& icon) {
+        m_icon = icon;
+        Q_EMIT iconChanged();
+    }
+
+    QObject* caffeinateService = nullptr;
+
+private:
+    void record(const QString& what) {
+        if (m_log)
+            m_log->add(m_id + what);
+    }
+
+    QString m_id;
+    int m_priority;
+    bool m_active;
+    QString m_icon = QStringLiteral("cpu");
+    CallLog* m_log;
+    QObject m_service;
+};
