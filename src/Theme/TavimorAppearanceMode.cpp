@@ -1,0 +1,43 @@
+#include "Theme/TavimorAppearanceMode.h"
+
+#include "Core/L10n.h"
+
+namespace AppearanceMode {
+
+QList<TavimorAppearanceMode> allCases() {
+    return {TavimorAppearanceMode::dark, TavimorAppearanceMode::liquid};
+}
+
+QString rawValue(TavimorAppearanceMode mode) {
+    return mode == TavimorAppearanceMode::liquid ? QStringLiteral("liquid") : QStringLiteral("dark");
+}
+
+std::optional<TavimorAppearanceMode> fromRaw(const QString& raw) {
+    for (TavimorAppearanceMode mode : allCases()) {
+        if (rawValue(mode) == raw)
+            return mode;
+    }
+    return std::nullopt;
+}
+
+TavimorAppearanceMode fromStored(const QString& stored) {
+    return stored == QLatin1String("liquid") ? TavimorAppearanceMode::liquid : TavimorAppearanceMode::dark;
+}
+
+QString title(TavimorAppearanceMode mode) {
+    if (mode == TavimorAppearanceMode::liquid)
+        return L10n::text("config.aparencia.liquid.titulo", "Liquid",
+                          "Nome do modo de aparência do painel, derivado do material Liquid Glass da Apple.");
+    return L10n::text("config.aparencia.dark.titulo", "Dark",
+                      "Nome do modo de aparência do painel. É nome de tema — manter curto.");
+}
+
+QString description(TavimorAppearanceMode mode) {
+    if (mode == TavimorAppearanceMode::liquid)
+        return L10n::text("config.aparencia.liquid.descricao", "Liquid Glass nativo quando disponível.",
+                          "Explica o modo Liquid: usa o material do sistema onde o macOS suporta.");
+    return L10n::text("config.aparencia.dark.descricao", "Preto sólido, como hoje.",
+                      "Explica o modo Dark na tela de aparência.");
+}
+
+} // namespace AppearanceMode

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QObject>
+#include <QString>
+
+// The shared palette and fonts of every view. Each value is built once, on first use, and shared. Exposed to
+// QML as the "Theme" singleton; C++ reads the static members directly.
+class TavimorTheme : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QColor background READ background CONSTANT)
+    Q_PROPERTY(QColor surface READ surface CONSTANT)
+    Q_PROPERTY(QColor surfaceElevated READ surfaceElevated CONSTANT)
+    Q_PROPERTY(QColor text READ text CONSTANT)
+    Q_PROPERTY(QColor compactText READ compactText CONSTANT)
+    Q_PROPERTY(QColor muted READ muted CONSTANT)
+    Q_PROPERTY(QColor danger READ danger CONSTANT)
+    Q_PROPERTY(QColor accent READ accent CONSTANT)
+    Q_PROPERTY(QColor primaryLabel READ primaryLabel CONSTANT)
+    Q_PROPERTY(QColor secondaryLabel READ secondaryLabel CONSTANT)
+    Q_PROPERTY(QColor separator READ separator CONSTANT)
+    Q_PROPERTY(QFont body READ body CONSTANT)
+    Q_PROPERTY(QFont label READ label CONSTANT)
+    Q_PROPERTY(QFont sectionTitle READ sectionTitle CONSTANT)
+
+public:
+    using QObject::QObject;
+
+    static QColor background();
+    static QColor surface();
+    static QColor surfaceElevated();
+    static QColor text();
+    static QColor compactText();
+    static QColor muted();
+    static QColor danger();
+    static QColor accent();
+    static QColor primaryLabel();
+    static QColor secondaryLabel();
+    static QColor separator();
+
+    static QFont body();
+    static QFont label();
+    static QFont sectionTitle();
+
+    // Secondary text: secondaryLabel on liquid glass, muted on the dark style.
+    Q_INVOKABLE static QColor secondaryText(bool liquid);
+    // Fill of a content card: surface at 55 % on the dark style, a translucent dark tint on liquid glass
+    // (no backdrop blur exists here, so the tint stands in for the ultra-thin material).
+    Q_INVOKABLE static QColor cardFill(bool liquid);
+    // The white sheen laid over a liquid card.
+    static QColor cardSheen();
+
+    // Opaque sRGB colour from hexadecimal text such as "#0B0C0F": surrounding non-alphanumerics are trimmed,
+    // an optional 0x prefix and the longest run of hex digits are read, and the low 24 bits give red, green
+    // and blue. Text without leading hex digits gives black; a value past 64 bits saturates (white).
+    Q_INVOKABLE static QColor colorFromHex(const QString& hex);
+};

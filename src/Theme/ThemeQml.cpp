@@ -1,0 +1,47 @@
+#include "Theme/ThemeQml.h"
+
+#include "Platform/IPreferences.h"
+#include "Theme/AppearanceSettings.h"
+#include "Theme/Springs.h"
+#include "Theme/SymbolIcons.h"
+#include "Theme/TavimorTheme.h"
+
+#include <QPointer>
+#include <QQmlEngine>
+
+namespace {
+
+QPointer<IPreferences>& appearancePreferences() {
+    static QPointer<IPreferences> preferences;
+    return preferences;
+}
+
+QObject* createAppearance(QQmlEngine*, QJSEngine*) {
+    IPreferences* preferences = appearancePreferences();
+    if (!preferences)
+        qFatal("Appearance needs registerThemeQmlTypes() with preferences that outlive the QML engines");
+    return new AppearanceSettings(*preferences);
+}
+
+template <typename T> QObject* createPlain(QQmlEngine*, QJSEngine*) {
+    return new T;
+}
+
+void registerOnce() {
+    static const bool registered = [] {
+        const char* uri = "Tavimor";
+        qmlRegisterSingletonType<TavimorTheme>(uri, 1, 0, "Theme", &createPlain<TavimorTheme>);
+        qmlRegisterSingletonType<AppearanceSettings>(uri, 1, 0, "Appearance", &createAppearance);
+        qmlRegisterSingletonType<SymbolIcons>(uri, 1, 0, "Icons", &createPlain<SymbolIcons>);
+        qmlRegisterSingletonType<Springs>(uri, 1, 0, "Springs", &createPlain<Springs>);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+} // namespace
+
+void registerThemeQmlTypes(IPreferences& preferences) {
+    appearancePreferences() = &preferences;
+    registerOnce();
+}
