@@ -3,6 +3,7 @@
 #include "Core/Clock.h"
 #include "Core/NotchStateManager.h"
 #include "Core/PanelHost.h"
+#include "Models/NotchHardwareProfile.h"
 #include "Platform/IPanelWindow.h"
 #include "Platform/IScreens.h"
 #include "Widgets/WidgetRegistry.h"
@@ -14,12 +15,6 @@
 
 #include <functional>
 #include <memory>
-
-// The per-model numbers the panel builder reports on start-up.
-struct NotchProfileInfo {
-    QString modelName;
-    double compactVisibleDrop = 6;
-};
 
 // The panel's buttons, as QML calls them.
 class PanelActions : public QObject {
@@ -53,7 +48,7 @@ public:
         IScheduler& scheduler;
         IPanelWindowFactory& windowFactory;
         std::function<QPointF()> pointerPosition;
-        NotchProfileInfo profile;
+        NotchHardwareProfile profile;
         std::function<void()> openSettings;
         QUrl rootUrl = QUrl(QStringLiteral("qrc:/Views/NotchContentView.qml"));
     };

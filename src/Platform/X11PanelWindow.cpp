@@ -1,6 +1,7 @@
 #include "Platform/X11PanelWindow.h"
 
 #include "Platform/PanelInputRegion.h"
+#include "Services/DiagnosticsService.h"
 
 #include <QDragMoveEvent>
 #include <QEnterEvent>
@@ -43,8 +44,12 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
 }
 
 int x11ScreenNumber() {
+    char* host = nullptr;
+    int display = 0;
     int screen = 0;
-    return xcb_parse_display(nullptr, nullptr, nullptr, &screen) ? screen : 0;
+    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen) != 0;
+    std::free(host);
+    return parsed ? screen : 0;
 }
 
 bool hasLocalFileUrl(const QMimeData* mimeData) {
@@ -282,9 +287,6 @@ void X11PanelWindow::resignKey() {
     m_previousActiveWindow = XCB_NONE;
 }
 
-X11PanelWindowFactory::X11PanelWindowFactory(DegradedReporter reportDegraded)
-    : m_reportDegraded(std::move(reportDegraded)) {}
-
 std::unique_ptr<IPanelWindow> X11PanelWindowFactory::create(PanelWindowSpec spec) {
     auto window = std::make_unique<X11PanelWindow>(m_engine, std::move(spec));
     if (!window->isNativeX11())
@@ -302,8 +304,8 @@ std::unique_ptr<IPanelWindow> X11PanelWindowFactory::create(PanelWindowSpec spec
 
 void X11PanelWindowFactory::reportOnce(const QString& component, const QString& reason,
                                        const QString& impact) {
-    if (m_reported.contains(reason) || !m_reportDegraded)
+    if (m_reported.contains(reason))
         return;
     m_reported.insert(reason);
-    m_reportDegraded(component, reason, impact);
+    Diagnostics::degraded(component, reason, impact);
 }

@@ -11,10 +11,6 @@
 #include <QSet>
 
 #include <cstdint>
-#include <functional>
-
-// Records a feature that runs degraded on this system: component, reason, impact.
-using DegradedReporter = std::function<void(const QString&, const QString&, const QString&)>;
 
 // The notch panel as an X11 dock window: frameless, above other windows on every workspace, no taskbar entry,
 // transparent where nothing is drawn. Clicks pass through everywhere but its X input shape, which it keeps
@@ -68,7 +64,6 @@ private:
 // Builds X11 panel windows sharing one QML engine, and records once per run what cannot work here.
 class X11PanelWindowFactory final : public IPanelWindowFactory {
 public:
-    explicit X11PanelWindowFactory(DegradedReporter reportDegraded);
 
     QQmlEngine& engine() { return m_engine; }
     std::unique_ptr<IPanelWindow> create(PanelWindowSpec spec) override;
@@ -77,6 +72,5 @@ private:
     void reportOnce(const QString& component, const QString& reason, const QString& impact);
 
     QQmlEngine m_engine;
-    DegradedReporter m_reportDegraded;
     QSet<QString> m_reported;
 };

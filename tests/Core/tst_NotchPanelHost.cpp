@@ -88,7 +88,7 @@ class TestNotchPanelHost : public QObject {
             screens.main = primary;
             host = std::make_unique<NotchPanelHost>(NotchPanelHost::Dependencies{
                 stateManager, registry, screens, scheduler, factory, [this] { return pointer; },
-                NotchProfileInfo{QStringLiteral("unknown"), 6}, [this] { ++settingsOpened; }});
+                NotchHardwareProfile::forModel(QStringLiteral("unknown")), [this] { ++settingsOpened; }});
             host->setupPanel();
         }
         FakePanelWindow& window() { return *factory.last; }
