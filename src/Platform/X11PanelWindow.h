@@ -64,7 +64,6 @@ private:
 // Builds X11 panel windows sharing one QML engine, and records once per run what cannot work here.
 class X11PanelWindowFactory final : public IPanelWindowFactory {
 public:
-
     QQmlEngine& engine() { return m_engine; }
     std::unique_ptr<IPanelWindow> create(PanelWindowSpec spec) override;
 
