@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Measures the idle notch panel against lxqt-panel under one Xvfb with a compositor: CPU time and wake-ups
+# over an idle period, resident memory after start and after open/close cycles, time from process start to
+# the window on screen; then the cost of one pointer event in the hover handler.
+#
+# Usage: scripts/benchmark.sh [build-dir]   (default build/default)
+# IDLE_SECONDS (60) and CYCLES (200) shorten a trial run. TAVIMOR_PANEL_APP=tavimor measures the application;
+# the default measures the panel harness, which runs the same panel code without the widgets.
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build_dir="$(cd "${1:-$root/build/default}" && pwd)"
+idle_seconds="${IDLE_SECONDS:-60}"
+cycles="${CYCLES:-200}"
+mode="${TAVIMOR_PANEL_APP:-harness}"
+clock_ticks="$(getconf CLK_TCK)"
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data"
+export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+for bus in session system; do
+  dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$work/$bus.pid" >"$work/$bus.address"
+  pids+=("$(cat "$work/$bus.pid")")
+done
+export DBUS_SESSION_BUS_ADDRESS="$(head -1 "$work/session.address")"
+export DBUS_SYSTEM_BUS_ADDRESS="$(head -1 "$work/system.address")"
+
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+until [ -s "$work/display" ]; do sleep 0.05; done
+export DISPLAY=":$(head -1 "$work/display")"
+xcompmgr >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.3
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ {n += $2} END {print n}'; }
+rss_kib() { awk '/VmRSS/ {print $2}' "/proc/$1/status"; }
+
+pointer_cycles() {
+  for ((i = 0; i < cycles; i++)); do
+    xdotool mousemove 960 10
+    sleep 0.05
+    xdotool mousemove 100 700
+    sleep 0.5
+  done
+}
+
+# measure <label> <window search...> -- <command...>
+measure() {
+  local label="$1"; shift
+  local search=()
+  while [ "$1" != -- ]; do search+=("$1"); shift; done
+  shift
+  local start; start="$(now_ms)"
+  "$@" >"$work/$label.log" 2>&1 &
+  local pid=$!
+  pids+=("$pid")
+  until xdotool search --onlyvisible "${search[@]}" >/dev/null 2>&1; do
+    kill -0 "$pid" 2>/dev/null || { echo "$label exited:"; cat "$work/$label.log"; return 1; }
+    sleep 0.005
+  done
+  local on_screen=$(($(now_ms) - start))
+  sleep 2
+  local rss_start; rss_start="$(rss_kib "$pid")"
+  local ticks0 switches0; ticks0="$(cpu_ticks "$pid")"; switches0="$(switches "$pid")"
+  sleep "$idle_seconds"
+  local ticks1 switches1; ticks1="$(cpu_ticks "$pid")"; switches1="$(switches "$pid")"
+  pointer_cycles
+  sleep 1
+  local rss_cycles; rss_cycles="$(rss_kib "$pid")"
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+  awk -v l="$label" -v t="$on_screen" -v c="$((ticks1 - ticks0))" -v hz="$clock_ticks" -v s="$idle_seconds" \
+    -v w="$((switches1 - switches0))" -v r0="$rss_start" -v r1="$rss_cycles" -v n="$cycles" 'BEGIN {
+      printf "%-12s on screen %6d ms | idle CPU %7.3f s in %d s | wake-ups %7.2f /s | RSS %7.1f MiB after start, %7.1f MiB after %d cycles\n",
+        l, t, c / hz, s, w / s, r0 / 1024, r1 / 1024, n }' >>"$work/results"
+}
+
+if [ "$mode" = tavimor ]; then
+  measure tavimor --name '^Tavimor$' -- "$build_dir/tavimor"
+else
+  measure panel --name '^Tavimor$' -- "$build_dir/tests/panel_harness" "$root/tests/integration/PanelTestRoot.qml"
+fi
+measure lxqt-panel --class '^lxqt-panel$' -- lxqt-panel
+
+echo "== idle panel under Xvfb 1920x1080 with xcompmgr ($mode)"
+cat "$work/results"
+echo "== one pointer event in the hover handler"
+QT_QPA_PLATFORM=offscreen "$build_dir/tests/tst_NotchPanelHost" pointerEventCost -minimumvalue 500 \
+  | awk '/RESULT/ {getline; print "   " $0}'
