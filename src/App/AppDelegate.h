@@ -63,6 +63,10 @@ public:
 
     explicit AppDelegate(AppDelegateDependencies dependencies, QObject* parent = nullptr);
 
+    // The panel is built over the delegate's own state manager and registry, so it is attached after
+    // construction and before launching finishes.
+    void attachPanelHost(IPanelHost* panelHost) { m_deps.panelHost = panelHost; }
+
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
 
