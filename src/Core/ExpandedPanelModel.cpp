@@ -1,5 +1,6 @@
 #include "Core/ExpandedPanelModel.h"
 
+#include "Core/L10n.h"
 #include "Theme/TavimorTheme.h"
 
 #include <algorithm>
@@ -43,6 +44,11 @@ QColor ExpandedPanelModel::toolBackground(bool liquid) {
 
 QColor ExpandedPanelModel::dividerColor(bool liquid) {
     return liquid ? QColor(0, 0, 0, qRound(0.12 * 255)) : TavimorTheme::surface();
+}
+
+QString ExpandedPanelModel::settingsToolTip() {
+    return L10n::text("painel.acao.configuracoes", "Configurações",
+                      "Tooltip da engrenagem na barra de abas do notch");
 }
 
 ExpandedPanelModel::ExpandedPanelModel(QObject* parent)

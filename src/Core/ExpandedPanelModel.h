@@ -23,6 +23,7 @@ class ExpandedPanelModel : public QObject {
     Q_PROPERTY(QList<QObject*> aiWidgets READ aiWidgets NOTIFY groupsChanged)
     Q_PROPERTY(QList<QObject*> caffeinateWidgets READ caffeinateWidgets NOTIFY groupsChanged)
     Q_PROPERTY(bool showsAiSeparator READ showsAiSeparator NOTIFY groupsChanged)
+    Q_PROPERTY(QString settingsToolTip READ settingsToolTip CONSTANT)
     Q_PROPERTY(bool liquid READ isLiquid WRITE setLiquid NOTIFY liquidChanged)
     Q_PROPERTY(QColor toolForeground READ toolForeground NOTIFY liquidChanged)
     Q_PROPERTY(QColor toolBackground READ toolBackground NOTIFY liquidChanged)
@@ -42,6 +43,9 @@ public:
     static QColor toolForeground(bool liquid);
     static QColor toolBackground(bool liquid);
     static QColor dividerColor(bool liquid);
+
+    // The gear's tooltip; the close button has none.
+    static QString settingsToolTip();
 
     explicit ExpandedPanelModel(QObject* parent = nullptr);
 

@@ -61,6 +61,7 @@ class NotchShapeModel : public QObject {
     Q_PROPERTY(qreal topRadius READ topRadius NOTIFY shapeChanged)
     Q_PROPERTY(qreal bottomRadius READ bottomRadius NOTIFY shapeChanged)
     Q_PROPERTY(qreal openWidth READ openWidth NOTIFY notchSizeChanged)
+    Q_PROPERTY(qreal openHeight READ openHeight CONSTANT)
     Q_PROPERTY(qreal compactHeight READ compactHeight NOTIFY notchSizeChanged)
     Q_PROPERTY(QColor fillColor READ fillColor NOTIFY fillColorChanged)
 
@@ -82,6 +83,7 @@ public:
     qreal topRadius() const { return m_shape.topRadius; }
     qreal bottomRadius() const { return m_shape.bottomRadius; }
     qreal openWidth() const { return NotchShape::openWidth(m_notchWidth); }
+    static qreal openHeight() { return NotchShape::openHeight; }
     qreal compactHeight() const { return m_notchHeight + m_visibleDrop; }
     QColor fillColor() const { return m_fillColor; }
 
