@@ -6,6 +6,7 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QQuickView>
 #include <QtTest>
 
 #include <memory>
@@ -17,6 +18,11 @@ struct LoadedQml {
     std::unique_ptr<QObject> root;
     QList<QQmlError> warnings;
 };
+
+QByteArray hostSource(const char* name) {
+    QFile file(QFINDTESTDATA(QStringLiteral("qml/") + QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -55,26 +61,29 @@ private Q_SLOTS:
     void componentsLoadWithoutWarnings() {
         QFETCH(QString, mode);
         preferences.setValue(QStringLiteral("tavimor.appearanceMode"), mode);
-        LoadedQml loaded = load(R"(
-            import QtQuick
-            import Tavimor 1.0
-            Item {
-                width: 200; height: 100
-                property bool liquid: Appearance.isLiquid
-                property color fill: Theme.background
-                property int bodySize: Theme.body.pixelSize
-                GlassCard { anchors.fill: parent; cornerRadius: 10 }
-                GlassTextShadow {
-                    Text { text: "Agenda"; font: Theme.sectionTitle; color: Theme.primaryLabel }
-                }
-                SymbolIcon { name: "mic.fill"; size: 11; color: Theme.accent }
-            }
-        )");
+        LoadedQml loaded = load(hostSource("ThemeHost.qml"));
         QVERIFY2(loaded.root, qPrintable(QDebug::toString(loaded.warnings)));
         QVERIFY2(loaded.warnings.isEmpty(), qPrintable(QDebug::toString(loaded.warnings)));
         QCOMPARE(loaded.root->property("liquid").toBool(), mode == QLatin1String("liquid"));
         QCOMPARE(loaded.root->property("fill").value<QColor>(), QColor(11, 12, 15));
         QCOMPARE(loaded.root->property("bodySize").toInt(), 13);
+        QCOMPARE(loaded.root->property("hex").value<QColor>(), QColor(0, 0, 0x12));
+    }
+
+    void shadowRendersInAWindow() {
+        QQuickView view;
+        QList<QQmlError> warnings;
+        connect(view.engine(), &QQmlEngine::warnings, this,
+                [&warnings](const QList<QQmlError>& list) { warnings.append(list); });
+        view.setSource(QUrl(QStringLiteral("qrc:/Theme/GlassTextShadow.qml")));
+        QCOMPARE(view.status(), QQuickView::Ready);
+        view.resize(80, 30);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(!view.grabWindow().isNull());
+        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), QStringLiteral("dark"));
+        QVERIFY(!view.grabWindow().isNull());
+        QVERIFY2(warnings.isEmpty(), qPrintable(QDebug::toString(warnings)));
     }
 
     void glassCardFollowsTheStoredMode() {
@@ -94,21 +103,7 @@ private Q_SLOTS:
     }
 
     void springEasingDrivesAnAnimation() {
-        LoadedQml loaded = load(R"(
-            import QtQuick
-            import Tavimor 1.0
-            Item {
-                id: root
-                property real value: 0
-                property alias running: animation.running
-                NumberAnimation on value {
-                    id: animation
-                    from: 0; to: 100
-                    duration: Springs.openDuration
-                    easing: Springs.open
-                }
-            }
-        )");
+        LoadedQml loaded = load(hostSource("SpringHost.qml"));
         QVERIFY2(loaded.root, qPrintable(QDebug::toString(loaded.warnings)));
         QVERIFY(loaded.warnings.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(loaded.root->property("value").toReal() > 100.5, 2000);
