@@ -1,5 +1,7 @@
 #include "Core/CompactBarLayout.h"
 
+#include "Models/NotchHardwareProfile.h"
+
 CompactBarArrangement CompactBarLayout::arrange(const QList<AnyNotchWidget*>& widgets,
                                                 const CompactBarInput& input) {
     CompactBarArrangement result;
@@ -23,6 +25,7 @@ CompactBarArrangement CompactBarLayout::arrange(const QList<AnyNotchWidget*>& wi
 
 CompactBarLayout::CompactBarLayout(QObject* parent)
     : QObject(parent) {
+    m_input.musicSideWidth = NotchHardwareProfile::current().musicSideWidth;
     rearrange();
 }
 

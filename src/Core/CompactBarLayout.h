@@ -22,7 +22,7 @@ struct CompactBarArrangement {
 struct CompactBarInput {
     qreal panelWidth = 0;
     qreal notchWidth = 0;
-    qreal musicSideWidth = 32;
+    qreal musicSideWidth = 32; // the hardware profile's
     bool sidesOnly = false;
 };
 

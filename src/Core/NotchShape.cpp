@@ -1,5 +1,6 @@
 #include "Core/NotchShape.h"
 
+#include "Models/NotchHardwareProfile.h"
 #include "Theme/TavimorTheme.h"
 
 #include <algorithm>
@@ -70,7 +71,8 @@ QColor notchFillColor(bool liquid, bool open) {
 }
 
 NotchShapeModel::NotchShapeModel(QObject* parent)
-    : QObject(parent) {
+    : QObject(parent)
+    , m_visibleDrop(NotchHardwareProfile::current().compactVisibleDrop) {
     updateShape();
     updateFillColor();
 }

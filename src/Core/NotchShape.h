@@ -116,7 +116,7 @@ private:
     bool m_closeButtonPending = false;
     qreal m_notchWidth = 0;
     qreal m_notchHeight = 0;
-    qreal m_visibleDrop = 6;
+    qreal m_visibleDrop;
     Spring m_spring = Spring::Close;
     NotchShape m_shape;
     QColor m_fillColor = Qt::black;

@@ -122,6 +122,7 @@ private Q_SLOTS:
         CompactBarLayout layout;
         layout.setPanelWidth(1512);
         layout.setNotchWidth(200);
+        layout.setMusicSideWidth(32);
         connect(&fixture.registry, &WidgetRegistry::activeWidgetsChanged, &layout,
                 [&] { layout.setWidgets(objects(fixture.registry.activeWidgets())); });
         layout.setWidgets(objects(fixture.registry.activeWidgets()));

@@ -134,8 +134,8 @@ private:
         QQmlComponent component(engine.get(), QUrl(QStringLiteral("qrc:/Views/NotchContentView.qml")));
         QVERIFY2(component.isReady(), qPrintable(component.errorString()));
         QObject* created = component.createWithInitialProperties({
-            {QStringLiteral("stateManager"), QVariant::fromValue(stateManager.get())},
-            {QStringLiteral("registry"), QVariant::fromValue(registry.get())},
+            {QStringLiteral("stateManager"), QVariant::fromValue<QObject*>(stateManager.get())},
+            {QStringLiteral("registry"), QVariant::fromValue<QObject*>(registry.get())},
             {QStringLiteral("notchWidth"), notchWidth},
             {QStringLiteral("notchHeight"), notchHeight},
             {QStringLiteral("panelActions"), QVariant::fromValue<QObject*>(actions.get())},
