@@ -9,7 +9,6 @@ Item {
     required property var widgets
     required property real notchWidth
     required property bool sidesOnly
-    property alias musicSideWidth: layout.musicSideWidth
 
     // Rectangles of the visible side items in this item's coordinates.
     property var itemRects: []
@@ -125,16 +124,14 @@ Item {
         WidgetBody {
             anchors.fill: parent
             active: centre.visible
-            body: layout.musicWidget ? layout.musicWidget.compactBody : ""
-            viewModel: layout.musicWidget ? layout.musicWidget.viewModel : null
+            widget: layout.musicWidget
         }
     }
 
     component CompactItem: WidgetBody {
         required property QtObject modelData
         anchors.verticalCenter: parent ? parent.verticalCenter : undefined
-        body: modelData.compactBody
-        viewModel: modelData.viewModel
+        widget: modelData
         onXChanged: bar.scheduleItemRects()
         onYChanged: bar.scheduleItemRects()
         onWidthChanged: bar.scheduleItemRects()

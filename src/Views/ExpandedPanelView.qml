@@ -103,8 +103,8 @@ Item {
         y: divider.y + divider.height + 4
         width: panel.width - 24
         height: Math.max(0, panel.height - y - 8)
-        body: panelModel.currentWidget ? panelModel.currentWidget.expandedBody : ""
-        viewModel: panelModel.currentWidget ? panelModel.currentWidget.viewModel : null
+        widget: panelModel.currentWidget
+        expanded: true
     }
 
     Component {

@@ -64,6 +64,17 @@ Rectangle {
 }
 )";
 
+// A body made for one widget only: it complains when created with any other widget's model.
+const QByteArray systemBodyQml = R"(
+import QtQuick
+Rectangle {
+    required property var model
+    objectName: "expandedBody"
+    color: "#305030"
+    Component.onCompleted: if (model.icon !== "cpu") console.warn("system body created with another model")
+}
+)";
+
 // The window's side of the root view: what the close button and the gear call.
 class FakePanelActions : public QObject {
     Q_OBJECT
@@ -123,7 +134,9 @@ private:
         music->setIcon(QStringLiteral("music.note"));
         music->setBodies(bodyUrl(QStringLiteral("Centre.qml")), bodyUrl(QStringLiteral("Expanded.qml")));
         music->setHasCompactContent(true);
-        addWidget(QStringLiteral("system"), WidgetGroup::DiaADia, true)->setIcon(QStringLiteral("cpu"));
+        StubWidget* system = addWidget(QStringLiteral("system"), WidgetGroup::DiaADia, true);
+        system->setIcon(QStringLiteral("cpu"));
+        system->setBodies(bodyUrl(QStringLiteral("Compact.qml")), bodyUrl(QStringLiteral("System.qml")));
         addWidget(QStringLiteral("shelf"), WidgetGroup::Shelf, false)->setIcon(QStringLiteral("tray.full"));
         addWidget(QStringLiteral("usage"), WidgetGroup::Ai, true)->setIcon(QStringLiteral("sparkles"));
         addWidget(QStringLiteral("caffeinate"), WidgetGroup::Caffeinate, false)
@@ -198,7 +211,8 @@ private Q_SLOTS:
         QVERIFY(bodies.isValid());
         for (const auto& [name, text] : {std::pair{"Compact.qml", compactBodyQml},
                                          {"Centre.qml", centreBodyQml},
-                                         {"Expanded.qml", expandedBodyQml}}) {
+                                         {"Expanded.qml", expandedBodyQml},
+                                         {"System.qml", systemBodyQml}}) {
             QFile file(bodies.filePath(QString::fromLatin1(name)));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(text);
