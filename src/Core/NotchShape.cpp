@@ -1,0 +1,160 @@
+#include "Core/NotchShape.h"
+
+#include "Models/NotchHardwareProfile.h"
+#include "Theme/TavimorTheme.h"
+
+#include <algorithm>
+
+NotchShape NotchShape::closed(qreal notchWidth, qreal notchHeight, qreal visibleDrop) {
+    return {notchWidth, notchHeight + visibleDrop, 0, closedBottomRadius};
+}
+
+NotchShape NotchShape::opened(qreal notchWidth) {
+    return {openWidth(notchWidth), openHeight, 0, openBottomRadius};
+}
+
+qreal NotchShape::openWidth(qreal notchWidth) {
+    return std::max(notchWidth, openMinimumWidth);
+}
+
+QList<NotchPathElement> NotchShape::pathElements(qreal middleX) const {
+    using Kind = NotchPathElement::Kind;
+    const qreal left = middleX - width / 2;
+    const qreal right = middleX + width / 2;
+    return {
+        {Kind::MoveTo, {left, 0}, {}},
+        {Kind::LineTo, {right, 0}, {}},
+        {Kind::QuadTo, {right, topRadius}, {right, 0}},
+        {Kind::LineTo, {right, height - bottomRadius}, {}},
+        {Kind::QuadTo, {right - bottomRadius, height}, {right, height}},
+        {Kind::LineTo, {left + bottomRadius, height}, {}},
+        {Kind::QuadTo, {left, height - bottomRadius}, {left, height}},
+        {Kind::LineTo, {left, topRadius}, {}},
+        {Kind::QuadTo, {left, 0}, {left, 0}},
+        {Kind::Close, {}, {}},
+    };
+}
+
+namespace {
+
+QString svgPoint(QPointF point) {
+    return QString::number(point.x(), 'f', 3) + u',' + QString::number(point.y(), 'f', 3);
+}
+
+QString svgCommand(const NotchPathElement& element) {
+    switch (element.kind) {
+    case NotchPathElement::Kind::MoveTo:
+        return QStringLiteral("M ") + svgPoint(element.to);
+    case NotchPathElement::Kind::LineTo:
+        return QStringLiteral("L ") + svgPoint(element.to);
+    case NotchPathElement::Kind::QuadTo:
+        return QStringLiteral("Q ") + svgPoint(element.control) + u' ' + svgPoint(element.to);
+    case NotchPathElement::Kind::Close:
+        break;
+    }
+    return QStringLiteral("Z");
+}
+
+} // namespace
+
+QString NotchShape::svgPath(qreal middleX) const {
+    QStringList commands;
+    for (const NotchPathElement& element : pathElements(middleX))
+        commands.append(svgCommand(element));
+    return commands.join(u' ');
+}
+
+QColor notchFillColor(bool liquid, bool open) {
+    if (!liquid)
+        return TavimorTheme::background();
+    return open ? QColor(Qt::transparent) : QColor(Qt::black);
+}
+
+NotchShapeModel::NotchShapeModel(QObject* parent)
+    : QObject(parent)
+    , m_visibleDrop(NotchHardwareProfile::current().compactVisibleDrop) {
+    updateShape();
+    updateFillColor();
+}
+
+void NotchShapeModel::setOpen(bool open) {
+    if (m_open == open)
+        return;
+    m_open = open;
+    if (open) {
+        m_closeButtonPending = false;
+        setSpring(Spring::Open);
+    } else {
+        setSpring(m_closeButtonPending ? Spring::CloseButton : Spring::Close);
+        m_closeButtonPending = false;
+    }
+    Q_EMIT openChanged();
+    updateShape();
+    updateFillColor();
+}
+
+void NotchShapeModel::setLiquid(bool liquid) {
+    if (m_liquid == liquid)
+        return;
+    m_liquid = liquid;
+    Q_EMIT liquidChanged();
+    updateFillColor();
+}
+
+void NotchShapeModel::setNotchWidth(qreal width) {
+    if (m_notchWidth == width)
+        return;
+    m_notchWidth = width;
+    Q_EMIT notchSizeChanged();
+    updateShape();
+}
+
+void NotchShapeModel::setNotchHeight(qreal height) {
+    if (m_notchHeight == height)
+        return;
+    m_notchHeight = height;
+    Q_EMIT notchSizeChanged();
+    updateShape();
+}
+
+void NotchShapeModel::setVisibleDrop(qreal drop) {
+    if (m_visibleDrop == drop)
+        return;
+    m_visibleDrop = drop;
+    Q_EMIT notchSizeChanged();
+    updateShape();
+}
+
+void NotchShapeModel::closeWithButtonSpring() {
+    if (m_open)
+        m_closeButtonPending = true;
+}
+
+QString NotchShapeModel::svgPath(qreal width, qreal height, qreal topRadius, qreal bottomRadius,
+                                 qreal middleX) {
+    return NotchShape{width, height, topRadius, bottomRadius}.svgPath(middleX);
+}
+
+void NotchShapeModel::setSpring(Spring spring) {
+    if (m_spring == spring)
+        return;
+    m_spring = spring;
+    Q_EMIT springChanged();
+}
+
+void NotchShapeModel::updateShape() {
+    const NotchShape shape = m_open ? NotchShape::opened(m_notchWidth)
+                                    : NotchShape::closed(m_notchWidth, m_notchHeight, m_visibleDrop);
+    if (shape == m_shape)
+        return;
+    m_shape = shape;
+    Q_EMIT shapeChanged();
+}
+
+void NotchShapeModel::updateFillColor() {
+    const QColor color = notchFillColor(m_liquid, m_open);
+    if (color == m_fillColor)
+        return;
+    m_fillColor = color;
+    Q_EMIT fillColorChanged();
+}

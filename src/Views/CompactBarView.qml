@@ -1,0 +1,140 @@
+import QtQuick
+import Tavimor 1.0
+
+// The strip across the notch: side widgets packed towards the notch on either side and, while the panel is
+// closed and music has a track, the music widget's compact view over the notch.
+Item {
+    id: bar
+
+    required property var widgets
+    required property real notchWidth
+    required property bool sidesOnly
+
+    // Rectangles of the visible side items in this item's coordinates.
+    property var itemRects: []
+
+    // Side items stop this far short of the centre region.
+    readonly property real innerGap: 12
+    // The side rows rest on the notch's lower edge.
+    readonly property real rowBottomMargin: 6
+
+    function sameRects(a, b) {
+        if (a.length !== b.length)
+            return false;
+        for (let i = 0; i < a.length; ++i) {
+            if (a[i].x !== b[i].x || a[i].y !== b[i].y || a[i].width !== b[i].width || a[i].height !== b[i].height)
+                return false;
+        }
+        return true;
+    }
+
+    function updateItemRects() {
+        const rects = [];
+        for (const row of [leftRow, rightRow]) {
+            for (let i = 0; i < row.children.length; ++i) {
+                const item = row.children[i];
+                if (item.visible && item.width > 0 && item.height > 0)
+                    rects.push(item.mapToItem(bar, 0, 0, item.width, item.height));
+            }
+        }
+        if (!sameRects(rects, itemRects))
+            itemRects = rects;
+    }
+
+    function scheduleItemRects() {
+        Qt.callLater(updateItemRects);
+    }
+
+    CompactBarLayout {
+        id: layout
+        widgets: bar.widgets
+        panelWidth: bar.width
+        notchWidth: bar.notchWidth
+        sidesOnly: bar.sidesOnly
+    }
+
+    property real sideWidth: layout.sideWidth
+    Behavior on sideWidth {
+        NumberAnimation { easing: Springs.compactBar; duration: Springs.compactBarDuration }
+    }
+    onSideWidthChanged: scheduleItemRects()
+    onWidthChanged: scheduleItemRects()
+
+    Item {
+        id: leftBlock
+        width: Math.max(0, bar.sideWidth)
+        height: bar.height
+
+        Row {
+            id: leftRow
+            anchors.right: parent.right
+            anchors.rightMargin: bar.innerGap
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: bar.rowBottomMargin
+            spacing: 8
+            onPositioningComplete: bar.scheduleItemRects()
+
+            Repeater {
+                model: layout.leftWidgets
+                delegate: CompactItem {}
+            }
+        }
+    }
+
+    Item {
+        id: rightBlock
+        x: bar.width - width
+        width: Math.max(0, bar.sideWidth)
+        height: bar.height
+
+        Row {
+            id: rightRow
+            anchors.left: parent.left
+            anchors.leftMargin: bar.innerGap
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: bar.rowBottomMargin
+            spacing: 8
+            onPositioningComplete: bar.scheduleItemRects()
+
+            Repeater {
+                model: layout.rightWidgets
+                delegate: CompactItem {}
+            }
+        }
+    }
+
+    // Never takes clicks; scales up from 85 % and fades in, and the reverse on the way out.
+    Item {
+        id: centre
+        x: bar.sideWidth
+        width: Math.max(0, bar.width - 2 * bar.sideWidth)
+        height: bar.height
+        enabled: false
+        visible: opacity > 0
+        opacity: layout.showsCentre ? 1 : 0
+        scale: layout.showsCentre ? 1 : 0.85
+
+        Behavior on opacity {
+            NumberAnimation { easing: Springs.compactBar; duration: Springs.compactBarDuration }
+        }
+        Behavior on scale {
+            NumberAnimation { easing: Springs.compactBar; duration: Springs.compactBarDuration }
+        }
+
+        WidgetBody {
+            anchors.fill: parent
+            active: centre.visible
+            widget: layout.musicWidget
+        }
+    }
+
+    component CompactItem: WidgetBody {
+        required property QtObject modelData
+        anchors.verticalCenter: parent ? parent.verticalCenter : undefined
+        widget: modelData
+        onXChanged: bar.scheduleItemRects()
+        onYChanged: bar.scheduleItemRects()
+        onWidthChanged: bar.scheduleItemRects()
+        onHeightChanged: bar.scheduleItemRects()
+    }
+}

@@ -1,0 +1,66 @@
+import QtQuick
+import Tavimor 1.0
+
+// The notch panel's root: the outline around the notch, the expanded panel while content is visible and,
+// always on top, the compact bar. Fills the panel window (screen width, 340 px tall).
+Item {
+    id: root
+
+    required property NotchStateManager stateManager
+    required property WidgetRegistry registry
+    required property real notchWidth
+    required property real notchHeight
+    // closePanel() for the close button, openSettings() for the gear.
+    required property QtObject panelActions
+
+    // Where the compact bar's side items are, in this item's coordinates: they take clicks while closed.
+    readonly property var compactItemRects: compactBar.itemRects
+
+    NotchShapeModel {
+        id: shapeModel
+        open: root.stateManager.isOpen
+        liquid: Appearance.isLiquid
+        notchWidth: root.notchWidth
+        notchHeight: root.notchHeight
+    }
+
+    NotchOutline {
+        shapeModel: shapeModel
+        anchors.top: parent.top
+        anchors.horizontalCenter: parent.horizontalCenter
+    }
+
+    Loader {
+        id: expandedPanel
+        z: 0
+        active: root.stateManager.contentVisible
+        anchors.top: parent.top
+        anchors.horizontalCenter: parent.horizontalCenter
+        width: shapeModel.openWidth
+        height: shapeModel.openHeight
+        clip: true
+        sourceComponent: ExpandedPanelView {
+            widgets: root.registry.activeWidgets
+            notchHeight: root.notchHeight
+            stateManager: root.stateManager
+            onSettingsRequested: root.panelActions.openSettings()
+            onCloseRequested: {
+                shapeModel.closeWithButtonSpring();
+                root.panelActions.closePanel();
+            }
+        }
+    }
+
+    CompactBarView {
+        id: compactBar
+        objectName: "compactBar"
+        z: 10
+        anchors.top: parent.top
+        width: root.width
+        height: shapeModel.compactHeight
+        enabled: !root.stateManager.isOpen
+        widgets: root.registry.activeWidgets
+        notchWidth: root.notchWidth
+        sidesOnly: root.stateManager.isOpen
+    }
+}

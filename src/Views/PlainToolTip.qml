@@ -1,0 +1,26 @@
+import QtQuick
+import QtQuick.Controls.Basic as Basic
+import Tavimor 1.0
+
+// The one tooltip of the panel. Its text is always shown as plain text, never as markup.
+Basic.ToolTip {
+    id: tip
+
+    objectName: "toolTip"
+    delay: 600
+    y: parent ? parent.height + 6 : 0
+
+    contentItem: Text {
+        text: tip.text
+        textFormat: Text.PlainText
+        color: Theme.primaryLabel
+        font.pixelSize: 11
+    }
+
+    background: Rectangle {
+        color: Theme.surfaceElevated
+        radius: 4
+        border.width: 1
+        border.color: Theme.separator
+    }
+}
