@@ -1,6 +1,7 @@
 #include "App/AppDelegate.h"
 #include "Core/L10n.h"
 #include "Core/NotchPanelHost.h"
+#include "Core/ShellQml.h"
 #include "Platform/ApplicationKeyMonitor.h"
 #include "Platform/DBusScreenSleepSource.h"
 #include "Platform/JsonPreferences.h"
@@ -40,6 +41,7 @@ int main(int argc, char* argv[]) {
     QtScreens screens;
     JsonPreferences preferences;
     registerThemeQmlTypes(preferences);
+    registerShellQmlTypes();
     LinuxActivationPolicy activationPolicy;
     DBusScreenSleepSource sleepSource(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
                                       Diagnostics::degraded);

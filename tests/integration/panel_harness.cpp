@@ -4,9 +4,12 @@
 #include "Core/Clock.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/NotchStateManager.h"
+#include "Core/ShellQml.h"
 #include "Models/NotchHardwareProfile.h"
+#include "Platform/JsonPreferences.h"
 #include "Platform/QtScreens.h"
 #include "Platform/X11PanelWindow.h"
+#include "Theme/ThemeQml.h"
 #include "Widgets/WidgetRegistry.h"
 
 #include <QCursor>
@@ -20,6 +23,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = QGuiApplication::arguments();
 
+    JsonPreferences preferences;
+    registerThemeQmlTypes(preferences);
+    registerShellQmlTypes();
     NotchStateManager stateManager;
     WidgetRegistry registry;
     QtScreens screens;
