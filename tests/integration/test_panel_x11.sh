@@ -97,8 +97,9 @@ start_panel() {
   fi
   pids+=($!)
   wait_for 10 panel_window >/dev/null || { cat "$work/panel.log"; echo "FAIL: no panel window"; exit 1; }
-  window="$(panel_window)"
   sleep 0.3
+  wait_for 5 panel_window >/dev/null || { cat "$work/panel.log"; echo "FAIL: the panel window went away"; exit 1; }
+  window="$(panel_window)"
 }
 
 panel_window() { xdotool search --onlyvisible --name '^Tavimor$' 2>/dev/null | head -1 | grep .; }
