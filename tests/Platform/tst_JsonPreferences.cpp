@@ -22,6 +22,7 @@ QByteArray contentsOf(const QString& path) {
 }
 
 void writeFile(const QString& path, const QByteArray& contents) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(contents), contents.size());
@@ -30,26 +31,6 @@ void writeFile(const QString& path, const QByteArray& contents) {
 QStringList entriesBeside(const QString& path) {
     return QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
-
-// Limits the size of files this process may write, so that a write fails part way.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -128,49 +109,48 @@ private Q_SLOTS:
 
     void unreadableFilesGiveDefaultsAndAreKept_data() {
         QTest::addColumn<QByteArray>("contents");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("truncated") << QByteArray(
-            "{\"format\":\"tavimor-preferences\",\"version\":1,\"values\":{\"tavimor.a\":{\"type\":\"bo");
-        QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\x00\x01", 10);
-        QTest::newRow("other json") << QByteArray("{\"tavimor.blinkIntervalMin\": 5}");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QVariant>("good");
+        const QString defaults = u"starting from the defaults"_s;
+        QTest::newRow("empty") << QByteArray() << defaults << QVariant();
+        QTest::newRow("truncated")
+            << QByteArray("{\"format\":\"tavimor-preferences\",\"version\":1,\"values\":{\"a\":{\"ty")
+            << defaults << QVariant();
+        QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\x00\x01", 10) << defaults << QVariant();
+        QTest::newRow("other json") << QByteArray("{\"tavimor.good\": 5}") << defaults << QVariant();
         QTest::newRow("other version")
-            << QByteArray("{\"format\":\"tavimor-preferences\",\"version\":2,\"values\":{}}");
+            << QByteArray("{\"format\":\"tavimor-preferences\",\"version\":2,\"values\":{}}") << defaults
+            << QVariant();
+        QTest::newRow("unreadable entries")
+            << QByteArray("{\"format\":\"tavimor-preferences\",\"version\":1,\"values\":{"
+                          "\"tavimor.good\":{\"type\":\"integer\",\"value\":3},"
+                          "\"tavimor.future\":{\"type\":\"colour\",\"value\":\"#fff\"},"
+                          "\"tavimor.wrong\":{\"type\":\"bool\",\"value\":\"yes\"}}}")
+            << u"skipping the unreadable entry"_s << QVariant(qint64(3));
     }
 
+    // The preferences keep what they can read; the file is left alone until the first change sets it aside.
     void unreadableFilesGiveDefaultsAndAreKept() {
         QFETCH(QByteArray, contents);
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFETCH(QString, warning);
+        QFETCH(QVariant, good);
         writeFile(path, contents);
 
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"starting from the defaults"_s));
+        for (int entry = 0; entry < (good.isValid() ? 2 : 1); ++entry)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
         JsonPreferences preferences(path);
-        QVERIFY(!preferences.contains(u"tavimor.blinkIntervalMin"_s));
+        QCOMPARE(preferences.value(u"tavimor.good"_s), good);
+        QVERIFY(!preferences.contains(u"tavimor.future"_s) && !preferences.contains(u"tavimor.wrong"_s));
         preferences.remove(u"tavimor.absent"_s); // no change, no write
         QCOMPARE(contentsOf(path), contents);
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"was kept as"_s));
-        preferences.setValue(u"tavimor.blinkIntervalMin"_s, 7);
+        preferences.setValue(u"tavimor.new"_s, 7);
         const QStringList files = entriesBeside(path);
         QCOMPARE(files.size(), 2);
         QVERIFY2(files.at(1).startsWith(u"preferences.json.corrupt-"_s), qPrintable(files.at(1)));
         QCOMPARE(contentsOf(QFileInfo(path).dir().filePath(files.at(1))), contents);
-        QCOMPARE(JsonPreferences(path).value(u"tavimor.blinkIntervalMin"_s), QVariant(qint64(7)));
-    }
-
-    void oneUnreadableEntryKeepsTheRestAndTheOriginal() {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        writeFile(path, "{\"format\":\"tavimor-preferences\",\"version\":1,\"values\":{\n"
-                        "    \"tavimor.good\":{\"type\":\"integer\",\"value\":3},\n"
-                        "    \"tavimor.future\":{\"type\":\"colour\",\"value\":\"#fff\"},\n"
-                        "    \"tavimor.wrong\":{\"type\":\"bool\",\"value\":\"yes\"}}}");
-        for (int skipped = 0; skipped < 2; ++skipped)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"skipping the unreadable entry"_s));
-        JsonPreferences preferences(path);
-        QCOMPARE(preferences.value(u"tavimor.good"_s), QVariant(qint64(3)));
-        QVERIFY(!preferences.contains(u"tavimor.future"_s) && !preferences.contains(u"tavimor.wrong"_s));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"was kept as"_s));
-        preferences.setValue(u"tavimor.good"_s, 4);
-        QCOMPARE(entriesBeside(path).size(), 2);
+        QCOMPARE(JsonPreferences(path).value(u"tavimor.new"_s), QVariant(qint64(7)));
     }
 
     void aFailedWriteLeavesThePreviousFileWhole() {
@@ -178,11 +158,16 @@ private Q_SLOTS:
         preferences.setValue(u"tavimor.kept"_s, u"before"_s);
         const QByteArray before = contentsOf(path);
         QVERIFY(!before.isEmpty());
-        {
-            FileSizeLimit limit(rlim_t(before.size() + 64));
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"cannot write"_s));
-            preferences.setValue(u"tavimor.large"_s, QString(4096, u'x'));
-        }
+        // Limit the size of files this process may write, so that the next write fails part way.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limited{rlim_t(before.size() + 64), saved.rlim_max};
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limited);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"cannot write"_s));
+        preferences.setValue(u"tavimor.large"_s, QString(4096, u'x'));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
         QCOMPARE(contentsOf(path), before);
         QCOMPARE(entriesBeside(path), QStringList{u"preferences.json"_s});
 
