@@ -1,11 +1,9 @@
 #include "Services/DiagnosticsService.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -111,7 +109,7 @@ private Q_SLOTS:
         Diagnostics::setLogFilePathForTesting(logPath);
     }
 
-    // Entry format, the system log copy, the degraded line and the session line with its version fallback.
+    // Entry format in UTC, the system log copy and the degraded line.
     void entriesInFileAndSystemLog() {
         QVERIFY(!QDir(QFileInfo(logPath).absolutePath()).exists());
         QCOMPARE(Diagnostics::logFilePath(), logPath); // creates the folder
@@ -123,20 +121,14 @@ private Q_SLOTS:
         Diagnostics::write(Level::Error, u"mensagem"_s, u"código 3"_s);
         Diagnostics::degraded(u"MediaRemote"_s, u"r"_s, u"i"_s);
         Diagnostics::setSystemLogSinkForTesting({});
-        QCoreApplication::setApplicationVersion({});
-        Diagnostics::logSessionStart();
 
         const QString degradedText = u"[MediaRemote] indisponível — r · impacto: i"_s;
         const QStringList lines = logLines();
-        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.size(), 2);
         QVERIFY2(matchesEntry(lines.at(0), u"ERROR"_s, u"mensagem · código 3"_s), qPrintable(lines.at(0)));
         const QDateTime written = QDateTime::fromString(lines.at(0).left(timeLength), Qt::ISODateWithMs);
         QVERIFY(qAbs(written.secsTo(QDateTime::currentDateTimeUtc())) < 60);
         QVERIFY2(matchesEntry(lines.at(1), u"WARN"_s, degradedText), qPrintable(lines.at(1)));
-        const QString session =
-            u"===== Tavimor "_s + QStringLiteral(TAVIMOR_VERSION) + u" (?) iniciado ===== · "_s;
-        QVERIFY2(matchesEntry(lines.at(2), u"INFO"_s, session + QSysInfo::prettyProductName()),
-                 qPrintable(lines.at(2)));
         QCOMPARE(sent.size(), 2);
         QCOMPARE(sent.at(1), qMakePair(Level::Warn, degradedText));
     }
@@ -175,7 +167,6 @@ private Q_SLOTS:
         Diagnostics::setLogFilePathForTesting(logPath);
 
         QCOMPARE(Diagnostics::logFilePath(), logPath);
-        Diagnostics::logSessionStart();
         Diagnostics::degraded(u"Áudio"_s, u"sem servidor"_s, u"sem volume"_s);
         Diagnostics::flush();
         QVERIFY(!QFile::exists(logPath));
