@@ -18,23 +18,15 @@ public:
         QByteArray secret;
         QString label;
     };
-    struct Call {
-        QString operation;
-        QString service;
-        QString account;
-        QByteArray secret;
-        QString label;
-    };
     using ItemKey = std::pair<QString, QString>; // service, account
 
     QMap<ItemKey, Item> items;
     QMap<QString, qint32> forcedStatus;
-    QList<Call> calls;
+    QStringList operations; // in call order
 
     SecretLookup lookup(const QString& service, const QString& account) override {
         const QMutexLocker lock(&mutex);
-        calls.append({QStringLiteral("lookup"), service, account, {}, {}});
-        if (const auto forced = forcedFor(QStringLiteral("lookup")))
+        if (const auto forced = record(u"lookup"))
             return {*forced, std::nullopt};
         const auto found = items.constFind({service, account});
         if (found == items.constEnd())
@@ -45,8 +37,7 @@ public:
     qint32 add(const QString& service, const QString& account, const QByteArray& secret,
                const QString& label) override {
         const QMutexLocker lock(&mutex);
-        calls.append({QStringLiteral("add"), service, account, secret, label});
-        if (const auto forced = forcedFor(QStringLiteral("add")))
+        if (const auto forced = record(u"add"))
             return *forced;
         if (items.contains({service, account}))
             return SecretStatus::duplicateItem;
@@ -57,34 +48,26 @@ public:
     qint32 update(const QString& service, const QString& account, const QByteArray& secret,
                   const QString& label) override {
         const QMutexLocker lock(&mutex);
-        calls.append({QStringLiteral("update"), service, account, secret, label});
-        if (const auto forced = forcedFor(QStringLiteral("update")))
+        if (const auto forced = record(u"update"))
             return *forced;
-        const auto found = items.find({service, account});
-        if (found == items.end())
+        if (!items.contains({service, account}))
             return SecretStatus::itemNotFound;
-        *found = {secret, label};
+        items.insert({service, account}, {secret, label});
         return SecretStatus::success;
     }
 
     qint32 remove(const QString& service, const QString& account) override {
         const QMutexLocker lock(&mutex);
-        calls.append({QStringLiteral("remove"), service, account, {}, {}});
-        if (const auto forced = forcedFor(QStringLiteral("remove")))
+        if (const auto forced = record(u"remove"))
             return *forced;
         return items.remove({service, account}) > 0 ? SecretStatus::success : SecretStatus::itemNotFound;
     }
 
-    QStringList operations() const {
-        QStringList names;
-        for (const Call& call : calls)
-            names.append(call.operation);
-        return names;
-    }
-
 private:
-    std::optional<qint32> forcedFor(const QString& operation) const {
-        const auto found = forcedStatus.constFind(operation);
+    // Notes the call and gives the status forced for its operation, if any.
+    std::optional<qint32> record(QStringView operation) {
+        operations.append(operation.toString());
+        const auto found = forcedStatus.constFind(operation.toString());
         return found == forcedStatus.constEnd() ? std::nullopt : std::optional<qint32>(*found);
     }
 
