@@ -8,12 +8,11 @@ public:
     StubWidget(QString id, int priority, WidgetGroup group = WidgetGroup::DiaADia, QObject* parent = nullptr)
         : NotchWidget(parent)
         , m_id(std::move(id))
-        , m_name(m_id)
         , m_priority(priority)
         , m_group(group) {}
 
     QString id() const override { return m_id; }
-    QString name() const override { return m_name; }
+    QString name() const override { return m_id; }
     int priority() const override { return m_priority; }
     WidgetGroup group() const override { return m_group; }
     QString icon() const override { return m_icon; }
@@ -25,7 +24,6 @@ public:
     void start() override {}
     void stop() override {}
 
-    void setName(QString name) { m_name = std::move(name); }
     void setIcon(QString icon) {
         m_icon = std::move(icon);
         Q_EMIT iconChanged();
@@ -49,7 +47,6 @@ public:
 
 private:
     QString m_id;
-    QString m_name;
     int m_priority;
     WidgetGroup m_group;
     QString m_icon = QStringLiteral("calendar");
