@@ -4,15 +4,15 @@
 # the window on screen; then the cost of one pointer event in the hover handler.
 #
 # Usage: scripts/benchmark.sh [build-dir]   (default build/default)
-# IDLE_SECONDS (60) and CYCLES (200) shorten a trial run. TAVIMOR_PANEL_APP=tavimor measures the application;
-# the default measures the panel harness, which runs the same panel code without the widgets.
+# IDLE_SECONDS (60) and CYCLES (200) shorten a trial run. The application is measured by default;
+# TAVIMOR_PANEL_APP=harness measures the panel harness, which runs the same panel code without the widgets.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build_dir="$(cd "${1:-$root/build/default}" && pwd)"
 idle_seconds="${IDLE_SECONDS:-60}"
 cycles="${CYCLES:-200}"
-mode="${TAVIMOR_PANEL_APP:-harness}"
+mode="${TAVIMOR_PANEL_APP:-tavimor}"
 clock_ticks="$(getconf CLK_TCK)"
 
 work="$(mktemp -d)"

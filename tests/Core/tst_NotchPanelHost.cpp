@@ -231,6 +231,15 @@ private Q_SLOTS:
         f.moveTo(QPointF(1280, 5));
         QVERIFY(f.stateManager.isOpen());
     }
+
+    // Measured by scripts/benchmark.sh: the hover handler runs on every pointer event over the open panel.
+    void pointerEventCost() {
+        Fixture f;
+        f.open();
+        QBENCHMARK {
+            f.host->handleMouseMoved(inKeepOpenZone);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNotchPanelHost)
