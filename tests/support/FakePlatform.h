@@ -22,41 +22,34 @@ public:
 
 class FakeScreenSleepSource final : public IScreenSleepSource {
 public:
-    explicit FakeScreenSleepSource(CallLog* log = nullptr)
+    explicit FakeScreenSleepSource(CallLog* log)
         : log(log) {}
-    void start() override { record(QStringLiteral("sleepSource.start")); }
-    void stop() override { record(QStringLiteral("sleepSource.stop")); }
+    void start() override { log->add(QStringLiteral("sleepSource.start")); }
+    void stop() override { log->add(QStringLiteral("sleepSource.stop")); }
     void sleep() { Q_EMIT screensDidSleep(); }
     void wake() { Q_EMIT screensDidWake(); }
 
 private:
-    void record(const QString& entry) {
-        if (log)
-            log->add(entry);
-    }
     CallLog* log;
 };
 
 class FakeKeyMonitor final : public IKeyMonitor {
 public:
-    explicit FakeKeyMonitor(CallLog* log = nullptr)
+    explicit FakeKeyMonitor(CallLog* log)
         : log(log) {}
     void setHandler(Handler newHandler) override {
         handler = std::move(newHandler);
-        if (log)
-            log->add(QStringLiteral("keyMonitor.set"));
+        log->add(QStringLiteral("keyMonitor.set"));
     }
     void clearHandler() override {
         handler = nullptr;
-        if (log)
-            log->add(QStringLiteral("keyMonitor.clear"));
+        log->add(QStringLiteral("keyMonitor.clear"));
     }
-    // What the application would do with the press: true when the handler consumed it.
+    // True when the application's handler consumed the press.
     bool press(int key, Qt::KeyboardModifiers modifiers) { return handler && handler(key, modifiers); }
 
-    Handler handler;
-
 private:
+    Handler handler;
     CallLog* log;
 };
 

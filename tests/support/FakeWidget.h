@@ -5,9 +5,8 @@
 
 #include <QPointer>
 
-// A widget for tests: fixed identity, switchable activity and icon, start and stop recorded as "<id>.start"
-// and
-// "<id>.stop". Like the real widgets it owns a service, exposed as its "service" property.
+// A widget for tests: switchable activity and icon, start and stop logged as "<id>.start" and "<id>.stop".
+// Like the real widgets it owns a service, exposed as its "service" property.
 class FakeWidget final : public NotchWidget {
     Q_OBJECT
     Q_PROPERTY(QObject* service READ service CONSTANT)
