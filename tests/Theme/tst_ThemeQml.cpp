@@ -4,7 +4,6 @@
 
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QQuickView>
 #include <QtTest>
 
 class ThemeQmlTest : public QObject {
@@ -70,18 +69,6 @@ private Q_SLOTS:
         QObject* icon = root->property("icon").value<QObject*>();
         QCOMPARE(icon->property("text").toString(), SymbolIcons::glyph(QStringLiteral("calendar")));
         QCOMPARE(icon->property("font").value<QFont>().family(), SymbolIcons::fontFamily());
-    }
-
-    void shadowRendersInAWindow() {
-        QQuickView view;
-        view.setSource(QUrl(QStringLiteral("qrc:/Theme/GlassTextShadow.qml")));
-        QCOMPARE(view.status(), QQuickView::Ready);
-        view.resize(80, 30);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QVERIFY(!view.grabWindow().isNull());
-        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), QStringLiteral("dark"));
-        QVERIFY(!view.grabWindow().isNull());
     }
 
     void springEasingDrivesAnAnimationToItsEnd() {
