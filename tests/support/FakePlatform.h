@@ -17,7 +17,6 @@ public:
 
     QList<ScreenInfo> screens() const override { return list; }
     std::optional<ScreenInfo> mainScreen() const override { return main; }
-    void change() { Q_EMIT screensChanged(); }
 };
 
 // The sleep source logs as "sleepSource.start" and "sleepSource.stop".
