@@ -11,7 +11,10 @@ public:
     QList<int> received;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override { received.append(event->key()); }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() != Qt::Key_Control)
+            received.append(event->key());
+    }
 };
 
 } // namespace
@@ -23,36 +26,23 @@ private Q_SLOTS:
     void aConsumedPressNeverReachesTheWindowAndOthersPassUntouched() {
         KeyRecordingWindow window;
         ApplicationKeyMonitor monitor;
-        QList<std::pair<int, Qt::KeyboardModifiers>> seen;
+        int calls = 0;
         monitor.setHandler([&](int key, Qt::KeyboardModifiers modifiers) {
-            seen.append({key, modifiers});
+            ++calls;
             return key == Qt::Key_Comma && modifiers.testFlag(Qt::ControlModifier);
         });
-
+        QTest::keyRelease(&window, Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(calls, 0); // releases are not shown to the handler
         QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
         QTest::keyClick(&window, Qt::Key_Comma);
         QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
-        window.received.removeAll(Qt::Key_Control); // the modifier key is pressed too
         QCOMPARE(window.received, (QList<int>{Qt::Key_Comma, Qt::Key_A}));
-        QVERIFY(seen.contains({Qt::Key_Comma, Qt::ControlModifier}));
 
         monitor.clearHandler();
-        seen.clear();
+        calls = 0;
         QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
-        QVERIFY(seen.isEmpty());
-        QCOMPARE(window.received.last(), int(Qt::Key_Comma));
-    }
-
-    void keyReleasesAndOtherEventsAreIgnored() {
-        KeyRecordingWindow window;
-        ApplicationKeyMonitor monitor;
-        int calls = 0;
-        monitor.setHandler([&](int, Qt::KeyboardModifiers) {
-            ++calls;
-            return true;
-        });
-        QTest::keyRelease(&window, Qt::Key_Comma, Qt::ControlModifier);
         QCOMPARE(calls, 0);
+        QCOMPARE(window.received.last(), int(Qt::Key_Comma));
     }
 };
 

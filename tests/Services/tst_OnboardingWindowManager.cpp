@@ -10,52 +10,33 @@ class TestOnboardingWindowManager : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void showBuildsOneWindowAndFinishingRecordsCompletion() {
+    void onlyFinishingRecordsCompletion() {
         InMemoryPreferences preferences;
         OnboardingWindowManager manager;
         manager.setPreferences(&preferences);
+        manager.show();
+        manager.window()->close(); // closed without finishing: offered again
+        QCOMPARE(manager.window(), nullptr);
         QVERIFY(!OnboardingWindowManager::isCompleted(preferences));
 
         manager.show();
         QPointer<QQuickWindow> window = manager.window();
-        QVERIFY(window);
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->title(), manager.title());
+        QVERIFY(window && window->isVisible());
         manager.show();
         QCOMPARE(manager.window(), window.data());
-
         QMetaObject::invokeMethod(&manager, "finish");
-        QVERIFY(OnboardingWindowManager::isCompleted(preferences));
         QCOMPARE(preferences.value(OnboardingWindowManager::completedKey), QVariant(true));
-        QCOMPARE(manager.window(), nullptr);
         QTRY_VERIFY(!window);
-    }
-
-    void closingWithoutFinishingLeavesItToBeOfferedAgain() {
-        InMemoryPreferences preferences;
-        OnboardingWindowManager manager;
-        manager.setPreferences(&preferences);
-        manager.show();
-        manager.window()->close();
-        QCOMPARE(manager.window(), nullptr);
-        QVERIFY(!OnboardingWindowManager::isCompleted(preferences));
-        manager.show();
-        QVERIFY(manager.window());
     }
 
     void theUpdaterReportsItselfUnavailableOnce() {
         UpdaterService updater;
         QStringList entries;
-        updater.setDegradedReporter(
-            [&](const QString& component, const QString& reason, const QString& impact) {
-                QVERIFY(!reason.isEmpty() && !impact.isEmpty());
-                entries.append(component);
-            });
+        updater.setDegradedReporter([&](const QString& component, auto&&...) { entries.append(component); });
         updater.start();
         updater.start();
         updater.invalidateCanCheckObservation();
-        updater.invalidateCanCheckObservation();
-        QCOMPARE(entries, QStringList{QStringLiteral("Updater")});
+        QCOMPARE(entries, QStringList{"Updater"});
     }
 };
 

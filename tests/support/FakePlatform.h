@@ -17,70 +17,32 @@ public:
 
     QList<ScreenInfo> screens() const override { return list; }
     std::optional<ScreenInfo> mainScreen() const override { return main; }
-    void change() { Q_EMIT screensChanged(); }
 };
 
+// The sleep source logs as "sleepSource.start" and "sleepSource.stop".
 class FakeScreenSleepSource final : public IScreenSleepSource {
 public:
-    explicit FakeScreenSleepSource(CallLog* log = nullptr)
-        : log(log) {}
-    void start() override { record(QStringLiteral("sleepSource.start")); }
-    void stop() override { record(QStringLiteral("sleepSource.stop")); }
-    void sleep() { Q_EMIT screensDidSleep(); }
-    void wake() { Q_EMIT screensDidWake(); }
-
-private:
-    void record(const QString& entry) {
-        if (log)
-            log->add(entry);
-    }
-    CallLog* log;
+    CallLog* log = nullptr;
+    void start() override { log->add("sleepSource.start"); }
+    void stop() override { log->add("sleepSource.stop"); }
 };
 
-class FakeKeyMonitor final : public IKeyMonitor {
+// The panel host, activation policy and key monitor of the application, every call logged.
+class FakeShell final : public IPanelHost, public IActivationPolicy, public IKeyMonitor {
 public:
-    explicit FakeKeyMonitor(CallLog* log = nullptr)
-        : log(log) {}
-    void setHandler(Handler newHandler) override {
-        handler = std::move(newHandler);
-        if (log)
-            log->add(QStringLiteral("keyMonitor.set"));
-    }
-    void clearHandler() override {
-        handler = nullptr;
-        if (log)
-            log->add(QStringLiteral("keyMonitor.clear"));
-    }
-    // What the application would do with the press: true when the handler consumed it.
-    bool press(int key, Qt::KeyboardModifiers modifiers) { return handler && handler(key, modifiers); }
-
+    CallLog* log = nullptr;
     Handler handler;
-
-private:
-    CallLog* log;
-};
-
-class FakeActivationPolicy final : public IActivationPolicy {
-public:
-    explicit FakeActivationPolicy(CallLog* log)
-        : log(log) {}
-    void becomeAccessory() override { log->add(QStringLiteral("accessory")); }
-
-private:
-    CallLog* log;
-};
-
-class FakePanelHost final : public IPanelHost {
-public:
-    explicit FakePanelHost(CallLog* log)
-        : log(log) {}
-    void setupPanel() override { log->add(QStringLiteral("panel.setup")); }
-    void stopHoverMonitor() override { log->add(QStringLiteral("panel.stopHover")); }
-    void stopDragMonitor() override { log->add(QStringLiteral("panel.stopDrag")); }
-    void cancelPendingClose() override { log->add(QStringLiteral("panel.cancelClose")); }
-
-private:
-    CallLog* log;
+    void setupPanel() override { log->add("panel.setup"); }
+    void stopHoverMonitor() override { log->add("panel.stopHover"); }
+    void stopDragMonitor() override { log->add("panel.stopDrag"); }
+    void cancelPendingClose() override { log->add("panel.cancelClose"); }
+    void becomeAccessory() override { log->add("accessory"); }
+    void setHandler(Handler newHandler) override {
+        handler = std::move(newHandler), log->add("keyMonitor.set");
+    }
+    void clearHandler() override { handler = nullptr, log->add("keyMonitor.clear"); }
+    // True when the application's handler consumed the press.
+    bool press(int key, Qt::KeyboardModifiers modifiers) { return handler && handler(key, modifiers); }
 };
 
 class FakeReminderService final : public IReminderService {
@@ -88,8 +50,8 @@ public:
     FakeReminderService(QString name, CallLog* log)
         : name(std::move(name))
         , log(log) {}
-    void start() override { log->add(name + QStringLiteral(".start")); }
-    void stop() override { log->add(name + QStringLiteral(".stop")); }
+    void start() override { log->add(name + ".start"); }
+    void stop() override { log->add(name + ".stop"); }
 
 private:
     QString name;

@@ -3,24 +3,19 @@
 #include "CallLog.h"
 #include "Widgets/NotchWidget.h"
 
-#include <QPointer>
-
-// A widget for tests: fixed identity, switchable activity and icon, start and stop recorded as "<id>.start"
-// and
-// "<id>.stop". Like the real widgets it owns a service, exposed as its "service" property.
+// A widget for tests: switchable activity and icon, start and stop logged as "<id>.start" and "<id>.stop".
+// Like the real widgets it owns a service, exposed as its "service" property.
 class FakeWidget final : public NotchWidget {
     Q_OBJECT
     Q_PROPERTY(QObject* service READ service CONSTANT)
     Q_PROPERTY(QObject* caffeinateService MEMBER caffeinateService)
 
 public:
-    FakeWidget(QString id, int priority, CallLog* log = nullptr, bool active = true)
-        : m_id(std::move(id))
+    FakeWidget(const QString& id, int priority, CallLog* log, bool active = true)
+        : m_id(id)
         , m_priority(priority)
         , m_active(active)
-        , m_log(log) {
-        m_service.setObjectName(m_id + QStringLiteral("Service"));
-    }
+        , m_log(log) {}
 
     QString id() const override { return m_id; }
     QString name() const override { return m_id; }
@@ -30,28 +25,15 @@ public:
     bool isActive() const override { return m_active; }
     bool showInCompactBar() const override { return false; }
     QUrl expandedBody() const override { return QUrl(QStringLiteral("qrc:/Views/Fake.qml")); }
-    void start() override { record(QStringLiteral(".start")); }
-    void stop() override { record(QStringLiteral(".stop")); }
-
+    void start() override { m_log->add(m_id + ".start"); }
+    void stop() override { m_log->add(m_id + ".stop"); }
     QObject* service() { return &m_service; }
-
-    void setActive(bool active) {
-        m_active = active;
-        Q_EMIT isActiveChanged();
-    }
-    void setIcon(const QString& icon) {
-        m_icon = icon;
-        Q_EMIT iconChanged();
-    }
+    void setActive(bool active) { m_active = active, Q_EMIT isActiveChanged(); }
+    void setIcon(const QString& icon) { m_icon = icon, Q_EMIT iconChanged(); }
 
     QObject* caffeinateService = nullptr;
 
 private:
-    void record(const QString& what) {
-        if (m_log)
-            m_log->add(m_id + what);
-    }
-
     QString m_id;
     int m_priority;
     bool m_active;
