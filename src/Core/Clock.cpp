@@ -11,20 +11,16 @@ struct QtScheduler::Pending {
 };
 
 QtScheduler::QtScheduler()
-    : pending(std::make_unique<Pending>())
-{
-}
+    : pending(std::make_unique<Pending>()) {}
 
-QtScheduler::~QtScheduler()
-{
+QtScheduler::~QtScheduler() {
     auto timers = std::move(pending->timers);
     pending->timers.clear();
     for (auto& [handle, timer] : timers)
         delete timer.data();
 }
 
-IScheduler::Handle QtScheduler::after(int delayMs, QObject* context, std::function<void()> task)
-{
+IScheduler::Handle QtScheduler::after(int delayMs, QObject* context, std::function<void()> task) {
     const Handle handle = nextHandle++;
     auto* timer = new QTimer(context);
     timer->setSingleShot(true);
@@ -34,14 +30,14 @@ IScheduler::Handle QtScheduler::after(int delayMs, QObject* context, std::functi
         timer->deleteLater();
         task();
     });
-    QObject::connect(timer, &QObject::destroyed, &pending->lifetime, [this, handle] { pending->timers.erase(handle); });
+    QObject::connect(timer, &QObject::destroyed, &pending->lifetime,
+                     [this, handle] { pending->timers.erase(handle); });
     pending->timers.emplace(handle, timer);
     timer->start(delayMs);
     return handle;
 }
 
-void QtScheduler::cancel(Handle handle)
-{
+void QtScheduler::cancel(Handle handle) {
     const auto found = pending->timers.find(handle);
     if (found != pending->timers.end())
         delete found->second.data(); // its destroyed() handler forgets the handle

@@ -7,14 +7,12 @@
 
 namespace {
 
-QHash<QString, QString>& catalogue()
-{
+QHash<QString, QString>& catalogue() {
     static QHash<QString, QString> entries;
     return entries;
 }
 
-bool readCatalogueFile(const QString& path, QHash<QString, QString>& into)
-{
+bool readCatalogueFile(const QString& path, QHash<QString, QString>& into) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -38,8 +36,7 @@ struct Specifier {
 };
 
 // Parses the specifier that starts at pattern[start] == '%'. Returns false for anything we do not know.
-bool parseSpecifier(const QString& pattern, qsizetype start, Specifier& spec)
-{
+bool parseSpecifier(const QString& pattern, qsizetype start, Specifier& spec) {
     qsizetype pos = start + 1;
     auto digitsFrom = [&](qsizetype from) {
         qsizetype end = from;
@@ -73,12 +70,14 @@ bool parseSpecifier(const QString& pattern, qsizetype start, Specifier& spec)
     return true;
 }
 
-QString renderInteger(const QVariant& value, const Specifier& spec)
-{
+QString renderInteger(const QVariant& value, const Specifier& spec) {
     bool ok = false;
     const qlonglong number = value.toLongLong(&ok);
-    QString digits = QString::number(number < 0 ? -static_cast<qulonglong>(number) : static_cast<qulonglong>(number));
-    QString sign = number < 0 ? QStringLiteral("-") : spec.flags.contains(u'+') ? QStringLiteral("+") : QString();
+    QString digits =
+        QString::number(number < 0 ? -static_cast<qulonglong>(number) : static_cast<qulonglong>(number));
+    QString sign = number < 0                  ? QStringLiteral("-")
+                   : spec.flags.contains(u'+') ? QStringLiteral("+")
+                                               : QString();
     const int width = spec.width.toInt();
     const qsizetype padding = width - (digits.size() + sign.size());
     if (padding > 0 && spec.flags.contains(u'0') && !spec.flags.contains(u'-'))
@@ -89,8 +88,7 @@ QString renderInteger(const QVariant& value, const Specifier& spec)
     return text;
 }
 
-QString renderText(const QVariant& value, const Specifier& spec)
-{
+QString renderText(const QVariant& value, const Specifier& spec) {
     QString text = value.toString();
     const int width = spec.width.toInt();
     if (text.size() < width)
@@ -102,14 +100,12 @@ QString renderText(const QVariant& value, const Specifier& spec)
 
 namespace L10n {
 
-QString text(const char* key, const char* defaultText, const char* /*translatorNote*/)
-{
+QString text(const char* key, const char* defaultText, const char* /*translatorNote*/) {
     const auto found = catalogue().constFind(QString::fromUtf8(key));
     return found != catalogue().constEnd() ? found.value() : QString::fromUtf8(defaultText);
 }
 
-QString format(const QString& pattern, const QVariantList& arguments)
-{
+QString format(const QString& pattern, const QVariantList& arguments) {
     QString result;
     result.reserve(pattern.size());
     int nextSequential = 0;
@@ -145,13 +141,11 @@ QString format(const QString& pattern, const QVariantList& arguments)
 }
 
 QString formatted(const char* key, const char* defaultText, const char* translatorNote,
-                  const QVariantList& arguments)
-{
+                  const QVariantList& arguments) {
     return format(text(key, defaultText, translatorNote), arguments);
 }
 
-void loadCatalogue(const QString& localeName, const QString& extraDirectory)
-{
+void loadCatalogue(const QString& localeName, const QString& extraDirectory) {
     QHash<QString, QString> entries;
     if (!localeName.isEmpty() && localeName != u"pt_BR") {
         const QString language = localeName.section(u'_', 0, 0);
@@ -166,8 +160,7 @@ void loadCatalogue(const QString& localeName, const QString& extraDirectory)
     setCatalogue(std::move(entries));
 }
 
-void setCatalogue(QHash<QString, QString> entries)
-{
+void setCatalogue(QHash<QString, QString> entries) {
     catalogue() = std::move(entries);
 }
 

@@ -6,7 +6,8 @@
 
 // User-visible texts are looked up by key; the Brazilian-Portuguese default is written at each call site
 // (the same key may carry different defaults at different sites). A catalogue for another locale is a JSON
-// object {"key": "text"} named after the locale ("en.json", "en_US.json") and is picked up without code changes.
+// object {"key": "text"} named after the locale ("en.json", "en_US.json") and is picked up without code
+// changes.
 namespace L10n {
 
 QString text(const char* key, const char* defaultText, const char* translatorNote);

@@ -1,42 +1,35 @@
 #include "Core/NotchStateManager.h"
 
 NotchStateManager::NotchStateManager(QObject* parent)
-    : QObject(parent)
-{
-}
+    : QObject(parent) {}
 
-void NotchStateManager::setState(State state)
-{
+void NotchStateManager::setState(State state) {
     if (m_state == state)
         return;
     m_state = state;
     Q_EMIT stateChanged();
 }
 
-void NotchStateManager::setActiveWidgetId(const std::optional<QString>& id)
-{
+void NotchStateManager::setActiveWidgetId(const std::optional<QString>& id) {
     if (m_activeWidgetId == id)
         return;
     m_activeWidgetId = id;
     Q_EMIT activeWidgetIdChanged();
 }
 
-void NotchStateManager::setContentVisible(bool visible)
-{
+void NotchStateManager::setContentVisible(bool visible) {
     if (m_contentVisible == visible)
         return;
     m_contentVisible = visible;
     Q_EMIT contentVisibleChanged();
 }
 
-void NotchStateManager::setOnOpenChange(OpenChangeHook hook)
-{
+void NotchStateManager::setOnOpenChange(OpenChangeHook hook) {
     m_onOpenChange = std::move(hook);
     Q_EMIT onOpenChangeChanged();
 }
 
-void NotchStateManager::open()
-{
+void NotchStateManager::open() {
     if (m_state == State::Open)
         return;
     setContentVisible(true);
@@ -45,8 +38,7 @@ void NotchStateManager::open()
         m_onOpenChange(true);
 }
 
-void NotchStateManager::close()
-{
+void NotchStateManager::close() {
     if (m_state == State::Closed)
         return;
     setContentVisible(false);
@@ -56,12 +48,10 @@ void NotchStateManager::close()
         m_onOpenChange(false);
 }
 
-QVariant NotchStateManager::activeWidgetIdVariant() const
-{
+QVariant NotchStateManager::activeWidgetIdVariant() const {
     return m_activeWidgetId ? QVariant(*m_activeWidgetId) : QVariant();
 }
 
-void NotchStateManager::setActiveWidgetIdVariant(const QVariant& id)
-{
+void NotchStateManager::setActiveWidgetIdVariant(const QVariant& id) {
     setActiveWidgetId(id.isNull() || !id.isValid() ? std::nullopt : std::optional<QString>(id.toString()));
 }

@@ -36,9 +36,10 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes) {
 qint32 noteIfUnavailable(qint32 status) {
     static std::atomic_bool recorded = false;
     if (status == SecretStatus::notAvailable && !recorded.exchange(true)) {
-        Diagnostics::degraded(QStringLiteral("Secret Service"),
-                              QStringLiteral("nenhum provedor org.freedesktop.secrets no barramento da sessão"),
-                              QStringLiteral("tokens não podem ser lidos nem salvos"));
+        Diagnostics::degraded(
+            QStringLiteral("Secret Service"),
+            QStringLiteral("nenhum provedor org.freedesktop.secrets no barramento da sessão"),
+            QStringLiteral("tokens não podem ser lidos nem salvos"));
     }
     return status;
 }

@@ -6,8 +6,7 @@ AnyNotchWidget::AnyNotchWidget(NotchWidget* widget, QObject* parent)
     , m_id(widget->id())
     , m_name(widget->name())
     , m_priority(widget->priority())
-    , m_group(widget->group())
-{
+    , m_group(widget->group()) {
     connect(widget, &NotchWidget::iconChanged, this, &AnyNotchWidget::iconChanged);
     connect(widget, &NotchWidget::isActiveChanged, this, &AnyNotchWidget::isActiveChanged);
     connect(widget, &NotchWidget::hasCompactContentChanged, this, &AnyNotchWidget::hasCompactContentChanged);
@@ -21,22 +20,34 @@ AnyNotchWidget::AnyNotchWidget(NotchWidget* widget, QObject* parent)
     });
 }
 
-QString AnyNotchWidget::icon() const { return m_widget ? m_widget->icon() : placeholderIcon; }
-bool AnyNotchWidget::isActive() const { return m_widget && m_widget->isActive(); }
-bool AnyNotchWidget::hasCompactContent() const { return m_widget && m_widget->hasCompactContent(); }
-bool AnyNotchWidget::showInCompactBar() const { return !m_widget || m_widget->showInCompactBar(); }
-QUrl AnyNotchWidget::compactBody() const { return m_widget ? m_widget->compactBody() : QUrl(); }
-QUrl AnyNotchWidget::expandedBody() const { return m_widget ? m_widget->expandedBody() : QUrl(); }
-QObject* AnyNotchWidget::viewModel() const { return m_widget ? m_widget->viewModel() : nullptr; }
+QString AnyNotchWidget::icon() const {
+    return m_widget ? m_widget->icon() : placeholderIcon;
+}
+bool AnyNotchWidget::isActive() const {
+    return m_widget && m_widget->isActive();
+}
+bool AnyNotchWidget::hasCompactContent() const {
+    return m_widget && m_widget->hasCompactContent();
+}
+bool AnyNotchWidget::showInCompactBar() const {
+    return !m_widget || m_widget->showInCompactBar();
+}
+QUrl AnyNotchWidget::compactBody() const {
+    return m_widget ? m_widget->compactBody() : QUrl();
+}
+QUrl AnyNotchWidget::expandedBody() const {
+    return m_widget ? m_widget->expandedBody() : QUrl();
+}
+QObject* AnyNotchWidget::viewModel() const {
+    return m_widget ? m_widget->viewModel() : nullptr;
+}
 
-void AnyNotchWidget::start() const
-{
+void AnyNotchWidget::start() const {
     if (m_widget)
         m_widget->start();
 }
 
-void AnyNotchWidget::stop() const
-{
+void AnyNotchWidget::stop() const {
     if (m_widget)
         m_widget->stop();
 }

@@ -15,7 +15,8 @@ using WidgetGroups::WidgetGroup;
 
 // One tab of the notch panel. A widget names itself, says where it sorts and how it shows in the compact
 // bar and the expanded panel, and starts and stops the service behind it (both may be called repeatedly).
-// Its bodies are QML components, loaded with the widget's view model as `model`; an empty URL is an empty view.
+// Its bodies are QML components, loaded with the widget's view model as `model`; an empty URL is an empty
+// view.
 class NotchWidget : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString icon READ icon NOTIFY iconChanged)

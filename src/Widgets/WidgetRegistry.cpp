@@ -3,12 +3,9 @@
 #include <algorithm>
 
 WidgetRegistry::WidgetRegistry(QObject* parent)
-    : QObject(parent)
-{
-}
+    : QObject(parent) {}
 
-void WidgetRegistry::registerWidget(NotchWidget* widget)
-{
+void WidgetRegistry::registerWidget(NotchWidget* widget) {
     auto* record = new AnyNotchWidget(widget, this);
     for (auto signal : {&AnyNotchWidget::iconChanged, &AnyNotchWidget::isActiveChanged,
                         &AnyNotchWidget::hasCompactContentChanged, &AnyNotchWidget::showInCompactBarChanged,
@@ -19,8 +16,7 @@ void WidgetRegistry::registerWidget(NotchWidget* widget)
     Q_EMIT activeWidgetsChanged();
 }
 
-QList<AnyNotchWidget*> WidgetRegistry::activeWidgets() const
-{
+QList<AnyNotchWidget*> WidgetRegistry::activeWidgets() const {
     QList<AnyNotchWidget*> active;
     std::copy_if(m_widgets.begin(), m_widgets.end(), std::back_inserter(active),
                  [](const AnyNotchWidget* record) { return record->isActive(); });
@@ -30,41 +26,35 @@ QList<AnyNotchWidget*> WidgetRegistry::activeWidgets() const
     return active;
 }
 
-QList<QObject*> WidgetRegistry::activeWidgetObjects() const
-{
+QList<QObject*> WidgetRegistry::activeWidgetObjects() const {
     const QList<AnyNotchWidget*> active = activeWidgets();
     return {active.begin(), active.end()};
 }
 
-void WidgetRegistry::startAll()
-{
+void WidgetRegistry::startAll() {
     for (const AnyNotchWidget* record : m_widgets)
         record->start();
 }
 
-void WidgetRegistry::stopAll()
-{
+void WidgetRegistry::stopAll() {
     stopAll({});
 }
 
-void WidgetRegistry::stopAll(const QSet<QString>& except)
-{
+void WidgetRegistry::stopAll(const QSet<QString>& except) {
     for (const AnyNotchWidget* record : m_widgets) {
         if (!except.contains(record->id()))
             record->stop();
     }
 }
 
-void WidgetRegistry::pauseExpandedOnly()
-{
+void WidgetRegistry::pauseExpandedOnly() {
     for (const AnyNotchWidget* record : m_widgets) {
         if (expandedOnlyIDs.contains(record->id()))
             record->stop();
     }
 }
 
-void WidgetRegistry::resumeExpandedOnly()
-{
+void WidgetRegistry::resumeExpandedOnly() {
     for (const AnyNotchWidget* record : m_widgets) {
         if (expandedOnlyIDs.contains(record->id()))
             record->start();

@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 using Paths = QList<QDBusObjectPath>;
 
 // Runs against a real Secret Service provider on a private session bus; see
-// tests/integration/test_secret_service.sh, which starts the bus and gnome-keyring and seeds the
+// tests/integration/test_secret_service.sh, which starts the bus and gnome-keyring and stores the
 // item "foreign_token" with secret-tool. TAVIMOR_SECRET_SERVICE_PROVIDER says what the bus holds:
 // "gnome-keyring", or "none" for a bus without any provider.
 namespace {

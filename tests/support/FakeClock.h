@@ -12,9 +12,7 @@ public:
     explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC),
                        QTimeZone zone = QTimeZone::utc())
         : current(std::move(start))
-        , zone(std::move(zone))
-    {
-    }
+        , zone(std::move(zone)) {}
     QDateTime now() const override { return current; }
     QTimeZone localZone() const override { return zone; }
     void advance(qint64 ms) { current = current.addMSecs(ms); }
@@ -29,26 +27,22 @@ private:
 class FakeScheduler final : public IScheduler {
 public:
     explicit FakeScheduler(FakeClock* clock = nullptr)
-        : clock(clock)
-    {
-    }
+        : clock(clock) {}
 
-    Handle after(int delayMs, QObject* context, std::function<void()> task) override
-    {
+    Handle after(int delayMs, QObject* context, std::function<void()> task) override {
         const Handle handle = nextHandle++;
         tasks.append({handle, elapsed + delayMs, context, context != nullptr, std::move(task)});
         return handle;
     }
 
-    void cancel(Handle handle) override
-    {
-        tasks.erase(std::remove_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.handle == handle; }),
-                    tasks.end());
+    void cancel(Handle handle) override {
+        tasks.erase(
+            std::remove_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.handle == handle; }),
+            tasks.end());
     }
 
     // Moves time forward by ms, running every task that falls due on the way.
-    void advance(qint64 ms)
-    {
+    void advance(qint64 ms) {
         const qint64 target = elapsed + ms;
         while (true) {
             auto next = std::min_element(tasks.begin(), tasks.end(), [](const Task& a, const Task& b) {
@@ -77,8 +71,7 @@ private:
         std::function<void()> run;
     };
 
-    void moveTo(qint64 when)
-    {
+    void moveTo(qint64 when) {
         if (clock)
             clock->advance(when - elapsed);
         elapsed = when;
