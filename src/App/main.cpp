@@ -1,14 +1,14 @@
 #include "App/AppDelegate.h"
-#include "Core/L10n.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/ShellQml.h"
-#include "Platform/ApplicationKeyMonitor.h"
-#include "Platform/DBusScreenSleepSource.h"
-#include "Platform/JsonPreferences.h"
-#include "Platform/LinuxActivationPolicy.h"
-#include "Platform/QtScreens.h"
-#include "Platform/TerminationSignals.h"
-#include "Platform/X11PanelWindow.h"
+#include "Foundation/L10n.h"
+#include "Platform/Keys/ApplicationKeyMonitor.h"
+#include "Platform/Panel/X11PanelWindow.h"
+#include "Platform/Preferences/JsonPreferences.h"
+#include "Platform/Screens/DBusScreenSleepSource.h"
+#include "Platform/Screens/QtScreens.h"
+#include "Platform/Session/LinuxActivationPolicy.h"
+#include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
 
@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
     dependencies.widgets = makeWidgets();
 
     AppDelegate delegate(std::move(dependencies));
-    X11PanelWindowFactory panelWindows;
+    X11PanelWindowFactory panelWindows(Diagnostics::degraded);
     NotchPanelHost panelHost({delegate.stateManager(), delegate.registry(), screens, scheduler, panelWindows,
                               [] { return QPointF(QCursor::pos()); }, NotchHardwareProfile::current(),
                               [] { SettingsWindowManager::shared().open(); }});

@@ -1,6 +1,6 @@
 #include "Core/ExpandedPanelModel.h"
 
-#include "Core/L10n.h"
+#include "Foundation/L10n.h"
 #include "Theme/TavimorTheme.h"
 
 #include <algorithm>

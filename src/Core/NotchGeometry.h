@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/IScreens.h"
+#include "Platform/Screens/IScreens.h"
 
 #include <QList>
 #include <QPointF>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Core/Clock.h"
 #include "Core/NotchStateManager.h"
 #include "Core/PanelHost.h"
+#include "Foundation/Clock.h"
 #include "Models/NotchHardwareProfile.h"
-#include "Platform/IPanelWindow.h"
-#include "Platform/IScreens.h"
+#include "Platform/Panel/IPanelWindow.h"
+#include "Platform/Screens/IScreens.h"
 #include "Widgets/WidgetRegistry.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "Core/SettingsWindowManager.h"
 
-#include "Core/L10n.h"
 #include "Core/QmlWindow.h"
+#include "Foundation/L10n.h"
 
 #include <QGuiApplication>
 #include <QQmlEngine>

@@ -1,6 +1,6 @@
 #include "Models/NotchHardwareProfile.h"
 
-#include "Platform/MacHardware.h"
+#include "Platform/Hardware/MacHardware.h"
 
 NotchHardwareProfile NotchHardwareProfile::current() {
     return forModel(MacHardware::modelIdentifier());

@@ -1,6 +1,6 @@
 #include "Models/TavimorPreferences.h"
 
-#include "Platform/IPreferences.h"
+#include "Platform/Preferences/IPreferences.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "Services/DiagnosticsService.h"
 
-#include "Core/AppPaths.h"
+#include "Foundation/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

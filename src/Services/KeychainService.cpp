@@ -1,6 +1,6 @@
 #include "Services/KeychainService.h"
 
-#include "Platform/LibsecretStore.h"
+#include "Platform/Secrets/LibsecretStore.h"
 #include "Services/DiagnosticsService.h"
 
 #include <QMutex>

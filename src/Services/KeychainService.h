@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/ISecretStore.h"
+#include "Platform/Secrets/ISecretStore.h"
 
 #include <QString>
 

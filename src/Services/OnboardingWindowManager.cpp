@@ -1,7 +1,7 @@
 #include "Services/OnboardingWindowManager.h"
 
-#include "Core/L10n.h"
 #include "Core/QmlWindow.h"
+#include "Foundation/L10n.h"
 
 #include <QCoreApplication>
 #include <QQmlEngine>

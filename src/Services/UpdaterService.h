@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/DegradedReporter.h"
+#include "Foundation/DegradedReporter.h"
 
 #include <QMetaObject>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "Theme/AppearanceSettings.h"
 
-#include "Platform/IPreferences.h"
+#include "Platform/Preferences/IPreferences.h"
 
 AppearanceSettings::AppearanceSettings(IPreferences& preferences, QObject* parent)
     : QObject(parent)

@@ -1,6 +1,6 @@
 #include "Theme/TavimorAppearanceMode.h"
 
-#include "Core/L10n.h"
+#include "Foundation/L10n.h"
 
 namespace AppearanceMode {
 

@@ -1,6 +1,6 @@
 #include "Theme/ThemeQml.h"
 
-#include "Platform/IPreferences.h"
+#include "Platform/Preferences/IPreferences.h"
 #include "Theme/AppearanceSettings.h"
 #include "Theme/Springs.h"
 #include "Theme/SymbolIcons.h"

@@ -1,5 +1,5 @@
 #include "Core/NotchGeometry.h"
-#include "Platform/QtScreens.h"
+#include "Platform/Screens/QtScreens.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "Core/NotchPanelHost.h"
-#include "Platform/QtScreens.h"
+#include "Platform/Screens/QtScreens.h"
 
 #include "FakeClock.h"
 

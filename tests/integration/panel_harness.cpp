@@ -1,14 +1,15 @@
 // A stand-in for the application that shows only the notch panel, for the X11 end-to-end test and the
 // benchmark. It wires the panel the way the application does and reports each open and close on stdout.
 
-#include "Core/Clock.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/NotchStateManager.h"
 #include "Core/ShellQml.h"
+#include "Foundation/Clock.h"
 #include "Models/NotchHardwareProfile.h"
-#include "Platform/JsonPreferences.h"
-#include "Platform/QtScreens.h"
-#include "Platform/X11PanelWindow.h"
+#include "Platform/Panel/X11PanelWindow.h"
+#include "Platform/Preferences/JsonPreferences.h"
+#include "Platform/Screens/QtScreens.h"
+#include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/WidgetRegistry.h"
 
@@ -30,7 +31,7 @@ int main(int argc, char* argv[]) {
     WidgetRegistry registry;
     QtScreens screens;
     QtScheduler scheduler;
-    X11PanelWindowFactory windowFactory;
+    X11PanelWindowFactory windowFactory(Diagnostics::degraded);
     NotchPanelHost::Dependencies dependencies{stateManager,
                                               registry,
                                               screens,

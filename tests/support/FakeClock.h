@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Clock.h"
+#include "Foundation/Clock.h"
 
 #include <QList>
 #include <QPointer>

@@ -2,10 +2,10 @@
 
 #include "CallLog.h"
 #include "Core/PanelHost.h"
-#include "Platform/IActivationPolicy.h"
-#include "Platform/IKeyMonitor.h"
-#include "Platform/IScreenSleepSource.h"
-#include "Platform/IScreens.h"
+#include "Platform/Keys/IKeyMonitor.h"
+#include "Platform/Screens/IScreenSleepSource.h"
+#include "Platform/Screens/IScreens.h"
+#include "Platform/Session/IActivationPolicy.h"
 #include "Services/IReminderService.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/IPreferences.h"
+#include "Platform/Preferences/IPreferences.h"
 
 #include <QHash>
 

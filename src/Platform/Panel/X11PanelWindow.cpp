@@ -1,0 +1,310 @@
+#include "Platform/Panel/X11PanelWindow.h"
+
+#include "Platform/Panel/PanelInputRegion.h"
+
+#include <QDragMoveEvent>
+#include <QEnterEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPlatformSurfaceEvent>
+#include <QQmlComponent>
+#include <QQmlProperty>
+#include <QQuickItem>
+#include <QRegion>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int dockWindowType = 0x4; // the xcb plugin's dock window type
+constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
+constexpr std::uint32_t sourceIsPager = 2;
+
+template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_connection_t* x11Connection() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
+    const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.constData());
+    const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
+                                                  &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+int x11ScreenNumber() {
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen) != 0;
+    std::free(host);
+    return parsed ? screen : 0;
+}
+
+bool hasLocalFileUrl(const QMimeData* mimeData) {
+    if (!mimeData || !mimeData->hasUrls())
+        return false;
+    const QList<QUrl> urls = mimeData->urls();
+    return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+} // namespace
+
+X11PanelWindow::X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec)
+    : m_spec(std::move(spec))
+    , m_x11(x11Connection() != nullptr) {
+    configureWindow();
+    m_compositor = !m_x11 || compositorRunning();
+    create();
+    if (m_x11) {
+        const std::uint32_t desktop = allDesktops;
+        xcb_connection_t* connection = x11Connection();
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(winId()),
+                            internAtom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &desktop);
+    }
+    applyInputRegion();
+    loadRoot(engine);
+}
+
+X11PanelWindow::~X11PanelWindow() {
+    delete m_root.data();
+}
+
+void X11PanelWindow::configureWindow() {
+    setTitle(QStringLiteral("Tavimor"));
+    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setProperty("_q_xcb_wm_window_type", dockWindowType);
+    QSurfaceFormat surfaceFormat = format();
+    surfaceFormat.setAlphaBufferSize(8);
+    setFormat(surfaceFormat);
+    setColor(Qt::transparent);
+    setGeometry(m_spec.frame.toAlignedRect());
+}
+
+void X11PanelWindow::loadRoot(QQmlEngine& engine) {
+    QQmlComponent component(&engine, m_spec.rootUrl);
+    QObject* object =
+        component.isReady() ? component.createWithInitialProperties(m_spec.initialProperties) : nullptr;
+    m_root = qobject_cast<QQuickItem*>(object);
+    if (!m_root) {
+        qWarning("Panel root view %s could not be made: %s", qPrintable(m_spec.rootUrl.toString()),
+                 qPrintable(component.errorString()));
+        delete object;
+        return;
+    }
+    QQmlEngine::setObjectOwnership(m_root, QQmlEngine::CppOwnership);
+    m_root->setParentItem(contentItem());
+    m_root->setSize(size());
+    const QQmlProperty itemRects(m_root, QStringLiteral("compactItemRects"));
+    if (itemRects.isValid() && itemRects.hasNotifySignal())
+        itemRects.connectNotifySignal(this, SLOT(readCompactItemRects()));
+    readCompactItemRects();
+}
+
+void X11PanelWindow::show() {
+    QQuickWindow::show();
+    applyInputRegion();
+}
+
+void X11PanelWindow::orderOut() {
+    hide();
+}
+
+void X11PanelWindow::setExpanded(bool expanded) {
+    if (m_expanded == expanded)
+        return;
+    m_expanded = expanded;
+    applyInputRegion();
+}
+
+bool X11PanelWindow::event(QEvent* event) {
+    const bool handled = QQuickWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        forwardPointerEvent(event);
+        break;
+    case QEvent::Leave:
+        if (m_spec.handlers.pointerLeft)
+            m_spec.handlers.pointerLeft();
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        forwardDragEvent(event);
+        break;
+    case QEvent::DragLeave:
+        if (m_spec.handlers.dragLeft)
+            m_spec.handlers.dragLeft();
+        break;
+    case QEvent::PlatformSurface:
+        if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+            QPlatformSurfaceEvent::SurfaceCreated)
+            applyInputRegion();
+        break;
+    case QEvent::Expose:
+        if (!qFuzzyCompare(m_appliedRatio, devicePixelRatio()))
+            applyInputRegion();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void X11PanelWindow::resizeEvent(QResizeEvent* event) {
+    QQuickWindow::resizeEvent(event);
+    if (m_root)
+        m_root->setSize(size());
+    applyInputRegion();
+}
+
+void X11PanelWindow::forwardPointerEvent(QEvent* event) {
+    if (!m_spec.handlers.pointerMoved)
+        return;
+    if (event->type() == QEvent::Enter) {
+        m_spec.handlers.pointerMoved(static_cast<QEnterEvent*>(event)->globalPosition());
+        return;
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->buttons() == Qt::NoButton)
+        m_spec.handlers.pointerMoved(mouse->globalPosition());
+}
+
+void X11PanelWindow::forwardDragEvent(QEvent* event) {
+    if (!m_spec.handlers.dragMoved)
+        return;
+    const auto* drag = static_cast<QDragMoveEvent*>(event);
+    m_spec.handlers.dragMoved(QPointF(position()) + drag->position(), hasLocalFileUrl(drag->mimeData()));
+}
+
+void X11PanelWindow::readCompactItemRects() {
+    const QList<QRectF> rects = PanelInputRegion::rectsFromQml(m_root->property("compactItemRects"));
+    if (rects == m_compactItemRects)
+        return;
+    m_compactItemRects = rects;
+    if (!m_expanded || !m_compositor)
+        applyInputRegion();
+}
+
+void X11PanelWindow::applyInputRegion() {
+    if (!m_x11 || !handle())
+        return;
+    if (!m_compositor) {
+        applyFallbackMask();
+        return;
+    }
+    const QSizeF band = size();
+    const QList<QRect> rects = PanelInputRegion::toDevicePixels(
+        PanelInputRegion::logicalRects(m_expanded, band, m_spec.hoverZone, m_compactItemRects), band,
+        devicePixelRatio());
+    std::vector<xcb_rectangle_t> shape;
+    shape.reserve(rects.size());
+    for (const QRect& rect : rects)
+        shape.push_back({qint16(rect.x()), qint16(rect.y()), quint16(rect.width()), quint16(rect.height())});
+    xcb_connection_t* connection = x11Connection();
+    xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                         xcb_window_t(winId()), 0, 0, std::uint32_t(shape.size()), shape.data());
+    xcb_flush(connection);
+    m_appliedRatio = devicePixelRatio();
+}
+
+// Without a compositor the transparent band would be painted black, so the window is cut to what it draws.
+// The bounding shape also limits input, to the outline and the compact items.
+void X11PanelWindow::applyFallbackMask() {
+    QRegion mask((m_expanded ? m_spec.openOutline : m_spec.closedOutline).toAlignedRect());
+    for (const QRectF& rect : m_compactItemRects)
+        mask += rect.toAlignedRect();
+    setMask(mask);
+    m_appliedRatio = devicePixelRatio();
+}
+
+bool X11PanelWindow::compositorRunning() const {
+    xcb_connection_t* connection = x11Connection();
+    const xcb_atom_t selection =
+        internAtom(connection, "_NET_WM_CM_S" + QByteArray::number(x11ScreenNumber()));
+    const auto cookie = xcb_get_selection_owner(connection, selection);
+    const ReplyPtr<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(connection, cookie, nullptr), &std::free);
+    return reply && reply->owner != XCB_NONE;
+}
+
+std::uint32_t X11PanelWindow::rootWindow() const {
+    xcb_connection_t* connection = x11Connection();
+    const auto cookie = xcb_get_geometry(connection, xcb_window_t(winId()));
+    const ReplyPtr<xcb_get_geometry_reply_t> reply(xcb_get_geometry_reply(connection, cookie, nullptr),
+                                                   &std::free);
+    return reply ? reply->root : std::uint32_t(XCB_NONE);
+}
+
+std::uint32_t X11PanelWindow::activeWindow() const {
+    xcb_connection_t* connection = x11Connection();
+    const auto cookie = xcb_get_property(connection, 0, rootWindow(),
+                                         internAtom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
+    const ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, nullptr),
+                                                   &std::free);
+    if (!reply || xcb_get_property_value_length(reply.get()) < int(sizeof(std::uint32_t)))
+        return XCB_NONE;
+    return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+}
+
+void X11PanelWindow::makeKey() {
+    if (m_x11 && !isActive()) {
+        const std::uint32_t active = activeWindow();
+        if (active != winId())
+            m_previousActiveWindow = active;
+    }
+    requestActivate();
+}
+
+// Hands the focus back to the window that had it before the panel took it. Window managers may refuse.
+void X11PanelWindow::resignKey() {
+    if (!m_x11 || !isActive() || m_previousActiveWindow == XCB_NONE)
+        return;
+    xcb_connection_t* connection = x11Connection();
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = m_previousActiveWindow;
+    message.type = internAtom(connection, "_NET_ACTIVE_WINDOW");
+    message.data.data32[0] = sourceIsPager;
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    message.data.data32[2] = xcb_window_t(winId());
+    xcb_send_event(connection, 0, rootWindow(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+    m_previousActiveWindow = XCB_NONE;
+}
+
+std::unique_ptr<IPanelWindow> X11PanelWindowFactory::create(PanelWindowSpec spec) {
+    auto window = std::make_unique<X11PanelWindow>(m_engine, std::move(spec));
+    if (!window->isNativeX11())
+        reportOnce(QStringLiteral("panel"),
+                   QStringLiteral("platform \"%1\" is not X11").arg(QGuiApplication::platformName()),
+                   QStringLiteral("the panel cannot stay above other windows or let clicks through its band; "
+                                  "run under X11 or XWayland (QT_QPA_PLATFORM=xcb)"));
+    else if (!window->hasCompositor())
+        reportOnce(
+            QStringLiteral("panel"), QStringLiteral("no compositing manager is running"),
+            QStringLiteral("no transparency: the panel is cut to its outline, which clips its animations "
+                           "and takes input only on the outline"));
+    return window;
+}
+
+void X11PanelWindowFactory::reportOnce(const QString& component, const QString& reason,
+                                       const QString& impact) {
+    if (m_reported.contains(reason))
+        return;
+    m_reported.insert(reason);
+    m_reportDegraded(component, reason, impact);
+}

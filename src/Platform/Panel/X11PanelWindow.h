@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Foundation/DegradedReporter.h"
+#include "Platform/Panel/IPanelWindow.h"
+
+#include <QList>
+#include <QPointer>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QRectF>
+#include <QSet>
+
+#include <cstdint>
+
+// The notch panel as an X11 dock window: frameless, above other windows on every workspace, no taskbar entry,
+// transparent where nothing is drawn. Clicks pass through everywhere but its X input shape, which it keeps
+// in step with the expanded flag and the compact items the root view reports.
+class X11PanelWindow final : public QQuickWindow, public IPanelWindow {
+    Q_OBJECT
+public:
+    X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec);
+    ~X11PanelWindow() override;
+
+    QRectF frame() const override { return m_spec.frame; }
+    void show() override;
+    void orderOut() override;
+    void setExpanded(bool expanded) override;
+    bool isKey() const override { return isActive(); }
+    void makeKey() override;
+    void resignKey() override;
+
+    bool isNativeX11() const { return m_x11; }
+    bool hasCompositor() const { return m_compositor; }
+    QQuickItem* rootItem() const { return m_root; }
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private Q_SLOTS:
+    void readCompactItemRects();
+
+private:
+    void configureWindow();
+    void loadRoot(QQmlEngine& engine);
+    void forwardPointerEvent(QEvent* event);
+    void forwardDragEvent(QEvent* event);
+    void applyInputRegion();
+    void applyFallbackMask();
+    bool compositorRunning() const;
+    std::uint32_t activeWindow() const;
+    std::uint32_t rootWindow() const;
+
+    PanelWindowSpec m_spec;
+    QPointer<QQuickItem> m_root;
+    QList<QRectF> m_compactItemRects;
+    bool m_expanded = false;
+    bool m_x11 = false;
+    bool m_compositor = true;
+    qreal m_appliedRatio = 0;
+    std::uint32_t m_previousActiveWindow = 0;
+};
+
+// Builds X11 panel windows sharing one QML engine, and records once per run what cannot work here.
+class X11PanelWindowFactory final : public IPanelWindowFactory {
+public:
+    explicit X11PanelWindowFactory(DegradedReporter reportDegraded)
+        : m_reportDegraded(std::move(reportDegraded)) {}
+    QQmlEngine& engine() { return m_engine; }
+    std::unique_ptr<IPanelWindow> create(PanelWindowSpec spec) override;
+
+private:
+    void reportOnce(const QString& component, const QString& reason, const QString& impact);
+
+    DegradedReporter m_reportDegraded;
+    QQmlEngine m_engine;
+    QSet<QString> m_reported;
+};

@@ -1,0 +1,40 @@
+#include "Platform/Session/TerminationSignals.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+
+class TestTerminationSignals : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void eachSignalArrivesOnTheMainLoopAndTheProcessLivesOn() {
+        TerminationSignals signals;
+        QSignalSpy requested(&signals, &TerminationSignals::terminationRequested);
+        for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+            QCOMPARE(::raise(signalNumber), 0);
+        QCOMPARE(requested.count(), 0); // nothing happens inside the handler itself
+        QTRY_COMPARE(requested.count(), 3);
+        QCOMPARE((QList<int>{requested[0][0].toInt(), requested[1][0].toInt(), requested[2][0].toInt()}),
+                 (QList<int>{SIGTERM, SIGINT, SIGHUP}));
+    }
+
+    void aSecondBridgeStaysInertAndTheFirstRestoresThePreviousHandlers() {
+        std::signal(SIGHUP, SIG_IGN);
+        {
+            TerminationSignals first;
+            TerminationSignals second;
+            QVERIFY(first.isInstalled() && !second.isInstalled());
+            const auto installed = std::signal(SIGHUP, SIG_IGN);
+            std::signal(SIGHUP, installed);
+            QVERIFY(installed != SIG_IGN);
+        }
+        QVERIFY(std::signal(SIGHUP, SIG_DFL) == SIG_IGN);
+        TerminationSignals again; // the pipe slot is free once more
+        QVERIFY(again.isInstalled());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTerminationSignals)
+#include "tst_TerminationSignals.moc"
