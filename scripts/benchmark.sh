@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures the idle notch panel against lxqt-panel under one Xvfb with a compositor: CPU time and wake-ups
 # over an idle period, resident memory after start and after open/close cycles, time from process start to
-# the window on screen; then the cost of one pointer event in the hover handler.
+# the window on screen; then the cost of one pointer event in the hover handler, then each feature's own figures.
 #
 # Usage: scripts/benchmark.sh [build-dir]   (default build/default)
 # IDLE_SECONDS (60) and CYCLES (200) shorten a trial run. The application is measured by default;
@@ -101,3 +101,10 @@ cat "$work/results"
 echo "== one pointer event in the hover handler"
 QT_QPA_PLATFORM=offscreen "$build_dir/tests/tst_NotchPanelHost" pointerEventCost -minimumvalue 500 \
   | awk '/RESULT/ {getline; print "   " $0}'
+
+# Each feature's own figures: scripts/benchmarks/<feature>.sh, given the build folder.
+for feature in "$root"/scripts/benchmarks/*.sh; do
+  [ -e "$feature" ] || continue
+  echo "== $(basename "$feature" .sh)"
+  bash "$feature" "$build_dir"
+done

@@ -3,9 +3,12 @@
 #include "Platform/Secrets/LibsecretStore.h"
 #include "Services/DiagnosticsService.h"
 
+#include <QFuture>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStringDecoder>
+#include <QThreadPool>
+#include <QtConcurrent>
 
 #include <atomic>
 
@@ -44,6 +47,25 @@ qint32 noteIfUnavailable(qint32 status) {
     return status;
 }
 
+// Store calls run one at a time, in the order they were made, so a save is never overtaken by a read.
+QThreadPool& storeThread() {
+    static QThreadPool* pool = [] {
+        auto* threads = new QThreadPool;
+        threads->setMaxThreadCount(1);
+        return threads;
+    }();
+    return *pool;
+}
+
+KeychainRead readItem(const QString& key) {
+    const SecretLookup found = currentStore()->lookup(KeychainService::serviceName, key);
+    noteIfUnavailable(found.status);
+    if (found.status != SecretStatus::success || !found.secret)
+        return {found.status, std::nullopt};
+    std::optional<QString> text = decodeUtf8(*found.secret);
+    return {text ? SecretStatus::success : SecretStatus::itemNotFound, std::move(text)};
+}
+
 } // namespace
 
 const QString KeychainService::serviceName = QStringLiteral("com.dravo.tavimor");
@@ -53,11 +75,7 @@ QString KeychainService::labelFor(const QString& key) {
 }
 
 std::optional<QString> KeychainService::load(const QString& key) {
-    const SecretLookup found = currentStore()->lookup(serviceName, key);
-    noteIfUnavailable(found.status);
-    if (found.status != SecretStatus::success || !found.secret)
-        return std::nullopt;
-    return decodeUtf8(*found.secret);
+    return readItem(key).value;
 }
 
 std::optional<KeychainError> KeychainService::save(const QString& key, const QString& value) {
@@ -80,4 +98,23 @@ void KeychainService::remove(const QString& key) {
 void KeychainService::setStore(std::shared_ptr<ISecretStore> store) {
     const QMutexLocker lock(&storeMutex);
     installedStore = std::move(store);
+}
+
+void KeychainService::loadAsync(const QString& key, QObject* context,
+                                std::function<void(const KeychainRead&)> done) {
+    QtConcurrent::run(&storeThread(), readItem, key).then(context, std::move(done));
+}
+
+void KeychainService::saveAsync(const QString& key, const QString& value, QObject* context,
+                                std::function<void(std::optional<KeychainError>)> done) {
+    QtConcurrent::run(&storeThread(), [key, value] {
+        return save(key, value);
+    }).then(context, std::move(done));
+}
+
+void KeychainService::removeAsync(const QString& key, QObject* context, std::function<void()> done) {
+    QtConcurrent::run(&storeThread(), [key] { remove(key); }).then(context, [done = std::move(done)] {
+        if (done)
+            done();
+    });
 }

@@ -2,8 +2,10 @@
 
 #include "Platform/Secrets/ISecretStore.h"
 
+#include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +18,12 @@ struct KeychainError {
     qint32 status = SecretStatus::success;
 
     friend bool operator==(const KeychainError&, const KeychainError&) = default;
+};
+
+// What a read found: the status of the store and, with success, the text.
+struct KeychainRead {
+    qint32 status = SecretStatus::itemNotFound;
+    std::optional<QString> value;
 };
 
 // The user's secrets (API tokens) as generic-password items of the application: one item per key,
@@ -41,6 +49,14 @@ public:
     [[nodiscard]] static std::optional<KeychainError> save(const QString& key, const QString& value);
     // Deletes the item; deleting an absent item, or failing to, is silent.
     static void remove(const QString& key);
+
+    // The same three calls without blocking the caller: the store is asked off the GUI thread and `done`
+    // runs on the GUI thread, unless `context` is gone by then.
+    static void loadAsync(const QString& key, QObject* context,
+                          std::function<void(const KeychainRead&)> done);
+    static void saveAsync(const QString& key, const QString& value, QObject* context,
+                          std::function<void(std::optional<KeychainError>)> done);
+    static void removeAsync(const QString& key, QObject* context, std::function<void()> done = {});
 
     static QString labelFor(const QString& key);
 
