@@ -118,3 +118,12 @@ void KeychainService::removeAsync(const QString& key, QObject* context, std::fun
             done();
     });
 }
+
+void KeychainService::readForeignItemAsync(const QString& service, QObject* context,
+                                           std::function<void(const SecretLookup&)> done) {
+    QtConcurrent::run(&storeThread(), [service] {
+        SecretLookup found = currentStore()->lookup(service, QString());
+        noteIfUnavailable(found.status);
+        return found;
+    }).then(context, std::move(done));
+}

@@ -57,6 +57,9 @@ public:
     static void saveAsync(const QString& key, const QString& value, QObject* context,
                           std::function<void(std::optional<KeychainError>)> done);
     static void removeAsync(const QString& key, QObject* context, std::function<void()> done = {});
+    // The secret bytes of the first item another program keeps under `service`, whatever its account.
+    static void readForeignItemAsync(const QString& service, QObject* context,
+                                     std::function<void(const SecretLookup&)> done);
 
     static QString labelFor(const QString& key);
 

@@ -28,10 +28,11 @@ public:
         const QMutexLocker lock(&mutex);
         if (const auto forced = record(u"lookup"))
             return {*forced, std::nullopt};
-        const auto found = items.constFind({service, account});
-        if (found == items.constEnd())
-            return {SecretStatus::itemNotFound, std::nullopt};
-        return {SecretStatus::success, found->secret};
+        for (auto item = items.constBegin(); item != items.constEnd(); ++item) {
+            if (item.key().first == service && (account.isEmpty() || item.key().second == account))
+                return {SecretStatus::success, item->secret};
+        }
+        return {SecretStatus::itemNotFound, std::nullopt};
     }
 
     qint32 add(const QString& service, const QString& account, const QByteArray& secret,

@@ -29,7 +29,8 @@ class ISecretStore {
 public:
     virtual ~ISecretStore() = default;
 
-    // Never prompts the user: a locked item gives interactionNotAllowed.
+    // Never prompts the user: a locked item gives interactionNotAllowed. An empty account finds the first
+    // item of the service, whatever its account (items other programs keep under their own service name).
     virtual SecretLookup lookup(const QString& service, const QString& account) = 0;
     // Creates the item; duplicateItem when one already exists for the pair.
     virtual qint32 add(const QString& service, const QString& account, const QByteArray& secret,

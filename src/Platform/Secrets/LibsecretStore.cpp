@@ -62,7 +62,8 @@ const SecretSchema* passwordSchema() {
 AttributesPtr itemAttributes(const QString& service, const QString& account) {
     AttributesPtr attributes(g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free));
     g_hash_table_insert(attributes.get(), g_strdup("service"), g_strdup(service.toUtf8().constData()));
-    g_hash_table_insert(attributes.get(), g_strdup("account"), g_strdup(account.toUtf8().constData()));
+    if (!account.isEmpty())
+        g_hash_table_insert(attributes.get(), g_strdup("account"), g_strdup(account.toUtf8().constData()));
     return attributes;
 }
 
