@@ -29,6 +29,7 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    Diagnostics::installCrashHandlers();
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -58,7 +59,6 @@ int main(int argc, char* argv[]) {
     dependencies.settingsWindow = &SettingsWindowManager::shared();
     dependencies.onboarding = &OnboardingWindowManager::shared();
     dependencies.updater = &UpdaterService::shared();
-    dependencies.installCrashHandlers = Diagnostics::installCrashHandlers;
     dependencies.logSessionStart = Diagnostics::logSessionStart;
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;

@@ -84,6 +84,10 @@ terminate_app() {
   [ "$status" -eq 0 ] || fail "tavimor exited with status $status after SIGTERM"
 }
 
+# A crash while the application object is being made still leaves its line.
+(ulimit -c 0; QT_QPA_PLATFORM=no-such-platform "$app" >>"$work/app.log" 2>&1) && fail "started without a platform"
+grep -q 'crash por sinal SIGABRT' "$XDG_STATE_HOME/Tavimor/tavimor.log" || fail "no crash line for a crash at start"
+
 start_app
 
 wait_for 150 has_window '^Bem-vindo ao Tavimor$' || fail "no onboarding window on the first run"
