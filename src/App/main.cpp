@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
                      &QCoreApplication::quit);
 
     QtScreens screens;
-    JsonPreferences preferences;
+    JsonPreferences preferences(Diagnostics::degraded);
     registerThemeQmlTypes(preferences);
     registerShellQmlTypes();
     LinuxActivationPolicy activationPolicy;
