@@ -8,6 +8,7 @@
 #include "Platform/Screens/DBusScreenSleepSource.h"
 #include "Platform/Screens/QtScreens.h"
 #include "Platform/Session/LinuxActivationPolicy.h"
+#include "Platform/Session/SingleInstance.h"
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
@@ -33,6 +34,12 @@ int main(int argc, char* argv[]) {
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    const SingleInstance instance(QDBusConnection::sessionBus());
+    if (!instance.isFirst()) {
+        Diagnostics::write(Diagnostics::Level::Info,
+                           QStringLiteral("Tavimor já está em execução; esta cópia termina"));
+        return 0;
+    }
     L10n::loadCatalogue(QLocale::system().name());
 
     TerminationSignals terminationSignals;

@@ -41,6 +41,7 @@ wait_for() {
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
 export XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
+log="$XDG_STATE_HOME/Tavimor/tavimor.log"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
@@ -69,10 +70,20 @@ app_windows() {
   xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | grep -vx "${panel:-none}" | sort -u
 }
 
-start_app() {
-  "$app" >>"$work/app.log" 2>&1 &
+start_app() { # extra environment
+  env "$@" "$app" >>"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
+}
+
+# One copy per user: a start while the first copy runs logs one line and exits 0, the first stays up.
+second_start_gives_way() { # extra environment
+  local status=0 before
+  before="$(grep -c 'já está em execução' "$log" || true)"
+  timeout 20 env "$@" "$app" >>"$work/app.log" 2>&1 || status=$?
+  [ "$status" -eq 0 ] || fail "a second start ($*) ended with status $status"
+  [ "$(grep -c 'já está em execução' "$log")" -eq $((before + 1)) ] || fail "a second start ($*) logged no single line"
+  kill -0 "$app_pid" 2>/dev/null || fail "the first copy did not survive a second start ($*)"
 }
 
 # Sends SIGTERM and expects a clean exit within 10 s.
@@ -87,7 +98,7 @@ terminate_app() {
 
 # A crash while the application object is being made still leaves its line.
 (ulimit -c 0; QT_QPA_PLATFORM=no-such-platform "$app" >>"$work/app.log" 2>&1) && fail "started without a platform"
-grep -q 'crash por sinal SIGABRT' "$XDG_STATE_HOME/Tavimor/tavimor.log" || fail "no crash line for a crash at start"
+grep -q 'crash por sinal SIGABRT' "$log" || fail "no crash line for a crash at start"
 
 start_app
 
@@ -137,6 +148,13 @@ sleep 2
 kill -0 "$app_pid" 2>/dev/null || fail "tavimor did not stay up on the second launch"
 has_window '^Bem-vindo ao Tavimor$' && fail "onboarding offered again after it was finished"
 [ -z "$(app_windows)" ] || fail "a window other than the panel opened on the second launch"
+second_start_gives_way
 terminate_app
 
-echo "PASS: onboarding on the first run only, settings below the notch, clean SIGTERM exits"
+no_bus=(DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus")
+start_app "${no_bus[@]}"
+sleep 2
+second_start_gives_way "${no_bus[@]}"
+terminate_app
+
+echo "PASS: onboarding on the first run only, settings below the notch, clean SIGTERM exits, one copy at a time"
