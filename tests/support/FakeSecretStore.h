@@ -2,16 +2,16 @@
 
 #include "Platform/Secrets/ISecretStore.h"
 
-#include <QList>
 #include <QMap>
-#include <QMutex>
-#include <QMutexLocker>
+#include <QStringList>
+#include <QTimer>
 
 #include <optional>
 #include <utility>
 
-// An in-memory secret store that records every call. A status set in forcedStatus for an operation
-// ("lookup", "add", "update", "remove") is answered instead of performing that operation.
+// An in-memory secret store that records every call and answers it on the next turn of the event loop. A
+// status set in forcedStatus for an operation ("lookup", "add", "update", "remove") is answered instead of
+// performing that operation.
 class FakeSecretStore final : public ISecretStore {
 public:
     struct Item {
@@ -24,44 +24,52 @@ public:
     QMap<QString, qint32> forcedStatus;
     QStringList operations; // in call order
 
-    SecretLookup lookup(const QString& service, const QString& account) override {
-        const QMutexLocker lock(&mutex);
-        if (const auto forced = record(u"lookup"))
-            return {*forced, std::nullopt};
-        for (auto item = items.constBegin(); item != items.constEnd(); ++item) {
-            if (item.key().first == service && (account.isEmpty() || item.key().second == account))
-                return {SecretStatus::success, item->secret};
+    void lookup(const QString& service, const QString& account, LookupDone done) override {
+        SecretLookup found{SecretStatus::itemNotFound, std::nullopt};
+        if (const auto forced = record(u"lookup")) {
+            found.status = *forced;
+        } else {
+            for (auto item = items.constBegin(); item != items.constEnd(); ++item) {
+                if (item.key().first == service && (account.isEmpty() || item.key().second == account)) {
+                    found = {SecretStatus::success, item->secret};
+                    break;
+                }
+            }
         }
-        return {SecretStatus::itemNotFound, std::nullopt};
+        QTimer::singleShot(0, [done = std::move(done), found] { done(found); });
     }
 
-    qint32 add(const QString& service, const QString& account, const QByteArray& secret,
-               const QString& label) override {
-        const QMutexLocker lock(&mutex);
+    void add(const QString& service, const QString& account, const QByteArray& secret, const QString& label,
+             StatusDone done) override {
+        qint32 status = SecretStatus::success;
         if (const auto forced = record(u"add"))
-            return *forced;
-        if (items.contains({service, account}))
-            return SecretStatus::duplicateItem;
-        items.insert({service, account}, {secret, label});
-        return SecretStatus::success;
+            status = *forced;
+        else if (items.contains({service, account}))
+            status = SecretStatus::duplicateItem;
+        else
+            items.insert({service, account}, {secret, label});
+        answer(std::move(done), status);
     }
 
-    qint32 update(const QString& service, const QString& account, const QByteArray& secret,
-                  const QString& label) override {
-        const QMutexLocker lock(&mutex);
+    void update(const QString& service, const QString& account, const QByteArray& secret,
+                const QString& label, StatusDone done) override {
+        qint32 status = SecretStatus::success;
         if (const auto forced = record(u"update"))
-            return *forced;
-        if (!items.contains({service, account}))
-            return SecretStatus::itemNotFound;
-        items.insert({service, account}, {secret, label});
-        return SecretStatus::success;
+            status = *forced;
+        else if (!items.contains({service, account}))
+            status = SecretStatus::itemNotFound;
+        else
+            items.insert({service, account}, {secret, label});
+        answer(std::move(done), status);
     }
 
-    qint32 remove(const QString& service, const QString& account) override {
-        const QMutexLocker lock(&mutex);
+    void remove(const QString& service, const QString& account, StatusDone done) override {
+        qint32 status = SecretStatus::success;
         if (const auto forced = record(u"remove"))
-            return *forced;
-        return items.remove({service, account}) > 0 ? SecretStatus::success : SecretStatus::itemNotFound;
+            status = *forced;
+        else if (items.remove({service, account}) == 0)
+            status = SecretStatus::itemNotFound;
+        answer(std::move(done), status);
     }
 
 private:
@@ -72,5 +80,7 @@ private:
         return found == forcedStatus.constEnd() ? std::nullopt : std::optional<qint32>(*found);
     }
 
-    QMutex mutex;
+    static void answer(StatusDone done, qint32 status) {
+        QTimer::singleShot(0, [done = std::move(done), status] { done(status); });
+    }
 };
