@@ -1,5 +1,6 @@
 #include "Platform/Secrets/LibsecretStore.h"
 
+#include <QAbstractEventDispatcher>
 #include <QTimer>
 
 #include <libsecret/secret.h>
@@ -144,8 +145,19 @@ private:
 
 using CallPtr = std::shared_ptr<Call>;
 
+// libsecret answers through the GLib main context of the calling thread, which Qt runs only with its GLib
+// event dispatcher (the default, unless QT_NO_GLIB is set).
+bool glibLoopRuns() {
+    const QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    return dispatcher && dispatcher->inherits("QEventDispatcherGlib");
+}
+
 // A connection of its own per call, so nothing of an earlier provider is reused.
 void openService(const CallPtr& call, std::function<void()> next) {
+    if (!glibLoopRuns()) {
+        QTimer::singleShot(0, [call] { call->finish(SecretStatus::notAvailable); });
+        return;
+    }
     secret_service_open(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_NONE, call->cancellable.get(), onReady,
                         whenReady([call, next = std::move(next)](GAsyncResult* result) {
                             GError* error = nullptr;
