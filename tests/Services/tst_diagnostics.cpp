@@ -9,10 +9,8 @@
 
 #include <csignal>
 #include <functional>
-#include <mutex>
 #include <stdexcept>
 #include <thread>
-#include <vector>
 
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -171,26 +169,6 @@ private Q_SLOTS:
         Diagnostics::flush();
         QVERIFY(!QFile::exists(logPath));
         QCOMPARE(signalEndingChild([] { std::raise(SIGABRT); }), SIGABRT);
-    }
-
-    void callOrderKeptAcrossThreads() {
-        std::mutex turn;
-        int next = 0;
-        std::vector<std::thread> writers(8);
-        for (std::thread& writer : writers)
-            writer = std::thread([&] {
-                for (int i = 0; i < 150; ++i) {
-                    const std::lock_guard lock(turn);
-                    Diagnostics::write(Level::Info, QString::number(next++));
-                }
-            });
-        for (std::thread& writer : writers)
-            writer.join();
-
-        const QStringList lines = logLines();
-        QCOMPARE(lines.size(), 8 * 150);
-        for (int i = 0; i < lines.size(); ++i)
-            QVERIFY2(matchesEntry(lines.at(i), u"INFO"_s, QString::number(i)), qPrintable(lines.at(i)));
     }
 
     void fatalSignalsLeaveTheirLine_data() {

@@ -1,3 +1,4 @@
+#include "AnswerOf.h"
 #include "FakeSecretStore.h"
 #include "Services/DiagnosticsService.h"
 #include "Services/KeychainService.h"
@@ -21,14 +22,6 @@ class TestKeychain : public QObject {
         return store->items.value({u"com.dravo.tavimor"_s, account});
     }
 
-    // Waits for the answer of a call that takes a completion.
-    template <typename Result, typename Start> Result answerOf(Start start) {
-        std::optional<Result> answer;
-        start([&](const Result& result) { answer = result; });
-        if (!QTest::qWaitFor([&] { return answer.has_value(); }, 5000))
-            qFatal("no answer from the keychain");
-        return *answer;
-    }
     KeychainRead load(const QString& key) {
         return answerOf<KeychainRead>([&](auto done) { KeychainService::loadAsync(key, this, done); });
     }
