@@ -33,7 +33,7 @@ private Q_SLOTS:
     void init() { KeychainService::setStore(store = std::make_shared<FakeSecretStore>()); }
     void cleanup() { KeychainService::setStore(store = nullptr); }
 
-    // Each cause is recorded once per process, with its own words.
+    // Each cause is recorded once per process, with its own words; a failed add is the save's failure.
     void failuresAreRecordedOncePerCause_data() {
         QTest::addColumn<qint32>("status");
         QTest::addColumn<QString>("reason");
@@ -80,8 +80,6 @@ private Q_SLOTS:
         QTest::addColumn<qint32>("addStatus");
         QTest::addColumn<Status>("updateStatus");
         QTest::addColumn<qint32>("reported");
-        QTest::newRow("add locked") << SecretStatus::interactionNotAllowed << Status()
-                                    << SecretStatus::interactionNotAllowed;
         QTest::newRow("duplicate, update refused")
             << SecretStatus::duplicateItem << Status(SecretStatus::authFailed) << SecretStatus::authFailed;
         QTest::newRow("duplicate vanished before update")

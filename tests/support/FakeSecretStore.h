@@ -25,62 +25,56 @@ public:
     QStringList operations; // in call order
 
     void lookup(const QString& service, const QString& account, LookupDone done) override {
-        SecretLookup found{SecretStatus::itemNotFound, std::nullopt};
-        if (const auto forced = record(u"lookup")) {
-            found.status = *forced;
-        } else {
-            for (auto item = items.constBegin(); item != items.constEnd(); ++item) {
-                if (item.key().first == service && (account.isEmpty() || item.key().second == account)) {
-                    found = {SecretStatus::success, item->secret};
-                    break;
-                }
+        SecretLookup found{record(u"lookup").value_or(SecretStatus::itemNotFound), std::nullopt};
+        for (auto item = items.constBegin(); !forced(u"lookup") && item != items.constEnd(); ++item) {
+            if (item.key().first == service && (account.isEmpty() || item.key().second == account)) {
+                found = {SecretStatus::success, item->secret};
+                break;
             }
         }
-        QTimer::singleShot(0, [done = std::move(done), found] { done(found); });
+        later(std::move(done), found);
     }
 
     void add(const QString& service, const QString& account, const QByteArray& secret, const QString& label,
              StatusDone done) override {
-        qint32 status = SecretStatus::success;
-        if (const auto forced = record(u"add"))
-            status = *forced;
-        else if (items.contains({service, account}))
+        std::optional<qint32> status = record(u"add");
+        if (!status && items.contains({service, account}))
             status = SecretStatus::duplicateItem;
-        else
+        if (!status)
             items.insert({service, account}, {secret, label});
-        answer(std::move(done), status);
+        later(std::move(done), status.value_or(SecretStatus::success));
     }
 
     void update(const QString& service, const QString& account, const QByteArray& secret,
                 const QString& label, StatusDone done) override {
-        qint32 status = SecretStatus::success;
-        if (const auto forced = record(u"update"))
-            status = *forced;
-        else if (!items.contains({service, account}))
+        std::optional<qint32> status = record(u"update");
+        if (!status && !items.contains({service, account}))
             status = SecretStatus::itemNotFound;
-        else
+        if (!status)
             items.insert({service, account}, {secret, label});
-        answer(std::move(done), status);
+        later(std::move(done), status.value_or(SecretStatus::success));
     }
 
     void remove(const QString& service, const QString& account, StatusDone done) override {
-        qint32 status = SecretStatus::success;
-        if (const auto forced = record(u"remove"))
-            status = *forced;
-        else if (items.remove({service, account}) == 0)
+        std::optional<qint32> status = record(u"remove");
+        if (!status && items.remove({service, account}) == 0)
             status = SecretStatus::itemNotFound;
-        answer(std::move(done), status);
+        later(std::move(done), status.value_or(SecretStatus::success));
     }
 
 private:
-    // Notes the call and gives the status forced for its operation, if any.
-    std::optional<qint32> record(QStringView operation) {
-        operations.append(operation.toString());
+    std::optional<qint32> forced(QStringView operation) const {
         const auto found = forcedStatus.constFind(operation.toString());
         return found == forcedStatus.constEnd() ? std::nullopt : std::optional<qint32>(*found);
     }
 
-    static void answer(StatusDone done, qint32 status) {
-        QTimer::singleShot(0, [done = std::move(done), status] { done(status); });
+    // Notes the call and gives the status forced for its operation, if any.
+    std::optional<qint32> record(QStringView operation) {
+        operations.append(operation.toString());
+        return forced(operation);
+    }
+
+    template <typename Done, typename Result> static void later(Done done, Result result) {
+        QTimer::singleShot(0, [done = std::move(done), result] { done(result); });
     }
 };
