@@ -8,6 +8,7 @@
 #include "Platform/Screens/DBusScreenSleepSource.h"
 #include "Platform/Screens/QtScreens.h"
 #include "Platform/Session/LinuxActivationPolicy.h"
+#include "Platform/Session/SingleInstance.h"
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
@@ -29,9 +30,16 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    Diagnostics::installCrashHandlers();
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    const SingleInstance instance(QDBusConnection::sessionBus());
+    if (!instance.isFirst()) {
+        Diagnostics::write(Diagnostics::Level::Info,
+                           QStringLiteral("Tavimor já está em execução; esta cópia termina"));
+        return 0;
+    }
     L10n::loadCatalogue(QLocale::system().name());
 
     TerminationSignals terminationSignals;
@@ -39,7 +47,7 @@ int main(int argc, char* argv[]) {
                      &QCoreApplication::quit);
 
     QtScreens screens;
-    JsonPreferences preferences;
+    JsonPreferences preferences(Diagnostics::degraded);
     registerThemeQmlTypes(preferences);
     registerShellQmlTypes();
     LinuxActivationPolicy activationPolicy;
@@ -58,7 +66,6 @@ int main(int argc, char* argv[]) {
     dependencies.settingsWindow = &SettingsWindowManager::shared();
     dependencies.onboarding = &OnboardingWindowManager::shared();
     dependencies.updater = &UpdaterService::shared();
-    dependencies.installCrashHandlers = Diagnostics::installCrashHandlers;
     dependencies.logSessionStart = Diagnostics::logSessionStart;
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;

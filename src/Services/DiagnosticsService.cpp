@@ -23,6 +23,7 @@
 #include <execinfo.h>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <typeinfo>
 
@@ -127,8 +128,16 @@ void createParentFolder(const QByteArray& path) {
     std::filesystem::create_directories(std::filesystem::path(path.toStdString()).parent_path(), ignored);
 }
 
+// Held by whoever appends to the file: the writer thread for each queued line, the crash path for its
+// last lines, so the size check and the truncation are one step with the append. Never destroyed.
+std::mutex& logFileMutex() {
+    static std::mutex* const shared = new std::mutex;
+    return *shared;
+}
+
 // Appends one line, never replacing what the file holds. Past 512 KB the file restarts with the
-// truncation line followed by the line that crossed the limit. Errors are ignored.
+// truncation line followed by the line that crossed the limit. Errors are ignored. The caller holds
+// logFileMutex().
 void appendLine(const QByteArray& path, const QByteArray& line) {
     createParentFolder(path);
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
@@ -142,6 +151,11 @@ void appendLine(const QByteArray& path, const QByteArray& line) {
     }
     ::close(fd);
 }
+
+struct PendingLine {
+    QByteArray path;
+    QByteArray bytes;
+};
 
 // One worker thread with a FIFO, so the file receives lines in the order write() was called.
 class LogWriter {
@@ -159,6 +173,8 @@ public:
     void enqueue(QByteArray path, QByteArray line) {
         {
             const std::lock_guard lock(mutex);
+            if (closed)
+                return;
             pending.push_back({std::move(path), std::move(line)});
             ++queued;
         }
@@ -171,21 +187,31 @@ public:
         drained.wait(lock, [&] { return written >= target; });
     }
 
-private:
-    struct PendingLine {
-        QByteArray path;
-        QByteArray bytes;
-    };
+    // The process is ending: hands over what is still queued, for the caller to write with its last
+    // entry while it holds logFileMutex(), and drops every later line.
+    std::deque<PendingLine> close() {
+        std::deque<PendingLine> rest;
+        {
+            const std::lock_guard lock(mutex);
+            closed = true;
+            rest.swap(pending);
+            written = queued;
+        }
+        drained.notify_all();
+        return rest;
+    }
 
+private:
     LogWriter() {
         std::thread([this] { run(); }).detach();
     }
 
     [[noreturn]] void run() {
         for (;;) {
-            const PendingLine next = takeNext();
-            appendLine(next.path, next.bytes);
-            {
+            waitForLines();
+            const std::lock_guard file(logFileMutex());
+            if (const std::optional<PendingLine> next = takeNext()) {
+                appendLine(next->path, next->bytes);
                 const std::lock_guard lock(mutex);
                 ++written;
             }
@@ -193,9 +219,16 @@ private:
         }
     }
 
-    PendingLine takeNext() {
+    void waitForLines() {
         std::unique_lock lock(mutex);
         wake.wait(lock, [&] { return !pending.empty(); });
+    }
+
+    // Nothing when close() took the queue in the meantime.
+    std::optional<PendingLine> takeNext() {
+        const std::lock_guard lock(mutex);
+        if (pending.empty())
+            return std::nullopt;
         PendingLine next = std::move(pending.front());
         pending.pop_front();
         return next;
@@ -207,11 +240,16 @@ private:
     std::deque<PendingLine> pending;
     std::uint64_t queued = 0;
     std::uint64_t written = 0;
+    bool closed = false;
 };
 
-// An entry written on the calling thread, so that it is on disk before the process ends.
-void writeSync(Level level, const QString& text) {
+// The last entry of a dying process, written on the calling thread after every line still queued, so
+// that it is on disk before the process ends and stays the last line.
+void writeFinalEntry(Level level, const QString& text) {
     sendToSystemLog(level, text);
+    const std::lock_guard file(logFileMutex());
+    for (const PendingLine& queued : LogWriter::instance().close())
+        appendLine(queued.path, queued.bytes);
     appendLine(QFile::encodeName(currentLogPath()), timedLine(label(level), text));
 }
 
@@ -252,8 +290,8 @@ QString callStackFrames() {
     static std::atomic<bool> entered{false};
     if (!entered.exchange(true)) {
         if (const std::type_info* type = abi::__cxa_current_exception_type()) {
-            writeSync(Level::Fault, u"CRASH exceção não capturada: "_s + exceptionName(*type) + u" — "_s +
-                                        exceptionReason() + u"\n  "_s + callStackFrames());
+            writeFinalEntry(Level::Fault, u"CRASH exceção não capturada: "_s + exceptionName(*type) +
+                                              u" — "_s + exceptionReason() + u"\n  "_s + callStackFrames());
         }
     }
     std::abort();
@@ -414,6 +452,8 @@ void installCrashHandlers() {
     buildCrashData();
     std::set_terminate(onTerminate);
     installSignalHandlers();
+    // A reader of standard output that went away must not end the process, as it would without a line.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 void setLogFilePathForTesting(const QString& path) {

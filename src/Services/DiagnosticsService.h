@@ -34,9 +34,10 @@ void flush();
 // The log file; creates its folder when needed.
 QString logFilePath();
 
-// Installs the handlers for fatal signals and uncaught exceptions; later calls do nothing. Call it on the
-// main thread: that thread gets the alternate signal stack that lets a stack overflow still be recorded.
-// The log path is fixed at installation, since the signal handler cannot compute it.
+// Installs the handlers for fatal signals and uncaught exceptions, and ignores SIGPIPE; later calls do
+// nothing. An uncaught exception first writes what is queued, so its entry is the last line. Call it first
+// thing in main, on the main thread: that thread gets the alternate signal stack that lets a stack overflow
+// still be recorded. The log path is fixed at installation, since the signal handler cannot compute it.
 void installCrashHandlers();
 
 // For tests: another log file (an empty path restores the default) and another system-log sink (an empty

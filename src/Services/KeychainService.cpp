@@ -3,22 +3,17 @@
 #include "Platform/Secrets/LibsecretStore.h"
 #include "Services/DiagnosticsService.h"
 
-#include <QFuture>
-#include <QMutex>
-#include <QMutexLocker>
+#include <QPointer>
+#include <QSet>
 #include <QStringDecoder>
-#include <QThreadPool>
-#include <QtConcurrent>
 
-#include <atomic>
+#include <deque>
 
 namespace {
 
-QMutex storeMutex;
 std::shared_ptr<ISecretStore> installedStore;
 
 std::shared_ptr<ISecretStore> currentStore() {
-    const QMutexLocker lock(&storeMutex);
     if (!installedStore)
         installedStore = std::make_shared<LibsecretStore>();
     return installedStore;
@@ -35,35 +30,89 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes) {
     return text;
 }
 
-// A missing Secret Service is recorded once; the application runs on without stored tokens.
-qint32 noteIfUnavailable(qint32 status) {
-    static std::atomic_bool recorded = false;
-    if (status == SecretStatus::notAvailable && !recorded.exchange(true)) {
-        Diagnostics::degraded(
-            QStringLiteral("Secret Service"),
+struct Unavailability {
+    QString reason;
+    QString impact;
+};
+
+std::optional<Unavailability> unavailabilityFor(qint32 status) {
+    switch (status) {
+    case SecretStatus::notAvailable:
+        return Unavailability{
             QStringLiteral("nenhum provedor org.freedesktop.secrets no barramento da sessão"),
-            QStringLiteral("tokens não podem ser lidos nem salvos"));
+            QStringLiteral("tokens não podem ser lidos nem salvos")};
+    case SecretStatus::interactionNotAllowed:
+        return Unavailability{QStringLiteral("a coleção de segredos está bloqueada e a leitura não pede para "
+                                             "desbloqueá-la"),
+                              QStringLiteral("tokens não podem ser lidos até a coleção ser desbloqueada")};
+    case SecretStatus::authFailed:
+        return Unavailability{QStringLiteral("o acesso aos segredos foi negado"),
+                              QStringLiteral("tokens não podem ser lidos nem salvos")};
+    case SecretStatus::timedOut:
+        return Unavailability{QStringLiteral("o provedor de segredos não respondeu a tempo"),
+                              QStringLiteral("tokens não foram lidos ou salvos desta vez")};
+    default:
+        return std::nullopt;
+    }
+}
+
+// Each cause that keeps the store from working is recorded once; the application runs on without tokens.
+qint32 noteFailure(qint32 status) {
+    static QSet<qint32> recorded;
+    const std::optional<Unavailability> unavailable = unavailabilityFor(status);
+    if (unavailable && !recorded.contains(status)) {
+        recorded.insert(status);
+        Diagnostics::degraded(QStringLiteral("Secret Service"), unavailable->reason, unavailable->impact);
     }
     return status;
 }
 
-// Store calls run one at a time, in the order they were made, so a save is never overtaken by a read.
-QThreadPool& storeThread() {
-    static QThreadPool* pool = [] {
-        auto* threads = new QThreadPool;
-        threads->setMaxThreadCount(1);
-        return threads;
-    }();
-    return *pool;
+// Store calls run one at a time, in the order they were made: each job calls `finished` once, when its
+// last answer is in.
+using Job = std::function<void(std::function<void()> finished)>;
+
+struct JobQueue {
+    std::deque<Job> waiting;
+    bool running = false;
+};
+
+JobQueue& jobs() {
+    static JobQueue queue;
+    return queue;
 }
 
-KeychainRead readItem(const QString& key) {
-    const SecretLookup found = currentStore()->lookup(KeychainService::serviceName, key);
-    noteIfUnavailable(found.status);
-    if (found.status != SecretStatus::success || !found.secret)
-        return {found.status, std::nullopt};
-    std::optional<QString> text = decodeUtf8(*found.secret);
-    return {text ? SecretStatus::success : SecretStatus::itemNotFound, std::move(text)};
+void runNextJob() {
+    JobQueue& queue = jobs();
+    queue.running = !queue.waiting.empty();
+    if (!queue.running)
+        return;
+    const Job job = std::move(queue.waiting.front());
+    queue.waiting.pop_front();
+    job(runNextJob);
+}
+
+void enqueue(Job job) {
+    jobs().waiting.push_back(std::move(job));
+    if (!jobs().running)
+        runNextJob();
+}
+
+// Runs `done` with the result, unless the caller's context object is gone.
+template <typename Done, typename... Result>
+void deliver(const QPointer<QObject>& context, bool hadContext, const Done& done, Result&&... result) {
+    if (done && (!hadContext || context))
+        done(std::forward<Result>(result)...);
+}
+
+void saveItem(const QString& key, const QString& value, std::function<void(qint32)> done) {
+    const QByteArray bytes = value.toUtf8();
+    const QString label = KeychainService::labelFor(key);
+    const std::shared_ptr<ISecretStore> store = currentStore();
+    store->add(KeychainService::serviceName, key, bytes, label, [=](qint32 status) {
+        if (status != SecretStatus::duplicateItem)
+            return done(status);
+        store->update(KeychainService::serviceName, key, bytes, label, done);
+    });
 }
 
 } // namespace
@@ -74,56 +123,60 @@ QString KeychainService::labelFor(const QString& key) {
     return QStringLiteral("Tavimor (") + key + QLatin1Char(')');
 }
 
-std::optional<QString> KeychainService::load(const QString& key) {
-    return readItem(key).value;
-}
-
-std::optional<KeychainError> KeychainService::save(const QString& key, const QString& value) {
-    const std::shared_ptr<ISecretStore> store = currentStore();
-    const QByteArray bytes = value.toUtf8();
-    const QString label = labelFor(key);
-    qint32 status = store->add(serviceName, key, bytes, label);
-    if (status == SecretStatus::duplicateItem)
-        status = store->update(serviceName, key, bytes, label);
-    noteIfUnavailable(status);
-    if (status == SecretStatus::success)
-        return std::nullopt;
-    return KeychainError{KeychainError::Kind::saveFailed, status};
-}
-
-void KeychainService::remove(const QString& key) {
-    currentStore()->remove(serviceName, key);
-}
-
 void KeychainService::setStore(std::shared_ptr<ISecretStore> store) {
-    const QMutexLocker lock(&storeMutex);
     installedStore = std::move(store);
 }
 
 void KeychainService::loadAsync(const QString& key, QObject* context,
                                 std::function<void(const KeychainRead&)> done) {
-    QtConcurrent::run(&storeThread(), readItem, key).then(context, std::move(done));
+    enqueue([key, guard = QPointer<QObject>(context), hadContext = context != nullptr,
+             done = std::move(done)](const std::function<void()>& finished) {
+        currentStore()->lookup(serviceName, key, [=](const SecretLookup& found) {
+            noteFailure(found.status);
+            KeychainRead read{found.status, std::nullopt};
+            if (found.status == SecretStatus::success && found.secret) {
+                read.value = decodeUtf8(*found.secret);
+                read.status = read.value ? SecretStatus::success : SecretStatus::itemNotFound;
+            }
+            finished();
+            deliver(guard, hadContext, done, read);
+        });
+    });
 }
 
 void KeychainService::saveAsync(const QString& key, const QString& value, QObject* context,
                                 std::function<void(std::optional<KeychainError>)> done) {
-    QtConcurrent::run(&storeThread(), [key, value] {
-        return save(key, value);
-    }).then(context, std::move(done));
+    enqueue([key, value, guard = QPointer<QObject>(context), hadContext = context != nullptr,
+             done = std::move(done)](const std::function<void()>& finished) {
+        saveItem(key, value, [=](qint32 status) {
+            noteFailure(status);
+            finished();
+            std::optional<KeychainError> error;
+            if (status != SecretStatus::success)
+                error = KeychainError{KeychainError::Kind::saveFailed, status};
+            deliver(guard, hadContext, done, error);
+        });
+    });
 }
 
 void KeychainService::removeAsync(const QString& key, QObject* context, std::function<void()> done) {
-    QtConcurrent::run(&storeThread(), [key] { remove(key); }).then(context, [done = std::move(done)] {
-        if (done)
-            done();
+    enqueue([key, guard = QPointer<QObject>(context), hadContext = context != nullptr,
+             done = std::move(done)](const std::function<void()>& finished) {
+        currentStore()->remove(serviceName, key, [=](qint32) {
+            finished();
+            deliver(guard, hadContext, done);
+        });
     });
 }
 
 void KeychainService::readForeignItemAsync(const QString& service, QObject* context,
                                            std::function<void(const SecretLookup&)> done) {
-    QtConcurrent::run(&storeThread(), [service] {
-        SecretLookup found = currentStore()->lookup(service, QString());
-        noteIfUnavailable(found.status);
-        return found;
-    }).then(context, std::move(done));
+    enqueue([service, guard = QPointer<QObject>(context), hadContext = context != nullptr,
+             done = std::move(done)](const std::function<void()>& finished) {
+        currentStore()->lookup(service, QString(), [=](const SecretLookup& found) {
+            noteFailure(found.status);
+            finished();
+            deliver(guard, hadContext, done, found);
+        });
+    });
 }

@@ -29,35 +29,30 @@ struct KeychainRead {
 // The user's secrets (API tokens) as generic-password items of the application: one item per key,
 // under the service "com.dravo.tavimor" with the key as account and the label "Tavimor (<key>)".
 //
-// Every call blocks until the secret store answers, which may take long or, for a write, wait on an
-// unlock prompt. Call these from a worker thread or from the settings window's actions, never from
-// the GUI thread in a hot path. They are safe to call from any thread.
+// Nothing here waits on the secret store: each call returns at once and `done` runs later on the GUI
+// thread, unless `context` is gone by then. Calls reach the store one at a time, in the order they were
+// made, so a save is never overtaken by a read. Call them from the GUI thread.
 //
 // The store is process-wide: the Secret Service by default, replaceable with setStore (tests). A
-// missing or locked Secret Service never stops the application: reads give no value, writes report
-// the store's status.
+// missing, locked, refusing or silent Secret Service never stops the application: reads give no value,
+// writes report the store's status, and each of these causes is logged once.
 class KeychainService {
 public:
     KeychainService() = delete;
 
     static const QString serviceName;
 
-    // The stored text, or nothing when the item is absent, unreadable (locked, refused, no store) or
-    // does not hold valid UTF-8.
-    static std::optional<QString> load(const QString& key);
-    // Creates the item or overwrites its value and label. Nothing on success.
-    [[nodiscard]] static std::optional<KeychainError> save(const QString& key, const QString& value);
-    // Deletes the item; deleting an absent item, or failing to, is silent.
-    static void remove(const QString& key);
-
-    // The same three calls without blocking the caller: the store is asked off the GUI thread and `done`
-    // runs on the GUI thread, unless `context` is gone by then.
+    // The stored text with status success; no text when the item is absent, unreadable (locked, refused,
+    // no store, no answer in time) or does not hold valid UTF-8.
     static void loadAsync(const QString& key, QObject* context,
                           std::function<void(const KeychainRead&)> done);
+    // Creates the item or overwrites its value and label. Nothing on success.
     static void saveAsync(const QString& key, const QString& value, QObject* context,
                           std::function<void(std::optional<KeychainError>)> done);
+    // Deletes the item; deleting an absent item, or failing to, is silent.
     static void removeAsync(const QString& key, QObject* context, std::function<void()> done = {});
-    // The secret bytes of the first item another program keeps under `service`, whatever its account.
+    // The secret bytes of the first unlocked item another program keeps under `service`, whatever its
+    // account.
     static void readForeignItemAsync(const QString& service, QObject* context,
                                      std::function<void(const SecretLookup&)> done);
 

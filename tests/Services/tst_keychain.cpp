@@ -1,3 +1,4 @@
+#include "AnswerOf.h"
 #include "FakeSecretStore.h"
 #include "Services/DiagnosticsService.h"
 #include "Services/KeychainService.h"
@@ -10,6 +11,7 @@ using namespace Qt::StringLiterals;
 using Kind = KeychainError::Kind;
 using Status = std::optional<qint32>;
 using Text = std::optional<QString>;
+using SaveResult = std::optional<KeychainError>;
 
 class TestKeychain : public QObject {
     Q_OBJECT
@@ -20,36 +22,56 @@ class TestKeychain : public QObject {
         return store->items.value({u"com.dravo.tavimor"_s, account});
     }
 
+    KeychainRead load(const QString& key) {
+        return answerOf<KeychainRead>([&](auto done) { KeychainService::loadAsync(key, this, done); });
+    }
+    SaveResult save(const QString& key, const QString& value) {
+        return answerOf<SaveResult>([&](auto done) { KeychainService::saveAsync(key, value, this, done); });
+    }
+
 private Q_SLOTS:
     void init() { KeychainService::setStore(store = std::make_shared<FakeSecretStore>()); }
     void cleanup() { KeychainService::setStore(store = nullptr); }
 
-    // First: the record is made once per process.
-    void missingSecretServiceIsRecordedOnce() {
+    // Each cause is recorded once per process, with its own words; a failed add is the save's failure.
+    void failuresAreRecordedOncePerCause_data() {
+        QTest::addColumn<qint32>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no provider") << SecretStatus::notAvailable << u"nenhum provedor"_s;
+        QTest::newRow("locked") << SecretStatus::interactionNotAllowed << u"está bloqueada"_s;
+        QTest::newRow("denied") << SecretStatus::authFailed << u"foi negado"_s;
+        QTest::newRow("no answer") << SecretStatus::timedOut << u"não respondeu a tempo"_s;
+    }
+
+    void failuresAreRecordedOncePerCause() {
+        QFETCH(qint32, status);
+        QFETCH(QString, reason);
         QTemporaryDir logDir;
         const QString logPath = logDir.filePath(u"tavimor.log"_s);
         Diagnostics::setLogFilePathForTesting(logPath);
         Diagnostics::setSystemLogSinkForTesting({});
-        store->forcedStatus = {{u"lookup"_s, SecretStatus::notAvailable},
-                               {u"add"_s, SecretStatus::notAvailable}};
+        store->forcedStatus = {{u"lookup"_s, status}, {u"add"_s, status}};
 
-        QCOMPARE(KeychainService::load(u"todoist_token"_s), std::nullopt);
-        QVERIFY(KeychainService::save(u"todoist_token"_s, u"t"_s).has_value());
+        QCOMPARE(load(u"todoist_token"_s).status, status);
+        QCOMPARE(save(u"todoist_token"_s, u"t"_s), (KeychainError{Kind::saveFailed, status}));
         Diagnostics::flush();
         Diagnostics::setLogFilePathForTesting({});
         QFile log(logPath);
         QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(log.readAll()).count(u"[WARN] [Secret Service] indisponível"_s), 1);
+        const QString text = QString::fromUtf8(log.readAll());
+        QCOMPARE(text.count(u"[WARN] [Secret Service] indisponível"_s), 1);
+        QVERIFY2(text.contains(reason), qPrintable(text));
     }
 
+    // Also: calls reach the store in call order, so the read sees the save made just before it.
     void saveCreatesThenUpdatesOneLabelledItem() {
         store->items.insert({u"com.dravo.tavimor"_s, u"other"_s}, {"kept", u"set by hand"_s});
-        QCOMPARE(KeychainService::save(u"todoist_token"_s, u"abc123"_s), std::nullopt);
-        QCOMPARE(KeychainService::save(u"todoist_token"_s, u"new"_s), std::nullopt);
+        KeychainService::saveAsync(u"todoist_token"_s, u"abc123"_s, this, {});
+        KeychainService::saveAsync(u"todoist_token"_s, u"new"_s, this, {});
+        QCOMPARE(load(u"todoist_token"_s).value, u"new"_s);
 
-        QCOMPARE(store->operations, (QStringList{u"add"_s, u"add"_s, u"update"_s}));
+        QCOMPARE(store->operations, (QStringList{u"add"_s, u"add"_s, u"update"_s, u"lookup"_s}));
         QCOMPARE(store->items.size(), 2);
-        QCOMPARE(storedItem(u"todoist_token"_s).secret, QByteArray("new"));
         QCOMPARE(storedItem(u"todoist_token"_s).label, u"Tavimor (todoist_token)"_s);
         QCOMPARE(storedItem(u"other"_s).secret, QByteArray("kept"));
     }
@@ -58,8 +80,6 @@ private Q_SLOTS:
         QTest::addColumn<qint32>("addStatus");
         QTest::addColumn<Status>("updateStatus");
         QTest::addColumn<qint32>("reported");
-        QTest::newRow("add locked") << SecretStatus::interactionNotAllowed << Status()
-                                    << SecretStatus::interactionNotAllowed;
         QTest::newRow("duplicate, update refused")
             << SecretStatus::duplicateItem << Status(SecretStatus::authFailed) << SecretStatus::authFailed;
         QTest::newRow("duplicate vanished before update")
@@ -75,7 +95,7 @@ private Q_SLOTS:
         if (updateStatus)
             store->forcedStatus.insert(u"update"_s, *updateStatus);
 
-        QCOMPARE(KeychainService::save(u"k"_s, u"v"_s), (KeychainError{Kind::saveFailed, reported}));
+        QCOMPARE(save(u"k"_s, u"v"_s), (KeychainError{Kind::saveFailed, reported}));
         QCOMPARE(store->operations.size(), updateStatus ? 2 : 1);
     }
 
@@ -99,23 +119,28 @@ private Q_SLOTS:
         store->items.insert({u"com.dravo.tavimor"_s, u"k"_s}, {stored, {}});
         if (lookupStatus)
             store->forcedStatus.insert(u"lookup"_s, *lookupStatus);
-        QCOMPARE(KeychainService::load(u"k"_s), expected);
+        QCOMPARE(load(u"k"_s).value, expected);
     }
 
     void textRoundTripsByteForByte() {
         const QString value = QChar(0xFEFF) + QString::fromUtf8("tok\xc3\xa9n\xf0\x9f\x94\x91 ") + QChar(0);
-        QCOMPARE(KeychainService::save(u"k"_s, value), std::nullopt);
+        QCOMPARE(save(u"k"_s, value), std::nullopt);
         QCOMPARE(storedItem(u"k"_s).secret, value.toUtf8());
-        QCOMPARE(KeychainService::load(u"k"_s), value);
+        QCOMPARE(load(u"k"_s).value, value);
     }
 
+    // Also: nothing is delivered to a context that is gone.
     void removeIsSilent() {
         store->forcedStatus.insert(u"remove"_s, SecretStatus::notAvailable);
-        KeychainService::remove(u"never_saved"_s);
+        auto* gone = new QObject;
+        bool called = false;
+        KeychainService::removeAsync(u"never_saved"_s, gone, [&] { called = true; });
+        delete gone;
         store->forcedStatus.clear();
-        QCOMPARE(KeychainService::save(u"k"_s, u"v"_s), std::nullopt);
-        KeychainService::remove(u"k"_s);
-        QCOMPARE(KeychainService::load(u"k"_s), std::nullopt);
+        QCOMPARE(save(u"k"_s, u"v"_s), std::nullopt);
+        KeychainService::removeAsync(u"k"_s, this);
+        QCOMPARE(load(u"k"_s).value, std::nullopt);
+        QVERIFY(!called);
     }
 };
 

@@ -41,6 +41,7 @@ wait_for() {
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
 export XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
+log="$XDG_STATE_HOME/Tavimor/tavimor.log"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
@@ -61,6 +62,7 @@ export QT_QPA_PLATFORM=xcb
 
 window_named() { xdotool search --name "$1" 2>/dev/null | head -n1; }
 has_window() { [ -n "$(window_named "$1")" ]; }
+not_window() { ! has_window "$1"; }
 # Visible windows of the application other than the notch panel itself.
 app_windows() {
   local panel
@@ -68,10 +70,20 @@ app_windows() {
   xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | grep -vx "${panel:-none}" | sort -u
 }
 
-start_app() {
-  "$app" >>"$work/app.log" 2>&1 &
+start_app() { # extra environment
+  env "$@" "$app" >>"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
+}
+
+# One copy per user: a start while the first copy runs logs one line and exits 0, the first stays up.
+second_start_gives_way() { # extra environment
+  local status=0 before
+  before="$(grep -c 'já está em execução' "$log" || true)"
+  timeout 20 env "$@" "$app" >>"$work/app.log" 2>&1 || status=$?
+  [ "$status" -eq 0 ] || fail "a second start ($*) ended with status $status"
+  [ "$(grep -c 'já está em execução' "$log")" -eq $((before + 1)) ] || fail "a second start ($*) logged no single line"
+  kill -0 "$app_pid" 2>/dev/null || fail "the first copy did not survive a second start ($*)"
 }
 
 # Sends SIGTERM and expects a clean exit within 10 s.
@@ -83,6 +95,12 @@ terminate_app() {
   wait "$app_pid" || status=$?
   [ "$status" -eq 0 ] || fail "tavimor exited with status $status after SIGTERM"
 }
+
+# A crash while the application object is being made still leaves its line.
+crashed=0
+(ulimit -c 0; QT_QPA_PLATFORM=no-such-platform exec "$app") >>"$work/app.log" 2>&1 || crashed=$?
+[ "$crashed" -ne 0 ] || fail "started without a platform"
+grep -q 'crash por sinal SIGABRT' "$log" || fail "no crash line for a crash at start (status $crashed)"
 
 start_app
 
@@ -117,12 +135,12 @@ sleep 0.5
 
 # Finishing onboarding (its button sits in the middle of the window) is remembered across launches.
 xdotool windowfocus --sync "$onboarding"
+# A SIGTERM right after the change, before the preferences are written, loses nothing.
 xdotool mousemove --window "$onboarding" 240 160 click 1
-wait_for 50 grep -q 'tavimor.onboarding.completed' "$XDG_CONFIG_HOME/Tavimor/preferences.json" ||
-  fail "finishing onboarding stored nothing"
-has_window '^Bem-vindo ao Tavimor$' && fail "the onboarding window stayed open after finishing"
-
+wait_for 50 not_window '^Bem-vindo ao Tavimor$' || fail "the onboarding window stayed open after finishing"
 terminate_app
+grep -q 'tavimor.onboarding.completed' "$XDG_CONFIG_HOME/Tavimor/preferences.json" ||
+  fail "finishing onboarding stored nothing"
 log="$XDG_STATE_HOME/Tavimor/tavimor.log"
 grep -q 'iniciado =====' "$log" || fail "no session-start entry in $log"
 grep -q '\[Updater\] indisponível' "$log" || fail "no degraded entry for the updater in $log"
@@ -132,6 +150,13 @@ sleep 2
 kill -0 "$app_pid" 2>/dev/null || fail "tavimor did not stay up on the second launch"
 has_window '^Bem-vindo ao Tavimor$' && fail "onboarding offered again after it was finished"
 [ -z "$(app_windows)" ] || fail "a window other than the panel opened on the second launch"
+second_start_gives_way
 terminate_app
 
-echo "PASS: onboarding on the first run only, settings below the notch, clean SIGTERM exits"
+no_bus=(DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus")
+start_app "${no_bus[@]}"
+sleep 2
+second_start_gives_way "${no_bus[@]}"
+terminate_app
+
+echo "PASS: onboarding on the first run only, settings below the notch, clean SIGTERM exits, one copy at a time"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The notch panel under a real X server: its input shape follows the open state, the pointer opens it near
 # the notch and closes it after the delay, clicks away from the outline reach the window beneath, the close
-# button shrinks the input region back, and without a compositor the panel is cut to its outline.
+# button shrinks the input region back, and without a compositor the panel is cut to its outline, also when the
+# compositor stops or starts while the panel runs.
 #
 # Usage: test_panel_x11.sh <directory of the tavimor binary>
 # TAVIMOR_PANEL_APP=tavimor drives the application itself; the default drives the panel harness with a
@@ -59,11 +60,19 @@ start_x() { # with-compositor
   pids+=($!)
   wait_for 10 test -s "$work/display" || { echo "Xvfb did not start"; exit 1; }
   export DISPLAY=":$(head -1 "$work/display")"
-  if [ "$1" = yes ]; then
-    xcompmgr >"$work/xcompmgr.log" 2>&1 &
-    pids+=($!)
-    sleep 0.3
-  fi
+  [ "$1" = no ] || start_compositor
+}
+
+start_compositor() {
+  xcompmgr >>"$work/xcompmgr.log" 2>&1 &
+  compositor_pid=$!
+  pids+=("$compositor_pid")
+  sleep 0.3
+}
+
+stop_compositor() {
+  kill "$compositor_pid"
+  wait "$compositor_pid" 2>/dev/null || true
 }
 
 stop_x() { # kills everything started since the buses
@@ -106,6 +115,10 @@ panel_window() { xdotool search --onlyvisible --name '^Tavimor$' 2>/dev/null | h
 input_at() { python3 "$here/xshape.py" "$window" input --at "$1" "$2"; }
 bounding_at() { python3 "$here/xshape.py" "$window" bounding --at "$1" "$2"; }
 not_() { ! "$@"; }
+# The band beside the outline shows the white window beneath, not black.
+beneath_shows_through() { import -window root -crop 1x1+300+100 txt:- 2>/dev/null | grep -qi '#FFFFFF'; }
+cut_to_outline() { bounding_at 960 10 && not_ bounding_at 300 100; }
+degraded_lines() { cat "$XDG_STATE_HOME"/*/tavimor.log 2>/dev/null | grep -c "indisponível.*compositing" || true; }
 clicks() { grep -c ButtonPress "$work/clicks.log" || true; }
 opened() { grep -c "panel open" "$work/panel.log" || true; }
 closed() { grep -c "panel closed" "$work/panel.log" || true; }
@@ -158,15 +171,27 @@ xdotool mousemove "${close_button[@]}" click 1
 wait_for 1 not_ input_at 300 100 && pass "close button closes at once and shrinks the input shape" \
   || fail "close button left the band taking input"
 [ "$mode" = tavimor ] || test "$(closed)" -ge 2 || fail "close button did not close the state"
+
+stop_compositor
+wait_for 3 cut_to_outline && wait_for 2 beneath_shows_through \
+  && pass "compositor stopped: the window is cut to its outline, no black band" \
+  || fail "compositor stopped: $(python3 "$here/xshape.py" "$window" bounding | head -3)"
+wait_for 3 test "$(degraded_lines)" -eq 1 && pass "compositor stopped: one degraded entry" \
+  || fail "compositor stopped: $(degraded_lines) degraded entries"
+start_compositor
+wait_for 3 bounding_at 300 100 && input_at 836 0 && not_ input_at 300 100 && beneath_shows_through \
+  && pass "compositor back: see-through band, input on the hover zone" \
+  || fail "compositor back: input $(python3 "$here/xshape.py" "$window" | head -3)"
 stop_x
 
 echo "== without a compositor"
 start_x no
+lines_before="$(degraded_lines)" # the compositor may have stopped before the application did
 start_panel "$1"
 bounding_at 960 10 && not_ bounding_at 300 100 && pass "window cut to the outline" \
   || fail "no bounding shape without a compositor: $(python3 "$here/xshape.py" "$window" bounding)"
-wait_for 3 grep -q "indisponível.*compositing" "$XDG_STATE_HOME"/*/tavimor.log \
-  && pass "missing compositor recorded as degraded" || fail "no degraded entry for the missing compositor"
+wait_for 3 test "$(degraded_lines)" -eq $((lines_before + 1)) \
+  && pass "missing compositor recorded as degraded" || fail "degraded entries for the missing compositor: $(degraded_lines)"
 xdotool mousemove 960 10
 sleep 0.2
 xdotool mousemove 962 12
@@ -175,6 +200,9 @@ if [ "$mode" = tavimor ]; then
 else
   wait_for 5 test "$(opened)" -ge 1 && pass "opens without a compositor" || fail "did not open without a compositor"
 fi
+start_compositor
+wait_for 3 bounding_at 300 200 && input_at 300 200 && pass "compositor started later: the open band is whole" \
+  || fail "compositor started later: bounding $(python3 "$here/xshape.py" "$window" bounding | head -3)"
 stop_x
 
 if [ "$failures" -gt 0 ]; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the Secret Service store tests against a real gnome-keyring, each on a private session bus with a
-# temporary home, then once more on a bus without any provider. Usage: test_secret_service.sh [binary dir],
+# temporary home, then on a bus without any provider and on one whose policy refuses every call to it. Usage: test_secret_service.sh [binary dir],
 # with TAVIMOR_BUILD_DIR pointing at the build tree.
 set -euo pipefail
 
@@ -15,8 +15,9 @@ work="$(mktemp -d /tmp/tavimor-secret-service.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 
 # A session bus with no service directories: nothing is started by activation, so the bus holds
-# exactly the provider this script starts (or none).
-cat >"$work/bus.conf" <<'CONF'
+# exactly the provider this script starts (or none). $1 is an extra policy rule.
+write_bus_conf() {
+  cat >"$work/bus-$2.conf" <<CONF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
@@ -27,11 +28,16 @@ cat >"$work/bus.conf" <<'CONF'
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
     <allow own="*"/>
+    $1
   </policy>
 </busconfig>
 CONF
+}
+write_bus_conf "" gnome-keyring
+write_bus_conf "" none
+write_bus_conf '<deny send_destination="org.freedesktop.secrets"/>' denied
 
-# Runs inside the private bus session: $1 is "gnome-keyring" or "none".
+# Runs inside the private bus session: $1 is "gnome-keyring", "none" or "denied".
 session_body='
 set -euo pipefail
 export TAVIMOR_TEST_SESSION_BUS="$DBUS_SESSION_BUS_ADDRESS" DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
@@ -50,7 +56,7 @@ dbus-monitor --session "type=method_call,interface=org.freedesktop.Secret.Servic
   >"$TAVIMOR_SECRET_SERVICE_MONITOR_LOG" 2>&1 &
 started_pids+=($!)
 
-if [ "$1" = gnome-keyring ]; then
+if [ "$1" != none ]; then
   printf "%s" "tavimor-test-password" \
     | gnome-keyring-daemon --foreground --unlock --components=secrets >"$HOME/keyring.out" 2>&1 &
   keyring_pid=$!
@@ -61,8 +67,13 @@ if [ "$1" = gnome-keyring ]; then
     kill -0 "$keyring_pid" 2>/dev/null || { cat "$HOME/keyring.out" >&2; echo "FAIL: gnome-keyring exited" >&2; exit 1; }
     sleep 0.1
   done
+  export TAVIMOR_SECRET_SERVICE_PID="$keyring_pid"
+fi
+if [ "$1" = gnome-keyring ]; then
   printf "%s" "foreignsecret" \
     | secret-tool store --label="Stored by another program" service com.dravo.tavimor account foreign_token
+  printf "%s" "locked" | secret-tool store --label="Shared, default" service shared account a
+  printf "%s" "unlocked" | secret-tool store --label="Shared, session" --collection=session service shared account b
 fi
 timeout --kill-after=5 120 "$TEST_BINARY" -o -,txt
 '
@@ -76,12 +87,13 @@ run_session() {
     XDG_RUNTIME_DIR="$home/runtime" TAVIMOR_OUTER_SESSION_BUS="${DBUS_SESSION_BUS_ADDRESS:-}" \
     TEST_BINARY="$test_binary" \
     timeout --kill-after=10 240 \
-    dbus-run-session --config-file="$work/bus.conf" -- bash -c "$session_body" session "$provider"
+    dbus-run-session --config-file="$work/bus-$provider.conf" -- bash -c "$session_body" session "$provider"
 }
 
 status=0
 run_session gnome-keyring || status=1
 run_session none || status=1
+run_session denied || status=1
 if [ "$status" -ne 0 ]; then
   echo "FAIL: Secret Service store tests failed" >&2
   exit 1

@@ -2,16 +2,16 @@
 
 #include "Platform/Secrets/ISecretStore.h"
 
-#include <QList>
 #include <QMap>
-#include <QMutex>
-#include <QMutexLocker>
+#include <QStringList>
+#include <QTimer>
 
 #include <optional>
 #include <utility>
 
-// An in-memory secret store that records every call. A status set in forcedStatus for an operation
-// ("lookup", "add", "update", "remove") is answered instead of performing that operation.
+// An in-memory secret store that records every call and answers it on the next turn of the event loop. A
+// status set in forcedStatus for an operation ("lookup", "add", "update", "remove") is answered instead of
+// performing that operation.
 class FakeSecretStore final : public ISecretStore {
 public:
     struct Item {
@@ -24,53 +24,57 @@ public:
     QMap<QString, qint32> forcedStatus;
     QStringList operations; // in call order
 
-    SecretLookup lookup(const QString& service, const QString& account) override {
-        const QMutexLocker lock(&mutex);
-        if (const auto forced = record(u"lookup"))
-            return {*forced, std::nullopt};
-        for (auto item = items.constBegin(); item != items.constEnd(); ++item) {
-            if (item.key().first == service && (account.isEmpty() || item.key().second == account))
-                return {SecretStatus::success, item->secret};
+    void lookup(const QString& service, const QString& account, LookupDone done) override {
+        SecretLookup found{record(u"lookup").value_or(SecretStatus::itemNotFound), std::nullopt};
+        for (auto item = items.constBegin(); !forced(u"lookup") && item != items.constEnd(); ++item) {
+            if (item.key().first == service && (account.isEmpty() || item.key().second == account)) {
+                found = {SecretStatus::success, item->secret};
+                break;
+            }
         }
-        return {SecretStatus::itemNotFound, std::nullopt};
+        later(std::move(done), found);
     }
 
-    qint32 add(const QString& service, const QString& account, const QByteArray& secret,
-               const QString& label) override {
-        const QMutexLocker lock(&mutex);
-        if (const auto forced = record(u"add"))
-            return *forced;
-        if (items.contains({service, account}))
-            return SecretStatus::duplicateItem;
-        items.insert({service, account}, {secret, label});
-        return SecretStatus::success;
+    void add(const QString& service, const QString& account, const QByteArray& secret, const QString& label,
+             StatusDone done) override {
+        std::optional<qint32> status = record(u"add");
+        if (!status && items.contains({service, account}))
+            status = SecretStatus::duplicateItem;
+        if (!status)
+            items.insert({service, account}, {secret, label});
+        later(std::move(done), status.value_or(SecretStatus::success));
     }
 
-    qint32 update(const QString& service, const QString& account, const QByteArray& secret,
-                  const QString& label) override {
-        const QMutexLocker lock(&mutex);
-        if (const auto forced = record(u"update"))
-            return *forced;
-        if (!items.contains({service, account}))
-            return SecretStatus::itemNotFound;
-        items.insert({service, account}, {secret, label});
-        return SecretStatus::success;
+    void update(const QString& service, const QString& account, const QByteArray& secret,
+                const QString& label, StatusDone done) override {
+        std::optional<qint32> status = record(u"update");
+        if (!status && !items.contains({service, account}))
+            status = SecretStatus::itemNotFound;
+        if (!status)
+            items.insert({service, account}, {secret, label});
+        later(std::move(done), status.value_or(SecretStatus::success));
     }
 
-    qint32 remove(const QString& service, const QString& account) override {
-        const QMutexLocker lock(&mutex);
-        if (const auto forced = record(u"remove"))
-            return *forced;
-        return items.remove({service, account}) > 0 ? SecretStatus::success : SecretStatus::itemNotFound;
+    void remove(const QString& service, const QString& account, StatusDone done) override {
+        std::optional<qint32> status = record(u"remove");
+        if (!status && items.remove({service, account}) == 0)
+            status = SecretStatus::itemNotFound;
+        later(std::move(done), status.value_or(SecretStatus::success));
     }
 
 private:
-    // Notes the call and gives the status forced for its operation, if any.
-    std::optional<qint32> record(QStringView operation) {
-        operations.append(operation.toString());
+    std::optional<qint32> forced(QStringView operation) const {
         const auto found = forcedStatus.constFind(operation.toString());
         return found == forcedStatus.constEnd() ? std::nullopt : std::optional<qint32>(*found);
     }
 
-    QMutex mutex;
+    // Notes the call and gives the status forced for its operation, if any.
+    std::optional<qint32> record(QStringView operation) {
+        operations.append(operation.toString());
+        return forced(operation);
+    }
+
+    template <typename Done, typename Result> static void later(Done done, Result result) {
+        QTimer::singleShot(0, [done = std::move(done), result] { done(result); });
+    }
 };

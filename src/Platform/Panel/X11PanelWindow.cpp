@@ -42,15 +42,6 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-int x11ScreenNumber() {
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen) != 0;
-    std::free(host);
-    return parsed ? screen : 0;
-}
-
 bool hasLocalFileUrl(const QMimeData* mimeData) {
     if (!mimeData || !mimeData->hasUrls())
         return false;
@@ -60,11 +51,11 @@ bool hasLocalFileUrl(const QMimeData* mimeData) {
 
 } // namespace
 
-X11PanelWindow::X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec)
+X11PanelWindow::X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec, bool compositor)
     : m_spec(std::move(spec))
-    , m_x11(x11Connection() != nullptr) {
+    , m_x11(x11Connection() != nullptr)
+    , m_compositor(compositor) {
     configureWindow();
-    m_compositor = !m_x11 || compositorRunning();
     create();
     if (m_x11) {
         const std::uint32_t desktop = allDesktops;
@@ -196,6 +187,23 @@ void X11PanelWindow::readCompactItemRects() {
         applyInputRegion();
 }
 
+void X11PanelWindow::setCompositor(bool running) {
+    if (m_compositor == running)
+        return;
+    m_compositor = running;
+    if (!m_x11 || !handle())
+        return;
+    if (running) {
+        setMask(QRegion()); // no bounding shape: the whole band is drawn, see-through
+    } else {
+        // The input shape follows the bounding shape from now on.
+        xcb_connection_t* connection = x11Connection();
+        xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, xcb_window_t(winId()), 0, 0,
+                       XCB_NONE);
+    }
+    applyInputRegion();
+}
+
 void X11PanelWindow::applyInputRegion() {
     if (!m_x11 || !handle())
         return;
@@ -226,16 +234,6 @@ void X11PanelWindow::applyFallbackMask() {
         mask += rect.toAlignedRect();
     setMask(mask);
     m_appliedRatio = devicePixelRatio();
-}
-
-bool X11PanelWindow::compositorRunning() const {
-    xcb_connection_t* connection = x11Connection();
-    const xcb_atom_t selection =
-        internAtom(connection, "_NET_WM_CM_S" + QByteArray::number(x11ScreenNumber()));
-    const auto cookie = xcb_get_selection_owner(connection, selection);
-    const ReplyPtr<xcb_get_selection_owner_reply_t> reply(
-        xcb_get_selection_owner_reply(connection, cookie, nullptr), &std::free);
-    return reply && reply->owner != XCB_NONE;
 }
 
 std::uint32_t X11PanelWindow::rootWindow() const {
@@ -286,25 +284,37 @@ void X11PanelWindow::resignKey() {
     m_previousActiveWindow = XCB_NONE;
 }
 
+X11PanelWindowFactory::X11PanelWindowFactory(DegradedReporter reportDegraded)
+    : m_reportDegraded(std::move(reportDegraded)) {
+    QObject::connect(&m_compositor, &CompositorWatch::runningChanged, &m_compositor,
+                     [this](bool running) { noteCompositor(running); });
+}
+
 std::unique_ptr<IPanelWindow> X11PanelWindowFactory::create(PanelWindowSpec spec) {
-    auto window = std::make_unique<X11PanelWindow>(m_engine, std::move(spec));
-    if (!window->isNativeX11())
-        reportOnce(QStringLiteral("panel"),
-                   QStringLiteral("platform \"%1\" is not X11").arg(QGuiApplication::platformName()),
-                   QStringLiteral("the panel cannot stay above other windows or let clicks through its band; "
-                                  "run under X11 or XWayland (QT_QPA_PLATFORM=xcb)"));
-    else if (!window->hasCompositor())
-        reportOnce(
-            QStringLiteral("panel"), QStringLiteral("no compositing manager is running"),
-            QStringLiteral("no transparency: the panel is cut to its outline, which clips its animations "
-                           "and takes input only on the outline"));
+    auto window = std::make_unique<X11PanelWindow>(m_engine, std::move(spec), m_compositor.isRunning());
+    QObject::connect(&m_compositor, &CompositorWatch::runningChanged, window.get(),
+                     &X11PanelWindow::setCompositor);
+    if (!window->isNativeX11() && !m_nonX11Reported) {
+        m_nonX11Reported = true;
+        m_reportDegraded(QStringLiteral("panel"),
+                         QStringLiteral("platform \"%1\" is not X11").arg(QGuiApplication::platformName()),
+                         QStringLiteral("the panel cannot stay above other windows or let clicks through its "
+                                        "band; run under X11 or XWayland (QT_QPA_PLATFORM=xcb)"));
+    } else if (window->isNativeX11()) {
+        noteCompositor(m_compositor.isRunning());
+    }
     return window;
 }
 
-void X11PanelWindowFactory::reportOnce(const QString& component, const QString& reason,
-                                       const QString& impact) {
-    if (m_reported.contains(reason))
+// One line each time the panel is left without a compositor.
+void X11PanelWindowFactory::noteCompositor(bool running) {
+    if (running || m_compositorLossReported) {
+        m_compositorLossReported = !running;
         return;
-    m_reported.insert(reason);
-    m_reportDegraded(component, reason, impact);
+    }
+    m_compositorLossReported = true;
+    m_reportDegraded(
+        QStringLiteral("panel"), QStringLiteral("no compositing manager is running"),
+        QStringLiteral("no transparency: the panel is cut to its outline, which clips its animations "
+                       "and takes input only on the outline"));
 }

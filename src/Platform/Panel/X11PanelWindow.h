@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Foundation/DegradedReporter.h"
+#include "Platform/Panel/CompositorWatch.h"
 #include "Platform/Panel/IPanelWindow.h"
 
 #include <QList>
@@ -9,17 +10,17 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QRectF>
-#include <QSet>
 
 #include <cstdint>
 
 // The notch panel as an X11 dock window: frameless, above other windows on every workspace, no taskbar entry,
 // transparent where nothing is drawn. Clicks pass through everywhere but its X input shape, which it keeps
-// in step with the expanded flag and the compact items the root view reports.
+// in step with the expanded flag and the compact items the root view reports. Without a compositing manager
+// the transparent band would be drawn black, so the window is then cut to what it draws instead.
 class X11PanelWindow final : public QQuickWindow, public IPanelWindow {
     Q_OBJECT
 public:
-    X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec);
+    X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec, bool compositor);
     ~X11PanelWindow() override;
 
     QRectF frame() const override { return m_spec.frame; }
@@ -31,8 +32,9 @@ public:
     void resignKey() override;
 
     bool isNativeX11() const { return m_x11; }
-    bool hasCompositor() const { return m_compositor; }
     QQuickItem* rootItem() const { return m_root; }
+    // The compositing manager started or stopped: switches between the see-through band and the cut one.
+    void setCompositor(bool running);
 
 protected:
     bool event(QEvent* event) override;
@@ -48,7 +50,6 @@ private:
     void forwardDragEvent(QEvent* event);
     void applyInputRegion();
     void applyFallbackMask();
-    bool compositorRunning() const;
     std::uint32_t activeWindow() const;
     std::uint32_t rootWindow() const;
 
@@ -62,18 +63,20 @@ private:
     std::uint32_t m_previousActiveWindow = 0;
 };
 
-// Builds X11 panel windows sharing one QML engine, and records once per run what cannot work here.
+// Builds X11 panel windows sharing one QML engine and keeps them in step with the compositing manager.
+// Records once per run that the platform is not X11, and each time the panel is left without a compositor.
 class X11PanelWindowFactory final : public IPanelWindowFactory {
 public:
-    explicit X11PanelWindowFactory(DegradedReporter reportDegraded)
-        : m_reportDegraded(std::move(reportDegraded)) {}
+    explicit X11PanelWindowFactory(DegradedReporter reportDegraded);
     QQmlEngine& engine() { return m_engine; }
     std::unique_ptr<IPanelWindow> create(PanelWindowSpec spec) override;
 
 private:
-    void reportOnce(const QString& component, const QString& reason, const QString& impact);
+    void noteCompositor(bool running);
 
     DegradedReporter m_reportDegraded;
     QQmlEngine m_engine;
-    QSet<QString> m_reported;
+    CompositorWatch m_compositor;
+    bool m_nonX11Reported = false;
+    bool m_compositorLossReported = false;
 };

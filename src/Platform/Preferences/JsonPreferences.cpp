@@ -177,14 +177,27 @@ std::optional<QVariant> decodedEntry(const QJsonValue& entryValue) {
 
 } // namespace
 
-JsonPreferences::JsonPreferences(const QString& filePath, QObject* parent)
+JsonPreferences::JsonPreferences(const QString& filePath, DegradedReporter reportProblem, QObject* parent)
     : IPreferences(parent)
-    , path(filePath) {
+    , path(filePath)
+    , report(std::move(reportProblem)) {
+    if (!report) {
+        report = [](const QString& component, const QString& reason, const QString& impact) {
+            qWarning().noquote() << component << "-" << reason << "-" << impact;
+        };
+    }
+    writeTimer.setSingleShot(true);
+    writeTimer.setInterval(writeDelayMs);
+    connect(&writeTimer, &QTimer::timeout, this, &JsonPreferences::flush);
     load();
 }
 
-JsonPreferences::JsonPreferences(QObject* parent)
-    : JsonPreferences(AppPaths::preferencesFile(), parent) {}
+JsonPreferences::JsonPreferences(DegradedReporter report, QObject* parent)
+    : JsonPreferences(AppPaths::preferencesFile(), std::move(report), parent) {}
+
+JsonPreferences::~JsonPreferences() {
+    flush();
+}
 
 void JsonPreferences::setValue(const QString& key, const QVariant& value) {
     if (!value.isValid()) {
@@ -200,15 +213,40 @@ void JsonPreferences::setValue(const QString& key, const QVariant& value) {
     if (existing != values.constEnd() && sameStoredValue(*existing, *stored))
         return;
     values.insert(key, *stored);
-    save();
+    scheduleWrite();
     Q_EMIT changed(key);
 }
 
 void JsonPreferences::remove(const QString& key) {
     if (values.remove(key) == 0)
         return;
-    save();
+    scheduleWrite();
     Q_EMIT changed(key);
+}
+
+void JsonPreferences::scheduleWrite() {
+    unwritten = true;
+    if (!originalUnreadable)
+        writeTimer.start();
+}
+
+void JsonPreferences::flush() {
+    writeTimer.stop();
+    if (!unwritten || originalUnreadable)
+        return;
+    if (const std::optional<QString> failure = write()) {
+        reportOnce(failure.value(), QStringLiteral("as mudanças ficam só na memória até a próxima gravação"));
+        return;
+    }
+    unwritten = false;
+    reportedReasons.clear();
+}
+
+void JsonPreferences::reportOnce(const QString& reason, const QString& impact) {
+    if (reportedReasons.contains(reason))
+        return;
+    reportedReasons.insert(reason);
+    report(QStringLiteral("Preferências"), reason, impact);
 }
 
 void JsonPreferences::load() {
@@ -216,8 +254,10 @@ void JsonPreferences::load() {
     if (!file.exists())
         return;
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << "Preferences: cannot read" << path << "- starting from the defaults";
-        originalNeedsKeepingAside = true;
+        originalUnreadable = true;
+        reportOnce(QStringLiteral("não foi possível ler %1 (%2)").arg(path, file.errorString()),
+                   QStringLiteral("valem os padrões; o arquivo fica como está e as mudanças desta sessão não "
+                                  "são gravadas"));
         return;
     }
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
@@ -241,26 +281,23 @@ void JsonPreferences::load() {
     }
 }
 
-bool JsonPreferences::moveUnreadableOriginalAside() {
+std::optional<QString> JsonPreferences::moveUnreadableOriginalAside() {
     if (!QFileInfo::exists(path))
-        return true;
+        return std::nullopt;
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz'Z'"));
     QString aside = path + QStringLiteral(".corrupt-") + stamp;
     for (int attempt = 1; QFileInfo::exists(aside); ++attempt)
         aside = path + QStringLiteral(".corrupt-") + stamp + QLatin1Char('-') + QString::number(attempt);
-    if (!QFile::rename(path, aside)) {
-        qWarning() << "Preferences: cannot move the unreadable" << path
-                   << "aside; keeping changes in memory only";
-        return false;
-    }
+    if (!QFile::rename(path, aside))
+        return QStringLiteral("não foi possível pôr de lado o ilegível %1").arg(path);
     qWarning() << "Preferences: the unreadable" << path << "was kept as" << aside;
-    return true;
+    return std::nullopt;
 }
 
-void JsonPreferences::save() {
+std::optional<QString> JsonPreferences::write() {
     if (originalNeedsKeepingAside) {
-        if (!moveUnreadableOriginalAside())
-            return;
+        if (std::optional<QString> failure = moveUnreadableOriginalAside())
+            return failure;
         originalNeedsKeepingAside = false;
     }
     QJsonObject entries;
@@ -272,18 +309,17 @@ void JsonPreferences::save() {
 
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray contents = QJsonDocument(root).toJson();
+    const QString cannotWrite = QStringLiteral("não foi possível gravar %1: ").arg(path);
     QSaveFile file(path);
     // Unbuffered, so that a short write shows in write()'s result: a buffered QSaveFile commits a file cut
     // short by a full disk or a file size limit without reporting an error.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        qWarning() << "Preferences: cannot write" << path << "-" << file.errorString();
-        return;
-    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return cannotWrite + file.errorString();
     if (file.write(contents) != contents.size()) {
-        qWarning() << "Preferences: cannot write" << path << "- the write was cut short";
         file.cancelWriting();
-        return;
+        return cannotWrite + QStringLiteral("a gravação foi interrompida (disco cheio?)");
     }
     if (!file.commit())
-        qWarning() << "Preferences: cannot write" << path << "-" << file.errorString();
+        return cannotWrite + file.errorString();
+    return std::nullopt;
 }

@@ -1,8 +1,12 @@
 #include "Platform/Secrets/LibsecretStore.h"
 
+#include <QAbstractEventDispatcher>
+#include <QTimer>
+
 #include <libsecret/secret.h>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -23,29 +27,11 @@ struct ErrorFree {
 };
 
 using ServicePtr = std::unique_ptr<SecretService, GObjectUnref>;
+using CancellablePtr = std::unique_ptr<GCancellable, GObjectUnref>;
 using ItemList = std::unique_ptr<GList, ItemListFree>;
 using AttributesPtr = std::unique_ptr<GHashTable, HashTableUnref>;
 using SecretValuePtr = std::unique_ptr<SecretValue, SecretValueUnref>;
 using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
-
-// Makes a fresh main context the thread default for the lifetime of the guard, so that the
-// blocking calls below neither run nor depend on another loop of this thread.
-class PrivateMainContext {
-public:
-    PrivateMainContext()
-        : context(g_main_context_new()) {
-        g_main_context_push_thread_default(context);
-    }
-    ~PrivateMainContext() {
-        g_main_context_pop_thread_default(context);
-        g_main_context_unref(context);
-    }
-    PrivateMainContext(const PrivateMainContext&) = delete;
-    PrivateMainContext& operator=(const PrivateMainContext&) = delete;
-
-private:
-    GMainContext* context;
-};
 
 const SecretSchema* passwordSchema() {
     static const SecretSchema schema = [] {
@@ -67,8 +53,12 @@ AttributesPtr itemAttributes(const QString& service, const QString& account) {
     return attributes;
 }
 
-SecretValuePtr secretValue(const QByteArray& secret) {
-    return SecretValuePtr(secret_value_new(secret.constData(), secret.size(), "text/plain"));
+bool matchesAny(const GError* error, GQuark domain, std::initializer_list<int> codes) {
+    for (const int code : codes) {
+        if (g_error_matches(error, domain, code))
+            return true;
+    }
+    return false;
 }
 
 qint32 statusFor(const GError* error) {
@@ -76,136 +66,243 @@ qint32 statusFor(const GError* error) {
         return SecretStatus::interactionNotAllowed;
     if (g_error_matches(error, SECRET_ERROR, SECRET_ERROR_NO_SUCH_OBJECT))
         return SecretStatus::itemNotFound;
-    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED))
+    // A dismissed prompt ends the call as cancelled.
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED) ||
+        matchesAny(error, G_DBUS_ERROR, {G_DBUS_ERROR_ACCESS_DENIED, G_DBUS_ERROR_AUTH_FAILED}))
         return SecretStatus::authFailed;
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT) ||
+        matchesAny(error, G_DBUS_ERROR,
+                   {G_DBUS_ERROR_TIMEOUT, G_DBUS_ERROR_TIMED_OUT, G_DBUS_ERROR_NO_REPLY}))
+        return SecretStatus::timedOut;
     return SecretStatus::notAvailable;
 }
 
-// A connection of its own per call: nothing is shared between threads or outlives the call's context.
-ServicePtr openService(qint32& status) {
-    GError* error = nullptr;
-    ServicePtr service(
-        secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_NONE, nullptr, &error));
-    const ErrorPtr failure(error);
-    if (failure)
-        status = statusFor(failure.get());
-    else
-        status = service ? SecretStatus::success : SecretStatus::notAvailable;
-    return service;
+// The continuation of one asynchronous libsecret step, handed through its user data.
+using Ready = std::function<void(GAsyncResult* result)>;
+
+void onReady(GObject*, GAsyncResult* result, gpointer data) {
+    const std::unique_ptr<Ready> ready(static_cast<Ready*>(data));
+    (*ready)(result);
 }
 
-ItemList search(SecretService* service, GHashTable* attributes, SecretSearchFlags flags, qint32& status) {
-    GError* error = nullptr;
-    ItemList items(secret_service_search_sync(service, passwordSchema(), attributes, flags, nullptr, &error));
-    const ErrorPtr failure(error);
-    status = failure ? statusFor(failure.get()) : SecretStatus::success;
-    return items;
+gpointer whenReady(Ready ready) {
+    return new Ready(std::move(ready));
 }
 
-SecretLookup readSecret(SecretItem* item) {
-    if (secret_item_get_locked(item))
-        return {SecretStatus::interactionNotAllowed, std::nullopt};
-    const SecretValuePtr value(secret_item_get_secret(item));
-    if (!value)
-        return {SecretStatus::success, std::nullopt};
-    gsize length = 0;
-    const gchar* bytes = secret_value_get(value.get(), &length);
-    return {SecretStatus::success, QByteArray(bytes, static_cast<qsizetype>(length))};
-}
+// One call to the provider, made of several steps: what they share, its time limit and its single answer.
+// Each pending step holds the call, so it lives until the last step has run.
+class Call {
+public:
+    using Answer = std::function<void(qint32 status, const std::optional<QByteArray>& secret)>;
 
-// Every item of the pair, after asking the provider to unlock those that are locked (which may prompt).
-// Fails with itemNotFound when there is none, and with authFailed when one stays locked.
-ItemList unlockedItems(SecretService* service, GHashTable* attributes, qint32& status) {
-    const auto flags = static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | SECRET_SEARCH_UNLOCK);
-    ItemList items = search(service, attributes, flags, status);
-    if (status == SecretStatus::success && !items)
-        status = SecretStatus::itemNotFound;
-    for (GList* node = items.get(); status == SecretStatus::success && node != nullptr; node = node->next) {
-        if (secret_item_get_locked(static_cast<SecretItem*>(node->data)))
-            status = SecretStatus::authFailed;
+    static std::shared_ptr<Call> start(Answer answer, std::chrono::milliseconds limit) {
+        auto call = std::make_shared<Call>(std::move(answer));
+        if (limit.count() > 0) {
+            call->timer.setSingleShot(true);
+            QObject::connect(&call->timer, &QTimer::timeout, &call->timer,
+                             [weak = std::weak_ptr<Call>(call)] {
+                                 if (const std::shared_ptr<Call> late = weak.lock()) {
+                                     late->finish(SecretStatus::timedOut);
+                                     g_cancellable_cancel(late->cancellable.get());
+                                 }
+                             });
+            call->timer.start(limit);
+        }
+        return call;
     }
-    return status == SecretStatus::success ? std::move(items) : ItemList();
+
+    explicit Call(Answer answer)
+        : answer(std::move(answer)) {}
+
+    void finish(qint32 status, const std::optional<QByteArray>& secret = std::nullopt) {
+        if (answered)
+            return;
+        answered = true;
+        timer.stop();
+        answer(status, secret);
+    }
+
+    // True when the step cannot go on: it failed (and the call is answered with its status) or the call
+    // was answered already.
+    bool failed(GError* error) {
+        const ErrorPtr owned(error);
+        if (owned)
+            finish(statusFor(owned.get()));
+        return answered;
+    }
+
+    CancellablePtr cancellable{g_cancellable_new()};
+    ServicePtr service;
+    ItemList items;
+    SecretValuePtr value;
+    QByteArray label;
+
+private:
+    Answer answer;
+    QTimer timer;
+    bool answered = false;
+};
+
+using CallPtr = std::shared_ptr<Call>;
+
+// libsecret answers through the GLib main context of the calling thread, which Qt runs only with its GLib
+// event dispatcher (the default, unless QT_NO_GLIB is set).
+bool glibLoopRuns() {
+    const QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    return dispatcher && dispatcher->inherits("QEventDispatcherGlib");
 }
 
-qint32 rewrite(SecretItem* item, SecretValue* value, const QString& label) {
-    GError* error = nullptr;
-    if (secret_item_set_secret_sync(item, value, nullptr, &error) &&
-        secret_item_set_label_sync(item, label.toUtf8().constData(), nullptr, &error))
-        return SecretStatus::success;
-    const ErrorPtr failure(error);
-    return statusFor(failure.get());
+// A connection of its own per call, so nothing of an earlier provider is reused.
+void openService(const CallPtr& call, std::function<void()> next) {
+    if (!glibLoopRuns()) {
+        QTimer::singleShot(0, [call] { call->finish(SecretStatus::notAvailable); });
+        return;
+    }
+    secret_service_open(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_NONE, call->cancellable.get(), onReady,
+                        whenReady([call, next = std::move(next)](GAsyncResult* result) {
+                            GError* error = nullptr;
+                            call->service.reset(secret_service_open_finish(result, &error));
+                            if (!call->failed(error))
+                                next();
+                        }));
 }
 
-qint32 deleteItem(SecretItem* item) {
-    GError* error = nullptr;
-    if (secret_item_delete_sync(item, nullptr, &error))
-        return SecretStatus::success;
-    const ErrorPtr failure(error);
-    return statusFor(failure.get());
+void search(const CallPtr& call, const QString& service, const QString& account, int flags,
+            std::function<void()> next) {
+    const AttributesPtr attributes = itemAttributes(service, account);
+    secret_service_search(
+        call->service.get(), passwordSchema(), attributes.get(), static_cast<SecretSearchFlags>(flags),
+        call->cancellable.get(), onReady, whenReady([call, next = std::move(next)](GAsyncResult* result) {
+            GError* error = nullptr;
+            call->items.reset(secret_service_search_finish(call->service.get(), result, &error));
+            if (!call->failed(error))
+                next();
+        }));
+}
+
+// Every item of the pair, after asking the provider to unlock those that are locked (which may prompt);
+// answers itemNotFound when there is none and authFailed when one stays locked.
+void searchUnlocked(const CallPtr& call, const QString& service, const QString& account,
+                    std::function<void()> next) {
+    search(call, service, account, SECRET_SEARCH_ALL | SECRET_SEARCH_UNLOCK, [call, next = std::move(next)] {
+        if (!call->items)
+            return call->finish(SecretStatus::itemNotFound);
+        for (GList* node = call->items.get(); node != nullptr; node = node->next) {
+            if (secret_item_get_locked(static_cast<SecretItem*>(node->data)))
+                return call->finish(SecretStatus::authFailed);
+        }
+        next();
+    });
+}
+
+void answerFirstUnlocked(const CallPtr& call) {
+    if (!call->items)
+        return call->finish(SecretStatus::itemNotFound);
+    for (GList* node = call->items.get(); node != nullptr; node = node->next) {
+        auto* item = static_cast<SecretItem*>(node->data);
+        if (secret_item_get_locked(item))
+            continue;
+        const SecretValuePtr value(secret_item_get_secret(item));
+        if (!value)
+            return call->finish(SecretStatus::success);
+        gsize length = 0;
+        const gchar* bytes = secret_value_get(value.get(), &length);
+        return call->finish(SecretStatus::success, QByteArray(bytes, static_cast<qsizetype>(length)));
+    }
+    call->finish(SecretStatus::interactionNotAllowed);
+}
+
+void rewriteFrom(const CallPtr& call, GList* node) {
+    if (!node)
+        return call->finish(SecretStatus::success);
+    auto* item = static_cast<SecretItem*>(node->data);
+    secret_item_set_secret(item, call->value.get(), call->cancellable.get(), onReady,
+                           whenReady([call, node, item](GAsyncResult* set) {
+                               GError* error = nullptr;
+                               secret_item_set_secret_finish(item, set, &error);
+                               if (call->failed(error))
+                                   return;
+                               secret_item_set_label(
+                                   item, call->label.constData(), call->cancellable.get(), onReady,
+                                   whenReady([call, node, item](GAsyncResult* labelled) {
+                                       GError* labelError = nullptr;
+                                       secret_item_set_label_finish(item, labelled, &labelError);
+                                       if (!call->failed(labelError))
+                                           rewriteFrom(call, node->next);
+                                   }));
+                           }));
+}
+
+void deleteFrom(const CallPtr& call, GList* node) {
+    if (!node)
+        return call->finish(SecretStatus::success);
+    auto* item = static_cast<SecretItem*>(node->data);
+    secret_item_delete(item, call->cancellable.get(), onReady,
+                       whenReady([call, node, item](GAsyncResult* result) {
+                           GError* error = nullptr;
+                           secret_item_delete_finish(item, result, &error);
+                           if (!call->failed(error))
+                               deleteFrom(call, node->next);
+                       }));
+}
+
+Call::Answer statusOnly(ISecretStore::StatusDone done) {
+    return [done = std::move(done)](qint32 status, const std::optional<QByteArray>&) { done(status); };
+}
+
+SecretValuePtr secretValue(const QByteArray& secret) {
+    return SecretValuePtr(secret_value_new(secret.constData(), secret.size(), "text/plain"));
 }
 
 } // namespace
 
-SecretLookup LibsecretStore::lookup(const QString& service, const QString& account) {
-    const PrivateMainContext context;
-    qint32 status = SecretStatus::success;
-    const ServicePtr connection = openService(status);
-    if (!connection)
-        return {status, std::nullopt};
-    const AttributesPtr attributes = itemAttributes(service, account);
-    const ItemList items = search(connection.get(), attributes.get(), SECRET_SEARCH_LOAD_SECRETS, status);
-    if (status != SecretStatus::success)
-        return {status, std::nullopt};
-    if (!items)
-        return {SecretStatus::itemNotFound, std::nullopt};
-    return readSecret(static_cast<SecretItem*>(items->data));
+void LibsecretStore::lookup(const QString& service, const QString& account, LookupDone done) {
+    const CallPtr call = Call::start(
+        [done = std::move(done)](qint32 status, const std::optional<QByteArray>& secret) {
+            done({status, secret});
+        },
+        m_readTimeout);
+    openService(call, [call, service, account] {
+        search(call, service, account, SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS,
+               [call] { answerFirstUnlocked(call); });
+    });
 }
 
-qint32 LibsecretStore::add(const QString& service, const QString& account, const QByteArray& secret,
-                           const QString& label) {
-    const PrivateMainContext context;
-    qint32 status = SecretStatus::success;
-    const ServicePtr connection = openService(status);
-    if (!connection)
-        return status;
-    const AttributesPtr attributes = itemAttributes(service, account);
-    const ItemList existing = search(connection.get(), attributes.get(), SECRET_SEARCH_NONE, status);
-    if (status != SecretStatus::success)
-        return status;
-    if (existing)
-        return SecretStatus::duplicateItem;
-    const SecretValuePtr value = secretValue(secret);
-    GError* error = nullptr;
-    if (secret_service_store_sync(connection.get(), passwordSchema(), attributes.get(),
-                                  SECRET_COLLECTION_DEFAULT, label.toUtf8().constData(), value.get(), nullptr,
-                                  &error))
-        return SecretStatus::success;
-    const ErrorPtr failure(error);
-    return statusFor(failure.get());
+void LibsecretStore::add(const QString& service, const QString& account, const QByteArray& secret,
+                         const QString& label, StatusDone done) {
+    const CallPtr call = Call::start(statusOnly(std::move(done)), {});
+    call->value = secretValue(secret);
+    call->label = label.toUtf8();
+    openService(call, [call, service, account] {
+        search(call, service, account, SECRET_SEARCH_NONE, [call, service, account] {
+            if (call->items)
+                return call->finish(SecretStatus::duplicateItem);
+            const AttributesPtr attributes = itemAttributes(service, account);
+            secret_service_store(call->service.get(), passwordSchema(), attributes.get(),
+                                 SECRET_COLLECTION_DEFAULT, call->label.constData(), call->value.get(),
+                                 call->cancellable.get(), onReady, whenReady([call](GAsyncResult* result) {
+                                     GError* error = nullptr;
+                                     secret_service_store_finish(call->service.get(), result, &error);
+                                     if (!call->failed(error))
+                                         call->finish(SecretStatus::success);
+                                 }));
+        });
+    });
 }
 
-qint32 LibsecretStore::update(const QString& service, const QString& account, const QByteArray& secret,
-                              const QString& label) {
-    const PrivateMainContext context;
-    qint32 status = SecretStatus::success;
-    const ServicePtr connection = openService(status);
-    if (!connection)
-        return status;
-    const ItemList items = unlockedItems(connection.get(), itemAttributes(service, account).get(), status);
-    const SecretValuePtr value = secretValue(secret);
-    for (GList* node = items.get(); status == SecretStatus::success && node != nullptr; node = node->next)
-        status = rewrite(static_cast<SecretItem*>(node->data), value.get(), label);
-    return status;
+void LibsecretStore::update(const QString& service, const QString& account, const QByteArray& secret,
+                            const QString& label, StatusDone done) {
+    const CallPtr call = Call::start(statusOnly(std::move(done)), {});
+    call->value = secretValue(secret);
+    call->label = label.toUtf8();
+    openService(call, [call, service, account] {
+        searchUnlocked(call, service, account, [call] { rewriteFrom(call, call->items.get()); });
+    });
 }
 
-qint32 LibsecretStore::remove(const QString& service, const QString& account) {
-    const PrivateMainContext context;
-    qint32 status = SecretStatus::success;
-    const ServicePtr connection = openService(status);
-    if (!connection)
-        return status;
-    const ItemList items = unlockedItems(connection.get(), itemAttributes(service, account).get(), status);
-    for (GList* node = items.get(); status == SecretStatus::success && node != nullptr; node = node->next)
-        status = deleteItem(static_cast<SecretItem*>(node->data));
-    return status;
+void LibsecretStore::remove(const QString& service, const QString& account, StatusDone done) {
+    const CallPtr call = Call::start(statusOnly(std::move(done)), {});
+    openService(call, [call, service, account] {
+        searchUnlocked(call, service, account, [call] { deleteFrom(call, call->items.get()); });
+    });
 }

@@ -2,18 +2,27 @@
 
 #include "Platform/Secrets/ISecretStore.h"
 
+#include <chrono>
+
 // The secret store on the freedesktop Secret Service (gnome-keyring or any other provider), through
-// libsecret. Items carry the attributes "service" and "account"; items other programs stored with the
-// same attributes match too. Every call opens its own connection and runs on a private GLib main
-// context, so it may block on any thread without touching another thread's event loop. Reads never
-// prompt; writes and deletes may ask the provider to unlock (and so prompt the user). There is no fallback
-// store: without a provider every call answers notAvailable.
+// libsecret's asynchronous calls. They complete on the calling thread's GLib main context, which on the GUI
+// thread is the one Qt's event loop runs, so nothing waits on the provider. Items carry the attributes
+// "service" and "account"; items other programs stored with the same attributes match too. Reads never
+// prompt and give up after `readTimeout`; writes and deletes may ask the provider to unlock (and so prompt
+// the user), and wait for the answer up to D-Bus's own limit. There is no fallback store: without a provider
+// every call answers notAvailable.
 class LibsecretStore final : public ISecretStore {
 public:
-    SecretLookup lookup(const QString& service, const QString& account) override;
-    qint32 add(const QString& service, const QString& account, const QByteArray& secret,
-               const QString& label) override;
-    qint32 update(const QString& service, const QString& account, const QByteArray& secret,
-                  const QString& label) override;
-    qint32 remove(const QString& service, const QString& account) override;
+    explicit LibsecretStore(std::chrono::milliseconds readTimeout = std::chrono::seconds(10))
+        : m_readTimeout(readTimeout) {}
+
+    void lookup(const QString& service, const QString& account, LookupDone done) override;
+    void add(const QString& service, const QString& account, const QByteArray& secret, const QString& label,
+             StatusDone done) override;
+    void update(const QString& service, const QString& account, const QByteArray& secret,
+                const QString& label, StatusDone done) override;
+    void remove(const QString& service, const QString& account, StatusDone done) override;
+
+private:
+    std::chrono::milliseconds m_readTimeout;
 };

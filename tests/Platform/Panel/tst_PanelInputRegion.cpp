@@ -8,14 +8,6 @@ using namespace PanelInputRegion;
 class TestPanelInputRegion : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void closedTakesHoverZoneAndItemsExpandedTakesTheBand() {
-        const QSizeF band(1920, 340);
-        const QRectF hover(836, -12, 248, 56);
-        const QList<QRectF> items{QRectF(1060, 0, 40, 38)};
-        QCOMPARE(logicalRects(false, band, hover, items), (QList<QRectF>{hover, items.first()}));
-        QCOMPARE(logicalRects(true, band, hover, items), QList<QRectF>{QRectF(0, 0, 1920, 340)});
-    }
-
     void devicePixelsRoundOutwardsAndClipToTheBand() {
         const QSizeF band(1920, 340);
         // the hover zone pokes 12 px above the window; the part above is dropped

@@ -146,6 +146,7 @@ private Q_SLOTS:
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"was kept as"_s));
         preferences.setValue(u"tavimor.new"_s, 7);
+        preferences.flush();
         const QStringList files = entriesBeside(path);
         QCOMPARE(files.size(), 2);
         QVERIFY2(files.at(1).startsWith(u"preferences.json.corrupt-"_s), qPrintable(files.at(1)));
@@ -153,27 +154,60 @@ private Q_SLOTS:
         QCOMPARE(JsonPreferences(path).value(u"tavimor.new"_s), QVariant(qint64(7)));
     }
 
-    void aFailedWriteLeavesThePreviousFileWhole() {
+    // A drag of a slider costs one write, half a second after its last step.
+    void changesAreWrittenTogetherAfterAPause() {
         JsonPreferences preferences(path);
+        for (int step = 0; step <= 20; ++step)
+            preferences.setValue(u"tavimor.opacity"_s, step);
+        QTest::qWait(JsonPreferences::writeDelayMs / 2);
+        QVERIFY(!QFile::exists(path));
+        QTRY_VERIFY(QFile::exists(path));
+        QCOMPARE(JsonPreferences(path).value(u"tavimor.opacity"_s), QVariant(qint64(20)));
+    }
+
+    // A file that exists but cannot be opened is not replaced, whatever changes.
+    void aFileThatCannotBeReadIsNeverWrittenOver() {
+        QVERIFY(QDir().mkpath(path));
+        QStringList reports;
+        JsonPreferences preferences(
+            path, [&](const QString&, const QString& reason, const QString&) { reports.append(reason); });
+        preferences.setValue(u"tavimor.kept"_s, true);
+        preferences.setValue(u"tavimor.other"_s, 2);
+        preferences.flush();
+        QCOMPARE(preferences.value(u"tavimor.kept"_s), QVariant(true));
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(entriesBeside(path), QStringList());
+    }
+
+    // A full disk: the write fails part way, twice, and comes out with the next change.
+    void aFailedWriteIsReportedOnceAndRetried() {
+        QStringList reports;
+        JsonPreferences preferences(
+            path, [&](const QString&, const QString& reason, const QString&) { reports.append(reason); });
         preferences.setValue(u"tavimor.kept"_s, u"before"_s);
+        preferences.flush();
         const QByteArray before = contentsOf(path);
         QVERIFY(!before.isEmpty());
-        // Limit the size of files this process may write, so that the next write fails part way.
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
         const rlimit limited{rlim_t(before.size() + 64), saved.rlim_max};
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &limited);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"cannot write"_s));
-        preferences.setValue(u"tavimor.large"_s, QString(4096, u'x'));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            preferences.setValue(u"tavimor.large"_s, QString(4096 + attempt, u'x'));
+            preferences.flush();
+        }
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
+        QCOMPARE(reports.size(), 1);
         QCOMPARE(contentsOf(path), before);
         QCOMPARE(entriesBeside(path), QStringList{u"preferences.json"_s});
 
-        preferences.setValue(u"tavimor.after"_s, true); // the next write brings everything out
+        preferences.setValue(u"tavimor.after"_s, true);
+        preferences.flush();
         JsonPreferences reloaded(path);
-        QCOMPARE(reloaded.value(u"tavimor.large"_s).toString().size(), 4096);
+        QCOMPARE(reloaded.value(u"tavimor.large"_s).toString().size(), 4097);
         QCOMPARE(reloaded.value(u"tavimor.kept"_s), QVariant(u"before"_s));
     }
 };

@@ -1,0 +1,113 @@
+#include "Platform/Panel/CompositorWatch.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+#include <xcb/xfixes.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_connection_t* x11Connection() {
+    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+int x11ScreenNumber() {
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen) != 0;
+    std::free(host);
+    return parsed ? screen : 0;
+}
+
+xcb_screen_t* x11Screen(xcb_connection_t* connection, int number) {
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (; screens.rem > 0; --number, xcb_screen_next(&screens)) {
+        if (number == 0)
+            return screens.data;
+    }
+    return nullptr;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
+    const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.constData());
+    const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
+                                                  &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+bool hasOwner(xcb_connection_t* connection, xcb_atom_t selection) {
+    const ReplyPtr<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr),
+        &std::free);
+    return reply && reply->owner != XCB_NONE;
+}
+
+// XFixes must be asked for its version before it is used; the answer tells whether it is there.
+bool useXFixes(xcb_connection_t* connection) {
+    const ReplyPtr<xcb_xfixes_query_version_reply_t> reply(
+        xcb_xfixes_query_version_reply(
+            connection,
+            xcb_xfixes_query_version(connection, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
+            nullptr),
+        &std::free);
+    return reply != nullptr;
+}
+
+} // namespace
+
+CompositorWatch::CompositorWatch(QObject* parent)
+    : QObject(parent) {
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return;
+    const int screenNumber = x11ScreenNumber();
+    m_selection = internAtom(connection, "_NET_WM_CM_S" + QByteArray::number(screenNumber));
+    m_running = hasOwner(connection, m_selection);
+    const xcb_screen_t* screen = x11Screen(connection, screenNumber);
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
+    if (!screen || !xfixes || !xfixes->present || !useXFixes(connection))
+        return;
+    m_selectionNotify = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+    xcb_xfixes_select_selection_input(connection, screen->root, m_selection,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(connection);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    // The owner may have changed between the first look and the selection of events.
+    m_running = hasOwner(connection, m_selection);
+}
+
+CompositorWatch::~CompositorWatch() {
+    if (m_selectionNotify >= 0 && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+bool CompositorWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != m_selectionNotify)
+        return false;
+    const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+    if (notify->selection != m_selection)
+        return false;
+    const bool running =
+        notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && notify->owner != XCB_NONE;
+    if (running != m_running) {
+        m_running = running;
+        // Told from the event loop, not from inside the X event being dispatched.
+        QMetaObject::invokeMethod(
+            this, [this, running] { Q_EMIT runningChanged(running); }, Qt::QueuedConnection);
+    }
+    return false;
+}
