@@ -1,5 +1,6 @@
 import QtQuick
 import Tavimor 1.0
+import "qrc:/Theme"
 
 // Beside the notch: a sparkle and the percent of the session window left, coloured by how little is left.
 Item {

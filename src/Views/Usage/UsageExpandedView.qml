@@ -1,5 +1,6 @@
 import QtQuick
 import Tavimor 1.0
+import "qrc:/Theme"
 
 // The usage tab: a header with the age of the figures and a refresh button, then the failure text, a loading
 // text, or one row per quota window.

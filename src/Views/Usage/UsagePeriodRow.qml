@@ -1,5 +1,6 @@
 import QtQuick
 import Tavimor 1.0
+import "qrc:/Theme"
 
 // One quota window: label and percent left, the bar, the reset time and the warning when it runs out first.
 Column {
