@@ -32,9 +32,10 @@ bool isLoopback(const QUrl& url) {
 
 } // namespace
 
-UsageEndpointClient::UsageEndpointClient(QUrl baseUrl, QObject* parent)
+UsageEndpointClient::UsageEndpointClient(QUrl baseUrl, QObject* parent, int timeoutMs)
     : QObject(parent)
-    , m_baseUrl(std::move(baseUrl)) {}
+    , m_baseUrl(std::move(baseUrl))
+    , m_timeoutMs(timeoutMs) {}
 
 QUrl UsageEndpointClient::configuredBaseUrl() {
     const QUrl testUrl(qEnvironmentVariable("TAVIMOR_TEST_USAGE_BASE_URL"), QUrl::StrictMode);
@@ -47,7 +48,7 @@ std::optional<WebRequest> UsageEndpointClient::requestFor(const QString& token) 
         return std::nullopt;
     WebRequest request;
     request.url = m_baseUrl.resolved(QUrl(QStringLiteral("/api/oauth/usage")));
-    request.timeoutMs = timeoutMs;
+    request.timeoutMs = m_timeoutMs;
     request.headers = {{"Authorization", *authorization},
                        {"Accept", "application/json"},
                        {"anthropic-beta", "oauth-2025-04-20"},

@@ -27,10 +27,11 @@ class UsageEndpointClient : public QObject {
     Q_OBJECT
 public:
     static inline const QUrl productionBaseUrl{QStringLiteral("https://api.anthropic.com")};
-    static constexpr int timeoutMs = 10000;
+    static constexpr int defaultTimeoutMs = 10000;
     static constexpr int descriptionBodyCharacters = 120;
 
-    explicit UsageEndpointClient(QUrl baseUrl = configuredBaseUrl(), QObject* parent = nullptr);
+    explicit UsageEndpointClient(QUrl baseUrl = configuredBaseUrl(), QObject* parent = nullptr,
+                                 int timeoutMs = defaultTimeoutMs);
 
     // The production host, unless the test hook TAVIMOR_TEST_USAGE_BASE_URL names a loopback address
     // (http://127.0.0.1:<port> or http://localhost:<port>): only the end-to-end tests set it, and a token
@@ -48,5 +49,6 @@ public:
 
 private:
     QUrl m_baseUrl;
+    int m_timeoutMs;
     WebClient m_web;
 };
