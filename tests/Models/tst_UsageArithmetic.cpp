@@ -8,147 +8,91 @@ using namespace UsageArithmetic;
 
 namespace {
 const QDateTime now(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
-constexpr double inf = std::numeric_limits<double>::infinity();
-constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+constexpr double inf = std::numeric_limits<double>::infinity(),
+                 noValue = std::numeric_limits<double>::quiet_NaN();
+constexpr qint64 most = std::numeric_limits<qint64>::max();
 } // namespace
 
 class TestUsageArithmetic : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The three time texts, by the function and the seconds it gets (durations) or that lie between the date
-    // and now (ages, positive in the past; reset intervals, positive in the future).
-    void timeTexts_data() {
+    // duration(a seconds); age(a seconds ago); reset(in a seconds); runsOut(a % left, reset in b s, session
+    // window, or the weekly window for runsOutWeekly). NaN for b: no reset date.
+    void texts_data() {
         QTest::addColumn<QString>("function");
-        QTest::addColumn<double>("seconds");
+        QTest::addColumn<double>("a");
+        QTest::addColumn<double>("b");
         QTest::addColumn<QString>("text");
         const struct {
             const char* function;
-            double seconds;
+            double a, b;
             const char* text;
         } rows[] = {
-            {"duration", 0, "0m"},
-            {"duration", 59.9, "0m"},
-            {"duration", 60, "1m"},
-            {"duration", 3599, "59m"},
-            {"duration", 3600, "1h 0m"},
-            {"duration", 5400, "1h 30m"},
-            {"duration", 86399, "23h 59m"},
-            {"duration", 86400, "1d"},
-            {"duration", 90000, "1d 1h"},
-            {"duration", 90060, "1d 1h"},
-            {"duration", 604800, "7d"},
-            {"duration", notANumber, "0m"},
-            {"duration", -inf, "0m"},
-            {"duration", inf, "384307168202282325d 7h"},
-            {"duration", 1e300, "384307168202282325d 7h"},
-            {"age", -10, "agora"},
-            {"age", 0, "agora"},
-            {"age", 59, "agora"},
-            {"age", 60, "Há 1m"},
-            {"age", 3599, "Há 59m"},
-            {"age", 3600, "Há 1h"},
-            {"age", 7199, "Há 1h"},
-            {"age", 90000, "Há 25h"},
-            {"age", 2e11, "Há 55555555h"},
-            {"age", -2e11, "agora"},
-            {"reset", -5, "agora"},
-            {"reset", 0, "agora"},
-            {"reset", 30, "em 0m"},
-            {"reset", 5400, "em 1h 30m"},
-            {"reset", 2e11, "em 2314814d 19h"},
-            {"reset", -2e11, "agora"},
+            // clang-format off
+            {"duration", 0, 0, "0m"}, {"duration", 59.9, 0, "0m"}, {"duration", 60, 0, "1m"},
+            {"duration", 3599, 0, "59m"}, {"duration", 3600, 0, "1h 0m"}, {"duration", 5400, 0, "1h 30m"},
+            {"duration", 86399, 0, "23h 59m"}, {"duration", 86400, 0, "1d"}, {"duration", 90060, 0, "1d 1h"},
+            {"duration", 604800, 0, "7d"}, {"duration", noValue, 0, "0m"}, {"duration", -inf, 0, "0m"},
+            {"duration", inf, 0, "384307168202282325d 7h"}, {"duration", 1e300, 0, "384307168202282325d 7h"},
+            {"age", -10, 0, "agora"}, {"age", 59, 0, "agora"}, {"age", 60, 0, "Há 1m"}, {"age", 3599, 0, "Há 59m"},
+            {"age", 7199, 0, "Há 1h"}, {"age", 90000, 0, "Há 25h"}, {"age", 2e11, 0, "Há 55555555h"},
+            {"reset", 0, 0, "agora"}, {"reset", 30, 0, "em 0m"}, {"reset", 5400, 0, "em 1h 30m"},
+            {"reset", 2e11, 0, "em 2314814d 19h"}, {"reset", -2e11, 0, "agora"},
+            {"runsOut", 40, 10800, "em 1h 20m"}, {"runsOut", 80, 10800, ""}, {"runsOut", 5, 1000, "em 14m"},
+            {"runsOut", 10, 600, ""}, {"runsOutWeekly", 30, 259200, "em 1d 17h"}, {"runsOut", 40, 17950, ""},
+            {"runsOut", 40, 20000, ""}, {"runsOut", 99, 10800, ""}, {"runsOut", 98.9, 17900, "em 2h 29m"},
+            {"runsOut", 0, 10800, ""}, {"runsOut", noValue, 10800, ""}, {"runsOut", 40, noValue, ""},
+            {"runsOut", 40, -1, ""},
+            // clang-format on
         };
         for (const auto& row : rows)
-            QTest::addRow("%s %g", row.function, row.seconds)
-                << QString::fromLatin1(row.function) << row.seconds << QString::fromUtf8(row.text);
+            QTest::addRow("%s %g %g", row.function, row.a, row.b)
+                << QString::fromLatin1(row.function) << row.a << row.b << QString::fromUtf8(row.text);
     }
 
-    void timeTexts() {
+    void texts() {
         QFETCH(QString, function);
-        QFETCH(double, seconds);
+        QFETCH(double, a);
+        QFETCH(double, b);
         QFETCH(QString, text);
+        const auto in = [](double seconds) { return now.addMSecs(qint64(seconds * 1000)); };
         if (function == u"duration")
-            QCOMPARE(durationString(seconds), text);
+            QCOMPARE(durationString(a), text);
         else if (function == u"age")
-            QCOMPARE(relativeTime(now.addMSecs(qint64(-seconds * 1000)), now), text);
+            QCOMPARE(relativeTime(in(-a), now), text);
+        else if (function == u"reset")
+            QCOMPARE(timeUntil(in(a), now), text);
         else
-            QCOMPARE(timeUntil(now.addMSecs(qint64(seconds * 1000)), now), text);
-    }
-
-    void projection_data() {
-        QTest::addColumn<double>("left");
-        QTest::addColumn<double>("resetIn"); // seconds; NaN: no reset date
-        QTest::addColumn<double>("period");
-        QTest::addColumn<QString>("text"); // null: no warning
-        QTest::newRow("session, 40 % left") << 40.0 << 10800.0 << sessionPeriod << "em 1h 20m";
-        QTest::newRow("session, 80 % left") << 80.0 << 10800.0 << sessionPeriod << QString();
-        QTest::newRow("session, 5 % left") << 5.0 << 1000.0 << sessionPeriod << "em 14m";
-        QTest::newRow("reset comes first") << 10.0 << 600.0 << sessionPeriod << QString();
-        QTest::newRow("weekly, 30 % left") << 30.0 << 259200.0 << weeklyPeriod << "em 1d 17h";
-        QTest::newRow("first minute") << 40.0 << 17950.0 << sessionPeriod << QString();
-        QTest::newRow("reset beyond the window") << 40.0 << 20000.0 << sessionPeriod << QString();
-        QTest::newRow("99 % left") << 99.0 << 10800.0 << sessionPeriod << QString();
-        QTest::newRow("98.9 % left") << 98.9 << 17900.0 << sessionPeriod << "em 2h 29m";
-        QTest::newRow("0 % left") << 0.0 << 10800.0 << sessionPeriod << QString();
-        QTest::newRow("NaN left") << notANumber << 10800.0 << sessionPeriod << QString();
-        QTest::newRow("no reset date") << 40.0 << notANumber << sessionPeriod << QString();
-        QTest::newRow("reset passed") << 40.0 << -1.0 << sessionPeriod << QString();
-        QTest::newRow("endless window") << 40.0 << 10800.0 << inf << QString();
-    }
-
-    void projection() {
-        QFETCH(double, left);
-        QFETCH(double, resetIn);
-        QFETCH(double, period);
-        QFETCH(QString, text);
-        const QDateTime reset = std::isnan(resetIn) ? QDateTime() : now.addSecs(qint64(resetIn));
-        QCOMPARE(runsOutIn(left, reset, period, now).value_or(QString()), text);
-    }
-
-    void resetTimes_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QDateTime>("parsed");
-        const QDateTime ten(QDate(2025, 6, 1), QTime(10, 0), Qt::UTC);
-        QTest::newRow("fraction, Z") << "2025-06-01T10:00:00.123Z" << ten.addMSecs(123);
-        QTest::newRow("offset") << "2025-06-01T10:00:00+02:00" << ten.addSecs(-7200);
-        QTest::newRow("long fraction") << "2025-06-01T10:00:00.123456-01:30" << ten.addMSecs(5400123);
-        QTest::newRow("far future") << "9999-12-31T23:59:59Z"
-                                    << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC);
-        for (const char* bad :
-             {"2025-06-01 10:00:00", "2025-06-01T10:00:00", "2025-06-01T10:00:00+0200",
-              "2025-13-01T10:00:00Z", "2025-06-01T24:00:00Z", "0000-01-01T00:00:00Z", "2025-06-01t10:00:00z",
-              "2025-06-01T10:00:00+24:00", "", "٢٠٢٥-06-01T10:00:00Z"})
-            QTest::addRow("invalid %s", bad) << QString::fromUtf8(bad) << QDateTime();
+            QCOMPARE(runsOutIn(a, std::isnan(b) ? QDateTime() : in(b),
+                               function == u"runsOut" ? sessionPeriod : weeklyPeriod, now)
+                         .value_or(QString()),
+                     text);
     }
 
     void resetTimes() {
-        QFETCH(QString, text);
-        QFETCH(QDateTime, parsed);
-        QCOMPARE(parseResetTime(text).value_or(QDateTime()), parsed);
+        const QDateTime ten(QDate(2025, 6, 1), QTime(10, 0), Qt::UTC);
+        QCOMPARE(parseResetTime(QStringLiteral("2025-06-01T10:00:00.123Z")), ten.addMSecs(123));
+        QCOMPARE(parseResetTime(QStringLiteral("2025-06-01T10:00:00+02:00")), ten.addSecs(-7200));
+        QCOMPARE(parseResetTime(QStringLiteral("2025-06-01T10:00:00.1234-01:30")), ten.addMSecs(5400123));
+        for (const char* bad : {"2025-06-01 10:00:00", "2025-06-01T10:00:00", "2025-06-01T10:00:00+0200",
+                                "2025-13-01T10:00:00Z", "2025-06-01T24:00:00Z", "0000-01-01T00:00:00Z",
+                                "2025-06-01t10:00:00z", "2025-06-01T10:00:00+24:00", "٢٠٢٥-06-01T10:00:00Z"})
+            QVERIFY2(!parseResetTime(QString::fromUtf8(bad)), bad);
     }
 
-    // Percent, rounding and the drawn bar never overflow and never draw past the track.
-    void guardedFigures_data() {
-        QTest::addColumn<double>("utilization");
-        QTest::addColumn<qint64>("wholeLeft");
-        QTest::addColumn<double>("fraction");
-        QTest::newRow("used up") << 100.0 << 0LL << 0.01;
-        QTest::newRow("over") << 120.0 << 0LL << 0.01;
-        QTest::newRow("negative") << -5.0 << 105LL << 1.0;
-        QTest::newRow("half rounds away") << 85.5 << 15LL << 0.145;
-        QTest::newRow("19.5 left") << 80.5 << 20LL << 0.195;
-        QTest::newRow("NaN") << notANumber << 0LL << 0.01;
-        QTest::newRow("absurd negative") << -1e300 << std::numeric_limits<qint64>::max() << 1.0;
-        QTest::newRow("minus infinity") << -inf << std::numeric_limits<qint64>::max() << 1.0;
-    }
-
+    // Percent left, its whole number and the drawn bar never overflow and never draw past the track.
     void guardedFigures() {
-        QFETCH(double, utilization);
-        QFETCH(qint64, wholeLeft);
-        QFETCH(double, fraction);
-        QCOMPARE(rounded(leftPercent(utilization)), wholeLeft);
-        QCOMPARE(drawnFraction(leftPercent(utilization)), fraction);
+        const struct {
+            double utilization;
+            qint64 whole;
+            double fraction;
+        } rows[] = {{100, 0, 0.01},     {120, 0, 0.01},    {-5, 105, 1},   {85.5, 15, 0.145},
+                    {noValue, 0, 0.01}, {-1e300, most, 1}, {-inf, most, 1}};
+        for (const auto& row : rows) {
+            QCOMPARE(rounded(leftPercent(row.utilization)), row.whole);
+            QCOMPARE(drawnFraction(leftPercent(row.utilization)), row.fraction);
+        }
         QCOMPARE(rounded(-2.5), -3LL);
         QCOMPARE(truncated(-inf), std::numeric_limits<qint64>::min());
     }
