@@ -32,7 +32,7 @@ class TestUsageService : public QObject {
             const QString token = reads.value(readsDone++);
             done(TokenRead{token.isEmpty() ? std::nullopt : std::optional(token), readStatus});
         };
-        parts.callUsageAPI = [this](const QString& token, QObject* context, auto done) {
+        parts.callUsageAPI = [this](const QString& token, QObject*, auto done) {
             const QString code = answers.value(sent.size() + held.size());
             const auto kind = code == u"401"   ? UsageFetchError::Kind::authenticationRequired
                               : code == u"429" ? UsageFetchError::Kind::rateLimited
@@ -40,11 +40,7 @@ class TestUsageService : public QObject {
             const UsageFetchResult result =
                 code == u"200" ? UsageFetchResult{UsageResponse{UsagePeriod{42, {}}, {}, {}, {}}, {}}
                                : UsageFetchResult{{}, {kind, QStringLiteral("HTTP 500: boom")}};
-            auto deliver = [=] {
-                QMetaObject::invokeMethod(
-                    context, [=] { done(result); }, Qt::QueuedConnection);
-            };
-            holding ? held.append(deliver) : (sent.append(token), deliver());
+            holding ? held.append([=] { done(result); }) : (sent.append(token), done(result));
         };
         auto service = std::make_unique<UsageService>(parts);
         service->applyResponse({UsagePeriod{45, {}}, UsagePeriod{10, {}}, {}, {}});

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The usage quota of the running application under Xvfb, with the usage endpoint on loopback and the assistant's
-# credentials file in a throw-away home, in both appearances: the compact bar shows the session figure, the usage
-# tab both bars; after a 401 and a refresh the tab shows the expired-session text. Screenshots go to
+# The usage quota of the running application under Xvfb, with the usage endpoint on loopback, in both appearances:
+# the token comes from the assistant's credentials file in a throw-away home (liquid), then from its item in a
+# private gnome-keyring, stored as hexadecimal text (dark). The compact bar shows the session figure, the usage tab
+# both bars; after a 401 and a refresh the tab shows the expired-session text. Screenshots go to
 # $TAVIMOR_SCREENSHOT_DIR when it is set.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 bin_dir="${1:?usage: test_usage_app_x11.sh <directory of the tavimor binary>}"
-for tool in Xvfb xcompmgr xdotool convert import dbus-daemon /usr/bin/python3; do
+for tool in Xvfb xcompmgr xdotool convert import dbus-daemon gnome-keyring-daemon secret-tool gdbus /usr/bin/python3; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 work="$(mktemp -d)"
@@ -25,6 +26,8 @@ shot() { import -window root "$work/shot.png"; [ -z "${TAVIMOR_SCREENSHOT_DIR:-}
 requests() { grep -c "^/api/oauth/usage" "$work/requests.log" || true; }
 more_requests_than() { test "$(requests)" -gt "$1"; }
 not_in_logs() { ! grep -rq "$1" "$XDG_STATE_HOME" "$root/app.log"; }
+keyring_up() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+  --method org.freedesktop.DBus.NameHasOwner org.freedesktop.secrets 2>/dev/null | grep -q true; }
 answer() { printf '%s\n%s' "$1" "$2" >"$work/answer"; }
 accent="#E4FC00" danger="#FF4444" compact="300x32+660+0" card="490x200+715+90"
 
@@ -35,7 +38,7 @@ for appearance in liquid dark; do
   mkdir -p "$HOME/.claude" "$XDG_CONFIG_HOME/Tavimor" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
   unset CLAUDE_CONFIG_DIR
-  printf '{"claudeAiOauth": {"accessToken": "e2e-token-%s"}}' "$appearance" >"$HOME/.claude/.credentials.json"
+  credentials="{\"claudeAiOauth\": {\"accessToken\": \"e2e-token-$appearance\"}}"
   printf '{"format": "tavimor-preferences", "version": 1, "values": {"tavimor.onboarding.completed": {"type": "bool", "value": true},
     "tavimor.appearanceMode": {"type": "text", "value": "%s"}}}' "$appearance" >"$XDG_CONFIG_HOME/Tavimor/preferences.json"
   for bus in session system; do
@@ -43,6 +46,15 @@ for appearance in liquid dark; do
     pids+=("$(cat "$root/$bus.pid")")
   done
   export DBUS_SESSION_BUS_ADDRESS="$(head -1 "$root/session.address")" DBUS_SYSTEM_BUS_ADDRESS="$(head -1 "$root/system.address")"
+  if [ "$appearance" = liquid ]; then
+    printf '%s' "$credentials" >"$HOME/.claude/.credentials.json"
+  else
+    printf secret | gnome-keyring-daemon --foreground --unlock --components=secrets >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for 10 keyring_up || { echo "FAIL: gnome-keyring did not start"; exit 1; }
+    printf '0x%s\n' "$(printf '%s' "$credentials" | od -An -v -tx1 | tr -d ' \n')" \
+      | secret-tool store --label=credentials service "Claude Code-credentials" account someone
+  fi
 
   # 20 % of the session left (accent), 10 % of the week (danger).
   answer 200 "{\"five_hour\": {\"utilization\": 80, \"resets_at\": \"$(date -u -d '+2 hours' +%Y-%m-%dT%H:%M:%S.000Z)\"},
@@ -64,7 +76,7 @@ for appearance in liquid dark; do
   pids+=($!)
 
   check "the usage endpoint is asked at start" wait_for 15 more_requests_than 0
-  check "with the credentials file's token and the endpoint's headers" \
+  check "with the assistant's token and the endpoint's headers" \
     grep -qzP "Authorization: Bearer e2e-token-$appearance\nAccept: application/json\nanthropic-beta: oauth-2025-04-20\nUser-Agent: claude-code/2.1.69\n" "$work/requests.log"
   sleep 1.5
   shot closed

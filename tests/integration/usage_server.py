@@ -1,21 +1,14 @@
-"""A loopback stand-in for the usage endpoint: answers every request with the status and body in the file named
-by argv[2] (first line the status, the rest the body), logs each request's path and headers to argv[3], and
-writes its port to argv[1]."""
-import http.server
-import os
-import sys
-
-port_file, answer_file, log_file = sys.argv[1:4]
+"""Loopback stand-in for the usage endpoint: answers with the status (first line) and body of the file argv[2],
+logs each request's path and headers to argv[3], and writes its port to argv[1]."""
+import http.server, os, sys
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
-        with open(log_file, "a") as log:
-            log.write(self.path + "\n" + "".join(f"{k}: {v}\n" for k, v in self.headers.items()) + "\n")
-        with open(answer_file, "rb") as answer:
-            status, _, body = answer.read().partition(b"\n")
+        with open(sys.argv[3], "a") as log:
+            log.write(self.path + "\n" + str(self.headers))
+        status, _, body = open(sys.argv[2], "rb").read().partition(b"\n")
         self.send_response(int(status))
-        self.send_header("Content-Type", "application/json")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
@@ -25,7 +18,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 
 server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
-with open(port_file + ".tmp", "w") as out:
-    out.write(str(server.server_address[1]))
-os.rename(port_file + ".tmp", port_file)
+open(sys.argv[1] + ".tmp", "w").write(str(server.server_address[1]))
+os.rename(sys.argv[1] + ".tmp", sys.argv[1])
 server.serve_forever()
