@@ -1,4 +1,5 @@
 #include "FakeSecretStore.h"
+#include "Models/UsageArithmetic.h"
 #include "Models/UsageResponse.h"
 #include "Services/KeychainService.h"
 #include "Services/UsageTokenSources.h"
@@ -75,45 +76,38 @@ private Q_SLOTS:
         }
     }
 
-    void order_data() {
-        QTest::addColumn<QByteArray>("file");    // empty: no file
-        QTest::addColumn<QByteArray>("keyring"); // empty: no item
-        QTest::addColumn<int>("keyringStatus");  // forced lookup status; 0: as stored
-        QTest::addColumn<QString>("manual");     // null: no item
-        QTest::addColumn<QString>("token");
-        QTest::addColumn<int>("status");
-        const QByteArray file = credentials("\"F\""), keyring = credentials("\"K\"").toHex(), none;
-        // clang-format off
-        QTest::newRow("file first") << file << keyring << 0 << "M" << "F" << 0;
-        QTest::newRow("keyring next") << none << keyring << 0 << "M" << "K" << 0;
-        QTest::newRow("pasted token last") << none << none << 0 << "M" << "M" << -25300;
-        QTest::newRow("file without token") << credentials("\"\"") << none << 0 << "M" << "M" << 0;
-        QTest::newRow("keyring locked") << none << none << -25308 << QString() << QString() << -25308;
-        QTest::newRow("empty pasted token") << none << none << 0 << "" << QString() << -25300;
-        QTest::newRow("file of odd hex") << QByteArray("abc") << none << 0 << QString() << QString() << 0;
-        // clang-format on
-    }
-
+    // The credentials file, then the assistant's keyring item, then the pasted token; the status is the
+    // assistant's. A keyring status other than 0 is forced on every lookup of the store.
     void order() {
-        QFETCH(QByteArray, file);
-        QFETCH(QByteArray, keyring);
-        QFETCH(int, keyringStatus);
-        QFETCH(QString, manual);
-        QFETCH(QString, token);
-        QFETCH(int, status);
-        if (!file.isEmpty())
-            writeFile(file);
-        if (!keyring.isEmpty())
-            store->items.insert({assistantService, QStringLiteral("someone")}, {keyring, {}});
-        if (!manual.isNull())
-            store->items.insert({KeychainService::serviceName, manualTokenKey}, {manual.toUtf8(), {}});
-        if (keyringStatus != 0)
-            store->forcedStatus.insert(QStringLiteral("lookup"), keyringStatus);
-        std::optional<TokenRead> found;
-        read(this, [&](const TokenRead& result) { found = result; });
-        QTRY_VERIFY(found.has_value());
-        QCOMPARE(found->token.value_or(QString()), token);
-        QCOMPARE(found->status, status);
+        const QByteArray file = credentials("\"F\""), keyring = credentials("\"K\"").toHex();
+        const struct {
+            QByteArray file, keyring; // empty: none
+            qint32 keyringStatus;
+            const char *manual, *token; // null: none
+            qint32 status;
+        } rows[] = {
+            // clang-format off
+            {file, keyring, 0, "M", "F", 0}, {{}, keyring, 0, "M", "K", 0}, {{}, {}, 0, "M", "M", -25300},
+            {credentials("\"\""), {}, 0, "M", "M", 0}, {{}, {}, -25308, nullptr, nullptr, -25308},
+            {{}, {}, 0, "", nullptr, -25300}, {"abc", {}, 0, nullptr, nullptr, 0},
+            // clang-format on
+        };
+        for (const auto& row : rows) {
+            init();
+            if (!row.file.isEmpty())
+                writeFile(row.file);
+            if (!row.keyring.isEmpty())
+                store->items.insert({assistantService, QStringLiteral("someone")}, {row.keyring, {}});
+            if (row.manual)
+                store->items.insert({KeychainService::serviceName, manualTokenKey}, {row.manual, {}});
+            if (row.keyringStatus != 0)
+                store->forcedStatus.insert(QStringLiteral("lookup"), row.keyringStatus);
+            std::optional<TokenRead> found;
+            read(this, [&](const TokenRead& result) { found = result; });
+            QTRY_VERIFY(found.has_value());
+            QCOMPARE(found->token, row.token ? std::optional(QString::fromLatin1(row.token)) : std::nullopt);
+            QCOMPARE(found->status, row.status);
+        }
     }
 
     // Seeded random inputs, mostly mutations of well-formed ones: neither reader may crash or trip a
@@ -122,27 +116,30 @@ private Q_SLOTS:
         const qint64 iterations = std::max(qEnvironmentVariableIntValue("TAVIMOR_FUZZ_ITERATIONS"), 20000);
         const QByteArray json = credentials("\"tok\"");
         const QList<QByteArray> seeds{
-            json, "0x" + json.toHex() + "\n", "[[[[[[[[[[{}]]]]]]]]]]", "\"\\ud800\"",
+            json,
+            "0x" + json.toHex() + "\n",
+            "[[[[[[[[[[{}]]]]]]]]]]",
+            "\"\\ud800\"",
             R"({"five_hour": {"utilization": 42.5, "resets_at": "2025-06-01T10:00:00Z"},
-                                          "seven_day": null, "extra_usage": {"used_credits": 1e308}})"};
+                                          "seven_day": null, "extra_usage": {"used_credits": 1e308}})",
+            "2025-06-01T10:00:00.5+02:00"};
         QRandomGenerator random(20261206);
         qint64 readable = 0;
         for (qint64 i = 0; i < iterations; ++i) {
             QByteArray input = seeds[random.bounded(seeds.size())];
             for (int edits = random.bounded(1, 8); edits > 0 && !input.isEmpty(); --edits) {
-                const int at = random.bounded(input.size()), kind = random.bounded(4);
-                if (kind == 0)
+                const int at = random.bounded(input.size()), length = random.bounded(-16, 32);
+                if (length < 0)
+                    input.remove(at, -length);
+                else if (length < 8)
                     input[at] = char(random.bounded(256));
-                else if (kind == 1)
-                    input.insert(at, char(random.bounded(256)));
-                else if (kind == 2)
-                    input.remove(at, random.bounded(1, 16));
                 else
-                    input.insert(at, input.mid(random.bounded(input.size()), random.bounded(1, 32)));
+                    input.insert(at, input.mid(random.bounded(input.size()), length));
             }
-            readable += decodeUsageResponse(input).has_value() + extractAccessToken(input).has_value();
+            readable += decodeUsageResponse(input).has_value() + extractAccessToken(input).has_value() +
+                        UsageArithmetic::parseResetTime(QString::fromUtf8(input.right(40))).has_value();
         }
-        qInfo("fuzzed %lld inputs, %lld read as JSON or a token", iterations, readable);
+        qInfo("fuzzed %lld inputs, %lld read as JSON, a token or a date", iterations, readable);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "FakeSecretStore.h"
 #include "InMemoryPreferences.h"
+#include "Services/DiagnosticsService.h"
 #include "Theme/TavimorTheme.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/UsageSettingsModel.h"
@@ -8,6 +9,7 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestUsageWidget : public QObject {
@@ -114,8 +116,12 @@ private Q_SLOTS:
         }
     }
 
-    // A save the secret store refuses is shown in the status line; a pasted token is stored trimmed.
+    // A save the secret store refuses is shown in the status line and logged without the token; a pasted
+    // token is stored trimmed, and the row follows whether one is stored.
     void settingsRow() {
+        QTemporaryDir logDir;
+        Diagnostics::setLogFilePathForTesting(logDir.filePath(QStringLiteral("tavimor.log")));
+        Diagnostics::setSystemLogSinkForTesting({});
         const auto widget = widgetWith(40);
         UsageSettingsModel settings(&widget->service());
         QCOMPARE(settings.statusText(), QStringLiteral("Conectado · 60% da sessão restante"));
@@ -123,10 +129,18 @@ private Q_SLOTS:
         settings.save(QStringLiteral("  pasted\r\n"));
         QTRY_VERIFY(settings.saveFailed());
         QCOMPARE(settings.statusText(), QStringLiteral("Não foi possível salvar o token (status -25293)."));
+        Diagnostics::flush();
+        QFile log(logDir.filePath(QStringLiteral("tavimor.log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray logged = log.readAll();
+        QVERIFY(logged.contains("[WARN]") && logged.contains("-25293") && !logged.contains("pasted"));
         store->forcedStatus.clear();
         settings.save(QStringLiteral("  pasted\r\n"));
         QTRY_VERIFY(settings.hasManualToken());
         QVERIFY(!settings.saveFailed() && store->items.first().secret == "pasted");
+        settings.remove();
+        QTRY_VERIFY(!settings.hasManualToken());
+        Diagnostics::setLogFilePathForTesting({});
     }
 };
 
