@@ -18,18 +18,18 @@ class TestUsageWidget : public QObject {
     InMemoryPreferences preferences;
     std::shared_ptr<FakeSecretStore> store = std::make_shared<FakeSecretStore>();
 
-    // The widget's service shows `utilization` (NaN: no figures yet); `failing` makes its fetches find no
+    // The widget's service shows `utilization` (none: no figures yet); `failing` makes its fetches find no
     // token.
-    static std::unique_ptr<UsageWidget> widgetWith(double utilization, bool failing = false) {
+    static std::unique_ptr<UsageWidget> widgetWith(std::optional<double> utilization, bool failing = false) {
         UsageServiceParts parts;
         parts.readToken = [failing](QObject*, auto done) {
             done({failing ? std::nullopt : std::optional(QStringLiteral("t")), -25300});
         };
         parts.callUsageAPI = [](const QString&, QObject*, auto) {};
         auto widget = std::make_unique<UsageWidget>(parts);
-        if (!std::isnan(utilization))
+        if (utilization)
             widget->service().applyResponse(
-                {UsagePeriod{utilization, "2099-01-01T00:00:00Z"}, UsagePeriod{}, {}, {}});
+                {UsagePeriod{*utilization, "2099-01-01T00:00:00Z"}, UsagePeriod{}, {}, {}});
         if (failing)
             widget->service().fetch(false);
         return widget;
@@ -58,7 +58,7 @@ private Q_SLOTS:
         const QColor danger = TavimorTheme::danger(), accent = TavimorTheme::accent(),
                      plain = TavimorTheme::compactText();
         const struct {
-            double utilization;
+            std::optional<double> utilization;
             bool failing;
             const char *compact, *percent; // percent: of the session row; empty when no rows show
             QColor colour;
@@ -66,11 +66,12 @@ private Q_SLOTS:
             double fraction;
         } rows[] = {
             // clang-format off
-            {qQNaN(), false, "–", "", plain, false, 0}, {85.6, false, "14%", "14% restante", danger, true, 0.144},
+            {120, false, "0%", "0% restante", danger, true, 0.01}, {85.6, false, "14%", "14% restante", danger, true, 0.144},
             {85.5, false, "15%", "15% restante", accent, true, 0.145},
             {80.5, false, "20%", "20% restante", accent, false, 0.195}, {70, false, "30%", "30% restante", plain, false, 0.3},
             {100, false, "0%", "0% restante", danger, true, 0.01}, {-5, false, "105%", "105% restante", plain, false, 1},
-            {45, true, "55%", "", plain, false, 0},
+            {45, true, "55%", "", plain, false, 0}, {qQNaN(), false, "0%", "0% restante", danger, true, 0.01},
+            {-1e300, false, "9223372036854775807%", "9223372036854775807% restante", plain, false, 1},
             // clang-format on
         };
         for (const auto& row : rows) {
