@@ -2,6 +2,7 @@
 
 #include "Services/KeychainService.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -54,7 +55,9 @@ struct FileDescriptor {
     }
 };
 
-// One pass through the sources; each step hands over to the next on the GUI thread.
+// One pass through the sources; each step hands over to the next on the GUI thread. The steps come back
+// through the application object, which outlives them (Qt 6.4 asserts when a continuation's context is gone
+// before the work ends), and end quietly once the caller's context is gone.
 struct Search : std::enable_shared_from_this<Search> {
     QPointer<QObject> context;
     std::function<void(const TokenRead&)> done;
@@ -68,15 +71,19 @@ struct Search : std::enable_shared_from_this<Search> {
     }
 
     void afterFile(const SecretLookup& file) {
+        if (!context)
+            return;
         fileStatus = file.status;
         if (const auto token = file.secret ? extractAccessToken(*file.secret) : std::nullopt; usable(token))
             return done({token, fileStatus});
         auto self = shared_from_this();
-        KeychainService::readForeignItemAsync(assistantService, context,
+        KeychainService::readForeignItemAsync(assistantService, qApp,
                                               [self](const SecretLookup& item) { self->afterKeyring(item); });
     }
 
     void afterKeyring(const SecretLookup& item) {
+        if (!context)
+            return;
         const qint32 status = assistantStatus(fileStatus, item.status);
         if (const auto token = item.secret ? extractAccessToken(*item.secret) : std::nullopt; usable(token))
             return done({token, status});
