@@ -122,15 +122,13 @@ private Q_SLOTS:
         QCOMPARE(service->weeklyLeft(), 90.0);
         QCOMPARE(server.requests.size(), requests);
         QVERIFY(elsewhere.requests.isEmpty());
-        for (qsizetype i = 0; i < server.requests.size(); ++i) {
-            const QByteArray request = server.requests[i] + "\r\n";
-            QVERIFY(request.startsWith("GET /api/oauth/usage HTTP/1.1\r\n"));
-            for (const QByteArray& header : {"\nAuthorization: Bearer " + tokens[i].trimmed().toUtf8() + "\r",
-                                             QByteArray("\nAccept: application/json\r"),
-                                             QByteArray("\nanthropic-beta: oauth-2025-04-20\r"),
-                                             QByteArray("\nUser-Agent: claude-code/2.1.69\r")})
-                QVERIFY2(request.contains(header), request.constData());
-        }
+        for (qsizetype i = 0; i < server.requests.size(); ++i) // the headers, explicitly and in this order
+            QVERIFY2(
+                server.requests[i].startsWith("GET /api/oauth/usage HTTP/1.1\r\n") &&
+                    server.requests[i].contains("\nAuthorization: Bearer " + tokens[i].trimmed().toUtf8() +
+                                                "\r\nAccept: application/json\r\nanthropic-beta: "
+                                                "oauth-2025-04-20\r\nUser-Agent: claude-code/2.1.69\r\n"),
+                server.requests[i].constData());
     }
 
     // A fetch reuses the token that worked until it is forced to read the sources again.
