@@ -96,6 +96,7 @@ for appearance in liquid dark; do
     test "$(requests)" -eq $((before + 1)) -a "$(pixels "$card" "$danger")" -lt 20
   stop_all
   check "the token appears in no log" not_in_logs "e2e-token"
+  check "the usage views load without a QML warning" not_in_logs "Views/Usage"
 done
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all usage checks passed"
