@@ -40,46 +40,12 @@ private Q_SLOTS:
         KeychainService::setStore(store);
     }
 
-    void extraction() {
-        const QByteArray json = credentials("\"tok\"");
-        const std::pair<QByteArray, const char*> rows[] = {
-            // clang-format off
-            {json, "tok"}, {credentials("\"\""), ""}, {credentials("42"), nullptr},
-            {"0x" + json.toHex() + "\r\n", "tok"}, {"0X" + json.toHex().toUpper(), "tok"},
-            {json.toHex().chopped(1), nullptr}, {"0x", nullptr}, {"+7" + json.toHex().mid(2), nullptr},
-            {"\xff\xfe", nullptr}, {"[{\"claudeAiOauth\": {\"accessToken\": \"t\"}}]", nullptr}, {"token=t", nullptr},
-            // clang-format on
-        };
-        for (const auto& [data, token] : rows)
-            QVERIFY2(extractAccessToken(data) ==
-                         (token ? std::optional(QString::fromLatin1(token)) : std::nullopt),
-                     data.constData());
-    }
-
-    // The credentials file gives data only as a small regular file; nothing else ever blocks the read.
-    void credentialsFile() {
-        const QByteArray path = QFile::encodeName(filePath());
-        const std::function<void()> make[] = {
-            [] {},
-            [&] { writeFile(credentials("\"tok\"")); },
-            [&] { QCOMPARE(::mkfifo(path, 0600), 0); },
-            [&] { QVERIFY(QFile::link(QStringLiteral("/dev/zero"), filePath())); },
-            [&] { writeFile(QByteArray(maxCredentialsFileBytes + 1, ' ') + credentials("\"tok\"")); },
-            [&] { QVERIFY(QDir(home.path()).mkdir(QStringLiteral(".credentials.json"))); }};
-        const std::pair<qint32, bool> expected[] = {{-25300, false}, {0, true},  {0, false},
-                                                    {0, false},      {0, false}, {0, false}};
-        for (int i = 0; i < 6; ++i) {
-            make[i]();
-            const SecretLookup found = readCredentialsFile(credentialsFilePath());
-            QCOMPARE(std::pair(found.status, found.secret.has_value()), expected[i]);
-            QFile::remove(filePath()) || QDir(home.path()).rmdir(QStringLiteral(".credentials.json"));
-        }
-    }
-
     // The credentials file, then the assistant's keyring item, then the pasted token; the status is the
-    // assistant's. A keyring status other than 0 is forced on every lookup of the store.
-    void order() {
-        const QByteArray file = credentials("\"F\""), keyring = credentials("\"K\"").toHex();
+    // assistant's. A keyring status other than 0 is forced on every lookup of the store. The file is read as
+    // JSON or as hexadecimal text of JSON, and only as a small regular file: a FIFO, /dev/zero or a huge file
+    // give nothing and never block.
+    void sources() {
+        const QByteArray json = credentials("\"F\""), keyring = credentials("\"K\"").toHex();
         const struct {
             QByteArray file, keyring; // empty: none
             qint32 keyringStatus;
@@ -87,15 +53,24 @@ private Q_SLOTS:
             qint32 status;
         } rows[] = {
             // clang-format off
-            {file, keyring, 0, "M", "F", 0}, {{}, keyring, 0, "M", "K", 0}, {{}, {}, 0, "M", "M", -25300},
+            {json, keyring, 0, "M", "F", 0}, {{}, keyring, 0, "M", "K", 0}, {{}, {}, 0, "M", "M", -25300},
             {credentials("\"\""), {}, 0, "M", "M", 0}, {{}, {}, -25308, nullptr, nullptr, -25308},
             {{}, {}, 0, "", nullptr, -25300}, {"abc", {}, 0, nullptr, nullptr, 0},
+            {"0x" + json.toHex() + "\r\n", {}, 0, nullptr, "F", 0}, {"0X" + json.toHex().toUpper(), {}, 0, nullptr, "F", 0},
+            {"+7" + json.toHex().mid(2), {}, 0, nullptr, nullptr, 0}, {credentials("42"), {}, 0, nullptr, nullptr, 0},
+            {"\xff\xfe", {}, 0, nullptr, nullptr, 0}, {"[" + json + "]", {}, 0, nullptr, nullptr, 0},
+            {"<fifo>", {}, 0, nullptr, nullptr, 0}, {"<zero>", {}, 0, nullptr, nullptr, 0},
+            {"<huge>", {}, 0, nullptr, nullptr, 0},
             // clang-format on
         };
         for (const auto& row : rows) {
             init();
-            if (!row.file.isEmpty())
-                writeFile(row.file);
+            if (row.file == "<fifo>")
+                QCOMPARE(::mkfifo(QFile::encodeName(filePath()), 0600), 0);
+            else if (row.file == "<zero>")
+                QVERIFY(QFile::link(QStringLiteral("/dev/zero"), filePath()));
+            else if (!row.file.isEmpty())
+                writeFile(row.file == "<huge>" ? QByteArray(maxCredentialsFileBytes, ' ') + json : row.file);
             if (!row.keyring.isEmpty())
                 store->items.insert({assistantService, QStringLiteral("someone")}, {row.keyring, {}});
             if (row.manual)
