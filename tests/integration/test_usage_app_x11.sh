@@ -22,7 +22,12 @@ check() { # description, then the command that must succeed
 wait_for() { local deadline=$((SECONDS + $1)); shift; until "$@"; do ((SECONDS < deadline)) || return 1; sleep 0.1; done; }
 # Pixels of the last screenshot within the rectangle $1 (WxH+X+Y) close to the colour $2.
 pixels() { convert "$work/shot.png" -crop "$1" +repage -fuzz 12% -fill black +opaque "$2" -fill white -opaque "$2" -format "%[fx:round(mean*w*h)]" info:; }
-shot() { import -window root "$work/shot.png"; [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || cp "$work/shot.png" "$TAVIMOR_SCREENSHOT_DIR/usage-$appearance-$1.png"; }
+# Takes the screenshot named $1 and compares the pixels of the rectangle $2 close to the colour $3 with $4 $5.
+shows() {
+  import -window root "$work/shot.png"
+  [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || cp "$work/shot.png" "$TAVIMOR_SCREENSHOT_DIR/usage-$appearance-$1.png"
+  test "$(pixels "$2" "$3")" "$4" "$5"
+}
 requests() { grep -c "^/api/oauth/usage" "$work/requests.log" || true; }
 more_requests_than() { test "$(requests)" -gt "$1"; }
 not_in_logs() { ! grep -rq "$1" "$XDG_STATE_HOME" "$root/app.log"; }
@@ -78,22 +83,16 @@ for appearance in liquid dark; do
   check "the usage endpoint is asked at start" wait_for 15 more_requests_than 0
   check "with the assistant's token and the endpoint's headers" \
     grep -qzP "Authorization: Bearer e2e-token-$appearance\nAccept: application/json\nanthropic-beta: oauth-2025-04-20\nUser-Agent: claude-code/2.1.69\n" "$work/requests.log"
-  sleep 1.5
-  shot closed
-  check "the compact bar shows the session figure in accent" test "$(pixels "$compact" "$accent")" -gt 20
+  check "the compact bar shows the session figure in accent" wait_for 10 shows closed "$compact" "$accent" -gt 20
   xdotool mousemove 960 20
-  sleep 1
-  shot open
-  check "the usage tab shows the session bar (accent) and the weekly bar (danger)" \
-    test "$(pixels "$card" "$accent")" -gt 250 -a "$(pixels "$card" "$danger")" -gt 150
+  check "the usage tab shows the session bar (accent)" wait_for 10 shows open "$card" "$accent" -gt 250
+  check "and the low weekly bar (danger)" shows open "$card" "$danger" -gt 150
   answer 401 '{"error": "expired"}'
   before="$(requests)"
   xdotool mousemove 1191 104 click 1
   check "the refresh button fetches again" wait_for 5 more_requests_than "$before"
-  sleep 1
-  shot expired
-  check "after a 401 the rows give way to the error text, with no second request" \
-    test "$(requests)" -eq $((before + 1)) -a "$(pixels "$card" "$danger")" -lt 20
+  check "after a 401 the rows give way to the error text" wait_for 10 shows expired "$card" "$danger" -lt 20
+  check "with no second request" test "$(requests)" -eq $((before + 1))
   stop_all
   check "the token appears in no log" not_in_logs "e2e-token"
   check "the usage views load without a QML warning" not_in_logs "Views/Usage"
