@@ -12,6 +12,7 @@
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/UsageWidget.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -24,7 +25,9 @@ namespace {
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
 std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
-    return {};
+    std::vector<std::unique_ptr<NotchWidget>> widgets;
+    widgets.push_back(std::make_unique<UsageWidget>());
+    return widgets;
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The usage endpoint's answer, read leniently: a field that is missing or of the wrong type never makes the
+// whole answer fail; it reads as absent or as 0.
+struct UsagePeriod {
+    double utilization = 0; // percent of the window used
+    std::optional<QString> resetsAt;
+};
+
+struct ExtraUsage {
+    bool isEnabled = false;
+    std::optional<double> usedCredits;
+    std::optional<double> monthlyLimit;
+};
+
+struct UsageResponse {
+    std::optional<UsagePeriod> fiveHour;       // "five_hour"
+    std::optional<UsagePeriod> sevenDay;       // "seven_day"
+    std::optional<UsagePeriod> sevenDaySonnet; // "seven_day_sonnet"
+    std::optional<ExtraUsage> extraUsage;      // "extra_usage"
+};
+
+// Any valid JSON text decodes (a top-level scalar or array gives four absent fields); anything else,
+// the empty body included, gives none and the parser's reason in `error`.
+std::optional<UsageResponse> decodeUsageResponse(const QByteArray& body, QString* error = nullptr);

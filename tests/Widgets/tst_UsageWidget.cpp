@@ -1,0 +1,115 @@
+#include "FakeSecretStore.h"
+#include "InMemoryPreferences.h"
+#include "Services/DiagnosticsService.h"
+#include "Theme/TavimorTheme.h"
+#include "Theme/ThemeQml.h"
+#include "Widgets/UsageSettingsModel.h"
+#include "Widgets/UsageWidget.h"
+
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestUsageWidget : public QObject {
+    Q_OBJECT
+
+    InMemoryPreferences preferences;
+    std::shared_ptr<FakeSecretStore> store = std::make_shared<FakeSecretStore>();
+
+    // The widget's service shows `utilization` (none: no figures yet); `failing` makes its fetches find no
+    // token.
+    static std::unique_ptr<UsageWidget> widgetWith(std::optional<double> utilization, bool failing = false) {
+        UsageServiceParts parts;
+        parts.readToken = [failing](QObject*, auto done) {
+            done({failing ? std::nullopt : std::optional(QStringLiteral("t")), -25300});
+        };
+        parts.callUsageAPI = [](const QString&, QObject*, auto) {};
+        auto widget = std::make_unique<UsageWidget>(parts);
+        if (utilization)
+            widget->service().applyResponse(
+                {UsagePeriod{*utilization, "2099-01-01T00:00:00Z"}, UsagePeriod{}, {}, {}});
+        if (failing)
+            widget->service().fetch(false);
+        return widget;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        registerThemeQmlTypes(preferences);
+        KeychainService::setStore(store);
+    }
+
+    // The compact figure and colour and the session row, by the utilization the service last read.
+    void figures() {
+        const QColor danger = TavimorTheme::danger(), accent = TavimorTheme::accent(),
+                     plain = TavimorTheme::compactText();
+        const struct {
+            std::optional<double> utilization;
+            bool failing;
+            const char *compact, *percent; // percent: of the session row; empty when no rows show
+            QColor colour;
+            bool low;
+            double fraction;
+        } rows[] = {
+            // clang-format off
+            {120, false, "0%", "0% restante", danger, true, 0.01}, {85.6, false, "14%", "14% restante", danger, true, 0.144},
+            {85.5, false, "15%", "15% restante", accent, true, 0.145},
+            {80.5, false, "20%", "20% restante", accent, false, 0.195}, {70, false, "30%", "30% restante", plain, false, 0.3},
+            {100, false, "0%", "0% restante", danger, true, 0.01}, {-5, false, "105%", "105% restante", plain, false, 1},
+            {45, true, "55%", "", plain, false, 0}, {qQNaN(), false, "0%", "0% restante", danger, true, 0.01},
+            {-1e300, false, "9223372036854775807%", "9223372036854775807% restante", plain, false, 1},
+            // clang-format on
+        };
+        for (const auto& row : rows) {
+            const auto widget = widgetWith(row.utilization, row.failing);
+            const auto* model = qobject_cast<UsageViewModel*>(widget->viewModel());
+            const QVariantMap session = model->rows().value(0).toMap();
+            const bool rowsShown = *row.percent;
+            QCOMPARE(model->compactText(), QString::fromUtf8(row.compact));
+            QCOMPARE(model->compactColor(), row.colour);
+            QCOMPARE(model->loadingText().isEmpty(), row.failing || rowsShown);
+            QCOMPARE(model->errorText().isEmpty(), !row.failing);
+            QCOMPARE(session.value("percentText", "").toString(), QString::fromUtf8(row.percent));
+            QCOMPARE(session.value("low", false).toBool(), row.low);
+            QCOMPARE(session.value("fraction", 0.0).toDouble(), row.fraction);
+            QCOMPARE(session.value("resetText").toString().startsWith(u"Reset em "), rowsShown);
+        }
+    }
+
+    // A save the secret store refuses is shown in the status line and logged without the token; a pasted
+    // token is stored trimmed, and the row follows whether one is stored.
+    void settingsRow() {
+        QTemporaryDir logDir;
+        Diagnostics::setLogFilePathForTesting(logDir.filePath(QStringLiteral("tavimor.log")));
+        Diagnostics::setSystemLogSinkForTesting({});
+        const auto widget = widgetWith(40);
+        UsageSettingsModel settings(&widget->service());
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("UsageSection")));
+        QQmlEngine engine; // the section loads over its model without a warning
+        QQmlComponent section(&engine, QUrl(QStringLiteral("qrc:/Views/Settings/UsageSection.qml")));
+        const std::unique_ptr<QObject> row(
+            section.createWithInitialProperties({{"model", QVariant::fromValue(&settings)}}));
+        QVERIFY2(row && section.errors().isEmpty(), qPrintable(section.errorString()));
+        QCOMPARE(settings.statusText(), QStringLiteral("Conectado · 60% da sessão restante"));
+        store->forcedStatus.insert(QStringLiteral("add"), SecretStatus::authFailed);
+        settings.save(QStringLiteral("  pasted\r\n"));
+        QTRY_VERIFY(settings.saveFailed());
+        QCOMPARE(settings.statusText(), QStringLiteral("Não foi possível salvar o token (status -25293)."));
+        Diagnostics::flush();
+        QFile log(logDir.filePath(QStringLiteral("tavimor.log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray logged = log.readAll();
+        QVERIFY(logged.contains("[WARN]") && logged.contains("-25293") && !logged.contains("pasted"));
+        store->forcedStatus.clear();
+        settings.save(QStringLiteral("  pasted\r\n"));
+        QTRY_VERIFY(settings.hasManualToken());
+        QVERIFY(!settings.saveFailed() && store->items.first().secret == "pasted");
+        settings.remove();
+        QTRY_VERIFY(!settings.hasManualToken());
+        Diagnostics::setLogFilePathForTesting({});
+    }
+};
+
+QTEST_MAIN(TestUsageWidget)
+#include "tst_UsageWidget.moc"
