@@ -29,6 +29,10 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The software scene graph draws everything the views need, in a fraction of the memory of OpenGL through
+    // Mesa; QT_QUICK_BACKEND (for example "rhi") still chooses another.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
