@@ -4,6 +4,7 @@
 
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QtTest>
 
 class ThemeQmlTest : public QObject {
@@ -71,12 +72,28 @@ private Q_SLOTS:
         QCOMPARE(icon->property("font").value<QFont>().family(), SymbolIcons::fontFamily());
     }
 
-    void springEasingDrivesAnAnimationToItsEnd() {
-        const auto root = load(host(QStringLiteral("SpringHost.qml")));
+    // On liquid glass every text inside the holder gets the raised style (its shadow), texts a repeater adds
+    // later too; on the dark style none.
+    void textShadowReachesEveryTextInside() {
+        const auto root = load("import QtQuick\nGlassTextShadow { id: holder; property int texts: 1\n"
+                               "Row { Repeater { model: holder.texts; Text { text: index } } } }");
         QVERIFY(root);
-        QTRY_VERIFY_WITH_TIMEOUT(root->property("value").toReal() > 100.5, 2000);
-        QTRY_VERIFY_WITH_TIMEOUT(!root->property("running").toBool(), 2000);
-        QCOMPARE(root->property("value").toReal(), 100.0);
+        root->setProperty("texts", 3);
+        const auto styles = [&] {
+            QList<int> found;
+            QList<QQuickItem*> pending{qobject_cast<QQuickItem*>(root.get())};
+            while (!pending.isEmpty()) {
+                QQuickItem* item = pending.takeLast();
+                if (item->metaObject()->indexOfProperty("styleColor") >= 0)
+                    found.append(item->property("style").toInt());
+                pending.append(item->childItems());
+            }
+            return found;
+        };
+        const int raised = 2;
+        QCOMPARE(styles(), QList<int>(3, raised));
+        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), QStringLiteral("dark"));
+        QCOMPARE(styles(), QList<int>(3, 0));
     }
 };
 

@@ -221,7 +221,7 @@ private Q_SLOTS:
     }
 
     // The compact bar's side items take clicks only while closed. A tab shows its own body (the system body
-    // complains if handed another model); the gear and the close button call the window, and closing removes
+    // complains if handed another model); the gear and the close button call the window, and closing hides
     // the body at once.
     void clicksReachTheRightItems() {
         addUsualWidgets();
@@ -248,6 +248,8 @@ private Q_SLOTS:
         QCOMPARE(scene->actions.settingsCount, 1);
         click(itemsNamed(QStringLiteral("closeButton")).value(0));
         QVERIFY(itemsNamed(QStringLiteral("expandedBody")).isEmpty());
+        setOpen(true); // the panel built on the first open is shown again, not built twice
+        QCOMPARE(itemsNamed(QStringLiteral("settingsButton")), QList<QQuickItem*>{settings});
     }
 };
 
