@@ -61,36 +61,28 @@ private Q_SLOTS:
         QVERIFY(!fixture.model.showsAiSeparator());
     }
 
-    // A stored selection that went stale is kept, but the panel shows the first widget instead.
+    // The selection lives in the state manager: a close clears it. A stored selection that went stale is
+    // kept, but the panel shows the first widget instead.
     void selectionFallsBackToTheFirstWidget() {
         Fixture fixture;
         fixture.add("daily");
         StubWidget* music = fixture.add("music");
         QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
+        QSignalSpy selection(&fixture.model, &ExpandedPanelModel::selectionChanged);
+        fixture.stateManager.open();
         fixture.model.select(QStringLiteral("music"));
         QCOMPARE(fixture.currentId(), QStringLiteral("music"));
+        fixture.stateManager.close();
+        QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
+        QCOMPARE(selection.count(), 2);
+        fixture.model.select(QStringLiteral("music"));
         music->setActive(false);
         QCOMPARE(fixture.model.effectiveWidgetId(), QStringLiteral("daily"));
         QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
         QCOMPARE(fixture.stateManager.activeWidgetId(), std::optional<QString>(QStringLiteral("music")));
-        fixture.stateManager.setActiveWidgetId(QStringLiteral("nonexistent"));
-        QCOMPARE(fixture.model.effectiveWidgetId(), QStringLiteral("daily"));
         fixture.widgets.front()->setActive(false); // none left
         QVERIFY(fixture.model.effectiveWidgetId().isEmpty());
         QVERIFY(!fixture.model.currentWidget());
-    }
-
-    void selectionFollowsTheStateManager() {
-        Fixture fixture;
-        fixture.add("daily");
-        fixture.add("shelf", WidgetGroup::Shelf);
-        QSignalSpy selection(&fixture.model, &ExpandedPanelModel::selectionChanged);
-        fixture.stateManager.open();
-        fixture.stateManager.setActiveWidgetId(QStringLiteral("shelf"));
-        QCOMPARE(fixture.currentId(), QStringLiteral("shelf"));
-        fixture.stateManager.close(); // clears the selection
-        QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
-        QCOMPARE(selection.count(), 2);
     }
 };
 

@@ -1,5 +1,4 @@
 #include "InMemoryPreferences.h"
-#include "Theme/SymbolIcons.h"
 #include "Theme/ThemeQml.h"
 
 #include <QQmlComponent>
@@ -55,21 +54,6 @@ private Q_SLOTS:
         const auto root = load(host(QStringLiteral("ThemeHost.qml")));
         QVERIFY(root);
         QCOMPARE(root->property("liquid").toBool(), mode == u"liquid");
-        QCOMPARE(root->property("fill").value<QColor>(), QColor(11, 12, 15));
-        QCOMPARE(root->property("hex").value<QColor>(), QColor(0, 0, 0x12));
-    }
-
-    void glassCardFollowsTheStoredModeAndSymbolIconDrawsTheGlyph() {
-        const auto root = load("import QtQuick\nItem { property var card: c; property var icon: i\n"
-                               "GlassCard { id: c }\nSymbolIcon { id: i; name: \"calendar\" } }");
-        QVERIFY(root);
-        QObject* card = root->property("card").value<QObject*>();
-        QVERIFY(card->property("liquid").toBool());
-        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), QStringLiteral("Liquid"));
-        QVERIFY(!card->property("liquid").toBool());
-        QObject* icon = root->property("icon").value<QObject*>();
-        QCOMPARE(icon->property("text").toString(), SymbolIcons::glyph(QStringLiteral("calendar")));
-        QCOMPARE(icon->property("font").value<QFont>().family(), SymbolIcons::fontFamily());
     }
 
     // On liquid glass every text inside the holder gets the raised style (its shadow), texts a repeater adds

@@ -182,7 +182,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("withWidgets");
         QTest::newRow("dark") << QStringLiteral("dark") << true;
         QTest::newRow("liquid") << QStringLiteral("liquid") << true;
-        QTest::newRow("other mode") << QStringLiteral("Liquid") << true;
         QTest::newRow("liquid without widgets") << QStringLiteral("liquid") << false;
     }
 
