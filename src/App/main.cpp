@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 #include "Core/NotchPanelHost.h"
+#include "Core/QmlWindow.h"
 #include "Core/ShellQml.h"
 #include "Foundation/L10n.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
@@ -29,10 +30,7 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // The software scene graph draws everything the views need, in a fraction of the memory of OpenGL through
-    // Mesa; QT_QUICK_BACKEND (for example "rhi") still chooses another.
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QmlWindow::chooseRenderer();
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
