@@ -56,6 +56,7 @@ animation_cycles=10
 
 # pointer_cycles <pid>: hovers the notch and leaves it $cycles times; notes the RSS after the warm-up.
 pointer_cycles() {
+  rss_warm=0
   for ((i = 1; i <= cycles; i++)); do
     xdotool mousemove 960 10
     sleep 0.05
