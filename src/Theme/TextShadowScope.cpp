@@ -20,6 +20,12 @@ TextShadowScope::TextShadowScope(QQuickItem* parent)
     connect(this, &QQuickItem::childrenChanged, this, &TextShadowScope::shadeSender);
 }
 
+// The base class takes the children away after this object has stopped being a TextShadowScope: no slot of
+// this class may run then.
+TextShadowScope::~TextShadowScope() {
+    unwatch(this);
+}
+
 void TextShadowScope::setShadowed(bool shadowed) {
     if (m_shadowed == shadowed)
         return;
@@ -44,4 +50,11 @@ void TextShadowScope::shade(QQuickItem* item) {
                 Qt::UniqueConnection);
         shade(child);
     }
+}
+
+void TextShadowScope::unwatch(QQuickItem* item) {
+    disconnect(item, &QQuickItem::childrenChanged, this, &TextShadowScope::shadeSender);
+    const auto children = item->childItems();
+    for (QQuickItem* child : children)
+        unwatch(child);
 }

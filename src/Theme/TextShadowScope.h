@@ -10,6 +10,7 @@ class TextShadowScope : public QQuickItem {
 
 public:
     explicit TextShadowScope(QQuickItem* parent = nullptr);
+    ~TextShadowScope() override;
 
     bool shadowed() const { return m_shadowed; }
     void setShadowed(bool shadowed);
@@ -22,6 +23,7 @@ private Q_SLOTS:
 
 private:
     void shade(QQuickItem* item);
+    void unwatch(QQuickItem* item);
 
     bool m_shadowed = false;
 };
