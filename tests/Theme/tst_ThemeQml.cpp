@@ -60,7 +60,7 @@ private Q_SLOTS:
     // later too; on the dark style none.
     void textShadowReachesEveryTextInside() {
         const auto root = load("import QtQuick\nGlassTextShadow { id: holder; property int texts: 1\n"
-                               "Row { Repeater { model: holder.texts; Text { text: index } } } }");
+                               "content: Row { Repeater { model: holder.texts; Text { text: index } } } }");
         QVERIFY(root);
         root->setProperty("texts", 3);
         const auto styles = [&] {
