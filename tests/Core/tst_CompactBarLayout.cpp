@@ -1,5 +1,5 @@
 #include "Core/CompactBarLayout.h"
-#include "StubWidget.h"
+#include "FakeWidget.h"
 #include "Widgets/WidgetRegistry.h"
 
 #include <QSignalSpy>
@@ -12,11 +12,11 @@ namespace {
 
 // Widgets registered in the given order with ascending priorities, like the application's registry.
 struct Fixture {
-    std::vector<std::unique_ptr<StubWidget>> widgets;
+    std::vector<std::unique_ptr<FakeWidget>> widgets;
     WidgetRegistry registry;
 
-    StubWidget* add(const char* id, bool showInCompactBar = true) {
-        widgets.push_back(std::make_unique<StubWidget>(QString::fromLatin1(id), int(widgets.size())));
+    FakeWidget* add(const char* id, bool showInCompactBar = true) {
+        widgets.push_back(std::make_unique<FakeWidget>(QString::fromLatin1(id), int(widgets.size())));
         widgets.back()->setShowInCompactBar(showInCompactBar);
         registry.registerWidget(widgets.back().get());
         return widgets.back().get();
@@ -80,7 +80,7 @@ private Q_SLOTS:
     // destroyed registry leaves no dangling widget behind.
     void layoutFollowsLiveValuesAndPanelState() {
         auto fixture = std::make_unique<Fixture>();
-        StubWidget* music = fixture->add("music");
+        FakeWidget* music = fixture->add("music");
         fixture->add("daily");
         CompactBarLayout layout;
         layout.setPanelWidth(1512);

@@ -1,5 +1,5 @@
 #include "Core/ExpandedPanelModel.h"
-#include "StubWidget.h"
+#include "FakeWidget.h"
 #include "Widgets/WidgetRegistry.h"
 
 #include <QSignalSpy>
@@ -14,7 +14,7 @@ struct Fixture {
     WidgetRegistry registry;
     NotchStateManager stateManager;
     ExpandedPanelModel model;
-    std::vector<std::unique_ptr<StubWidget>> widgets;
+    std::vector<std::unique_ptr<FakeWidget>> widgets;
 
     Fixture() {
         model.setStateManager(&stateManager);
@@ -24,8 +24,9 @@ struct Fixture {
         });
     }
 
-    StubWidget* add(const char* id, WidgetGroup group = WidgetGroup::DiaADia) {
-        widgets.push_back(std::make_unique<StubWidget>(QString::fromLatin1(id), int(widgets.size()), group));
+    FakeWidget* add(const char* id, WidgetGroup group = WidgetGroup::DiaADia) {
+        widgets.push_back(
+            std::make_unique<FakeWidget>(QString::fromLatin1(id), int(widgets.size()), nullptr, group));
         registry.registerWidget(widgets.back().get());
         return widgets.back().get();
     }
@@ -52,7 +53,7 @@ private Q_SLOTS:
         Fixture fixture;
         fixture.add("daily");
         fixture.add("shelf", WidgetGroup::Shelf);
-        StubWidget* usage = fixture.add("usage", WidgetGroup::Ai);
+        FakeWidget* usage = fixture.add("usage", WidgetGroup::Ai);
         fixture.add("music");
         QCOMPARE(ids(fixture.model.diaADiaWidgets()), QStringList({"daily", "music"}));
         QCOMPARE(ids(fixture.model.shelfWidgets()), QStringList({"shelf"}));
@@ -66,7 +67,7 @@ private Q_SLOTS:
     void selectionFallsBackToTheFirstWidget() {
         Fixture fixture;
         fixture.add("daily");
-        StubWidget* music = fixture.add("music");
+        FakeWidget* music = fixture.add("music");
         QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
         QSignalSpy selection(&fixture.model, &ExpandedPanelModel::selectionChanged);
         fixture.stateManager.open();

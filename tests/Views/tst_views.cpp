@@ -1,7 +1,7 @@
 #include "Core/NotchStateManager.h"
 #include "Core/ShellQml.h"
+#include "FakeWidget.h"
 #include "InMemoryPreferences.h"
-#include "StubWidget.h"
 #include "Theme/TavimorTheme.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/WidgetRegistry.h"
@@ -62,7 +62,7 @@ private:
         NotchStateManager stateManager;
         FakePanelActions actions{stateManager};
         WidgetRegistry registry;
-        std::vector<std::unique_ptr<StubWidget>> widgets;
+        std::vector<std::unique_ptr<FakeWidget>> widgets;
         QQmlEngine engine;
         QQuickWindow window;
         std::unique_ptr<QQuickItem> root;
@@ -83,8 +83,8 @@ private:
             {"caffeinate", "cup.and.saucer", nullptr, nullptr, WidgetGroup::Caffeinate},
         };
         for (const auto& entry : usual) {
-            auto widget = std::make_unique<StubWidget>(QString::fromLatin1(entry.id),
-                                                       int(scene->widgets.size()), entry.group);
+            auto widget = std::make_unique<FakeWidget>(QString::fromLatin1(entry.id),
+                                                       int(scene->widgets.size()), nullptr, entry.group);
             widget->setIcon(QString::fromLatin1(entry.icon));
             if (entry.compact)
                 widget->setBodies(QUrl::fromLocalFile(bodies.filePath(QString::fromLatin1(entry.compact))),
