@@ -78,7 +78,7 @@ private Q_SLOTS:
 
     // The view model follows the registry: a track starting changes the centre's geometry alone; a destroyed
     // registry leaves no dangling widget behind.
-    void layoutFollowsLiveValuesAndPanelState() {
+    void layoutFollowsLiveValuesAndOutlivesTheRegistry() {
         auto fixture = std::make_unique<Fixture>();
         FakeWidget* music = fixture->add("music");
         fixture->add("daily");
