@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Measures the idle notch panel against lxqt-panel under one Xvfb with a compositor: CPU time and wake-ups
-# over an idle period, resident memory after start and after open/close cycles, time from process start to
-# the window on screen; then the cost of one pointer event in the hover handler, then each feature's own figures.
+# over an idle period, resident memory after start, after a warm-up of 20 open/close cycles and after all cycles,
+# the CPU time of one open-and-close animation, time from process start to the window on screen; the
+# application on each scene graph (software, and OpenGL through Mesa), then the cost of one pointer event in the
+# hover handler, then each feature's own figures.
 #
 # Usage: scripts/benchmark.sh [build-dir]   (default build/default)
 # IDLE_SECONDS (60) and CYCLES (200) shorten a trial run. The application is measured by default;
@@ -49,13 +51,32 @@ cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ {n += $2} END {print n}'; }
 rss_kib() { awk '/VmRSS/ {print $2}' "/proc/$1/status"; }
 
+warm_up_cycles=20
+animation_cycles=10
+
+# pointer_cycles <pid>: hovers the notch and leaves it $cycles times; notes the RSS after the warm-up.
 pointer_cycles() {
-  for ((i = 0; i < cycles; i++)); do
+  rss_warm=0
+  for ((i = 1; i <= cycles; i++)); do
     xdotool mousemove 960 10
     sleep 0.05
     xdotool mousemove 100 700
     sleep 0.5
+    [ "$i" -eq "$warm_up_cycles" ] && rss_warm="$(rss_kib "$1")"
   done
+  return 0
+}
+
+# animation_ticks <pid>: CPU ticks of $animation_cycles openings and closings, each left to finish.
+animation_ticks() {
+  local ticks0; ticks0="$(cpu_ticks "$1")"
+  for ((i = 0; i < animation_cycles; i++)); do
+    xdotool mousemove 960 10
+    sleep 1
+    xdotool mousemove 100 700
+    sleep 1.5
+  done
+  echo $(($(cpu_ticks "$1") - ticks0))
 }
 
 # measure <label> <window search...> -- <command...>
@@ -78,19 +99,25 @@ measure() {
   local ticks0 switches0; ticks0="$(cpu_ticks "$pid")"; switches0="$(switches "$pid")"
   sleep "$idle_seconds"
   local ticks1 switches1; ticks1="$(cpu_ticks "$pid")"; switches1="$(switches "$pid")"
-  pointer_cycles
+  pointer_cycles "$pid"
   sleep 1
   local rss_cycles; rss_cycles="$(rss_kib "$pid")"
+  local animation; animation="$(animation_ticks "$pid")"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
+  echo "$label $rss_start" >>"$work/start-rss"
   awk -v l="$label" -v t="$on_screen" -v c="$((ticks1 - ticks0))" -v hz="$clock_ticks" -v s="$idle_seconds" \
-    -v w="$((switches1 - switches0))" -v r0="$rss_start" -v r1="$rss_cycles" -v n="$cycles" 'BEGIN {
-      printf "%-12s on screen %6d ms | idle CPU %7.3f s in %d s | wake-ups %7.2f /s | RSS %7.1f MiB after start, %7.1f MiB after %d cycles\n",
-        l, t, c / hz, s, w / s, r0 / 1024, r1 / 1024, n }' >>"$work/results"
+    -v w="$((switches1 - switches0))" -v r0="$rss_start" -v rw="$rss_warm" -v r1="$rss_cycles" -v n="$cycles" \
+    -v nw="$warm_up_cycles" -v a="$animation" -v na="$animation_cycles" 'BEGIN {
+      printf "%-12s on screen %6d ms | idle CPU %7.3f s in %d s | wake-ups %7.2f /s | open+close CPU %5.1f ms\n",
+        l, t, c / hz, s, w / s, 1000 * a / hz / na
+      printf "%-12s RSS %7.1f MiB after start, %7.1f MiB after %d cycles, %7.1f MiB after %d (%+.1f MiB)\n",
+        "", r0 / 1024, rw / 1024, nw, r1 / 1024, n, (r1 - rw) / 1024 }' >>"$work/results"
 }
 
 if [ "$mode" = tavimor ]; then
-  measure tavimor --name '^Tavimor$' -- "$build_dir/tavimor"
+  QT_QUICK_BACKEND=software measure tavimor --name '^Tavimor$' -- "$build_dir/tavimor"
+  QT_QUICK_BACKEND=rhi measure tavimor-gl --name '^Tavimor$' -- "$build_dir/tavimor"
 else
   measure panel --name '^Tavimor$' -- "$build_dir/tests/panel_harness" "$root/tests/integration/PanelTestRoot.qml"
 fi
@@ -98,8 +125,12 @@ measure lxqt-panel --class '^lxqt-panel$' -- lxqt-panel
 
 echo "== idle panel under Xvfb 1920x1080 with xcompmgr ($mode)"
 cat "$work/results"
+awk '{ rss[$1] = $2; order[NR] = $1 } END {
+  for (i = 1; i < NR; i++)
+    printf "%-12s RSS after start %5.1f %% of lxqt-panel'"'"'s\n", order[i], 100 * rss[order[i]] / rss["lxqt-panel"] }' \
+  "$work/start-rss"
 echo "== one pointer event in the hover handler"
-QT_QPA_PLATFORM=offscreen "$build_dir/tests/tst_NotchPanelHost" pointerEventCost -minimumvalue 500 \
+QT_QPA_PLATFORM=offscreen "$build_dir/tests/bench_NotchPanelHost" -minimumvalue 500 \
   | awk '/RESULT/ {getline; print "   " $0}'
 
 # Each feature's own figures: scripts/benchmarks/<feature>.sh, given the build folder.

@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 #include "Core/NotchPanelHost.h"
+#include "Core/QmlWindow.h"
 #include "Core/ShellQml.h"
 #include "Foundation/L10n.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
@@ -34,6 +35,7 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
 
 int main(int argc, char* argv[]) {
     Diagnostics::installCrashHandlers();
+    QmlWindow::chooseRenderer();
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);

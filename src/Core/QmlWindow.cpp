@@ -20,6 +20,11 @@ QQuickWindow* create(QQmlEngine& engine, const QString& viewName, const QVariant
     return window;
 }
 
+void chooseRenderer() {
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+}
+
 void bringForward(QQuickWindow& window) {
     window.show();
     window.raise();

@@ -16,4 +16,9 @@ QQuickWindow* create(QQmlEngine& engine, const QString& viewName, const QVariant
 // Shows the window, brings it above the application's other windows and asks for keyboard focus.
 void bringForward(QQuickWindow& window);
 
+// Every window draws with the software scene graph, which needs a fraction of the memory of OpenGL through
+// Mesa and draws everything the views use, unless QT_QUICK_BACKEND (for example "rhi") asks for another. Call
+// before the first window exists.
+void chooseRenderer();
+
 } // namespace QmlWindow

@@ -1,28 +1,15 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Tavimor 1.0
 
-// Holds content that sits on glass. On liquid glass the content gets a soft shadow (black 40 %, radius 3,
-// 1 px down); on the dark style it is shown as it is. One shadow layer for the whole content.
-Item {
-    id: shadowed
+// Holds content that sits on glass. On liquid glass every text inside gets a shadow (black 40 %, 1 px down);
+// on the dark style it is shown as it is.
+TextShadowScope {
+    id: scope
 
     property bool liquid: Appearance.isLiquid
-    default property alias content: holder.data
+    default property alias content: scope.data
 
-    implicitWidth: holder.childrenRect.x + holder.childrenRect.width
-    implicitHeight: holder.childrenRect.y + holder.childrenRect.height
-
-    Item {
-        id: holder
-        anchors.fill: parent
-        layer.enabled: shadowed.liquid
-        layer.effect: DropShadow {
-            radius: 3
-            samples: 7
-            horizontalOffset: 0
-            verticalOffset: 1
-            color: "#66000000"
-        }
-    }
+    shadowed: liquid
+    implicitWidth: childrenRect.x + childrenRect.width
+    implicitHeight: childrenRect.y + childrenRect.height
 }

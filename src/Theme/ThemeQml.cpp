@@ -5,6 +5,7 @@
 #include "Theme/Springs.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/TavimorTheme.h"
+#include "Theme/TextShadowScope.h"
 
 #include <QPointer>
 #include <QQmlEngine>
@@ -34,6 +35,7 @@ void registerOnce() {
         qmlRegisterSingletonType<AppearanceSettings>(uri, 1, 0, "Appearance", &createAppearance);
         qmlRegisterSingletonType<SymbolIcons>(uri, 1, 0, "Icons", &createPlain<SymbolIcons>);
         qmlRegisterSingletonType<Springs>(uri, 1, 0, "Springs", &createPlain<Springs>);
+        qmlRegisterType<TextShadowScope>(uri, 1, 0, "TextShadowScope");
         return true;
     }();
     Q_UNUSED(registered);

@@ -103,7 +103,8 @@ Item {
         y: divider.y + divider.height + 4
         width: panel.width - 24
         height: Math.max(0, panel.height - y - 8)
-        widget: panelModel.currentWidget
+        // Only while shown: a hidden body would keep its timers and animations running.
+        widget: panel.visible ? panelModel.currentWidget : null
         expanded: true
     }
 

@@ -30,10 +30,12 @@ Item {
         anchors.horizontalCenter: parent.horizontalCenter
     }
 
+    // Built on the first open and kept: later opens only show it again.
     Loader {
         id: expandedPanel
         z: 0
-        active: root.stateManager.contentVisible
+        active: visible || item !== null
+        visible: root.stateManager.contentVisible
         anchors.top: parent.top
         anchors.horizontalCenter: parent.horizontalCenter
         width: shapeModel.openWidth

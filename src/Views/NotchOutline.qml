@@ -4,7 +4,9 @@ import Tavimor 1.0
 
 // The outline around the notch. Its four values and its fill spring together to the shape model's targets,
 // with the curve the model names for the change (opening, closing, or closing by the close button).
-Shape {
+// The item keeps the size of the open outline plus room for the opening spring's overshoot (under 5 %), so
+// its layer is built once rather than on every frame of an animation.
+Item {
     id: outline
 
     required property NotchShapeModel shapeModel
@@ -16,28 +18,36 @@ Shape {
                                        : shapeModel.spring === NotchShapeModel.CloseButton ? Springs.closeButtonDuration
                                        : Springs.closeDuration
 
-    property real topRadius: shapeModel.topRadius
-    property real bottomRadius: shapeModel.bottomRadius
-    property color fill: shapeModel.fillColor
-
-    width: shapeModel.width
-    height: shapeModel.height
-    // Multisampled so the rounded corners are smooth; the layer is only as large as the outline.
-    layer.enabled: true
+    width: Math.ceil(shapeModel.openWidth * 1.1)
+    height: Math.ceil(shapeModel.openHeight * 1.05)
+    // Multisampled so the rounded corners are smooth on a GPU scene graph; the software one smooths them itself.
+    layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
     layer.samples: 4
 
-    Behavior on width { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
-    Behavior on height { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
-    Behavior on topRadius { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
-    Behavior on bottomRadius { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
-    Behavior on fill { ColorAnimation { easing: outline.curve; duration: outline.curveDuration } }
+    Shape {
+        id: shape
 
-    ShapePath {
-        fillColor: outline.fill
-        strokeWidth: -1
-        PathSvg {
-            path: outline.shapeModel.svgPath(outline.width, outline.height, outline.topRadius,
-                                             outline.bottomRadius, outline.width / 2)
+        property real topRadius: outline.shapeModel.topRadius
+        property real bottomRadius: outline.shapeModel.bottomRadius
+        property color fill: outline.shapeModel.fillColor
+
+        x: Math.round((outline.width - width) / 2)
+        width: outline.shapeModel.width
+        height: outline.shapeModel.height
+
+        Behavior on width { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
+        Behavior on height { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
+        Behavior on topRadius { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
+        Behavior on bottomRadius { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
+        Behavior on fill { ColorAnimation { easing: outline.curve; duration: outline.curveDuration } }
+
+        ShapePath {
+            fillColor: shape.fill
+            strokeWidth: -1
+            PathSvg {
+                path: outline.shapeModel.svgPath(shape.width, shape.height, shape.topRadius, shape.bottomRadius,
+                                                 shape.width / 2)
+            }
         }
     }
 }

@@ -26,7 +26,8 @@ Item {
 
     Shape {
         anchors.fill: parent
-        layer.enabled: true
+        // Multisampled on a GPU scene graph; the software one smooths the rim itself.
+        layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
         layer.samples: 4
 
         ShapePath {

@@ -1,5 +1,5 @@
 #include "Core/ExpandedPanelModel.h"
-#include "StubWidget.h"
+#include "FakeWidget.h"
 #include "Widgets/WidgetRegistry.h"
 
 #include <QSignalSpy>
@@ -14,7 +14,7 @@ struct Fixture {
     WidgetRegistry registry;
     NotchStateManager stateManager;
     ExpandedPanelModel model;
-    std::vector<std::unique_ptr<StubWidget>> widgets;
+    std::vector<std::unique_ptr<FakeWidget>> widgets;
 
     Fixture() {
         model.setStateManager(&stateManager);
@@ -24,8 +24,9 @@ struct Fixture {
         });
     }
 
-    StubWidget* add(const char* id, WidgetGroup group = WidgetGroup::DiaADia) {
-        widgets.push_back(std::make_unique<StubWidget>(QString::fromLatin1(id), int(widgets.size()), group));
+    FakeWidget* add(const char* id, WidgetGroup group = WidgetGroup::DiaADia) {
+        widgets.push_back(
+            std::make_unique<FakeWidget>(QString::fromLatin1(id), int(widgets.size()), nullptr, group));
         registry.registerWidget(widgets.back().get());
         return widgets.back().get();
     }
@@ -52,7 +53,7 @@ private Q_SLOTS:
         Fixture fixture;
         fixture.add("daily");
         fixture.add("shelf", WidgetGroup::Shelf);
-        StubWidget* usage = fixture.add("usage", WidgetGroup::Ai);
+        FakeWidget* usage = fixture.add("usage", WidgetGroup::Ai);
         fixture.add("music");
         QCOMPARE(ids(fixture.model.diaADiaWidgets()), QStringList({"daily", "music"}));
         QCOMPARE(ids(fixture.model.shelfWidgets()), QStringList({"shelf"}));
@@ -61,36 +62,28 @@ private Q_SLOTS:
         QVERIFY(!fixture.model.showsAiSeparator());
     }
 
-    // A stored selection that went stale is kept, but the panel shows the first widget instead.
+    // The selection lives in the state manager: a close clears it. A stored selection that went stale is
+    // kept, but the panel shows the first widget instead.
     void selectionFallsBackToTheFirstWidget() {
         Fixture fixture;
         fixture.add("daily");
-        StubWidget* music = fixture.add("music");
+        FakeWidget* music = fixture.add("music");
         QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
+        QSignalSpy selection(&fixture.model, &ExpandedPanelModel::selectionChanged);
+        fixture.stateManager.open();
         fixture.model.select(QStringLiteral("music"));
         QCOMPARE(fixture.currentId(), QStringLiteral("music"));
+        fixture.stateManager.close();
+        QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
+        QCOMPARE(selection.count(), 2);
+        fixture.model.select(QStringLiteral("music"));
         music->setActive(false);
         QCOMPARE(fixture.model.effectiveWidgetId(), QStringLiteral("daily"));
         QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
         QCOMPARE(fixture.stateManager.activeWidgetId(), std::optional<QString>(QStringLiteral("music")));
-        fixture.stateManager.setActiveWidgetId(QStringLiteral("nonexistent"));
-        QCOMPARE(fixture.model.effectiveWidgetId(), QStringLiteral("daily"));
         fixture.widgets.front()->setActive(false); // none left
         QVERIFY(fixture.model.effectiveWidgetId().isEmpty());
         QVERIFY(!fixture.model.currentWidget());
-    }
-
-    void selectionFollowsTheStateManager() {
-        Fixture fixture;
-        fixture.add("daily");
-        fixture.add("shelf", WidgetGroup::Shelf);
-        QSignalSpy selection(&fixture.model, &ExpandedPanelModel::selectionChanged);
-        fixture.stateManager.open();
-        fixture.stateManager.setActiveWidgetId(QStringLiteral("shelf"));
-        QCOMPARE(fixture.currentId(), QStringLiteral("shelf"));
-        fixture.stateManager.close(); // clears the selection
-        QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
-        QCOMPARE(selection.count(), 2);
     }
 };
 

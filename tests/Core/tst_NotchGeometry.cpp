@@ -55,22 +55,6 @@ private Q_SLOTS:
         QCOMPARE(hoverZone(plain), QRectF(1920 + 540 - 24, -12, 248, 56));
     }
 
-    void containsIsHalfOpen_data() {
-        QTest::addColumn<QPointF>("point");
-        QTest::addColumn<bool>("inside");
-        // hover zone of a 1920 px primary screen: x 836..1084, y -12..44
-        QTest::newRow("top-left corner") << QPointF(836, -12) << true;
-        QTest::newRow("right edge") << QPointF(1084, 0) << false;
-        QTest::newRow("just before right edge") << QPointF(1083.9, 0) << true;
-        QTest::newRow("bottom edge") << QPointF(900, 44) << false;
-    }
-
-    void containsIsHalfOpen() {
-        QFETCH(QPointF, point);
-        QCOMPARE(hoverZone(primary), QRectF(836, -12, 248, 56));
-        QTEST(contains(hoverZone(primary), point), "inside");
-    }
-
     void keepOpenZoneHangsFromTheScreenTopAroundThePanel() {
         const ScreenInfo screen = plainScreen("s", QRect(1920, 100, 1280, 1024));
         const QRectF zone = keepOpenZone(panelFrame(screen), screen);

@@ -2,57 +2,12 @@
 #include "Platform/Screens/QtScreens.h"
 
 #include "FakeClock.h"
+#include "FakePlatform.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
-
-class FakeScreens final : public IScreens {
-public:
-    QList<ScreenInfo> list;
-    std::optional<ScreenInfo> main;
-    QList<ScreenInfo> screens() const override { return list; }
-    std::optional<ScreenInfo> mainScreen() const override { return main; }
-};
-
-struct WindowLog {
-    int created = 0;
-    int orderedOut = 0;
-    int makeKey = 0;
-    int resignKey = 0;
-};
-
-class FakePanelWindow final : public IPanelWindow {
-public:
-    FakePanelWindow(PanelWindowSpec spec, WindowLog& log)
-        : spec(std::move(spec))
-        , log(log) {}
-    QRectF frame() const override { return spec.frame; }
-    void show() override { shown = true; }
-    void orderOut() override { ++log.orderedOut; }
-    void setExpanded(bool value) override { expanded = value; }
-    bool isKey() const override { return log.makeKey > log.resignKey; }
-    void makeKey() override { ++log.makeKey; }
-    void resignKey() override { ++log.resignKey; }
-
-    PanelWindowSpec spec;
-    WindowLog& log;
-    bool shown = false;
-    bool expanded = false;
-};
-
-class FakeWindowFactory final : public IPanelWindowFactory {
-public:
-    std::unique_ptr<IPanelWindow> create(PanelWindowSpec spec) override {
-        ++log.created;
-        auto window = std::make_unique<FakePanelWindow>(std::move(spec), log);
-        last = window.get();
-        return window;
-    }
-    WindowLog log;
-    FakePanelWindow* last = nullptr;
-};
 
 // How the pointer gets somewhere: unseen by the host, through a move event, leaving the window, or after
 // a click on the close button.
@@ -186,8 +141,8 @@ private Q_SLOTS:
             QVERIFY(f.scheduler.pendingCount() <= 1);
         }
         QCOMPARE(f.stateManager.isOpen(), staysOpen);
-        QCOMPARE(f.window().expanded, staysOpen);
-        QCOMPARE(f.window().isKey(), staysOpen); // the input region shrinks back to the notch too
+        QCOMPARE(f.window().expanded, staysOpen); // what the window's input region follows
+        QCOMPARE(f.window().isKey(), staysOpen);
         if (!staysOpen)
             QVERIFY(!f.host->hasPendingClose());
     }
@@ -230,15 +185,6 @@ private Q_SLOTS:
         QVERIFY(!f.host->isExpanded());
         f.moveTo(QPointF(1280, 5));
         QVERIFY(f.stateManager.isOpen());
-    }
-
-    // Measured by scripts/benchmark.sh: the hover handler runs on every pointer event over the open panel.
-    void pointerEventCost() {
-        Fixture f;
-        f.open();
-        QBENCHMARK {
-            f.host->handleMouseMoved(inKeepOpenZone);
-        }
     }
 };
 

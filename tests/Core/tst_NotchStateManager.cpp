@@ -7,39 +7,27 @@ class TestNotchStateManager : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void theHookRunsOncePerRealChangeAfterTheStateChanged() {
+    // The hook runs once per real change, after the state changed. A real close clears the selection; a
+    // close that changes nothing keeps it, and a selection made after opening (a file drag picks the shelf)
+    // stands until the next close.
+    void hookAndSelectionFollowRealChangesOnly() {
         NotchStateManager manager;
         QSignalSpy state(&manager, &NotchStateManager::stateChanged);
         QList<std::pair<bool, bool>> calls; // (argument, isOpen when called)
         manager.setOnOpenChange([&](bool opened) { calls.append({opened, manager.isOpen()}); });
-        manager.close(); // already closed
+        manager.setActiveWidgetId(QStringLiteral("music"));
+        manager.close();
+        QCOMPARE(manager.activeWidgetId(), std::optional<QString>(QStringLiteral("music")));
         manager.open();
+        manager.setActiveWidgetId(QStringLiteral("shelf"));
         manager.open();
         QVERIFY(manager.contentVisible());
+        QCOMPARE(manager.property("activeWidgetId").toString(), QStringLiteral("shelf"));
         manager.close();
         manager.close();
         QCOMPARE(calls, (QList<std::pair<bool, bool>>{{true, true}, {false, false}}));
         QCOMPARE(state.count(), 2);
         QVERIFY(!manager.contentVisible());
-    }
-
-    void closeClearsTheSelectionButACloseThatDoesNothingKeepsIt() {
-        NotchStateManager manager;
-        QSignalSpy selection(&manager, &NotchStateManager::activeWidgetIdChanged);
-        manager.setActiveWidgetId(QStringLiteral("music"));
-        manager.setProperty("activeWidgetId", QStringLiteral("music"));
-        QCOMPARE(selection.count(), 1);
-        manager.close();
-        QCOMPARE(manager.activeWidgetId(), std::optional<QString>(QStringLiteral("music")));
-
-        // A file drag opens first and selects the shelf afterwards; the selection stands until the next
-        // close.
-        manager.setActiveWidgetId(std::nullopt);
-        manager.open();
-        manager.setActiveWidgetId(QStringLiteral("shelf"));
-        manager.open();
-        QCOMPARE(manager.property("activeWidgetId").toString(), QStringLiteral("shelf"));
-        manager.close();
         QCOMPARE(manager.activeWidgetId(), std::nullopt);
     }
 };

@@ -76,18 +76,6 @@ private Q_SLOTS:
         QCOMPARE(TavimorPreferences::postureSize(preferences), size);
     }
 
-    void rawValuesRoundTripInCaseOrder() {
-        const QStringList positions = {u"topLeading"_s,    u"top"_s,    u"topTrailing"_s,
-                                       u"leading"_s,       u"center"_s, u"trailing"_s,
-                                       u"bottomLeading"_s, u"bottom"_s, u"bottomTrailing"_s};
-        for (int index = 0; index < positions.size(); ++index) {
-            const auto position = ReminderPlacement::positionFromRaw(positions[index]);
-            QVERIFY(position);
-            QCOMPARE(int(*position), index);
-            QCOMPARE(ReminderPlacement::rawValue(*position), positions[index]);
-        }
-    }
-
     void hardwareProfileMatchesTheWholeIdentifier() {
         QCOMPARE(NotchHardwareProfile::forModel(u"Mac17,3"_s).musicSideWidth, 34.0);
         QCOMPARE(NotchHardwareProfile::forModel(u"Mac17,30"_s).musicSideWidth, 32.0);

@@ -1,5 +1,4 @@
 #include "Services/OnboardingWindowManager.h"
-#include "Services/UpdaterService.h"
 
 #include "InMemoryPreferences.h"
 
@@ -27,16 +26,6 @@ private Q_SLOTS:
         QMetaObject::invokeMethod(&manager, "finish");
         QCOMPARE(preferences.value(OnboardingWindowManager::completedKey), QVariant(true));
         QTRY_VERIFY(!window);
-    }
-
-    void theUpdaterReportsItselfUnavailableOnce() {
-        UpdaterService updater;
-        QStringList entries;
-        updater.setDegradedReporter([&](const QString& component, auto&&...) { entries.append(component); });
-        updater.start();
-        updater.start();
-        updater.invalidateCanCheckObservation();
-        QCOMPARE(entries, QStringList{"Updater"});
     }
 };
 

@@ -50,9 +50,7 @@ private Q_SLOTS:
             QVERIFY2(font.supportsCharacter(SymbolIcons::codePoint(name)), qPrintable(name));
     }
 
-    void glyphsAndPlaceholder() {
-        QCOMPARE(SymbolIcons::glyph(QStringLiteral("xmark")), QString(QChar(0xe5cd)));
-        QVERIFY(SymbolIcons::glyph(QStringLiteral("mic")) != SymbolIcons::glyph(QStringLiteral("mic.fill")));
+    void anUnknownNameGetsThePlaceholder() {
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("no glyph for symbol.*nosuch")));
         QCOMPARE(SymbolIcons::glyph(QStringLiteral("nosuch.symbol")),
                  SymbolIcons::glyph(QStringLiteral("square.dashed")));

@@ -23,8 +23,8 @@ struct PanelRegistry {
             {"shelf", 7}, {"caffeinate", 8}, {"audio", 4}, {"notes", 9}, {"break", 10}};
         for (const auto& [id, priority] : entries) {
             auto& widget = widgets[id];
-            widget = std::make_unique<FakeWidget>(id, priority, &log,
-                                                  qstrcmp(id, "notes") && qstrcmp(id, "break"));
+            widget = std::make_unique<FakeWidget>(id, priority, &log);
+            widget->setActive(qstrcmp(id, "notes") && qstrcmp(id, "break"));
             registry.registerWidget(widget.get());
         }
     }
@@ -60,6 +60,7 @@ private Q_SLOTS:
     void aRecordWhoseWidgetIsGoneFallsBackAndIsLeftOutOfStartAndStop() {
         PanelRegistry panel;
         QSignalSpy changed(&panel.registry, &WidgetRegistry::activeWidgetsChanged);
+        panel.widgets["music"]->setBodies({}, QUrl(QStringLiteral("qrc:/Views/Music.qml")));
         panel.widgets["music"].reset();
         QVERIFY(changed.count() >= 1);
         QVERIFY(!panel.activeIds().contains("music"));

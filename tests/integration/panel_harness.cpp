@@ -3,6 +3,7 @@
 
 #include "Core/NotchPanelHost.h"
 #include "Core/NotchStateManager.h"
+#include "Core/QmlWindow.h"
 #include "Core/ShellQml.h"
 #include "Foundation/Clock.h"
 #include "Models/NotchHardwareProfile.h"
@@ -20,6 +21,7 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    QmlWindow::chooseRenderer();
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = QGuiApplication::arguments();

@@ -3,6 +3,7 @@
 #include "CallLog.h"
 #include "Core/PanelHost.h"
 #include "Platform/Keys/IKeyMonitor.h"
+#include "Platform/Panel/IPanelWindow.h"
 #include "Platform/Screens/IScreenSleepSource.h"
 #include "Platform/Screens/IScreens.h"
 #include "Platform/Session/IActivationPolicy.h"
@@ -17,6 +18,45 @@ public:
 
     QList<ScreenInfo> screens() const override { return list; }
     std::optional<ScreenInfo> mainScreen() const override { return main; }
+};
+
+// Panel windows made by FakeWindowFactory; they share one log of what was done to them.
+struct WindowLog {
+    int created = 0;
+    int orderedOut = 0;
+    int makeKey = 0;
+    int resignKey = 0;
+};
+
+class FakePanelWindow final : public IPanelWindow {
+public:
+    FakePanelWindow(PanelWindowSpec spec, WindowLog& log)
+        : spec(std::move(spec))
+        , log(log) {}
+    QRectF frame() const override { return spec.frame; }
+    void show() override { shown = true; }
+    void orderOut() override { ++log.orderedOut; }
+    void setExpanded(bool value) override { expanded = value; }
+    bool isKey() const override { return log.makeKey > log.resignKey; }
+    void makeKey() override { ++log.makeKey; }
+    void resignKey() override { ++log.resignKey; }
+
+    PanelWindowSpec spec;
+    WindowLog& log;
+    bool shown = false;
+    bool expanded = false;
+};
+
+class FakeWindowFactory final : public IPanelWindowFactory {
+public:
+    std::unique_ptr<IPanelWindow> create(PanelWindowSpec spec) override {
+        ++log.created;
+        auto window = std::make_unique<FakePanelWindow>(std::move(spec), log);
+        last = window.get();
+        return window;
+    }
+    WindowLog log;
+    FakePanelWindow* last = nullptr;
 };
 
 // The sleep source logs as "sleepSource.start" and "sleepSource.stop".
