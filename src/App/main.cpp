@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "App/SettingsSections.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/ShellQml.h"
 #include "Foundation/L10n.h"
@@ -47,6 +48,9 @@ int main(int argc, char* argv[]) {
                                       Diagnostics::degraded);
     ApplicationKeyMonitor keyMonitor;
     QtScheduler scheduler;
+
+    SettingsWindowManager::shared().setPreferences(&preferences);
+    SettingsWindowManager::shared().setSections(SettingsSections::all());
 
     AppDelegateDependencies dependencies;
     dependencies.screens = &screens;
