@@ -3,6 +3,7 @@
 #include "Core/NotchPanelHost.h"
 #include "Core/ShellQml.h"
 #include "Foundation/L10n.h"
+#include "Platform/Clipboard/QtClipboard.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
 #include "Platform/Panel/X11PanelWindow.h"
 #include "Platform/Preferences/JsonPreferences.h"
@@ -12,6 +13,7 @@
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/SystemWidget.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -23,8 +25,11 @@ namespace {
 
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
-std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
-    return {};
+std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences, IClipboard& clipboard) {
+    std::vector<std::unique_ptr<NotchWidget>> widgets;
+    widgets.push_back(std::make_unique<SystemWidget>(
+        SystemMonitorService::Dependencies{preferences, &clipboard, QStringLiteral("/proc"), {}}));
+    return widgets;
 }
 
 } // namespace
@@ -66,7 +71,8 @@ int main(int argc, char* argv[]) {
     dependencies.logSessionStart = Diagnostics::logSessionStart;
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;
-    dependencies.widgets = makeWidgets();
+    QtClipboard clipboard;
+    dependencies.widgets = makeWidgets(preferences, clipboard);
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);

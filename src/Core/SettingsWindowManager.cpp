@@ -122,7 +122,7 @@ QVariantList SettingsWindowManager::buildSections(QObject* window) const {
             {QStringLiteral("title"),
              L10n::text(section.titleKey, section.titleDefault,
                         "Title of a section of the settings window, in its sidebar.")},
-            {QStringLiteral("icon"), section.icon},
+            {QStringLiteral("symbolName"), section.icon},
             {QStringLiteral("source"), QStringLiteral("qrc:/Views/Settings/%1.qml").arg(section.view)},
             {QStringLiteral("model"), QVariant::fromValue(section.makeModel(context, window))},
         });

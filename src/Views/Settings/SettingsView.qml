@@ -44,7 +44,7 @@ Item {
                         anchors.verticalCenter: parent.verticalCenter
                         spacing: 8
                         SymbolIcon {
-                            name: modelData.icon
+                            name: modelData.symbolName
                             size: 13
                             color: selected ? Theme.accent : Theme.muted
                         }
