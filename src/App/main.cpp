@@ -2,6 +2,7 @@
 #include "App/SettingsSections.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/ShellQml.h"
+#include "Foundation/AppPaths.h"
 #include "Foundation/L10n.h"
 #include "Platform/Clipboard/QtClipboard.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
@@ -13,13 +14,17 @@
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/NotesWidget.h"
+#include "Widgets/ShelfWidget.h"
 #include "Widgets/SystemWidget.h"
 
 #include <QCursor>
 #include <QDBusConnection>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QQuickWindow>
+#include <QStandardPaths>
 
 namespace {
 
@@ -29,6 +34,11 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences,
     std::vector<std::unique_ptr<NotchWidget>> widgets;
     widgets.push_back(std::make_unique<SystemWidget>(
         SystemMonitorService::Dependencies{preferences, &clipboard, QStringLiteral("/proc"), {}}));
+    const QDir data(AppPaths::dataDirectory());
+    widgets.push_back(std::make_unique<NotesWidget>(preferences, data.filePath(QStringLiteral("Notes"))));
+    widgets.push_back(
+        std::make_unique<ShelfWidget>(data.filePath(QStringLiteral("Shelf")),
+                                      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)));
     return widgets;
 }
 
