@@ -31,8 +31,12 @@ QString titleOf(const QFileInfo& info) {
 
 QString timeText(const QDateTime& modified) {
     const QLocale locale;
-    if (modified.date() == QDate::currentDate())
-        return locale.toString(modified.time(), QLocale::ShortFormat);
+    if (modified.date() == QDate::currentDate()) {
+        const bool twelveHour =
+            locale.timeFormat(QLocale::ShortFormat).contains(QLatin1String("AP"), Qt::CaseInsensitive);
+        return locale.toString(modified.time(),
+                               twelveHour ? QStringLiteral("h:mm AP") : QStringLiteral("HH:mm"));
+    }
     return locale.toString(modified.date(), QLocale::ShortFormat);
 }
 

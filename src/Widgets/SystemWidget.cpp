@@ -61,7 +61,7 @@ QVariantMap SystemWidget::texts() {
         {QStringLiteral("monitoring"), L10n::text("sistema.monitoramento", "Monitorar o sistema",
                                                   "Switch of the processor and memory figures.")},
         {QStringLiteral("clipboard"),
-         L10n::text("sistema.clipboard.titulo", "Histórico da área de transferência",
+         L10n::text("sistema.clipboard.titulo", "Área de transferência",
                     "Switch and heading of the clipboard history.")},
         {QStringLiteral("clipboardEmpty"), L10n::text("sistema.clipboard.vazio", "Nada copiado ainda.",
                                                       "Shown while the clipboard history is empty.")},

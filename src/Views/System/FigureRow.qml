@@ -11,7 +11,7 @@ Item {
     property string value
     property real fraction: -1
 
-    implicitHeight: 30
+    implicitHeight: 28
 
     SymbolIcon {
         id: icon
