@@ -11,6 +11,14 @@ Row {
     spacing: 6
     visible: model.service.isSystemMonitoringEnabled
 
+    // Room for the widest figure, so a changing figure never changes the bar's layout.
+    TextMetrics {
+        id: widest
+        text: "100%"
+        font.pixelSize: 10
+        font.weight: Font.DemiBold
+    }
+
     Row {
         spacing: 2
         SymbolIcon {
@@ -21,6 +29,7 @@ Row {
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
+            width: widest.advanceWidth
             text: compact.model.service.cpuText
             textFormat: Text.PlainText
             color: Theme.compactText
@@ -38,6 +47,7 @@ Row {
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
+            width: widest.advanceWidth
             text: compact.model.service.memoryPercentText
             textFormat: Text.PlainText
             color: Theme.compactText
