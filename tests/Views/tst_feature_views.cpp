@@ -76,7 +76,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTest::qWait(50);
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.value(0).toString()));
-        system.stop();
     }
 };
 

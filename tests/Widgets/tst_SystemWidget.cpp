@@ -15,7 +15,6 @@ private Q_SLOTS:
         CaffeinateService keepAwake;
         QVERIFY(widget.setProperty("caffeinateService", QVariant::fromValue<QObject*>(&keepAwake)));
         QCOMPARE(widget.caffeinateService(), &keepAwake);
-        QSignalSpy status(&widget, &SystemWidget::keepAwakeStatusChanged);
         QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Desligado"));
         widget.setKeepAwake(true);
         QVERIFY(keepAwake.isActive());
@@ -24,7 +23,6 @@ private Q_SLOTS:
         QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Ativo · 2 min restantes"));
         widget.setKeepAwake(false);
         QVERIFY(!keepAwake.isActive());
-        QVERIFY(status.size() >= 3);
     }
 };
 

@@ -1,10 +1,6 @@
-// Drives the system tab's clipboard history and the file drags of the shelf against a real X server, for
-// test_system_notes_shelf_x11.sh. Commands arrive one per line on stdin, answers leave on stdout:
-//   history          polls the clipboard once and prints the history, one JSON array
-//   copy <n>         puts entry n back on the clipboard
-//   secret <text>    owns the clipboard with the text marked as a password
-//   drag <file>      shows a small window at (40, 600) that drags the file's address when pressed
-//   quit
+// The clipboard and drag peer of test_system_notes_shelf_x11.sh, one command per line on stdin: history (poll
+// once, print the history as JSON), copy <n>, secret <text> (own the clipboard, marked as a password),
+// drag <file> (a window at (40, 600) that drags the file when pressed), quit.
 
 #include "InMemoryPreferences.h"
 #include "Platform/Clipboard/QtClipboard.h"
@@ -38,9 +34,7 @@ protected:
         auto* data = new QMimeData;
         data->setUrls({file});
         drag->setMimeData(data);
-        const Qt::DropAction action = drag->exec(Qt::CopyAction);
-        std::printf("dropped %d\n", int(action));
-        std::fflush(stdout);
+        drag->exec(Qt::CopyAction);
     }
 
 private:
