@@ -5,8 +5,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
+#include <QDrag>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QtConcurrent>
 
 namespace {
@@ -111,6 +113,16 @@ void ShelfService::remove(const QString& path) {
 
 void ShelfService::open(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void ShelfService::dragOut(const QString& path) {
+    QTimer::singleShot(0, this, [this, path] {
+        auto* drag = new QDrag(this);
+        auto* data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(path)});
+        drag->setMimeData(data);
+        drag->exec(Qt::CopyAction); // the platform frees the drag once the target has read the data
+    });
 }
 
 QStringList ShelfService::localPaths(const QVariantList& urls) {

@@ -48,6 +48,9 @@ public:
     // Deletes a shelf item (only an item directly inside the shelf folder).
     Q_INVOKABLE void remove(const QString& path);
     Q_INVOKABLE void open(const QString& path);
+    // Drags the file out as a copy. The drag starts once the caller has returned and belongs to the service,
+    // so it survives the panel closing under it.
+    Q_INVOKABLE void dragOut(const QString& path);
 
     static QStringList localPaths(const QVariantList& urls);
     // "report.pdf", then "report 2.pdf", "report 3.pdf"… whichever does not exist yet in the folder.

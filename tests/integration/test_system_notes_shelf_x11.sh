@@ -104,17 +104,13 @@ wait_for 10 xdotool search --onlyvisible --name '^Tavimor$' >/dev/null || { cat 
 sleep 1
 
 mode=liquid
-tab_x() { # index of the tab from the left; the liquid tab bar has an 8 px inset
-  if [ "$mode" = liquid ]; then echo $((732 + 28 * $1)); else echo $((724 + 28 * $1)); fi
-}
+tab_x() { local left=724; [ "$mode" = dark ] || left=732; echo $((left + 28 * $1)); } # liquid: 8 px inset
 open_panel() { xdotool mousemove 960 10; sleep 0.3; xdotool mousemove 960 150; sleep 0.8; }
 close_panel() { xdotool mousemove 100 950; sleep 1.2; }
 click_tab() { xdotool mousemove "$(tab_x "$1")" 53 click 1; sleep 0.5; xdotool mousemove 960 250; sleep 0.4; }
 crop() { import -window root -crop "$1" "$work/$2.png"; }
 differ() { ! compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>/dev/null; }
-screenshot() { # name [geometry]
-  [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root -crop "${2:-1000x700+460+0}" "$TAVIMOR_SCREENSHOT_DIR/$mode-$1.png"
-}
+screenshot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root -crop "${2:-1000x700+460+0}" "$TAVIMOR_SCREENSHOT_DIR/$mode-$1.png"; }
 pref() { grep -A3 "\"$1\"" "$XDG_CONFIG_HOME/Tavimor/preferences.json" | grep -q "\"value\": $2"; } # key, JSON value
 
 echo "== system figures"
@@ -141,6 +137,10 @@ xdotool mouseup 1
 sleep 1
 check "a file drag opens the shelf and the drop is copied" cmp -s "$HOME/report.txt" "$XDG_DATA_HOME/Tavimor/Shelf/report.txt"
 screenshot shelf
+xdotool mousemove 780 123 mousedown 1
+for point in "790 130" "800 140" "400 400" "100 620" "80 640"; do xdotool mousemove $point; sleep 0.2; done
+xdotool mouseup 1
+check "a shelf file drags out" wait_for 5 grep -q "dropped file://$XDG_DATA_HOME/Tavimor/Shelf/report.txt" "$work/probe.out"
 close_panel
 
 echo "== settings window"

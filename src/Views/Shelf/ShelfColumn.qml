@@ -16,6 +16,7 @@ Item {
     property bool removable: false
     signal openRequested(string path)
     signal removeRequested(string path)
+    signal dragRequested(string path)
 
     Row {
         id: heading
@@ -61,11 +62,6 @@ Item {
             radius: 6
             color: mouse.containsMouse ? Theme.separator : "transparent"
 
-            Drag.active: mouse.drag.active
-            Drag.dragType: Drag.Automatic
-            Drag.supportedActions: Qt.CopyAction
-            Drag.mimeData: { "text/uri-list": modelData.url }
-
             SymbolIcon {
                 id: fileIcon
                 x: 4
@@ -86,12 +82,20 @@ Item {
             }
             MouseArea {
                 id: mouse
+                property point pressedAt
+                property bool dragging: false
                 anchors.fill: parent
                 hoverEnabled: true
-                drag.target: dragProxy
+                onPressed: (event) => { pressedAt = Qt.point(event.x, event.y); dragging = false; }
+                onPositionChanged: (event) => {
+                    if (pressed && !dragging && Math.hypot(event.x - pressedAt.x, event.y - pressedAt.y)
+                            >= Qt.styleHints.startDragDistance) {
+                        dragging = true;
+                        column.dragRequested(entry.modelData.path);
+                    }
+                }
                 onDoubleClicked: column.openRequested(entry.modelData.path)
             }
-            Item { id: dragProxy }
             SymbolIcon {
                 id: removeButton
                 objectName: "removeButton"

@@ -50,6 +50,7 @@ Item {
                 removable: true
                 onOpenRequested: (path) => view.service.open(path)
                 onRemoveRequested: (path) => view.service.remove(path)
+                onDragRequested: (path) => view.service.dragOut(path)
             }
             Text {
                 id: error
@@ -81,6 +82,7 @@ Item {
                 symbol: "desktopcomputer"
                 items: view.service.desktopItems
                 onOpenRequested: (path) => view.service.open(path)
+                onDragRequested: (path) => view.service.dragOut(path)
             }
         }
     }
