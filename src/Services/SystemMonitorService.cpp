@@ -4,12 +4,15 @@
 #include "Platform/Preferences/IPreferences.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocale>
 
 #include <algorithm>
 #include <cmath>
+
+#include <sys/statvfs.h>
 
 namespace {
 
@@ -33,7 +36,7 @@ SystemMonitorService::SystemMonitorService(Dependencies dependencies, QObject* p
     : QObject(parent)
     , m_deps(std::move(dependencies))
     , m_procfs(m_deps.procRoot)
-    , m_storage(m_deps.diskPath.isEmpty() ? QDir::homePath() : m_deps.diskPath)
+    , m_diskPath(QFile::encodeName(m_deps.diskPath.isEmpty() ? QDir::homePath() : m_deps.diskPath))
     , m_monitoringEnabled(storedSwitch(monitoringKey, true))
     , m_clipboardEnabled(storedSwitch(clipboardEnabledKey, false))
     , m_history(storedHistory()) {
@@ -142,9 +145,11 @@ void SystemMonitorService::updateMetrics() {
         usage = m_cpuUsage; // no tick passed: keep the last figure
     m_lastCpu = cpu;
     const std::optional<MemoryFigures> memory = m_procfs.memory();
-    m_storage.refresh();
-    const qint64 diskTotal = m_storage.isValid() ? m_storage.bytesTotal() : 0;
-    const qint64 diskFree = m_storage.isValid() ? m_storage.bytesAvailable() : 0;
+    // One statvfs call: the storage info classes would read the whole mount table at every sample.
+    struct statvfs disk {};
+    const bool hasDisk = ::statvfs(m_diskPath.constData(), &disk) == 0;
+    const qint64 diskTotal = hasDisk ? qint64(disk.f_blocks) * qint64(disk.f_frsize) : 0;
+    const qint64 diskFree = hasDisk ? qint64(disk.f_bavail) * qint64(disk.f_frsize) : 0;
 
     if (usage == m_cpuUsage && memory == m_memory && diskTotal == m_diskTotal && diskFree == m_diskFree)
         return;

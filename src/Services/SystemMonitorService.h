@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QStorageInfo>
 #include <QStringList>
 #include <QTimer>
 
@@ -100,7 +99,7 @@ private:
 
     Dependencies m_deps;
     ProcfsReader m_procfs;
-    QStorageInfo m_storage;
+    QByteArray m_diskPath;
     QTimer m_timer;
     QTimer m_clipboardTimer;
     bool m_running = false;
