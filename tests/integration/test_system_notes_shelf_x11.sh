@@ -132,12 +132,12 @@ sleep 0.5
 xdotool mousemove 80 640 mousedown 1
 for point in "120 600" "400 400" "800 100" "950 20" "960 12"; do xdotool mousemove $point; sleep 0.2; done
 sleep 0.8
-for point in "960 120" "962 160"; do xdotool mousemove $point; sleep 0.2; done
+xdotool mousemove 962 14 # dropped on the notch itself
 xdotool mouseup 1
 sleep 1
 check "a file drag opens the shelf and the drop is copied" cmp -s "$HOME/report.txt" "$XDG_DATA_HOME/Tavimor/Shelf/report.txt"
 screenshot shelf
-xdotool mousemove 780 123 mousedown 1
+xdotool mousemove 960 150; sleep 0.5; xdotool mousemove 780 123 mousedown 1
 for point in "790 130" "800 140" "400 400" "100 620" "80 640"; do xdotool mousemove $point; sleep 0.2; done
 xdotool mouseup 1
 check "a shelf file drags out" wait_for 5 grep -q "dropped file://$XDG_DATA_HOME/Tavimor/Shelf/report.txt" "$work/probe.out"
