@@ -12,7 +12,7 @@ packages=(
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.
   dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
-  xvfb xcompmgr xdotool x11-utils imagemagick lxqt-panel procps
+  xvfb xcompmgr xdotool x11-utils imagemagick lxqt-panel procps xclip
 )
 
 missing=()

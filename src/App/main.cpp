@@ -1,8 +1,11 @@
 #include "App/AppDelegate.h"
+#include "App/SettingsSections.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/QmlWindow.h"
 #include "Core/ShellQml.h"
+#include "Foundation/AppPaths.h"
 #include "Foundation/L10n.h"
+#include "Platform/Clipboard/QtClipboard.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
 #include "Platform/Panel/X11PanelWindow.h"
 #include "Platform/Preferences/JsonPreferences.h"
@@ -13,20 +16,32 @@
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/NotesWidget.h"
+#include "Widgets/ShelfWidget.h"
+#include "Widgets/SystemWidget.h"
 #include "Widgets/UsageWidget.h"
 
 #include <QCursor>
 #include <QDBusConnection>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QQuickWindow>
+#include <QStandardPaths>
 
 namespace {
 
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
-std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
+std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences, IClipboard& clipboard) {
     std::vector<std::unique_ptr<NotchWidget>> widgets;
+    widgets.push_back(std::make_unique<SystemWidget>(
+        SystemMonitorService::Dependencies{preferences, &clipboard, QStringLiteral("/proc"), {}}));
+    const QDir data(AppPaths::dataDirectory());
+    widgets.push_back(std::make_unique<NotesWidget>(preferences, data.filePath(QStringLiteral("Notes"))));
+    widgets.push_back(
+        std::make_unique<ShelfWidget>(data.filePath(QStringLiteral("Shelf")),
+                                      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)));
     widgets.push_back(std::make_unique<UsageWidget>());
     return widgets;
 }
@@ -61,6 +76,9 @@ int main(int argc, char* argv[]) {
     ApplicationKeyMonitor keyMonitor;
     QtScheduler scheduler;
 
+    SettingsWindowManager::shared().setPreferences(&preferences);
+    SettingsWindowManager::shared().setSections(SettingsSections::all());
+
     AppDelegateDependencies dependencies;
     dependencies.screens = &screens;
     dependencies.activationPolicy = &activationPolicy;
@@ -74,7 +92,8 @@ int main(int argc, char* argv[]) {
     dependencies.logSessionStart = Diagnostics::logSessionStart;
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;
-    dependencies.widgets = makeWidgets();
+    QtClipboard clipboard;
+    dependencies.widgets = makeWidgets(preferences, clipboard);
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);

@@ -8,10 +8,12 @@
 #include <cmath>
 #include <cstdio>
 
-PanelActions::PanelActions(std::function<void()> close, std::function<void()> settings, QObject* parent)
+PanelActions::PanelActions(std::function<void()> close, std::function<void()> settings,
+                           std::function<void(const QVariantList&)> drop, QObject* parent)
     : QObject(parent)
     , m_close(std::move(close))
-    , m_settings(std::move(settings)) {}
+    , m_settings(std::move(settings))
+    , m_drop(std::move(drop)) {}
 
 void PanelActions::closePanel() {
     m_close();
@@ -22,10 +24,16 @@ void PanelActions::openSettings() {
         m_settings();
 }
 
+void PanelActions::dropFiles(const QVariantList& urls) {
+    if (m_drop)
+        m_drop(urls);
+}
+
 NotchPanelHost::NotchPanelHost(Dependencies dependencies, QObject* parent)
     : QObject(parent)
     , m_deps(std::move(dependencies))
-    , m_actions([this] { closePanelNow(); }, m_deps.openSettings) {}
+    , m_actions([this] { closePanelNow(); }, m_deps.openSettings,
+                [this](const QVariantList& urls) { dropOnShelf(urls); }) {}
 
 NotchPanelHost::~NotchPanelHost() {
     cancelPendingClose();
@@ -202,4 +210,12 @@ void NotchPanelHost::setExpanded(bool expanded) {
         return;
     m_isExpanded = expanded;
     Q_EMIT isExpandedChanged();
+}
+
+// Files dropped on the panel go to the shelf widget's drop entry, "addUrls".
+void NotchPanelHost::dropOnShelf(const QVariantList& urls) {
+    for (AnyNotchWidget* widget : m_deps.registry.widgets()) {
+        if (widget->id() == shelfWidgetId && widget->viewModel())
+            QMetaObject::invokeMethod(widget->viewModel(), "addUrls", Q_ARG(QVariantList, urls));
+    }
 }

@@ -16,18 +16,21 @@
 #include <functional>
 #include <memory>
 
-// The panel's buttons, as QML calls them.
+// The panel's buttons, and files dropped on it, as QML hands them over.
 class PanelActions : public QObject {
     Q_OBJECT
 public:
-    PanelActions(std::function<void()> close, std::function<void()> settings, QObject* parent = nullptr);
+    PanelActions(std::function<void()> close, std::function<void()> settings,
+                 std::function<void(const QVariantList&)> drop = {}, QObject* parent = nullptr);
 
     Q_INVOKABLE void closePanel();
     Q_INVOKABLE void openSettings();
+    Q_INVOKABLE void dropFiles(const QVariantList& urls);
 
 private:
     std::function<void()> m_close;
     std::function<void()> m_settings;
+    std::function<void(const QVariantList&)> m_drop;
 };
 
 // Builds the notch panel on the notch screen and opens and closes it as the pointer and file drags come and
@@ -85,6 +88,7 @@ private:
     void runDelayedClose();
     void closePanelNow();
     void setExpanded(bool expanded);
+    void dropOnShelf(const QVariantList& urls);
 
     Dependencies m_deps;
     PanelActions m_actions;

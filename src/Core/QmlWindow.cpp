@@ -9,6 +9,10 @@ namespace QmlWindow {
 
 QQuickWindow* create(QQmlEngine& engine, const QString& viewName, const QVariantMap& initialProperties) {
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Views/%1.qml").arg(viewName)));
+    if (component.isError()) {
+        qWarning().noquote() << "cannot build" << viewName << component.errorString();
+        return nullptr;
+    }
     QObject* root = component.createWithInitialProperties(initialProperties);
     auto* window = qobject_cast<QQuickWindow*>(root);
     if (!window) {

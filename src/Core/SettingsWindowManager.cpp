@@ -30,6 +30,14 @@ void SettingsWindowManager::setScreens(IScreens* screens) {
     m_screens = screens;
 }
 
+void SettingsWindowManager::setPreferences(IPreferences* preferences) {
+    m_preferences = preferences;
+}
+
+void SettingsWindowManager::setSections(QList<SettingsSection> sections) {
+    m_sections = std::move(sections);
+}
+
 void SettingsWindowManager::setUsageService(QObject* service) {
     if (m_usageService == service)
         return;
@@ -89,10 +97,11 @@ std::optional<QPoint> SettingsWindowManager::positionBelowNotch(const QList<Scre
 QQuickWindow* SettingsWindowManager::buildWindow() {
     if (!m_engine)
         m_engine = std::make_unique<QQmlEngine>();
-    // The settings view goes here, built over usageService each time a window is built.
     QQuickWindow* window = QmlWindow::create(*m_engine, QStringLiteral("SettingsWindow"));
     if (!window)
         return nullptr;
+    window->setProperty("usageService", QVariant::fromValue<QObject*>(m_usageService));
+    window->setProperty("sections", buildSections(window));
     window->setTitle(windowTitle());
     window->setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     window->resize(windowSize);
@@ -100,6 +109,25 @@ QQuickWindow* SettingsWindowManager::buildWindow() {
     window->setMaximumSize(windowSize);
     connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(windowWillClose()));
     return window;
+}
+
+QVariantList SettingsWindowManager::buildSections(QObject* window) const {
+    QVariantList sections;
+    if (!m_preferences)
+        return sections;
+    const SettingsContext context{*m_preferences, m_usageService};
+    for (const SettingsSection& section : m_sections) {
+        sections.append(QVariantMap{
+            {QStringLiteral("id"), section.id},
+            {QStringLiteral("title"),
+             L10n::text(section.titleKey, section.titleDefault,
+                        "Title of a section of the settings window, in its sidebar.")},
+            {QStringLiteral("symbolName"), section.icon},
+            {QStringLiteral("source"), QStringLiteral("qrc:/Views/Settings/%1.qml").arg(section.view)},
+            {QStringLiteral("model"), QVariant::fromValue(section.makeModel(context, window))},
+        });
+    }
+    return sections;
 }
 
 void SettingsWindowManager::placeBelowNotch(QQuickWindow& window) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Core/SettingsSection.h"
+#include "Platform/Preferences/IPreferences.h"
 #include "Platform/Screens/IScreens.h"
 
 #include <QObject>
@@ -32,6 +34,9 @@ public:
     static SettingsWindowManager& shared();
 
     void setScreens(IScreens* screens);
+    // The preferences the sections write, and the sections the window shows, in sidebar order.
+    void setPreferences(IPreferences* preferences);
+    void setSections(QList<SettingsSection> sections);
     QObject* usageService() const { return m_usageService; }
     void setUsageService(QObject* service);
     QQuickWindow* window() const { return m_window; }
@@ -55,11 +60,14 @@ Q_SIGNALS:
 
 private:
     QQuickWindow* buildWindow();
+    QVariantList buildSections(QObject* window) const;
     void placeBelowNotch(QQuickWindow& window) const;
     std::optional<ScreenInfo> screenOf(const QQuickWindow& window) const;
     void releaseWindow();
 
     QPointer<IScreens> m_screens;
+    QPointer<IPreferences> m_preferences;
+    QList<SettingsSection> m_sections;
     QPointer<QObject> m_usageService;
     QPointer<QQuickWindow> m_window;
     std::unique_ptr<QQmlEngine> m_engine;

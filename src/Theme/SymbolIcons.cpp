@@ -12,7 +12,9 @@ const QHash<QString, char32_t>& symbolTable() {
         {QStringLiteral("airpods"), 0xf003},                        // earbuds
         {QStringLiteral("app.fill"), 0xe5c3},                       // apps
         {QStringLiteral("arrow.clockwise"), 0xe5d5},                // refresh
+        {QStringLiteral("arrow.triangle.2.circlepath"), 0xe86a},    // cached
         {QStringLiteral("arrow.up"), 0xe5d8},                       // arrow_upward
+        {QStringLiteral("arrow.up.forward.app"), 0xe89e},           // open_in_new
         {QStringLiteral("backward.fill"), 0xe020},                  // fast_rewind
         {QStringLiteral("battery.100"), 0xe1a4},                    // battery_full
         {QStringLiteral("bolt.fill"), 0xea0b},                      // bolt
@@ -25,10 +27,14 @@ const QHash<QString, char32_t>& symbolTable() {
         {QStringLiteral("cpu"), 0xe322},                            // memory
         {QStringLiteral("cup.and.saucer"), 0xefef},                 // coffee
         {QStringLiteral("cup.and.saucer.fill"), 0xe541},            // local_cafe
+        {QStringLiteral("desktopcomputer"), 0xe30b},                // desktop_mac
         {QStringLiteral("display"), 0xe30c},                        // desktop_windows
+        {QStringLiteral("doc"), 0xe24d},                            // insert_drive_file
+        {QStringLiteral("doc.on.clipboard"), 0xe14f},               // content_paste
         {QStringLiteral("dot.radiowaves.left.and.right"), 0xe51e},  // sensors
         {QStringLiteral("exclamationmark.triangle.fill"), 0xe002},  // warning
         {QStringLiteral("eye.fill"), 0xe8f4},                       // visibility
+        {QStringLiteral("folder"), 0xe2c7},                         // folder
         {QStringLiteral("forward.fill"), 0xe01f},                   // fast_forward
         {QStringLiteral("gearshape"), 0xe8b8},                      // settings
         {QStringLiteral("headphones"), 0xf01f},                     // headphones
@@ -36,6 +42,7 @@ const QHash<QString, char32_t>& symbolTable() {
         {QStringLiteral("heart.fill"), 0xe87d},                     // favorite
         {QStringLiteral("hifispeaker"), 0xe32d},                    // speaker
         {QStringLiteral("infinity"), 0xeb3d},                       // all_inclusive
+        {QStringLiteral("internaldrive"), 0xe1db},                  // storage
         {QStringLiteral("iphone"), 0xe325},                         // phone_iphone
         {QStringLiteral("keyboard"), 0xe312},                       // keyboard
         {QStringLiteral("keyboard.fill"), 0xe312},                  // keyboard
@@ -43,10 +50,12 @@ const QHash<QString, char32_t>& symbolTable() {
         {QStringLiteral("lock.fill"), 0xe897},                      // lock
         {QStringLiteral("lock.open"), 0xe898},                      // lock_open
         {QStringLiteral("lock.open.fill"), 0xe898},                 // lock_open
+        {QStringLiteral("memorychip"), 0xe30d},                     // developer_board
         {QStringLiteral("mic"), 0xe02a},                            // mic_none
         {QStringLiteral("mic.fill"), 0xe029},                       // mic
         {QStringLiteral("music.note"), 0xe405},                     // music_note
         {QStringLiteral("note.text"), 0xf1fc},                      // sticky_note_2
+        {QStringLiteral("paperplane.fill"), 0xe163},                // send
         {QStringLiteral("pause.fill"), 0xe034},                     // pause
         {QStringLiteral("play.fill"), 0xe037},                      // play_arrow
         {QStringLiteral("server.rack"), 0xe875},                    // dns
@@ -59,9 +68,11 @@ const QHash<QString, char32_t>& symbolTable() {
         {QStringLiteral("square.dashed"), 0xe22a},                  // border_clear
         {QStringLiteral("timer"), 0xe425},                          // timer
         {QStringLiteral("trackpad.fill"), 0xe913},                  // touch_app
+        {QStringLiteral("trash"), 0xe872},                          // delete
         {QStringLiteral("tray.full"), 0xe156},                      // inbox
         {QStringLiteral("wave.3.right"), 0xe1e2},                   // wifi_tethering
         {QStringLiteral("waveform.badge.exclamationmark"), 0xf104}, // hearing_disabled
+        {QStringLiteral("waveform.path.ecg"), 0xe6e1},              // show_chart
         {QStringLiteral("xmark"), 0xe5cd},                          // close
         {QStringLiteral("zzz"), 0xe046},                            // snooze
     };

@@ -10,7 +10,7 @@ Item {
     required property WidgetRegistry registry
     required property real notchWidth
     required property real notchHeight
-    // closePanel() for the close button, openSettings() for the gear.
+    // closePanel() for the close button, openSettings() for the gear, dropFiles(urls) for dropped files.
     required property QtObject panelActions
 
     // Where the compact bar's side items are, in this item's coordinates: they take clicks while closed.
@@ -22,6 +22,16 @@ Item {
         liquid: Appearance.isLiquid
         notchWidth: root.notchWidth
         notchHeight: root.notchHeight
+    }
+
+    // Files dropped anywhere on the panel go to the shelf (the shelf tab takes its own drops first).
+    DropArea {
+        anchors.fill: parent
+        keys: ["text/uri-list"]
+        onDropped: (drop) => {
+            root.panelActions.dropFiles(drop.urls);
+            drop.acceptProposedAction();
+        }
     }
 
     NotchOutline {

@@ -4,6 +4,7 @@
 #include "FakePlatform.h"
 #include "FakeWidget.h"
 #include "InMemoryPreferences.h"
+#include "Theme/ThemeQml.h"
 
 #include <QQuickWindow>
 #include <QTest>
@@ -28,6 +29,7 @@ struct Harness {
 
     Harness() {
         sleepSource.log = shell.log = &log;
+        registerThemeQmlTypes(preferences);
         const auto logs = [this](const char* entry) { return [this, entry] { log.add(entry); }; };
         AppDelegateDependencies deps(&shell, &screens, &shell, &sleepSource, &shell, &scheduler, &preferences,
                                      &settingsWindow, &onboarding, &updater, logs("crashHandlers"),

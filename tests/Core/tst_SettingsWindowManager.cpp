@@ -1,6 +1,8 @@
 #include "Core/SettingsWindowManager.h"
 
 #include "FakePlatform.h"
+#include "InMemoryPreferences.h"
+#include "Theme/ThemeQml.h"
 
 #include <QQuickWindow>
 #include <QScreen>
@@ -24,7 +26,11 @@ const ScreenInfo notched = screen(QRect(0, 32, 1512, 950), 32);
 class TestSettingsWindowManager : public QObject {
     Q_OBJECT
 
+    InMemoryPreferences preferences;
+
 private Q_SLOTS:
+    void initTestCase() { registerThemeQmlTypes(preferences); }
+
     void placementBelowTheNotch_data() {
         QTest::addColumn<QList<ScreenInfo>>("screens");
         QTest::addColumn<Screen>("windowScreen");

@@ -1,0 +1,20 @@
+#include "App/SettingsSections.h"
+
+#include "Models/SettingsStore.h"
+
+namespace {
+
+// For a view model built over the preferences alone.
+template <typename Model> QObject* overPreferences(const SettingsContext& context, QObject* parent) {
+    return new Model(context.preferences, parent);
+}
+
+} // namespace
+
+QList<SettingsSection> SettingsSections::all() {
+    // One line per section: id, title key and default, sidebar icon, QML file, view model.
+    return {
+        {"general", "config.secao.geral", "Geral", "gearshape", "GeneralSection",
+         overPreferences<SettingsStore>},
+    };
+}

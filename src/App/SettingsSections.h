@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Core/SettingsSection.h"
+
+#include <QList>
+
+namespace SettingsSections {
+
+// The sections of the settings window, in sidebar order.
+QList<SettingsSection> all();
+
+} // namespace SettingsSections

@@ -1,0 +1,147 @@
+#include "Models/SettingsStore.h"
+
+#include "Core/NotificationCenter.h"
+#include "Foundation/L10n.h"
+#include "Models/ReminderPlacement.h"
+#include "Models/TavimorPreferences.h"
+#include "Platform/Preferences/IPreferences.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr const char* appearanceKey = "tavimor.appearanceMode";
+constexpr std::array<const char*, 2> appearanceModes{"dark", "liquid"};
+
+template <std::size_t N, typename Table> constexpr std::array<const char*, N> rawsOf(const Table& table) {
+    std::array<const char*, N> raws{};
+    for (std::size_t i = 0; i < N; ++i)
+        raws[i] = table[i].second;
+    return raws;
+}
+constexpr auto positions = rawsOf<9>(ReminderPlacement::positionRawValues);
+constexpr auto sizes = rawsOf<3>(ReminderPlacement::sizeRawValues);
+
+// The readers work with at least a minute between reminders and breaks, at least 5 s of break (at most an
+// hour, so a strict break can never cover the screens for longer) and no negative snooze count.
+const std::array<SettingsStore::IntegerKey, 5> integers{{
+    {"tavimor.blinkIntervalMin", 5, 1, 240, Notifications::blinkSettingsChanged},
+    {"tavimor.postureIntervalMin", 30, 1, 240, Notifications::postureSettingsChanged},
+    {"tavimor.breakWorkIntervalMin", 20, 1, 240, Notifications::breakSettingsChanged},
+    {"tavimor.breakDurationSec", 20, 5, 3600, Notifications::breakSettingsChanged},
+    {"tavimor.breakSnoozes", 4, 0, 20, Notifications::breakSettingsChanged},
+}};
+
+const std::array<SettingsStore::TextKey, 4> textEntries{{
+    {"tavimor.blinkPosition", "top", positions, Notifications::blinkSettingsChanged},
+    {"tavimor.posturePosition", "top", positions, Notifications::postureSettingsChanged},
+    {"tavimor.blinkSize", "small", sizes, Notifications::blinkSettingsChanged},
+    {"tavimor.postureSize", "small", sizes, Notifications::postureSettingsChanged},
+}};
+
+template <typename Entry> const Entry* find(std::span<const Entry> table, const QString& key) {
+    const auto found =
+        std::find_if(table.begin(), table.end(), [&](const Entry& entry) { return key == entry.key; });
+    return found != table.end() ? &*found : nullptr;
+}
+
+bool isOneOf(std::span<const char* const> raws, const QString& raw) {
+    return std::any_of(raws.begin(), raws.end(), [&](const char* candidate) { return raw == candidate; });
+}
+
+} // namespace
+
+std::span<const SettingsStore::IntegerKey> SettingsStore::integerKeys() {
+    return integers;
+}
+
+std::span<const SettingsStore::TextKey> SettingsStore::textKeys() {
+    return textEntries;
+}
+
+SettingsStore::SettingsStore(IPreferences& preferences, QObject* parent)
+    : QObject(parent)
+    , m_preferences(preferences) {
+    connect(&preferences, &IPreferences::changed, this, &SettingsStore::onPreferenceChanged);
+}
+
+QString SettingsStore::appearanceMode() const {
+    const QVariant stored = m_preferences.value(QString::fromLatin1(appearanceKey));
+    return stored.typeId() == QMetaType::QString ? stored.toString() : QStringLiteral("liquid");
+}
+
+QString SettingsStore::selectedMode() const {
+    return appearanceMode() == QLatin1String("liquid") ? QStringLiteral("liquid") : QStringLiteral("dark");
+}
+
+void SettingsStore::setAppearanceMode(const QString& raw) {
+    if (isOneOf(appearanceModes, raw))
+        m_preferences.setValue(QString::fromLatin1(appearanceKey), raw);
+}
+
+QVariantMap SettingsStore::texts() {
+    return {
+        {QStringLiteral("appearanceTitle"), L10n::text("config.aparencia.titulo", "Aparência",
+                                                       "Heading of the appearance modes in the settings.")},
+        {QStringLiteral("notesTitle"),
+         L10n::text("config.notas.titulo", "Notas", "Heading of the notes settings.")},
+        {QStringLiteral("notesSwitch"), L10n::text("config.notas.ativar", "Mostrar a aba de notas",
+                                                   "Switch that shows the notes tab in the panel.")},
+        {QStringLiteral("notesDetail"),
+         L10n::text("config.notas.detalhe",
+                    "Captura rápida numa nota de entrada e a lista das notas recentes.",
+                    "Explains the notes tab under its switch in the settings.")},
+    };
+}
+
+bool SettingsStore::notesEnabled() const {
+    const QVariant stored = m_preferences.value(QString::fromLatin1(notesEnabledKey));
+    return stored.isValid() && TavimorPreferences::integerReading(stored) != 0;
+}
+
+void SettingsStore::setNotesEnabled(bool enabled) {
+    m_preferences.setValue(QString::fromLatin1(notesEnabledKey), enabled);
+    NotificationCenter::shared().post(Notifications::notesEnabledChanged);
+}
+
+int SettingsStore::integerValue(const QString& key) const {
+    const IntegerKey* entry = find(integerKeys(), key);
+    if (!entry)
+        return 0;
+    const qint64 stored = TavimorPreferences::intValue(m_preferences, key, entry->defaultValue);
+    return int(std::clamp<qint64>(stored, entry->minimum, entry->maximum));
+}
+
+void SettingsStore::setIntegerValue(const QString& key, int value) {
+    const IntegerKey* entry = find(integerKeys(), key);
+    if (!entry)
+        return;
+    m_preferences.setValue(key, std::clamp(value, entry->minimum, entry->maximum));
+    NotificationCenter::shared().post(entry->notification);
+}
+
+QString SettingsStore::textValue(const QString& key) const {
+    const TextKey* entry = find(textKeys(), key);
+    if (!entry)
+        return {};
+    const QString stored = m_preferences.value(key).toString();
+    return isOneOf(entry->rawValues, stored) ? stored : QString::fromLatin1(entry->defaultValue);
+}
+
+void SettingsStore::setTextValue(const QString& key, const QString& raw) {
+    const TextKey* entry = find(textKeys(), key);
+    if (!entry || !isOneOf(entry->rawValues, raw))
+        return;
+    m_preferences.setValue(key, raw);
+    NotificationCenter::shared().post(entry->notification);
+}
+
+void SettingsStore::onPreferenceChanged(const QString& key) {
+    if (key == QLatin1String(appearanceKey))
+        Q_EMIT appearanceModeChanged();
+    else if (key == QLatin1String(notesEnabledKey))
+        Q_EMIT notesEnabledChanged();
+    else
+        Q_EMIT valueChanged(key);
+}

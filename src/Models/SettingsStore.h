@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+#include <span>
+
+class IPreferences;
+
+// What the settings window writes: every key with its raw values and default, integers clamped to the
+// range their readers work in, and the notification that follows each write. The general section's view
+// model; the other sections may write through it too.
+class SettingsStore : public QObject {
+    Q_OBJECT
+    // The mode the panel shows: "liquid" when that is stored, else "dark".
+    Q_PROPERTY(QString selectedMode READ selectedMode NOTIFY appearanceModeChanged)
+    Q_PROPERTY(bool notesEnabled READ notesEnabled WRITE setNotesEnabled NOTIFY notesEnabledChanged)
+    // The general section's own texts: appearanceTitle, notesTitle, notesSwitch, notesDetail.
+    Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
+
+public:
+    struct IntegerKey {
+        const char* key;
+        int defaultValue;
+        int minimum;
+        int maximum;
+        const QString& notification;
+    };
+    struct TextKey {
+        const char* key;
+        const char* defaultValue;
+        std::span<const char* const> rawValues;
+        const QString& notification;
+    };
+
+    static constexpr const char* notesEnabledKey = "tavimor.notesEnabled";
+
+    static std::span<const IntegerKey> integerKeys();
+    static std::span<const TextKey> textKeys();
+
+    explicit SettingsStore(IPreferences& preferences, QObject* parent = nullptr);
+
+    // The stored raw text (the default when absent); any text other than "liquid" renders dark.
+    QString appearanceMode() const;
+    QString selectedMode() const;
+    // Writes a known mode's raw value; other texts are ignored.
+    Q_INVOKABLE void setAppearanceMode(const QString& raw);
+
+    static QVariantMap texts();
+
+    bool notesEnabled() const;
+    void setNotesEnabled(bool enabled);
+
+    // The stored integer within its range, or the default when absent. Unknown keys give 0.
+    Q_INVOKABLE int integerValue(const QString& key) const;
+    Q_INVOKABLE void setIntegerValue(const QString& key, int value);
+    // The stored raw value when it is one of the key's values, else the default. Unknown keys give "".
+    Q_INVOKABLE QString textValue(const QString& key) const;
+    Q_INVOKABLE void setTextValue(const QString& key, const QString& raw);
+
+Q_SIGNALS:
+    void appearanceModeChanged();
+    void notesEnabledChanged();
+    void valueChanged(const QString& key);
+
+private:
+    void onPreferenceChanged(const QString& key);
+
+    IPreferences& m_preferences;
+};

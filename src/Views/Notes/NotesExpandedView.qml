@@ -1,0 +1,193 @@
+import QtQuick
+import Tavimor 1.0
+import "qrc:/Theme"
+
+// The notes tab: a quick-capture field for the inbox note beside the recent notes.
+Item {
+    id: view
+
+    required property var model
+    readonly property var service: model.service
+    readonly property var texts: model.texts
+
+    function capture() {
+        view.service.capture(field.text);
+        field.text = "";
+    }
+
+    Item {
+        id: captureCard
+        width: (view.width - 10) / 2
+        height: view.height
+        GlassCard { anchors.fill: parent }
+        GlassTextShadow {
+            x: 12
+            y: 12
+            width: parent.width - 24
+            height: parent.height - 24
+
+            Rectangle {
+                id: fieldFrame
+                width: parent.width
+                height: parent.height - sendButton.height - 28
+                radius: 8
+                color: Appearance.isLiquid ? Qt.rgba(1, 1, 1, 0.08) : Theme.surfaceElevated
+                border.width: 1
+                border.color: field.activeFocus ? Theme.accent : Theme.separator
+
+                TextEdit {
+                    id: field
+                    objectName: "noteField"
+                    anchors.fill: parent
+                    anchors.margins: 8
+                    color: Theme.primaryLabel
+                    selectionColor: Theme.accent
+                    selectedTextColor: Theme.background
+                    font.pixelSize: 12
+                    wrapMode: TextEdit.Wrap
+                    textFormat: TextEdit.PlainText
+                    Keys.onReturnPressed: (event) => {
+                        if (event.modifiers & Qt.ControlModifier)
+                            view.capture();
+                        else
+                            event.accepted = false;
+                    }
+                }
+                Text {
+                    anchors.fill: field
+                    visible: field.text === "" && !field.activeFocus
+                    text: view.texts.hint
+                    textFormat: Text.PlainText
+                    color: Theme.secondaryText(Appearance.isLiquid)
+                    font.pixelSize: 12
+                }
+            }
+
+            Text {
+                y: fieldFrame.height + 6
+                width: parent.width
+                visible: view.service.errorMessage !== ""
+                text: view.service.errorMessage
+                textFormat: Text.PlainText
+                color: Theme.danger
+                font.pixelSize: 10
+                elide: Text.ElideRight
+            }
+
+            Rectangle {
+                id: sendButton
+                objectName: "captureButton"
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                width: sendRow.implicitWidth + 16
+                height: 24
+                radius: 12
+                color: Theme.accent
+                opacity: field.text.trim() === "" ? 0.5 : 1
+                Row {
+                    id: sendRow
+                    anchors.centerIn: parent
+                    spacing: 4
+                    SymbolIcon {
+                        anchors.verticalCenter: parent.verticalCenter
+                        name: "paperplane.fill"
+                        size: 12
+                        color: Theme.background
+                    }
+                    Text {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: view.texts.capture
+                        textFormat: Text.PlainText
+                        color: Theme.background
+                        font.pixelSize: 11
+                        font.weight: Font.DemiBold
+                    }
+                }
+                MouseArea {
+                    anchors.fill: parent
+                    onClicked: view.capture()
+                }
+            }
+        }
+    }
+
+    Item {
+        x: captureCard.width + 10
+        width: view.width - x
+        height: view.height
+        GlassCard { anchors.fill: parent }
+        GlassTextShadow {
+            x: 12
+            y: 10
+            width: parent.width - 24
+            height: parent.height - 20
+            Text {
+                id: heading
+                text: view.texts.recent
+                textFormat: Text.PlainText
+                color: Theme.secondaryText(Appearance.isLiquid)
+                font: Theme.sectionTitle
+            }
+            Text {
+                y: heading.height + 8
+                visible: notes.count === 0
+                text: view.texts.empty
+                textFormat: Text.PlainText
+                color: Theme.secondaryText(Appearance.isLiquid)
+                font.pixelSize: 11
+            }
+            ListView {
+                id: notes
+                y: heading.height + 6
+                width: parent.width
+                height: parent.height - y
+                clip: true
+                spacing: 2
+                model: view.service.recentNotes
+                delegate: Rectangle {
+                    required property var modelData
+                    required property int index
+                    objectName: "note"
+                    width: ListView.view.width
+                    height: 26
+                    radius: 6
+                    color: noteMouse.containsMouse ? Theme.separator : "transparent"
+                    SymbolIcon {
+                        id: noteIcon
+                        x: 4
+                        anchors.verticalCenter: parent.verticalCenter
+                        name: "note.text"
+                        size: 12
+                        color: Theme.accent
+                    }
+                    Text {
+                        x: noteIcon.x + noteIcon.width + 6
+                        width: time.x - x - 6
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: modelData.title
+                        textFormat: Text.PlainText
+                        elide: Text.ElideRight
+                        color: Theme.primaryLabel
+                        font.pixelSize: 12
+                    }
+                    Text {
+                        id: time
+                        anchors.right: parent.right
+                        anchors.rightMargin: 4
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: modelData.time
+                        textFormat: Text.PlainText
+                        color: Theme.secondaryText(Appearance.isLiquid)
+                        font.pixelSize: 10
+                    }
+                    MouseArea {
+                        id: noteMouse
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        onClicked: view.service.openNote(index)
+                    }
+                }
+            }
+        }
+    }
+}
