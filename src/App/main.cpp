@@ -2,7 +2,10 @@
 #include "Core/NotchPanelHost.h"
 #include "Core/ShellQml.h"
 #include "Foundation/L10n.h"
+#include "Platform/Audio/PulseAudioSystem.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
+#include "Platform/Mpris/DBusMprisSource.h"
+#include "Platform/Mpris/NetworkArtworkFetcher.h"
 #include "Platform/Panel/X11PanelWindow.h"
 #include "Platform/Preferences/JsonPreferences.h"
 #include "Platform/Screens/DBusScreenSleepSource.h"
@@ -11,6 +14,8 @@
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/AudioWidget.h"
+#include "Widgets/MusicWidget.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -22,8 +27,15 @@ namespace {
 
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
-std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
-    return {};
+std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences, IScheduler& scheduler) {
+    std::vector<std::unique_ptr<NotchWidget>> widgets;
+    widgets.push_back(std::make_unique<MusicWidget>(std::make_unique<MusicService>(
+        MusicService::Dependencies{std::make_unique<DBusMprisSource>(QDBusConnection::sessionBus()),
+                                   std::make_unique<NetworkArtworkFetcher>(), std::make_unique<SystemClock>(),
+                                   &scheduler, Diagnostics::degraded})));
+    widgets.push_back(std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(
+        std::make_unique<PulseAudioSystem>(Diagnostics::degraded), preferences)));
+    return widgets;
 }
 
 } // namespace
@@ -62,7 +74,7 @@ int main(int argc, char* argv[]) {
     dependencies.logSessionStart = Diagnostics::logSessionStart;
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;
-    dependencies.widgets = makeWidgets();
+    dependencies.widgets = makeWidgets(preferences, scheduler);
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);

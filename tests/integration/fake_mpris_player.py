@@ -1,0 +1,129 @@
+#!/usr/bin/python3
+"""A small MPRIS player for tests: owns org.mpris.MediaPlayer2.<name> on the session bus, announces status
+and track changes (never Position, which it gives only on request), and logs each call it receives, one per
+line, to --log. With --vanish-on-getall it leaves the bus when its properties are read."""
+import argparse
+import sys
+import time
+
+import dbus
+import dbus.service
+from dbus.mainloop.glib import DBusGMainLoop
+from gi.repository import GLib
+
+PLAYER = "org.mpris.MediaPlayer2.Player"
+PROPS = "org.freedesktop.DBus.Properties"
+
+parser = argparse.ArgumentParser()
+parser.add_argument("--name", required=True)
+parser.add_argument("--title", default="")
+parser.add_argument("--artist", default="")
+parser.add_argument("--length-us", type=int, default=0)
+parser.add_argument("--position-us", type=int, default=0)
+parser.add_argument("--art-url", default="")
+parser.add_argument("--status", default="Playing")
+parser.add_argument("--volume", type=float, default=0.5)
+parser.add_argument("--log", default="/dev/null")
+parser.add_argument("--vanish-on-getall", action="store_true")
+args = parser.parse_args()
+
+
+class Player(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, "/org/mpris/MediaPlayer2")
+        self.status = args.status
+        self.volume = args.volume
+        self.position = args.position_us
+        self.since = time.monotonic()
+        self.track = 1
+
+    def log(self, line):
+        with open(args.log, "a") as out:
+            out.write(line + "\n")
+
+    def metadata(self):
+        return dbus.Dictionary({
+            "mpris:trackid": dbus.ObjectPath("/track/%d" % self.track),
+            "xesam:title": args.title if self.track == 1 else "%s %d" % (args.title, self.track),
+            "xesam:artist": dbus.Array([args.artist], signature="s"),
+            "xesam:album": "Album",
+            "mpris:length": dbus.Int64(args.length_us),
+            "mpris:artUrl": args.art_url,
+        }, signature="sv")
+
+    def current_position(self):
+        if self.status == "Playing":
+            return self.position + int((time.monotonic() - self.since) * 1e6)
+        return self.position
+
+    def properties(self):
+        return {"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
+                "Position": dbus.Int64(self.current_position()), "Rate": dbus.Double(1.0),
+                "CanControl": True, "CanPlay": True, "CanPause": True, "CanGoNext": True}
+
+    def set_status(self, status):
+        self.position = self.current_position()
+        self.since = time.monotonic()
+        self.status = status
+        self.PropertiesChanged(PLAYER, {"PlaybackStatus": status}, [])
+
+    @dbus.service.method(PROPS, in_signature="s", out_signature="a{sv}")
+    def GetAll(self, interface):
+        if args.vanish_on_getall:
+            self.log("vanish")
+            sys.exit(0)
+        return self.properties() if interface == PLAYER else {}
+
+    @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return self.properties()[name]
+
+    @dbus.service.method(PROPS, in_signature="ssv")
+    def Set(self, interface, name, value):
+        self.log("Set %s %.2f" % (name, float(value)))
+        if name == "Volume":
+            self.volume = float(value)
+            self.PropertiesChanged(PLAYER, {"Volume": dbus.Double(self.volume)}, [])
+
+    @dbus.service.signal(PROPS, signature="sa{sv}as")
+    def PropertiesChanged(self, interface, changed, invalidated):
+        pass
+
+    @dbus.service.method(PLAYER)
+    def Play(self):
+        self.log("Play")
+        self.set_status("Playing")
+
+    @dbus.service.method(PLAYER)
+    def Pause(self):
+        self.log("Pause")
+        self.set_status("Paused")
+
+    @dbus.service.method(PLAYER)
+    def PlayPause(self):
+        self.log("PlayPause")
+        self.set_status("Paused" if self.status == "Playing" else "Playing")
+
+    @dbus.service.method(PLAYER)
+    def Stop(self):
+        self.log("Stop")
+        self.set_status("Stopped")
+
+    @dbus.service.method(PLAYER)
+    def Next(self):
+        self.log("Next")
+        self.track += 1
+        self.position = 0
+        self.since = time.monotonic()
+        self.PropertiesChanged(PLAYER, {"Metadata": self.metadata()}, [])
+
+    @dbus.service.method(PLAYER)
+    def Previous(self):
+        self.log("Previous")
+
+
+DBusGMainLoop(set_as_default=True)
+bus = dbus.SessionBus()
+player = Player(bus)
+name = dbus.service.BusName("org.mpris.MediaPlayer2." + args.name, bus)
+GLib.MainLoop().run()

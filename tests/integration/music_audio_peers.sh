@@ -1,0 +1,40 @@
+# Shared by the music and audio tests (sourced): a private pulseaudio with null devices and fake MPRIS
+# players. Expects $work (a temporary folder) and a pids array whose members the caller's cleanup kills.
+
+# Starts pulseaudio on a socket in $work and points clients at it. Null sinks "hifi" (48 kHz stereo) and
+# "headset" (16 kHz mono, a headset in its phone profile), null sources "studio_mic" and "headset_mic".
+start_pulse() {
+  export PULSE_SERVER="unix:$work/pulse.sock" PULSE_RUNTIME_PATH="$work/pulse-runtime"
+  mkdir -p "$PULSE_RUNTIME_PATH"
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --use-pid-file=no \
+    --load="module-native-protocol-unix socket=$work/pulse.sock auth-anonymous=1" >"$work/pulse.log" 2>&1 &
+  pulse_pid=$!
+  pids+=("$pulse_pid")
+  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl info >/dev/null 2>&1 || { cat "$work/pulse.log"; echo "FAIL: pulseaudio did not start"; exit 1; }
+}
+
+add_null_devices() {
+  pactl load-module module-null-sink sink_name=hifi rate=48000 channels=2 \
+    sink_properties=device.description=HiFi >/dev/null
+  pactl load-module module-null-sink sink_name=headset rate=16000 channels=1 \
+    sink_properties=device.description=Headset >/dev/null
+  pactl load-module module-null-source source_name=studio_mic rate=48000 channels=2 \
+    description=Studio >/dev/null
+  pactl load-module module-null-source source_name=headset_mic rate=16000 channels=1 \
+    description=HeadsetMic >/dev/null
+}
+
+# start_player <log> <fake_mpris_player.py arguments…>
+start_player() {
+  local log="$1"; shift
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/fake_mpris_player.py" --log "$log" "$@" &
+  pids+=($!)
+}
+
+# Refuses to run unless the session bus is the private one this script started.
+require_private_bus() {
+  case "${DBUS_SESSION_BUS_ADDRESS:-}" in
+    "" | *"/run/user/"* | *"/run/dbus/"*) echo "FAIL: refusing to run on the user's session bus"; exit 1 ;;
+  esac
+}

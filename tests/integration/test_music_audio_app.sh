@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# The music and audio tabs of the application under Xvfb with a compositor, a fake media player and a
+# private pulseaudio, in both appearance modes: the closed compact bar widens for the playing track, the
+# music tab shows the track, the audio tab lists both null sinks with the phone-mode warning for the 16 kHz
+# one, and a click on an output makes it the server's default. TAVIMOR_SCREENSHOT_DIR keeps screenshots.
+set -euo pipefail
+
+bin_dir="${1:?usage: test_music_audio_app.sh <directory of the tavimor binary>}"
+here="$(cd "$(dirname "$0")" && pwd)"
+if [ -z "${TAVIMOR_PRIVATE_SESSION:-}" ]; then
+  export TAVIMOR_PRIVATE_SESSION=1
+  exec dbus-run-session -- bash "$0" "$@"
+fi
+source "$here/music_audio_peers.sh"
+require_private_bus
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; sed 's/^/  tavimor: /' "$work/app.log" 2>/dev/null | tail -20; failures=$((failures + 1)); }
+wait_for() {
+  local tries="$1"; shift
+  for _ in $(seq "$tries"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
+export XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tavimor" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+dbus-daemon --session --fork --print-address=1 --print-pid=3 >"$work/system-bus" 3>"$work/system-bus.pid"
+pids+=("$(cat "$work/system-bus.pid")")
+export DBUS_SYSTEM_BUS_ADDRESS="$(head -n1 "$work/system-bus")"
+
+start_pulse
+add_null_devices
+pactl set-default-sink headset
+
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+pids+=($!)
+wait_for 100 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+xsetroot -solid '#808080'
+xcompmgr >/dev/null 2>&1 &
+pids+=($!)
+
+# Columns of one screen row, left of the notch (x 800–859), whose colour is not the desktop's grey.
+marked_left_of_notch() {
+  import -window root "$work/row.png"
+  convert "$work/row.png" -crop 60x1+800+"$1" -depth 8 txt:- | grep -vc -e '#808080' -e '^#' || true
+}
+compact_widened() { [ "$(marked_left_of_notch 20)" -gt 10 ]; }
+default_sink_is() { [ "$(pactl get-default-sink)" = "$1" ]; }
+screenshot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAVIMOR_SCREENSHOT_DIR/$appearance-$1.png"; }
+
+convert -size 96x96 xc:orange "$work/cover.png"
+for appearance in liquid dark; do
+  echo "=== appearance: $appearance"
+  cat >"$XDG_CONFIG_HOME/Tavimor/preferences.json" <<JSON
+{"format": "tavimor-preferences", "version": 1, "values": {
+  "tavimor.onboarding.completed": {"type": "bool", "value": true},
+  "tavimor.appearanceMode": {"type": "text", "value": "$appearance"}}}
+JSON
+  pactl set-default-sink headset
+  : >"$work/app.log"
+  "$bin_dir/tavimor" >>"$work/app.log" 2>&1 &
+  app_pid=$!
+  pids+=("$app_pid")
+  wait_for 100 xdotool search --onlyvisible --name '^Tavimor$' || { fail "no panel window"; exit 1; }
+  sleep 1.5
+  [ "$(marked_left_of_notch 20)" -eq 0 ] && pass "nothing beside the notch without a track" \
+    || fail "the compact bar shows something without a track"
+
+  start_player "$work/player.log" --name vlc --title "Canção de Teste" --artist "Banda" \
+    --length-us 215000000 --position-us 30000000 --art-url "file://$work/cover.png"
+  player_pid=$!
+  wait_for 50 compact_widened && pass "the closed compact bar widens for the playing track" \
+    || fail "the compact bar did not widen"
+  screenshot compact
+
+  xdotool mousemove 960 10
+  sleep 1
+  screenshot music
+  xdotool mousemove 759 53 click 1
+  sleep 0.8
+  screenshot audio
+  # The output card's rows: HiFi first, Headset (the default, in phone mode) second.
+  xdotool mousemove 1085 119 click 1
+  wait_for 30 default_sink_is hifi && pass "a click on an output makes it the default" \
+    || fail "default sink is $(pactl get-default-sink) after the click"
+  sleep 0.5
+  screenshot audio-after-click
+  kill "$player_pid" "$app_pid"
+  wait "$app_pid" 2>/dev/null || true
+done
+[ "$failures" -eq 0 ] || exit 1
