@@ -1,0 +1,162 @@
+#include "FakeAudioSystem.h"
+#include "InMemoryPreferences.h"
+#include "Services/AudioDeviceService.h"
+#include "Widgets/AudioWidget.h"
+
+#include <QtTest>
+
+#include <limits>
+
+namespace {
+
+constexpr std::uint32_t studio = 1, headsetMic = 2, speakers = 3, headset = 4;
+
+QList<AudioDeviceRecord> usualDevices() {
+    return {{studio, "studio_mic", "Studio", AudioTransport::usb, 2, 0, 48000},
+            {headsetMic, "headset_mic", "Headset Mic", AudioTransport::bluetooth, 1, 0, 16000},
+            {speakers, "speakers", "Speakers", AudioTransport::builtIn, 0, 2, 48000},
+            {headset, "headset", "Headset", AudioTransport::bluetooth, 0, 1, 16000}};
+}
+
+} // namespace
+
+class AudioDeviceServiceTest : public QObject {
+    Q_OBJECT
+
+    InMemoryPreferences preferences;
+    FakeAudioSystem* system = nullptr;
+    std::unique_ptr<AudioWidget> widget;
+    AudioInputService* service = nullptr;
+
+    void make(QList<AudioDeviceRecord> devices, std::optional<std::uint32_t> input,
+              std::optional<std::uint32_t> output) {
+        auto fake = std::make_unique<FakeAudioSystem>();
+        system = fake.get();
+        system->all = std::move(devices);
+        system->input = input;
+        system->output = output;
+        widget =
+            std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(std::move(fake), preferences));
+        service = &widget->service();
+        widget->start();
+    }
+    static void settle() { QCoreApplication::processEvents(); }
+
+private Q_SLOTS:
+    void init() { preferences.remove(AudioInputService::lockedInputKey); }
+
+    void format_data() {
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<bool>("phoneMode");
+        QTest::newRow("44.1 stereo") << 44100.0 << 2 << "estéreo 44 kHz" << false;
+        QTest::newRow("48 mono") << 48000.0 << 1 << "mono 48 kHz" << true;
+        QTest::newRow("24 stereo") << 24000.0 << 2 << "estéreo 24 kHz" << true;
+        QTest::newRow("16 stereo") << 16000.0 << 2 << "estéreo 16 kHz" << true;
+        QTest::newRow("rate without channels") << 16000.0 << 0 << "mono 16 kHz" << true;
+        QTest::newRow("no rate") << 0.0 << 1 << "" << false;
+        QTest::newRow("rate not a number") << std::numeric_limits<double>::quiet_NaN() << 2 << "" << false;
+    }
+    void format() {
+        QFETCH(double, rate);
+        QFETCH(int, channels);
+        make({{7, "out", "Out", 0, 0, channels, rate}}, std::nullopt, 7);
+        QTEST(service->outputDetail(), "detail");
+        QTEST(service->outputIsPhoneMode(), "phoneMode");
+    }
+
+    void icons_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<quint32>("transport");
+        QTest::addColumn<QString>("symbol");
+        QTest::newRow("buds") << "Wireless Buds" << AudioTransport::bluetooth << "headphones";
+        QTest::newRow("built-in fone") << "Fone interno" << AudioTransport::builtIn << "headphones";
+        QTest::newRow("built-in") << "Built-in Microphone" << AudioTransport::builtIn << "laptopcomputer";
+        QTest::newRow("aggregate") << "Aggregate" << AudioTransport::aggregate << "app.fill";
+        QTest::newRow("usb") << "Studio Interface" << AudioTransport::usb << "cable.connector";
+        QTest::newRow("tv") << "Living Room TV" << AudioTransport::usb << "display";
+        QTest::newRow("speaker") << "Speaker" << AudioTransport::bluetooth << "wave.3.right";
+    }
+    void icons() {
+        QFETCH(QString, name);
+        QFETCH(quint32, transport);
+        QTEST((AudioDeviceInfo{1, "uid", name, transport}.iconSystemName()), "symbol");
+    }
+
+    void noDevices() {
+        make({}, std::nullopt, std::nullopt);
+        QVERIFY(service->inputs().isEmpty() && service->outputs().isEmpty());
+        QVERIFY(!service->currentInputUID() && !service->currentOutputUID());
+        QCOMPARE(service->outputName(), QStringLiteral("—"));
+        QCOMPARE(widget->icon(), QStringLiteral("mic"));
+    }
+
+    // A device without a name or id: the fallbacks, and the fallback id is what a lock stores.
+    void unnamedDevice() {
+        make({{9, "", "", 0, 1, 0, 0}}, 9, std::nullopt);
+        QCOMPARE(service->inputs().value(0).name, QStringLiteral("Dispositivo 9"));
+        service->toggleLock();
+        QCOMPARE(preferences.value(AudioInputService::lockedInputKey), QVariant(QStringLiteral("id:9")));
+    }
+
+    // Another program changes the default input: it is put back while the locked device is present.
+    void lockRevertsOutsideChanges() {
+        make(usualDevices(), studio, speakers);
+        service->toggleLock();
+        QCOMPARE(service->lockedUID(), QStringLiteral("studio_mic"));
+        system->changeInput(headsetMic);
+        settle();
+        QCOMPARE(system->input, studio);
+        QCOMPARE(service->currentInputUID(), QStringLiteral("studio_mic"));
+        system->all.removeFirst();
+        system->changeInput(headsetMic);
+        settle();
+        QCOMPARE(system->input, headsetMic);
+        QCOMPARE(preferences.value(AudioInputService::lockedInputKey),
+                 QVariant(QStringLiteral("studio_mic")));
+    }
+
+    // The user's own choice moves the lock instead of being reverted; without a lock none is set.
+    void choosingAnInputMovesTheLock() {
+        make(usualDevices(), studio, speakers);
+        widget->selectInput(1);
+        settle();
+        QVERIFY(!service->lockedUID());
+        service->toggleLock();
+        widget->selectInput(0);
+        settle();
+        QCOMPARE(system->input, studio);
+        QCOMPARE(service->lockedUID(), QStringLiteral("studio_mic"));
+        QCOMPARE(system->inputWrites, (QList<std::uint32_t>{headsetMic, studio}));
+    }
+
+    void lockWithoutDefaultInputStaysOff() {
+        preferences.setValue(AudioInputService::lockedInputKey, QStringLiteral("gone"));
+        make(usualDevices(), std::nullopt, speakers);
+        service->toggleLock();
+        service->toggleLock();
+        QVERIFY(!service->lockedUID());
+        QVERIFY(!preferences.contains(AudioInputService::lockedInputKey));
+    }
+
+    // The tab icon and the output rows follow the phone mode and the lock.
+    void tabIconAndBadge() {
+        make(usualDevices(), studio, headset);
+        service->toggleLock();
+        QCOMPARE(widget->icon(), QStringLiteral("waveform.badge.exclamationmark"));
+        const QVariantMap current = widget->outputRows().value(1).toMap();
+        QCOMPARE(current.value("badge"), QVariant(QStringLiteral("mono 16 kHz")));
+        QVERIFY(current.value("isWarning").toBool());
+        QCOMPARE(widget->outputRows().value(0).toMap().value("badge"), QVariant(QString()));
+        QCOMPARE(widget->inputRows().value(0).toMap().value("symbol"), QVariant(QStringLiteral("lock.fill")));
+        QSignalSpy iconChanges(widget.get(), &NotchWidget::iconChanged);
+        widget->selectOutput(0);
+        settle();
+        QCOMPARE(widget->icon(), QStringLiteral("mic.fill"));
+        QCOMPARE(iconChanges.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(AudioDeviceServiceTest)
+#include "tst_AudioDeviceService.moc"
