@@ -1,0 +1,151 @@
+#include "FakeClock.h"
+#include "Platform/Mpris/DBusMprisSource.h"
+#include "Platform/Mpris/NetworkArtworkFetcher.h"
+#include "Services/MusicService.h"
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The music service over the real session-bus source and artwork loader, against fake MPRIS players on a
+// private bus; started by tests/integration/test_mpris.sh.
+class DBusMprisSourceTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QtScheduler scheduler;
+    std::vector<std::unique_ptr<QProcess>> players;
+    std::unique_ptr<MusicService> service;
+    DBusMprisSource* source = nullptr;
+    QTcpServer web;
+    QByteArray webBody;
+
+    QString logOf(const QString& name) const { return dir.filePath(name + QStringLiteral(".log")); }
+    QString logged(const QString& name) const {
+        QFile file(logOf(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    void startPlayer(const QString& name, QStringList arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(
+            QStringLiteral("/usr/bin/python3"),
+            QStringList{qEnvironmentVariable("TAVIMOR_FAKE_PLAYER"), "--name", name, "--log", logOf(name)} +
+                arguments);
+        QVERIFY(process->waitForStarted());
+        players.push_back(std::move(process));
+    }
+
+    bool showsTitle(const QString& title) {
+        return QTest::qWaitFor([&] { return service->nowPlaying().title == title; }, 5000);
+    }
+
+    QString webAddress(const QString& path) const {
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(web.serverPort()).arg(path);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (qgetenv("TAVIMOR_MPRIS_TEST") != "1")
+            QSKIP("runs only inside tests/integration/test_mpris.sh");
+        if (qgetenv("DBUS_SESSION_BUS_ADDRESS") != qgetenv("TAVIMOR_TEST_SESSION_BUS"))
+            QFAIL("refusing to run: the session bus is not the script's private bus");
+        QImage(40, 40, QImage::Format_RGB32).save(dir.filePath("cover.png"));
+        QFile cover(dir.filePath("cover.png"));
+        QVERIFY(cover.open(QIODevice::ReadOnly));
+        webBody = cover.readAll();
+        QVERIFY(web.listen(QHostAddress::LocalHost));
+        // Serves the cover at /cover.png and a body past the size cap anywhere else.
+        connect(&web, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = web.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                const bool cover = socket->readAll().startsWith("GET /cover.png");
+                const QByteArray body =
+                    cover ? webBody : QByteArray(NetworkArtworkFetcher::maxBytes + 1024, 'x');
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n" +
+                              body);
+                socket->disconnectFromHost();
+            });
+        });
+    }
+
+    void init() {
+        auto real = std::make_unique<DBusMprisSource>(QDBusConnection::sessionBus());
+        source = real.get();
+        service = std::make_unique<MusicService>(
+            MusicService::Dependencies{std::move(real),
+                                       std::make_unique<NetworkArtworkFetcher>(),
+                                       std::make_unique<SystemClock>(),
+                                       &scheduler,
+                                       {}});
+    }
+
+    void cleanup() {
+        service.reset();
+        for (auto& process : players) {
+            process->kill();
+            process->waitForFinished();
+        }
+        players.clear();
+    }
+
+    // Title, exact length, a file cover, the tick, and a command whose answer arrives as a signal; Position
+    // comes only on request, after the track changes.
+    void playerEndToEnd() {
+        startPlayer("vlc",
+                    {"--title", "Canção", "--artist", "Banda", "--length-us", "215000001", "--position-us",
+                     "30000000", "--art-url", QUrl::fromLocalFile(dir.filePath("cover.png")).toString()});
+        service->start();
+        QVERIFY(showsTitle("Canção"));
+        QCOMPARE(service->nowPlaying().duration, 215.000001);
+        QVERIFY(QTest::qWaitFor([&] { return !service->nowPlaying().artwork.isNull(); }, 5000));
+        QVERIFY(service->isElapsedTickRunning());
+        QTest::qWait(1100);
+        QVERIFY(service->nowPlaying().elapsedTime >= 31);
+        service->togglePlayPause();
+        QVERIFY(QTest::qWaitFor([&] { return !service->nowPlaying().isPlaying; }, 3000));
+        QVERIFY(!service->isElapsedTickRunning());
+        service->nextTrack();
+        QVERIFY(showsTitle("Canção 2"));
+        QVERIFY(QTest::qWaitFor([&] { return service->nowPlaying().elapsedTime < 1; }, 3000));
+        QCOMPARE(logged("vlc"), QStringLiteral("PlayPause\nNext\n"));
+        QVERIFY(!service->volume());
+    }
+
+    // Spotify: stop pauses, the volume is read, set once per change and read back.
+    void spotifyVolumeAndStop() {
+        startPlayer("spotify.instance42",
+                    {"--title", "Tune", "--volume", "0.29", "--art-url", webAddress("cover.png")});
+        service->start();
+        QVERIFY(showsTitle("Tune"));
+        QVERIFY(QTest::qWaitFor([&] { return service->volume() == 29.0; }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return !service->nowPlaying().artwork.isNull(); }, 5000));
+        service->setVolume(42.7);
+        QCOMPARE(service->volume(), 42.7);
+        QVERIFY(service->sendCommand(MusicService::Command::Stop));
+        QVERIFY(QTest::qWaitFor([&] { return logged("spotify.instance42").contains("Pause"); }, 3000));
+        service->fetchVolume();
+        QVERIFY(QTest::qWaitFor([&] { return service->volume() == 42.0; }, 3000));
+        QCOMPARE(logged("spotify.instance42"), QStringLiteral("Set Volume 0.42\nPause\n"));
+    }
+
+    // A player that leaves while its properties are read, and a cover past the size cap: the other player
+    // shows, without artwork.
+    void vanishingPlayerAndOversizedCover() {
+        startPlayer("ghost", {"--title", "Ghost", "--vanish-on-getall"});
+        startPlayer("mpv", {"--title", "Film", "--art-url", webAddress("huge.png")});
+        service->start();
+        QVERIFY(showsTitle("Film"));
+        QVERIFY(QTest::qWaitFor([&] { return source->players().size() == 1; }, 5000));
+        QTest::qWait(1000);
+        QVERIFY(service->nowPlaying().artwork.isNull());
+        QCOMPARE(logged("ghost"), QStringLiteral("vanish\n"));
+    }
+};
+
+QTEST_MAIN(DBusMprisSourceTest)
+#include "tst_DBusMprisSource.moc"
