@@ -56,6 +56,12 @@ marked_left_of_notch() {
   import -window root "$work/row.png"
   convert "$work/row.png" -crop 60x1+800+"$1" -depth 8 txt:- | grep -vc -e '#808080' -e '^#' || true
 }
+# Pixels in the danger red (the phone-mode badge and triangle) inside the output card.
+warning_pixels() {
+  import -window root "$work/tab.png"
+  convert "$work/tab.png" -crop 244x200+964+90 -depth 8 txt:- \
+    | awk -F'[(),]' '/srgb/ { if ($7 > 200 && $8 < 120 && $9 < 120) n++ } END { print n + 0 }'
+}
 compact_widened() { [ "$(marked_left_of_notch 20)" -gt 10 ]; }
 default_sink_is() { [ "$(pactl get-default-sink)" = "$1" ]; }
 screenshot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAVIMOR_SCREENSHOT_DIR/$appearance-$1.png"; }
@@ -91,13 +97,30 @@ JSON
   xdotool mousemove 759 53 click 1
   sleep 0.8
   screenshot audio
+  [ "$(warning_pixels)" -gt 20 ] && pass "the 16 kHz output shows the phone-mode warning" || fail "no phone-mode warning"
   # The output card's rows: HiFi first, Headset (the default, in phone mode) second.
   xdotool mousemove 1085 119 click 1
   wait_for 30 default_sink_is hifi && pass "a click on an output makes it the default" \
     || fail "default sink is $(pactl get-default-sink) after the click"
   sleep 0.5
   screenshot audio-after-click
+  [ "$(warning_pixels)" -eq 0 ] && pass "no warning once the stereo output is the default" || fail "warning stays"
   kill "$player_pid" "$app_pid"
   wait "$app_pid" 2>/dev/null || true
 done
+
+echo "=== no session bus, no sound server"
+: >"$work/app.log"
+rm -f "$XDG_STATE_HOME/Tavimor/tavimor.log"
+kill "$pulse_pid"
+DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" "$bin_dir/tavimor" >>"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+degraded_lines() { grep -c -e "MPRIS" -e "PulseAudio" "$XDG_STATE_HOME/Tavimor/tavimor.log"; }
+two_degraded_lines() { [ "$(degraded_lines 2>/dev/null)" -ge 2 ]; }
+wait_for 100 two_degraded_lines || true
+sleep 2
+kill -0 "$app_pid" 2>/dev/null && pass "the application keeps running" || fail "the application exited"
+[ "$(degraded_lines)" -eq 2 ] && pass "one degraded line each for the players and the sound server" \
+  || fail "degraded lines: $(grep -e MPRIS -e PulseAudio "$XDG_STATE_HOME/Tavimor/tavimor.log")"
 [ "$failures" -eq 0 ] || exit 1
