@@ -74,19 +74,21 @@ Item {
                 Repeater {
                     model: [0.42, 0.78, 1.0, 0.62, 0.36]
                     delegate: Rectangle {
+                        id: bar
                         required property real modelData
+                        readonly property int halfPeriod: (modelData * 0.25 + 0.35) * 1000
+                        property real level: 0
                         anchors.bottom: parent ? parent.bottom : undefined
                         width: 2
+                        height: modelData * (3 + 9 * level)
                         radius: 1
                         color: Theme.accent
-                        property real low: modelData * 3
-                        property real high: modelData * 12
-                        height: low
-                        SequentialAnimation on height {
-                            running: marker.phase && view.model.isPlaying
+
+                        SequentialAnimation {
+                            running: marker.phase && view.model.isPlaying && view.visible
                             loops: Animation.Infinite
-                            NumberAnimation { from: low; to: high; duration: (modelData * 0.25 + 0.35) * 1000; easing.type: Easing.InOutQuad }
-                            NumberAnimation { from: high; to: low; duration: (modelData * 0.25 + 0.35) * 1000; easing.type: Easing.InOutQuad }
+                            NumberAnimation { target: bar; property: "level"; to: 1; duration: bar.halfPeriod; easing.type: Easing.InOutQuad }
+                            NumberAnimation { target: bar; property: "level"; to: 0; duration: bar.halfPeriod; easing.type: Easing.InOutQuad }
                         }
                     }
                 }
