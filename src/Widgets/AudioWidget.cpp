@@ -49,7 +49,7 @@ QVariantMap AudioWidget::row(const AudioDeviceInfo& device, bool isCurrent, bool
                                     "Tooltip pra trocar pro dispositivo de áudio; %@ é o nome do dispositivo",
                                     {device.name});
     return {{QStringLiteral("name"), device.name},
-            {QStringLiteral("symbol"), isLocked ? QStringLiteral("lock.fill") : device.iconSystemName()},
+            {QStringLiteral("symbolName"), isLocked ? QStringLiteral("lock.fill") : device.iconSystemName()},
             {QStringLiteral("isCurrent"), isCurrent},
             {QStringLiteral("badge"), badge},
             {QStringLiteral("isWarning"), isWarning && !badge.isEmpty()},

@@ -149,7 +149,8 @@ private Q_SLOTS:
         QCOMPARE(current.value("badge"), QVariant(QStringLiteral("mono 16 kHz")));
         QVERIFY(current.value("isWarning").toBool());
         QCOMPARE(widget->outputRows().value(0).toMap().value("badge"), QVariant(QString()));
-        QCOMPARE(widget->inputRows().value(0).toMap().value("symbol"), QVariant(QStringLiteral("lock.fill")));
+        QCOMPARE(widget->inputRows().value(0).toMap().value("symbolName"),
+                 QVariant(QStringLiteral("lock.fill")));
         QSignalSpy iconChanges(widget.get(), &NotchWidget::iconChanged);
         widget->selectOutput(0);
         settle();

@@ -134,7 +134,7 @@ Item {
 
             SymbolIcon {
                 Layout.preferredWidth: 14
-                name: row.modelData.symbol
+                name: row.modelData.symbolName
                 size: 11
                 font.weight: Font.DemiBold
                 color: row.modelData.isCurrent ? Theme.accent : view.secondary
