@@ -15,41 +15,20 @@ fi
 source "$root/tests/integration/music_audio_peers.sh"
 require_private_bus
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 mkdir -m 700 "$work/burst"
 
 echo "   one elapsed tick (service, widget, both views redrawn):" \
   "$(QT_QPA_PLATFORM=offscreen "$build_dir/tests/bench_music_tick" -minimumvalue 500 2>/dev/null \
     | awk '/RESULT/ {getline; print $1 " ms"}')"
 
-echo "   enumerations for a burst of 50 device changes:" \
-  "$(HOME="$work" XDG_RUNTIME_DIR="$work/burst" PULSE_RUNTIME_PATH="$work/burst" TAVIMOR_PULSE_TEST=1 TAVIMOR_PULSE_SOCKET="$work/bench-pulse.sock" PULSE_SERVER="unix:$work/bench-pulse.sock" \
-    "$build_dir/tests/tst_PulseAudioSystem" burstIsCoalesced 2>&1 | sed -n 's/.*burst of 50 device changes: //p')"
+burst="$(HOME="$work" XDG_RUNTIME_DIR="$work/burst" PULSE_RUNTIME_PATH="$work/burst" TAVIMOR_PULSE_TEST=1 \
+  TAVIMOR_PULSE_SOCKET="$work/burst/pulse.sock" PULSE_SERVER="unix:$work/burst/pulse.sock" \
+  "$build_dir/tests/tst_PulseAudioSystem" burstIsCoalesced 2>&1)"
+echo "   enumerations for a burst of 50 device changes: $(sed -n 's/.*burst of 50 device changes: //p' <<<"$burst")"
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
-export XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tavimor" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-echo '{"format": "tavimor-preferences", "version": 1, "values": {"tavimor.onboarding.completed": {"type": "bool", "value": true}}}' \
-  >"$XDG_CONFIG_HOME/Tavimor/preferences.json"
-dbus-daemon --session --fork --print-address=1 --print-pid=3 >"$work/system-bus" 3>"$work/system-bus.pid"
-pids+=("$(cat "$work/system-bus.pid")")
-export DBUS_SYSTEM_BUS_ADDRESS="$(head -n1 "$work/system-bus")"
+start_private_desktop
 start_pulse
 add_null_devices
-Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
-pids+=($!)
-until [ -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
-xcompmgr >/dev/null 2>&1 &
-pids+=($!)
 
 # CPU nanoseconds and context switches of every thread of a process.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {printf "%.0f\n", n}'; }

@@ -45,43 +45,34 @@ class AudioDeviceServiceTest : public QObject {
 private Q_SLOTS:
     void init() { preferences.remove(AudioInputService::lockedInputKey); }
 
-    void format_data() {
-        QTest::addColumn<double>("rate");
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<QString>("detail");
-        QTest::addColumn<bool>("phoneMode");
-        QTest::newRow("44.1 stereo") << 44100.0 << 2 << "estéreo 44 kHz" << false;
-        QTest::newRow("48 mono") << 48000.0 << 1 << "mono 48 kHz" << true;
-        QTest::newRow("24 stereo") << 24000.0 << 2 << "estéreo 24 kHz" << true;
-        QTest::newRow("16 stereo") << 16000.0 << 2 << "estéreo 16 kHz" << true;
-        QTest::newRow("rate without channels") << 16000.0 << 0 << "mono 16 kHz" << true;
-        QTest::newRow("no rate") << 0.0 << 1 << "" << false;
-        QTest::newRow("rate not a number") << std::numeric_limits<double>::quiet_NaN() << 2 << "" << false;
-    }
-    void format() {
-        QFETCH(double, rate);
-        QFETCH(int, channels);
-        make({{7, "out", "Out", 0, 0, channels, rate}}, std::nullopt, 7);
-        QTEST(service->outputDetail(), "detail");
-        QTEST(service->outputIsPhoneMode(), "phoneMode");
+    void formatAndPhoneMode() {
+        const std::tuple<double, int, const char*, bool> rows[] = {
+            {44100, 2, "estéreo 44 kHz", false},
+            {48000, 1, "mono 48 kHz", true},
+            {24000, 2, "estéreo 24 kHz", true},
+            {16000, 2, "estéreo 16 kHz", true},
+            {16000, 0, "mono 16 kHz", true},
+            {0, 1, "", false},
+            {std::numeric_limits<double>::quiet_NaN(), 2, "", false}};
+        for (const auto& [rate, channels, detail, phoneMode] : rows) {
+            make({{7, "out", "Out", 0, 0, channels, rate}}, std::nullopt, 7);
+            QCOMPARE(service->outputDetail(), QString::fromUtf8(detail));
+            QCOMPARE(service->outputIsPhoneMode(), phoneMode);
+        }
     }
 
-    void icons_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<quint32>("transport");
-        QTest::addColumn<QString>("symbol");
-        QTest::newRow("buds") << "Wireless Buds" << AudioTransport::bluetooth << "headphones";
-        QTest::newRow("built-in fone") << "Fone interno" << AudioTransport::builtIn << "headphones";
-        QTest::newRow("built-in") << "Built-in Microphone" << AudioTransport::builtIn << "laptopcomputer";
-        QTest::newRow("aggregate") << "Aggregate" << AudioTransport::aggregate << "app.fill";
-        QTest::newRow("usb") << "Studio Interface" << AudioTransport::usb << "cable.connector";
-        QTest::newRow("tv") << "Living Room TV" << AudioTransport::usb << "display";
-        QTest::newRow("speaker") << "Speaker" << AudioTransport::bluetooth << "wave.3.right";
-    }
     void icons() {
-        QFETCH(QString, name);
-        QFETCH(quint32, transport);
-        QTEST((AudioDeviceInfo{1, "uid", name, transport}.iconSystemName()), "symbol");
+        const std::tuple<const char*, std::uint32_t, const char*> rows[] = {
+            {"Wireless Buds", AudioTransport::bluetooth, "headphones"},
+            {"Fone interno", AudioTransport::builtIn, "headphones"},
+            {"Built-in Microphone", AudioTransport::builtIn, "laptopcomputer"},
+            {"Aggregate", AudioTransport::aggregate, "app.fill"},
+            {"Studio Interface", AudioTransport::usb, "cable.connector"},
+            {"Living Room TV", AudioTransport::usb, "display"},
+            {"Speaker", AudioTransport::bluetooth, "wave.3.right"}};
+        for (const auto& [name, transport, symbol] : rows)
+            QCOMPARE((AudioDeviceInfo{1, "uid", name, transport}.iconSystemName()),
+                     QString::fromLatin1(symbol));
     }
 
     void noDevices() {

@@ -1,11 +1,9 @@
 #!/usr/bin/python3
-"""A small MPRIS player for tests: owns org.mpris.MediaPlayer2.<name> on the session bus, announces status
-and track changes (never Position, which it gives only on request), and logs each call it receives, one per
-line, to --log. With --vanish-on-getall it leaves the bus when its properties are read."""
+# A small MPRIS player for tests: owns org.mpris.MediaPlayer2.<name>, announces status and track changes (never
+# Position, given only on request), logs each call to --log; --vanish-on-getall leaves the bus when read.
 import argparse
 import sys
 import time
-
 import dbus
 import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
@@ -31,11 +29,8 @@ args = parser.parse_args()
 class Player(dbus.service.Object):
     def __init__(self, bus):
         super().__init__(bus, "/org/mpris/MediaPlayer2")
-        self.status = args.status
-        self.volume = args.volume
-        self.position = args.position_us
-        self.since = time.monotonic()
-        self.track = 1
+        self.status, self.volume, self.track = args.status, args.volume, 1
+        self.position, self.since = args.position_us, time.monotonic()
 
     def log(self, line):
         with open(args.log, "a") as out:
@@ -58,13 +53,10 @@ class Player(dbus.service.Object):
 
     def properties(self):
         return {"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
-                "Position": dbus.Int64(self.current_position()), "Rate": dbus.Double(1.0),
-                "CanControl": True, "CanPlay": True, "CanPause": True, "CanGoNext": True}
+                "Position": dbus.Int64(self.current_position())}
 
     def set_status(self, status):
-        self.position = self.current_position()
-        self.since = time.monotonic()
-        self.status = status
+        self.position, self.since, self.status = self.current_position(), time.monotonic(), status
         self.PropertiesChanged(PLAYER, {"PlaybackStatus": status}, [])
 
     @dbus.service.method(PROPS, in_signature="s", out_signature="a{sv}")
@@ -105,25 +97,14 @@ class Player(dbus.service.Object):
         self.set_status("Paused" if self.status == "Playing" else "Playing")
 
     @dbus.service.method(PLAYER)
-    def Stop(self):
-        self.log("Stop")
-        self.set_status("Stopped")
-
-    @dbus.service.method(PLAYER)
     def Next(self):
         self.log("Next")
         self.track += 1
-        self.position = 0
-        self.since = time.monotonic()
+        self.position, self.since = 0, time.monotonic()
         self.PropertiesChanged(PLAYER, {"Metadata": self.metadata()}, [])
-
-    @dbus.service.method(PLAYER)
-    def Previous(self):
-        self.log("Previous")
 
 
 DBusGMainLoop(set_as_default=True)
-bus = dbus.SessionBus()
-player = Player(bus)
-name = dbus.service.BusName("org.mpris.MediaPlayer2." + args.name, bus)
+player = Player(dbus.SessionBus())
+name = dbus.service.BusName("org.mpris.MediaPlayer2." + args.name, dbus.SessionBus())
 GLib.MainLoop().run()

@@ -1,5 +1,42 @@
-# Shared by the music and audio tests (sourced): a private pulseaudio with null devices and fake MPRIS
-# players. Expects $work (a temporary folder) and a pids array whose members the caller's cleanup kills.
+# Shared by the music and audio tests and the benchmark (sourced): a throw-away desktop, a private pulseaudio
+# with null devices and fake MPRIS players. Everything started lands in pids, killed (newest first) at exit
+# together with the temporary folder $work.
+work="$(mktemp -d)"
+pids=()
+stop_peers() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap stop_peers EXIT
+
+# Throw-away home and XDG folders (past onboarding, appearance $1), a second private bus standing in for the
+# system bus, and a 1920x1080 Xvfb with a grey desktop and a compositor.
+start_private_desktop() {
+  export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
+  export XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tavimor" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  set_appearance liquid
+  dbus-daemon --session --fork --print-address=1 --print-pid=3 >"$work/system-bus" 3>"$work/system-bus.pid"
+  pids+=("$(cat "$work/system-bus.pid")")
+  export DBUS_SYSTEM_BUS_ADDRESS="$(head -n1 "$work/system-bus")"
+  Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+  xsetroot -solid '#808080'
+  xcompmgr >/dev/null 2>&1 &
+  pids+=($!)
+}
+
+set_appearance() {
+  cat >"$XDG_CONFIG_HOME/Tavimor/preferences.json" <<JSON
+{"format": "tavimor-preferences", "version": 1, "values": {
+  "tavimor.onboarding.completed": {"type": "bool", "value": true},
+  "tavimor.appearanceMode": {"type": "text", "value": "$1"}}}
+JSON
+}
 
 # Starts pulseaudio on a socket in $work and points clients at it. Null sinks "hifi" (48 kHz stereo) and
 # "headset" (16 kHz mono, a headset in its phone profile), null sources "studio_mic" and "headset_mic".

@@ -14,14 +14,6 @@ fi
 source "$here/music_audio_peers.sh"
 require_private_bus
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 failures=0
 pass() { echo "PASS: $*"; }
 fail() { echo "FAIL: $*"; sed 's/^/  tavimor: /' "$work/app.log" 2>/dev/null | tail -20; failures=$((failures + 1)); }
@@ -31,25 +23,10 @@ wait_for() {
   return 1
 }
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
-export XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tavimor" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-dbus-daemon --session --fork --print-address=1 --print-pid=3 >"$work/system-bus" 3>"$work/system-bus.pid"
-pids+=("$(cat "$work/system-bus.pid")")
-export DBUS_SYSTEM_BUS_ADDRESS="$(head -n1 "$work/system-bus")"
-
+start_private_desktop
 start_pulse
 add_null_devices
 pactl set-default-sink headset
-
-Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
-pids+=($!)
-wait_for 100 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
-xsetroot -solid '#808080'
-xcompmgr >/dev/null 2>&1 &
-pids+=($!)
 
 # Columns of one screen row, left of the notch (x 800–859), whose colour is not the desktop's grey.
 marked_left_of_notch() {
@@ -69,11 +46,7 @@ screenshot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAV
 convert -size 96x96 xc:orange "$work/cover.png"
 for appearance in liquid dark; do
   echo "=== appearance: $appearance"
-  cat >"$XDG_CONFIG_HOME/Tavimor/preferences.json" <<JSON
-{"format": "tavimor-preferences", "version": 1, "values": {
-  "tavimor.onboarding.completed": {"type": "bool", "value": true},
-  "tavimor.appearanceMode": {"type": "text", "value": "$appearance"}}}
-JSON
+  set_appearance "$appearance"
   pactl set-default-sink headset
   : >"$work/app.log"
   "$bin_dir/tavimor" >>"$work/app.log" 2>&1 &
