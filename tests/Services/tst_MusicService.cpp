@@ -65,24 +65,17 @@ private Q_SLOTS:
             QCOMPARE(NowPlayingInfo::progressFraction(elapsed, duration, 0.02), fraction);
     }
 
-    // Which of the session's players is shown.
-    void selection_data() {
-        QTest::addColumn<QList<MprisPlayer>>("players");
-        QTest::addColumn<QString>("shown");
-        const auto a = QStringLiteral("org.mpris.MediaPlayer2.a"),
-                   b = QStringLiteral("org.mpris.MediaPlayer2.b");
-        QTest::newRow("playing beats a later pause")
-            << QList{player(a, "Playing", "A", 1), player(b, "Paused", "B", 9)} << a;
-        QTest::newRow("most recent pause")
-            << QList{player(a, "Paused", "A", 3), player(b, "Paused", "B", 4)} << b;
-        QTest::newRow("stopped is nothing") << QList{player(a, "Stopped", "A")} << QString();
-        QTest::newRow("no title is nothing") << QList{player(a, "Playing", "")} << QString();
-        QTest::newRow("not yet answered") << QList{player(a, "", "A")} << QString();
-    }
+    // Which of the session's players is shown: a playing one, else the latest pause; never a stopped one, one
+    // without a title or one that has not answered yet.
     void selection() {
-        QFETCH(QList<MprisPlayer>, players);
-        const auto chosen = MusicService::selectPlayer(players);
-        QTEST(chosen ? chosen->busName : QString(), "shown");
+        const QString a = "org.mpris.MediaPlayer2.a", b = "org.mpris.MediaPlayer2.b";
+        const std::pair<QList<MprisPlayer>, QString> rows[] = {
+            {{player(a, "Playing", "A", 1), player(b, "Paused", "B", 9)}, a},
+            {{player(a, "Paused", "A", 3), player(b, "Paused", "B", 4)}, b},
+            {{player(a, "Stopped"), player(b, "Playing", "")}, {}},
+            {{player(a, "")}, {}}};
+        for (const auto& [players, shown] : rows)
+            QCOMPARE(MusicService::selectPlayer(players).value_or(MprisPlayer()).busName, shown);
     }
 
     // Spotify wins while it has a track, even paused; its volume is read; other players have none.
@@ -116,30 +109,22 @@ private Q_SLOTS:
     }
 
     // Where a command goes, which method it becomes and whether a refresh follows 0.3 s later.
-    void commands_data() {
-        QTest::addColumn<QList<MprisPlayer>>("players");
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<bool>("delivered");
-        QTest::addColumn<bool>("refresh");
-        const int stop = int(MusicService::Command::Stop), next = int(MusicService::Command::NextTrack);
-        QTest::newRow("spotify stop pauses")
-            << QList{player(spotifyBus, "Playing")} << stop << spotifyBus + " Pause" << true << true;
-        QTest::newRow("other player, no refresh")
-            << QList{player(vlcBus, "Playing")} << stop << vlcBus + " Stop" << true << false;
-        QTest::newRow("nothing playing, spotify running")
-            << QList{player(spotifyBus, "Stopped")} << next << spotifyBus + " Next" << true << true;
-        QTest::newRow("nothing anywhere") << QList<MprisPlayer>() << next << QString() << false << true;
-    }
     void commands() {
-        QFETCH(QList<MprisPlayer>, players);
-        QFETCH(int, command);
-        startWith(players);
-        const int before = source->refreshes;
-        QTEST(service->sendCommand(MusicService::Command(command)), "delivered");
-        QTEST(source->calls.value(0), "call");
-        scheduler.advance(MusicService::refreshSoonMs);
-        QTEST(source->refreshes > before, "refresh");
+        using C = MusicService::Command;
+        const std::tuple<QList<MprisPlayer>, C, QString, bool, bool> rows[] = {
+            {{player(spotifyBus, "Playing")}, C::Stop, spotifyBus + " Pause", true, true},
+            {{player(vlcBus, "Playing")}, C::Stop, vlcBus + " Stop", true, false},
+            {{player(spotifyBus, "Stopped")}, C::NextTrack, spotifyBus + " Next", true, true},
+            {{}, C::NextTrack, {}, false, true}};
+        for (const auto& [players, command, call, delivered, refresh] : rows) {
+            init();
+            startWith(players);
+            const int before = source->refreshes;
+            QCOMPARE(service->sendCommand(command), delivered);
+            QCOMPARE(source->calls.value(0), call);
+            scheduler.advance(MusicService::refreshSoonMs);
+            QCOMPARE(source->refreshes > before, refresh);
+        }
     }
 
     // Clamped and published at once, sent truncated; during a drag one write is in flight, only the newest
