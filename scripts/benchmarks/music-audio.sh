@@ -22,6 +22,7 @@ echo "   one elapsed tick (service, widget, both views redrawn):" \
     | awk '/RESULT/ {getline; print $1 " ms"}')"
 
 burst="$(HOME="$work" XDG_RUNTIME_DIR="$work/burst" PULSE_RUNTIME_PATH="$work/burst" TAVIMOR_PULSE_TEST=1 \
+  TAVIMOR_TEST_PEERS="$root/tests/integration/music_audio_peers.sh" \
   TAVIMOR_PULSE_SOCKET="$work/burst/pulse.sock" PULSE_SERVER="unix:$work/burst/pulse.sock" \
   "$build_dir/tests/tst_PulseAudioSystem" burstIsCoalesced 2>&1)"
 echo "   enumerations for a burst of 50 device changes: $(sed -n 's/.*burst of 50 device changes: //p' <<<"$burst")"

@@ -11,17 +11,12 @@ from gi.repository import GLib
 
 PLAYER = "org.mpris.MediaPlayer2.Player"
 PROPS = "org.freedesktop.DBus.Properties"
-
 parser = argparse.ArgumentParser()
-parser.add_argument("--name", required=True)
-parser.add_argument("--title", default="")
-parser.add_argument("--artist", default="")
-parser.add_argument("--length-us", type=int, default=0)
-parser.add_argument("--position-us", type=int, default=0)
-parser.add_argument("--art-url", default="")
-parser.add_argument("--status", default="Playing")
-parser.add_argument("--volume", type=float, default=0.5)
-parser.add_argument("--log", default="/dev/null")
+for option, default in [("name", None), ("title", ""), ("artist", ""), ("art-url", ""), ("status", "Playing"),
+                        ("log", "/dev/null")]:
+    parser.add_argument("--" + option, default=default)
+for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5)]:
+    parser.add_argument("--" + option, type=type(default), default=default)
 parser.add_argument("--vanish-on-getall", action="store_true")
 args = parser.parse_args()
 
@@ -37,54 +32,44 @@ class Player(dbus.service.Object):
             out.write(line + "\n")
 
     def metadata(self):
-        return dbus.Dictionary({
-            "mpris:trackid": dbus.ObjectPath("/track/%d" % self.track),
-            "xesam:title": args.title if self.track == 1 else "%s %d" % (args.title, self.track),
-            "xesam:artist": dbus.Array([args.artist], signature="s"),
-            "xesam:album": "Album",
-            "mpris:length": dbus.Int64(args.length_us),
-            "mpris:artUrl": args.art_url,
-        }, signature="sv")
+        title = args.title if self.track == 1 else "%s %d" % (args.title, self.track)
+        return dbus.Dictionary({"mpris:trackid": dbus.ObjectPath("/track/%d" % self.track), "xesam:title": title,
+                                "xesam:artist": dbus.Array([args.artist], signature="s"), "xesam:album": "Album",
+                                "mpris:length": dbus.Int64(args.length_us), "mpris:artUrl": args.art_url},
+                               signature="sv")
 
     def current_position(self):
-        if self.status == "Playing":
-            return self.position + int((time.monotonic() - self.since) * 1e6)
-        return self.position
+        playing = self.status == "Playing"
+        return self.position + (int((time.monotonic() - self.since) * 1e6) if playing else 0)
 
-    def properties(self):
-        return {"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
-                "Position": dbus.Int64(self.current_position())}
+    def change(self, **changed):
+        self.PropertiesChanged(PLAYER, changed, [])
 
     def set_status(self, status):
         self.position, self.since, self.status = self.current_position(), time.monotonic(), status
-        self.PropertiesChanged(PLAYER, {"PlaybackStatus": status}, [])
+        self.change(PlaybackStatus=status)
 
     @dbus.service.method(PROPS, in_signature="s", out_signature="a{sv}")
     def GetAll(self, interface):
         if args.vanish_on_getall:
             self.log("vanish")
             sys.exit(0)
-        return self.properties() if interface == PLAYER else {}
+        return {"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
+                "Position": dbus.Int64(self.current_position())}
 
     @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
-        return self.properties()[name]
+        return self.GetAll(interface)[name]
 
     @dbus.service.method(PROPS, in_signature="ssv")
     def Set(self, interface, name, value):
         self.log("Set %s %.2f" % (name, float(value)))
-        if name == "Volume":
-            self.volume = float(value)
-            self.PropertiesChanged(PLAYER, {"Volume": dbus.Double(self.volume)}, [])
+        self.volume = float(value)
+        self.change(Volume=dbus.Double(self.volume))
 
     @dbus.service.signal(PROPS, signature="sa{sv}as")
     def PropertiesChanged(self, interface, changed, invalidated):
         pass
-
-    @dbus.service.method(PLAYER)
-    def Play(self):
-        self.log("Play")
-        self.set_status("Playing")
 
     @dbus.service.method(PLAYER)
     def Pause(self):
@@ -99,9 +84,8 @@ class Player(dbus.service.Object):
     @dbus.service.method(PLAYER)
     def Next(self):
         self.log("Next")
-        self.track += 1
-        self.position, self.since = 0, time.monotonic()
-        self.PropertiesChanged(PLAYER, {"Metadata": self.metadata()}, [])
+        self.track, self.position, self.since = self.track + 1, 0, time.monotonic()
+        self.change(Metadata=self.metadata())
 
 
 DBusGMainLoop(set_as_default=True)

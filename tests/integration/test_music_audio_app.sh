@@ -54,6 +54,7 @@ for appearance in liquid dark; do
   pids+=("$app_pid")
   wait_for 100 xdotool search --onlyvisible --name '^Tavimor$' || { fail "no panel window"; exit 1; }
   sleep 1.5
+  xdotool mousemove 960 10 sleep 1 mousemove 960 600 sleep 1
   [ "$(marked_left_of_notch 20)" -eq 0 ] && pass "nothing beside the notch without a track" \
     || fail "the compact bar shows something without a track"
 
@@ -80,6 +81,7 @@ for appearance in liquid dark; do
   [ "$(warning_pixels)" -eq 0 ] && pass "no warning once the stereo output is the default" || fail "warning stays"
   kill "$player_pid" "$app_pid"
   wait "$app_pid" 2>/dev/null || true
+  grep -q "qrc:/Views/" "$work/app.log" && fail "QML warnings" || pass "the music and audio views load without a warning"
 done
 
 echo "=== no session bus, no sound server"

@@ -7,5 +7,5 @@ trap 'rm -rf "$work"' EXIT
 export HOME="$work" XDG_RUNTIME_DIR="$work/runtime" PULSE_RUNTIME_PATH="$work/pulse"
 mkdir -p "$XDG_RUNTIME_DIR" "$PULSE_RUNTIME_PATH"
 chmod 700 "$XDG_RUNTIME_DIR"
-export TAVIMOR_PULSE_TEST=1 TAVIMOR_PULSE_SOCKET="$work/pulse.sock" PULSE_SERVER="unix:$work/pulse.sock"
+export TAVIMOR_TEST_PEERS="$(dirname "$0")/music_audio_peers.sh" TAVIMOR_PULSE_TEST=1 TAVIMOR_PULSE_SOCKET="$work/pulse.sock" PULSE_SERVER="unix:$work/pulse.sock"
 "$build_dir/tests/tst_PulseAudioSystem"

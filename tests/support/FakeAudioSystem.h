@@ -22,12 +22,7 @@ public:
     }
     void setDefaultOutput(std::uint32_t id) override {
         QMetaObject::invokeMethod(
-            this,
-            [this, id] {
-                output = id;
-                Q_EMIT defaultOutputChanged();
-            },
-            Qt::QueuedConnection);
+            this, [this, id] { output = id, Q_EMIT defaultOutputChanged(); }, Qt::QueuedConnection);
     }
     // Another program changes the default input.
     void changeInput(std::uint32_t id) {

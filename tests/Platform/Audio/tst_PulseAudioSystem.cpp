@@ -18,12 +18,13 @@ class PulseAudioSystemTest : public QObject {
 
     static QString pactl(const QStringList& arguments) {
         QProcess process;
-        process.start(QStringLiteral("pactl"), arguments);
-        process.waitForFinished();
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+        process.start("pactl", arguments);
+        return process.waitForFinished() ? QString::fromUtf8(process.readAllStandardOutput()).trimmed()
+                                         : QString();
     }
+    // Runs bash with the music and audio test helpers loaded.
     static void shell(const QString& script) {
-        QProcess::execute(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+        QProcess::execute("bash", {"-c", "source \"$TAVIMOR_TEST_PEERS\"; " + script});
     }
 
     void startServer() {
@@ -34,14 +35,7 @@ class PulseAudioSystemTest : public QObject {
                       "--log-level=error",
                       "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket});
         QVERIFY(QTest::qWaitFor([] { return !pactl({"info"}).isEmpty(); }, 10000));
-        shell("pactl load-module module-null-sink sink_name=hifi rate=48000 channels=2 "
-              "sink_properties=device.description=HiFi >/dev/null;"
-              "pactl load-module module-null-sink sink_name=headset rate=16000 channels=1 "
-              "sink_properties=device.description=Headset >/dev/null;"
-              "pactl load-module module-null-source source_name=studio_mic description=Studio >/dev/null;"
-              "pactl load-module module-null-source source_name=headset_mic rate=16000 channels=1 "
-              "description=HeadsetMic >/dev/null;"
-              "pactl set-default-sink headset; pactl set-default-source studio_mic");
+        shell("add_null_devices; pactl set-default-source studio_mic");
     }
 
     void stopServer() {
@@ -49,6 +43,7 @@ class PulseAudioSystemTest : public QObject {
         server.waitForFinished();
     }
 
+    // Both null sinks and both null sources; the sinks' monitors are no inputs.
     bool listsBoth() {
         return QTest::qWaitFor(
             [&] { return service->outputs().size() == 2 && service->inputs().size() == 2; }, 5000);
@@ -77,22 +72,9 @@ private Q_SLOTS:
         preferences.remove(AudioInputService::lockedInputKey);
     }
 
-    // Monitors are no inputs; the 16 kHz mono default is phone mode; a chosen output becomes the default.
-    void listingAndDefaultRoundTrip() {
-        QVERIFY(listsBoth());
-        QCOMPARE(service->inputs().value(0).name, QStringLiteral("Studio"));
-        QCOMPARE(service->currentOutputUID(), QStringLiteral("headset"));
-        QCOMPARE(service->outputDetail(), QStringLiteral("mono 16 kHz"));
-        QVERIFY(service->outputIsPhoneMode());
-        service->selectOutput(service->outputs().value(0));
-        QVERIFY(QTest::qWaitFor([&] { return service->outputDetail() == QStringLiteral("estéreo 48 kHz"); },
-                                3000));
-        QCOMPARE(pactl({"get-default-sink"}), QStringLiteral("hifi"));
-        QVERIFY(!service->outputIsPhoneMode());
-    }
-
     void lockRevertsAnOutsideChange() {
         QVERIFY(listsBoth());
+        QCOMPARE(service->inputs().value(0).name, QStringLiteral("Studio"));
         service->toggleLock();
         pactl({"set-default-source", "headset_mic"});
         QTest::qWait(300);

@@ -23,10 +23,10 @@ class DBusMprisSourceTest : public QObject {
     QTcpServer web;
     QByteArray webBody;
 
-    QString logOf(const QString& name) const { return dir.filePath(name + QStringLiteral(".log")); }
+    QString logOf(const QString& name) const { return dir.filePath(name + ".log"); }
     QString logged(const QString& name) const {
         QFile file(logOf(name));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QString();
     }
 
     void startPlayer(const QString& name, QStringList arguments) {
