@@ -100,9 +100,15 @@ private Q_SLOTS:
                  QVariant(QStringLiteral("studio_mic")));
     }
 
-    // The user's own choice moves the lock instead of being reverted; without a lock none is set.
+    // The user's own choice moves the lock instead of being reverted; without a lock none is set, and
+    // switching the lock on without a default input leaves it off and the key removed.
     void choosingAnInputMovesTheLock() {
-        make(usualDevices(), studio, speakers);
+        preferences.setValue(AudioInputService::lockedInputKey, QStringLiteral("gone"));
+        make(usualDevices(), std::nullopt, speakers);
+        service->toggleLock();
+        service->toggleLock();
+        QVERIFY(!service->lockedUID() && !preferences.contains(AudioInputService::lockedInputKey));
+        system->changeInput(studio);
         widget->selectInput(1);
         settle();
         QVERIFY(!service->lockedUID());
@@ -112,15 +118,6 @@ private Q_SLOTS:
         QCOMPARE(system->input, studio);
         QCOMPARE(service->lockedUID(), QStringLiteral("studio_mic"));
         QCOMPARE(system->inputWrites, (QList<std::uint32_t>{headsetMic, studio}));
-    }
-
-    void lockWithoutDefaultInputStaysOff() {
-        preferences.setValue(AudioInputService::lockedInputKey, QStringLiteral("gone"));
-        make(usualDevices(), std::nullopt, speakers);
-        service->toggleLock();
-        service->toggleLock();
-        QVERIFY(!service->lockedUID());
-        QVERIFY(!preferences.contains(AudioInputService::lockedInputKey));
     }
 
     // The tab icon and the output rows follow the phone mode and the lock.

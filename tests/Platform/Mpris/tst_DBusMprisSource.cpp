@@ -11,7 +11,7 @@
 #include <QtTest>
 
 // The music service over the real session-bus source and artwork loader, against fake MPRIS players on a
-// private bus; started by tests/integration/test_mpris.sh.
+// private bus; started by tests/integration/test_music_audio_peers.sh.
 class DBusMprisSourceTest : public QObject {
     Q_OBJECT
 
@@ -51,7 +51,7 @@ class DBusMprisSourceTest : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         if (qgetenv("TAVIMOR_MPRIS_TEST") != "1")
-            QSKIP("runs only inside tests/integration/test_mpris.sh");
+            QSKIP("runs only inside tests/integration/test_music_audio_peers.sh");
         if (qgetenv("DBUS_SESSION_BUS_ADDRESS") != qgetenv("TAVIMOR_TEST_SESSION_BUS"))
             QFAIL("refusing to run: the session bus is not the script's private bus");
         QImage(40, 40, QImage::Format_RGB32).save(dir.filePath("cover.png"));
@@ -86,11 +86,7 @@ private Q_SLOTS:
 
     void cleanup() {
         service.reset();
-        for (auto& process : players) {
-            process->kill();
-            process->waitForFinished();
-        }
-        players.clear();
+        players.clear(); // each QProcess kills its player as it goes
     }
 
     // Title, exact length, a file cover, the tick, and a command whose answer arrives as a signal; Position
