@@ -30,12 +30,10 @@ class MusicServiceTest : public QObject {
     FakeArtworkFetcher* artwork = nullptr;
     FakeClock* clock = nullptr;
     FakeScheduler scheduler;
-    QStringList degraded;
     std::unique_ptr<MusicService> service;
 
-    void startWith(const QList<MprisPlayer>& players, bool busAvailable = true) {
+    void startWith(const QList<MprisPlayer>& players) {
         source->current = players;
-        source->busAvailable = busAvailable;
         service->start();
     }
 
@@ -45,10 +43,8 @@ private Q_SLOTS:
         auto a = std::make_unique<FakeArtworkFetcher>();
         auto c = std::make_unique<FakeClock>();
         std::tie(source, artwork, clock) = std::tuple(s.get(), a.get(), c.get());
-        degraded.clear();
-        service = std::make_unique<MusicService>(MusicService::Dependencies{
-            std::move(s), std::move(a), std::move(c), &scheduler,
-            [this](const QString& component, const QString&, const QString&) { degraded << component; }});
+        service = std::make_unique<MusicService>(
+            MusicService::Dependencies{std::move(s), std::move(a), std::move(c), &scheduler, {}});
     }
 
     // Times never wrap into hours; fractions stay within the minimum and 1 whatever the numbers.
@@ -173,13 +169,6 @@ private Q_SLOTS:
         QVERIFY(service->nowPlaying().artwork.isNull());
         source->setPlayers({first});
         QVERIFY(!service->nowPlaying().artwork.isNull());
-    }
-
-    void noSessionBus() {
-        startWith({}, false);
-        QCOMPARE(degraded, QStringList{"MPRIS"});
-        QVERIFY(service->nowPlaying().title.isEmpty());
-        QVERIFY(!service->sendCommand(MusicService::Command::TogglePlayPause));
     }
 };
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The music and audio tabs of the application under Xvfb with a compositor, a fake media player and a
-# private pulseaudio, in both appearance modes: the closed compact bar widens for the playing track, the
-# music tab shows the track, the audio tab lists both null sinks with the phone-mode warning for the 16 kHz
-# one, and a click on an output makes it the server's default. TAVIMOR_SCREENSHOT_DIR keeps screenshots.
+# Music and audio against real peers. First the services alone: the music service against fake MPRIS players
+# on the private session bus (tst_DBusMprisSource), the audio-device service against its own private
+# pulseaudio (tst_PulseAudioSystem). Then the application under Xvfb with a compositor, a fake player and a
+# private pulseaudio, in both appearance modes: the closed compact bar widens for the playing track, the audio
+# tab lists both null sinks with the phone-mode warning for the 16 kHz one, and a click on an output makes it
+# the server's default; last, without a bus and a sound server. TAVIMOR_SCREENSHOT_DIR keeps screenshots.
 set -euo pipefail
 
 bin_dir="${1:?usage: test_music_audio_app.sh <directory of the tavimor binary>}"
@@ -15,13 +17,22 @@ source "$here/music_audio_peers.sh"
 require_private_bus
 
 failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; sed 's/^/  tavimor: /' "$work/app.log" 2>/dev/null | tail -20; failures=$((failures + 1)); }
+# check <what> <command…>: one PASS or FAIL line (with the application's last output).
+check() {
+  local what="$1"; shift
+  if "$@"; then echo "PASS: $what"; else echo "FAIL: $what"; tail -20 "$work/app.log"; failures=$((failures + 1)); fi
+}
 wait_for() {
   local tries="$1"; shift
   for _ in $(seq "$tries"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
   return 1
 }
+
+( export HOME="$work" XDG_RUNTIME_DIR="$work" PULSE_RUNTIME_PATH="$work/peers" QT_QPA_PLATFORM=offscreen
+  export TAVIMOR_MPRIS_TEST=1 TAVIMOR_TEST_SESSION_BUS="$DBUS_SESSION_BUS_ADDRESS" TAVIMOR_FAKE_PLAYER="$here/fake_mpris_player.py"
+  export TAVIMOR_PULSE_TEST=1 TAVIMOR_PULSE_SOCKET="$work/peers.sock" PULSE_SERVER="unix:$work/peers.sock"
+  export TAVIMOR_TEST_PEERS="$here/music_audio_peers.sh"
+  "$bin_dir/tests/tst_DBusMprisSource" && "$bin_dir/tests/tst_PulseAudioSystem" ) || failures=1
 
 start_private_desktop
 start_pulse
@@ -41,6 +52,8 @@ warning_pixels() {
 }
 compact_widened() { [ "$(marked_left_of_notch 20)" -gt 10 ]; }
 default_sink_is() { [ "$(pactl get-default-sink)" = "$1" ]; }
+no_qml_warning() { ! grep -q "qrc:/Views/" "$work/app.log"; }
+degraded_lines() { grep -c -e "MPRIS" -e "PulseAudio" "$XDG_STATE_HOME/Tavimor/tavimor.log" 2>/dev/null; }
 screenshot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAVIMOR_SCREENSHOT_DIR/$appearance-$1.png"; }
 
 convert -size 96x96 xc:orange "$work/cover.png"
@@ -52,17 +65,15 @@ for appearance in liquid dark; do
   "$bin_dir/tavimor" >>"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
-  wait_for 100 xdotool search --onlyvisible --name '^Tavimor$' || { fail "no panel window"; exit 1; }
+  check "the panel window shows" wait_for 100 xdotool search --onlyvisible --name '^Tavimor$' 
   sleep 1.5
   xdotool mousemove 960 10 sleep 1 mousemove 960 600 sleep 1
-  [ "$(marked_left_of_notch 20)" -eq 0 ] && pass "nothing beside the notch without a track" \
-    || fail "the compact bar shows something without a track"
+  check "nothing beside the notch without a track" test "$(marked_left_of_notch 20)" -eq 0
 
   start_player "$work/player.log" --name vlc --title "Canção de Teste" --artist "Banda" \
     --length-us 215000000 --position-us 30000000 --art-url "file://$work/cover.png"
   player_pid=$!
-  wait_for 50 compact_widened && pass "the closed compact bar widens for the playing track" \
-    || fail "the compact bar did not widen"
+  check "the closed compact bar widens for the playing track" wait_for 50 compact_widened
   screenshot compact
 
   xdotool mousemove 960 10
@@ -71,17 +82,16 @@ for appearance in liquid dark; do
   xdotool mousemove 759 53 click 1
   sleep 0.8
   screenshot audio
-  [ "$(warning_pixels)" -gt 20 ] && pass "the 16 kHz output shows the phone-mode warning" || fail "no phone-mode warning"
+  check "the 16 kHz output shows the phone-mode warning" test "$(warning_pixels)" -gt 20
   # The output card's rows: HiFi first, Headset (the default, in phone mode) second.
   xdotool mousemove 1085 119 click 1
-  wait_for 30 default_sink_is hifi && pass "a click on an output makes it the default" \
-    || fail "default sink is $(pactl get-default-sink) after the click"
+  check "a click on an output makes it the default" wait_for 30 default_sink_is hifi
   sleep 0.5
   screenshot audio-after-click
-  [ "$(warning_pixels)" -eq 0 ] && pass "no warning once the stereo output is the default" || fail "warning stays"
+  check "no warning once the stereo output is the default" test "$(warning_pixels)" -eq 0
   kill "$player_pid" "$app_pid"
   wait "$app_pid" 2>/dev/null || true
-  grep -q "qrc:/Views/" "$work/app.log" && fail "QML warnings" || pass "the music and audio views load without a warning"
+  check "the music and audio views load without a warning" no_qml_warning
 done
 
 echo "=== no session bus, no sound server"
@@ -91,11 +101,7 @@ kill "$pulse_pid"
 DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" "$bin_dir/tavimor" >>"$work/app.log" 2>&1 &
 app_pid=$!
 pids+=("$app_pid")
-degraded_lines() { grep -c -e "MPRIS" -e "PulseAudio" "$XDG_STATE_HOME/Tavimor/tavimor.log"; }
-two_degraded_lines() { [ "$(degraded_lines 2>/dev/null)" -ge 2 ]; }
-wait_for 100 two_degraded_lines || true
-sleep 2
-kill -0 "$app_pid" 2>/dev/null && pass "the application keeps running" || fail "the application exited"
-[ "$(degraded_lines)" -eq 2 ] && pass "one degraded line each for the players and the sound server" \
-  || fail "degraded lines: $(grep -e MPRIS -e PulseAudio "$XDG_STATE_HOME/Tavimor/tavimor.log")"
+sleep 4
+check "the application keeps running" kill -0 "$app_pid"
+check "one degraded line each for the players and the sound server" test "$(degraded_lines)" -eq 2
 [ "$failures" -eq 0 ] || exit 1

@@ -7,14 +7,13 @@
 // Players set by the test; calls are recorded as "<bus> <method>", volume writes wait for completeWrite().
 class FakeMprisSource final : public IMprisSource {
 public:
-    bool busAvailable = true;
     QList<MprisPlayer> current;
     QStringList calls;
     QList<double> writes;
     std::optional<double> volumeAnswer;
     int refreshes = 0;
 
-    bool start() override { return busAvailable; }
+    bool start() override { return true; }
     void stop() override {}
     void refresh() override {
         ++refreshes;

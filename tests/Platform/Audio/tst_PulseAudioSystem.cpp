@@ -6,7 +6,7 @@
 #include <QtTest>
 
 // The audio-device service over a real pulseaudio with null devices, which this test starts, kills and
-// restarts on the socket tests/integration/test_music_audio_peers.sh names.
+// restarts on the socket tests/integration/test_music_audio_app.sh names.
 class PulseAudioSystemTest : public QObject {
     Q_OBJECT
 
@@ -52,7 +52,7 @@ class PulseAudioSystemTest : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         if (qgetenv("TAVIMOR_PULSE_TEST") != "1")
-            QSKIP("runs only inside tests/integration/test_music_audio_peers.sh");
+            QSKIP("runs only inside tests/integration/test_music_audio_app.sh");
         if (!qEnvironmentVariable("PULSE_SERVER").endsWith(qEnvironmentVariable("TAVIMOR_PULSE_SOCKET")))
             QFAIL("refusing to run: PULSE_SERVER is not the script's private server");
     }

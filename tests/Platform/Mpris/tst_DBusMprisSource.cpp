@@ -11,7 +11,7 @@
 #include <QtTest>
 
 // The music service over the real session-bus source and artwork loader, against fake MPRIS players on a
-// private bus; started by tests/integration/test_music_audio_peers.sh.
+// private bus; started by tests/integration/test_music_audio_app.sh.
 class DBusMprisSourceTest : public QObject {
     Q_OBJECT
 
@@ -51,7 +51,7 @@ class DBusMprisSourceTest : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         if (qgetenv("TAVIMOR_MPRIS_TEST") != "1")
-            QSKIP("runs only inside tests/integration/test_music_audio_peers.sh");
+            QSKIP("runs only inside tests/integration/test_music_audio_app.sh");
         if (qgetenv("DBUS_SESSION_BUS_ADDRESS") != qgetenv("TAVIMOR_TEST_SESSION_BUS"))
             QFAIL("refusing to run: the session bus is not the script's private bus");
         QImage(40, 40, QImage::Format_RGB32).save(dir.filePath("cover.png"));
