@@ -5,8 +5,6 @@
 
 #include <QDBusConnection>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,8 +18,8 @@ class DBusMprisSourceTest : public QObject {
     std::vector<std::unique_ptr<QProcess>> players;
     std::unique_ptr<MusicService> service;
     DBusMprisSource* source = nullptr;
-    QTcpServer web;
-    QByteArray webBody;
+    QProcess web;
+    QString webPort;
 
     QString logOf(const QString& name) const { return dir.filePath(name + ".log"); }
     QString logged(const QString& name) const {
@@ -45,7 +43,7 @@ class DBusMprisSourceTest : public QObject {
     }
 
     QString webAddress(const QString& path) const {
-        return QStringLiteral("http://127.0.0.1:%1/%2").arg(web.serverPort()).arg(path);
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(webPort, path);
     }
 
 private Q_SLOTS:
@@ -54,23 +52,14 @@ private Q_SLOTS:
             QSKIP("runs only inside tests/integration/test_music_audio_app.sh");
         if (qgetenv("DBUS_SESSION_BUS_ADDRESS") != qgetenv("TAVIMOR_TEST_SESSION_BUS"))
             QFAIL("refusing to run: the session bus is not the script's private bus");
+        // A web server for the covers: an image, and the same image padded past the size cap.
         QImage(40, 40, QImage::Format_RGB32).save(dir.filePath("cover.png"));
-        QFile cover(dir.filePath("cover.png"));
-        QVERIFY(cover.open(QIODevice::ReadOnly));
-        webBody = cover.readAll();
-        QVERIFY(web.listen(QHostAddress::LocalHost));
-        // Serves the cover at /cover.png and a body past the size cap anywhere else.
-        connect(&web, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket* socket = web.nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                const bool cover = socket->readAll().startsWith("GET /cover.png");
-                const QByteArray body =
-                    cover ? webBody : QByteArray(NetworkArtworkFetcher::maxBytes + 1024, 'x');
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n" +
-                              body);
-                socket->disconnectFromHost();
-            });
-        });
+        QFile huge(dir.filePath("huge.png"));
+        QVERIFY(QFile::copy(dir.filePath("cover.png"), huge.fileName()));
+        QVERIFY(huge.resize(NetworkArtworkFetcher::maxBytes + 1024));
+        web.start("/usr/bin/python3", {"-u", "-m", "http.server", "-b", "127.0.0.1", "-d", dir.path(), "0"});
+        QVERIFY(web.waitForReadyRead(5000));
+        webPort = QRegularExpression("port (\\d+)").match(web.readAll()).captured(1);
     }
 
     void init() {
