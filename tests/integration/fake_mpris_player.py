@@ -39,8 +39,7 @@ class Player(dbus.service.Object):
                                signature="sv")
 
     def current_position(self):
-        playing = self.status == "Playing"
-        return self.position + (int((time.monotonic() - self.since) * 1e6) if playing else 0)
+        return self.position + (int((time.monotonic() - self.since) * 1e6) if self.status == "Playing" else 0)
 
     def change(self, **changed):
         self.PropertiesChanged(PLAYER, changed, [])

@@ -1,6 +1,5 @@
-# Shared by the music and audio tests and the benchmark (sourced): a throw-away desktop, a private pulseaudio
-# with null devices and fake MPRIS players. Everything started lands in pids, killed (newest first) at exit
-# together with the temporary folder $work.
+# Sourced by the music and audio tests and benchmark: a throw-away desktop, a private pulseaudio with null
+# devices, fake MPRIS players. What starts lands in pids, killed newest first at exit; $work goes too.
 work="$(mktemp -d)"
 pids=()
 stop_peers() {
@@ -31,11 +30,7 @@ start_private_desktop() {
 }
 
 set_appearance() {
-  cat >"$XDG_CONFIG_HOME/Tavimor/preferences.json" <<JSON
-{"format": "tavimor-preferences", "version": 1, "values": {
-  "tavimor.onboarding.completed": {"type": "bool", "value": true},
-  "tavimor.appearanceMode": {"type": "text", "value": "$1"}}}
-JSON
+  printf '{"format": "tavimor-preferences", "version": 1, "values": {"tavimor.onboarding.completed": {"type": "bool", "value": true}, "tavimor.appearanceMode": {"type": "text", "value": "%s"}}}\n' "$1" >"$XDG_CONFIG_HOME/Tavimor/preferences.json"
 }
 
 # Starts pulseaudio on a socket in $work and points clients at it. Null sinks "hifi" (48 kHz stereo) and
@@ -71,7 +66,5 @@ start_player() {
 
 # Refuses to run unless the session bus is the private one this script started.
 require_private_bus() {
-  case "${DBUS_SESSION_BUS_ADDRESS:-}" in
-    "" | *"/run/user/"* | *"/run/dbus/"*) echo "FAIL: refusing to run on the user's session bus"; exit 1 ;;
-  esac
+  case "${DBUS_SESSION_BUS_ADDRESS:-}" in "" | */run/user/* | */run/dbus/*) echo "FAIL: not a private bus"; exit 1 ;; esac
 }

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# Music and audio against real peers. First the services alone: the music service against fake MPRIS players
-# on the private session bus (tst_DBusMprisSource), the audio-device service against its own private
-# pulseaudio (tst_PulseAudioSystem). Then the application under Xvfb with a compositor, a fake player and a
-# private pulseaudio, in both appearance modes: the closed compact bar widens for the playing track, the audio
-# tab lists both null sinks with the phone-mode warning for the 16 kHz one, and a click on an output makes it
-# the server's default; last, without a bus and a sound server. TAVIMOR_SCREENSHOT_DIR keeps screenshots.
+# Music and audio against real peers: the services (tst_DBusMprisSource, tst_PulseAudioSystem), then the
+# application under Xvfb with a compositor, a fake player and a private pulseaudio with null devices in both
+# appearance modes, then without a bus and a sound server. TAVIMOR_SCREENSHOT_DIR keeps screenshots.
 set -euo pipefail
 
 bin_dir="${1:?usage: test_music_audio_app.sh <directory of the tavimor binary>}"
@@ -37,7 +34,6 @@ wait_for() {
 start_private_desktop
 start_pulse
 add_null_devices
-pactl set-default-sink headset
 
 # Columns of one screen row, left of the notch (x 800–859), whose colour is not the desktop's grey.
 marked_left_of_notch() {
@@ -61,8 +57,7 @@ for appearance in liquid dark; do
   echo "=== appearance: $appearance"
   set_appearance "$appearance"
   pactl set-default-sink headset
-  : >"$work/app.log"
-  "$bin_dir/tavimor" >>"$work/app.log" 2>&1 &
+  "$bin_dir/tavimor" >"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
   check "the panel window shows" wait_for 100 xdotool search --onlyvisible --name '^Tavimor$' 

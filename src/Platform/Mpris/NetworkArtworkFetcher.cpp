@@ -72,11 +72,14 @@ void NetworkArtworkFetcher::fetchWeb(const QUrl& address, QObject* context,
         reply->deleteLater();
         if (!guard)
             return;
+        // A body that arrived whole before the abort could act is refused here.
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() != QNetworkReply::NoError || status < 200 || status > 299) {
+        QByteArray body = reply->read(maxBytes + 1);
+        if (reply->error() != QNetworkReply::NoError || status < 200 || status > 299 ||
+            body.size() > maxBytes) {
             done({});
             return;
         }
-        decodeLater(reply->read(maxBytes + 1), guard, done);
+        decodeLater(std::move(body), guard, done);
     });
 }

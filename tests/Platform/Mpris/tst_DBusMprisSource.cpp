@@ -88,7 +88,6 @@ private Q_SLOTS:
         QVERIFY(showsTitle("Canção"));
         QCOMPARE(service->nowPlaying().duration, 215.000001);
         QVERIFY(QTest::qWaitFor([&] { return !service->nowPlaying().artwork.isNull(); }, 5000));
-        QVERIFY(service->isElapsedTickRunning());
         QTest::qWait(1100);
         QVERIFY(service->nowPlaying().elapsedTime >= 31);
         service->togglePlayPause();
@@ -98,7 +97,6 @@ private Q_SLOTS:
         QVERIFY(showsTitle("Canção 2"));
         QVERIFY(QTest::qWaitFor([&] { return service->nowPlaying().elapsedTime < 1; }, 3000));
         QCOMPARE(logged("vlc"), QStringLiteral("PlayPause\nNext\n"));
-        QVERIFY(!service->volume());
     }
 
     // Spotify: stop pauses, the volume is read, set once per change and read back.
