@@ -200,8 +200,10 @@ void MusicService::fetchVolume(std::optional<QString> bundleId) {
         setVolumeValue(std::nullopt);
         return;
     }
+    // While the user's own writes are on their way the player's answer lags behind them: keep the drag's
+    // value.
     m_deps.source->readVolume(spotify->busName, this, [this](std::optional<double> fraction) {
-        if (!fraction || !std::isfinite(*fraction))
+        if (!fraction || !std::isfinite(*fraction) || m_volumeInFlight)
             return;
         const double percent = std::round(clampVolume(*fraction * 100));
         m_volumeLastSent = int(percent);

@@ -92,6 +92,8 @@ void PulseAudioSystem::stateCallback(pa_context*, void* self) {
 
 void PulseAudioSystem::handleState() {
     const pa_context_state_t state = m_context ? pa_context_get_state(m_context) : PA_CONTEXT_FAILED;
+    // A failed connect may be reported twice (its return value and the state callback): handle it once.
+    const bool failureHandled = !m_context && m_retryTimer.isActive();
     if (state == PA_CONTEXT_READY && !m_ready) {
         m_ready = true;
         m_retryMs = firstRetryMs;
@@ -104,7 +106,7 @@ void PulseAudioSystem::handleState() {
         if (pa_operation* op = pa_context_subscribe(m_context, mask, nullptr, nullptr))
             pa_operation_unref(op);
         enumerate();
-    } else if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) {
+    } else if ((state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) && !failureHandled) {
         const bool everConnected = m_enumerations > 0;
         dropContext();
         if (!everConnected && !m_reportedMissing && m_reportDegraded) {
