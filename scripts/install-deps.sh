@@ -14,7 +14,7 @@ packages=(
   dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
   xvfb xcompmgr xdotool x11-utils imagemagick lxqt-panel procps
   # Sound server and a fake media player for the music and audio tests.
-  pulseaudio pulseaudio-utils python3-dbus python3-gi
+  pulseaudio pulseaudio-utils python3-dbus python3-gi x11-xserver-utils
 )
 
 missing=()
