@@ -8,11 +8,13 @@ packages=(
   qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qtquick-layouts
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qt5compat-graphicaleffects
-  libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev libsecret-1-dev
+  libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev libsecret-1-dev libpulse-dev
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.
   dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
   xvfb xcompmgr xdotool x11-utils imagemagick lxqt-panel procps xclip
+  # Sound server and a fake media player for the music and audio tests.
+  pulseaudio pulseaudio-utils python3-dbus python3-gi x11-xserver-utils
 )
 
 missing=()

@@ -5,8 +5,11 @@
 #include "Core/ShellQml.h"
 #include "Foundation/AppPaths.h"
 #include "Foundation/L10n.h"
+#include "Platform/Audio/PulseAudioSystem.h"
 #include "Platform/Clipboard/QtClipboard.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
+#include "Platform/Mpris/DBusMprisSource.h"
+#include "Platform/Mpris/NetworkArtworkFetcher.h"
 #include "Platform/Panel/X11PanelWindow.h"
 #include "Platform/Preferences/JsonPreferences.h"
 #include "Platform/Screens/DBusScreenSleepSource.h"
@@ -16,6 +19,8 @@
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/AudioWidget.h"
+#include "Widgets/MusicWidget.h"
 #include "Widgets/NotesWidget.h"
 #include "Widgets/ShelfWidget.h"
 #include "Widgets/SystemWidget.h"
@@ -31,18 +36,32 @@
 
 namespace {
 
+// What the widgets' services are built over.
+struct WidgetPlatform {
+    IPreferences& preferences;
+    IClipboard& clipboard;
+    IScheduler& scheduler;
+};
+
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
-std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences, IClipboard& clipboard) {
+std::vector<std::unique_ptr<NotchWidget>> makeWidgets(const WidgetPlatform& platform) {
+    IPreferences& preferences = platform.preferences;
     std::vector<std::unique_ptr<NotchWidget>> widgets;
     widgets.push_back(std::make_unique<SystemWidget>(
-        SystemMonitorService::Dependencies{preferences, &clipboard, QStringLiteral("/proc"), {}}));
+        SystemMonitorService::Dependencies{preferences, &platform.clipboard, QStringLiteral("/proc"), {}}));
     const QDir data(AppPaths::dataDirectory());
     widgets.push_back(std::make_unique<NotesWidget>(preferences, data.filePath(QStringLiteral("Notes"))));
     widgets.push_back(
         std::make_unique<ShelfWidget>(data.filePath(QStringLiteral("Shelf")),
                                       QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)));
     widgets.push_back(std::make_unique<UsageWidget>());
+    widgets.push_back(std::make_unique<MusicWidget>(std::make_unique<MusicService>(
+        MusicService::Dependencies{std::make_unique<DBusMprisSource>(QDBusConnection::sessionBus()),
+                                   std::make_unique<NetworkArtworkFetcher>(), std::make_unique<SystemClock>(),
+                                   &platform.scheduler, Diagnostics::degraded})));
+    widgets.push_back(std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(
+        std::make_unique<PulseAudioSystem>(Diagnostics::degraded), preferences)));
     return widgets;
 }
 
@@ -93,7 +112,7 @@ int main(int argc, char* argv[]) {
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;
     QtClipboard clipboard;
-    dependencies.widgets = makeWidgets(preferences, clipboard);
+    dependencies.widgets = makeWidgets({preferences, clipboard, scheduler});
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);

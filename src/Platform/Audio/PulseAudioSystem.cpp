@@ -1,0 +1,247 @@
+#include "Platform/Audio/PulseAudioSystem.h"
+
+#include "Models/AudioModels.h"
+
+#include <QElapsedTimer>
+
+#include <pulse/context.h>
+#include <pulse/glib-mainloop.h>
+#include <pulse/introspect.h>
+#include <pulse/subscribe.h>
+
+#include <algorithm>
+
+namespace {
+
+// A stream of events is gathered for at most this long before an enumeration runs anyway.
+constexpr int longestGatherMs = 250;
+
+std::uint32_t transportOf(pa_proplist* properties) {
+    const auto value = [&](const char* key) { return QString::fromUtf8(pa_proplist_gets(properties, key)); };
+    const QString bus = value("device.bus");
+    if (bus == QLatin1String("usb"))
+        return AudioTransport::usb;
+    if (bus == QLatin1String("bluetooth"))
+        return AudioTransport::bluetooth;
+    if (bus == QLatin1String("pci") || value("device.form_factor") == QLatin1String("internal"))
+        return AudioTransport::builtIn;
+    if (bus.isEmpty() && value("device.api").isEmpty())
+        return AudioTransport::virtualDevice;
+    return 0;
+}
+
+} // namespace
+
+// One enumeration in progress: server defaults, sinks and sources, committed together.
+struct PulseAudioSystem::Enumeration {
+    int pending = 3;
+    QString defaultSink;
+    QString defaultSource;
+    QList<AudioDeviceRecord> sinks;
+    QList<AudioDeviceRecord> sources;
+};
+
+PulseAudioSystem::PulseAudioSystem(DegradedReporter reportDegraded, QObject* parent)
+    : IAudioSystem(parent)
+    , m_reportDegraded(std::move(reportDegraded)) {
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &PulseAudioSystem::connectToServer);
+    m_coalesceTimer.setSingleShot(true);
+    connect(&m_coalesceTimer, &QTimer::timeout, this, &PulseAudioSystem::enumerate);
+}
+
+PulseAudioSystem::~PulseAudioSystem() {
+    dropContext();
+    if (m_mainloop)
+        pa_glib_mainloop_free(m_mainloop);
+}
+
+void PulseAudioSystem::start() {
+    if (m_started)
+        return;
+    m_started = true;
+    m_mainloop = pa_glib_mainloop_new(nullptr);
+    connectToServer();
+}
+
+void PulseAudioSystem::connectToServer() {
+    dropContext();
+    m_context = pa_context_new(pa_glib_mainloop_get_api(m_mainloop), "Tavimor");
+    pa_context_set_state_callback(m_context, &PulseAudioSystem::stateCallback, this);
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        QMetaObject::invokeMethod(this, &PulseAudioSystem::handleState, Qt::QueuedConnection);
+}
+
+void PulseAudioSystem::dropContext() {
+    delete std::exchange(m_enumeration, nullptr);
+    m_enumerateAgain = false;
+    m_ready = false;
+    if (!m_context)
+        return;
+    pa_context_set_state_callback(m_context, nullptr, nullptr);
+    pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
+    pa_context_disconnect(m_context);
+    pa_context_unref(std::exchange(m_context, nullptr));
+}
+
+void PulseAudioSystem::stateCallback(pa_context*, void* self) {
+    // The context may not be released inside its own callback.
+    QMetaObject::invokeMethod(static_cast<PulseAudioSystem*>(self), &PulseAudioSystem::handleState,
+                              Qt::QueuedConnection);
+}
+
+void PulseAudioSystem::handleState() {
+    const pa_context_state_t state = m_context ? pa_context_get_state(m_context) : PA_CONTEXT_FAILED;
+    // A failed connect may be reported twice (its return value and the state callback): handle it once.
+    const bool failureHandled = !m_context && m_retryTimer.isActive();
+    if (state == PA_CONTEXT_READY && !m_ready) {
+        m_ready = true;
+        m_retryMs = firstRetryMs;
+        const auto onEvent = [](pa_context*, pa_subscription_event_type_t, std::uint32_t, void* self) {
+            static_cast<PulseAudioSystem*>(self)->handleServerEvent();
+        };
+        pa_context_set_subscribe_callback(m_context, onEvent, this);
+        const auto mask = pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE |
+                                                 PA_SUBSCRIPTION_MASK_SERVER);
+        if (pa_operation* op = pa_context_subscribe(m_context, mask, nullptr, nullptr))
+            pa_operation_unref(op);
+        enumerate();
+    } else if ((state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) && !failureHandled) {
+        const bool everConnected = m_enumerations > 0;
+        dropContext();
+        if (!everConnected && !m_reportedMissing && m_reportDegraded) {
+            m_reportedMissing = true;
+            m_reportDegraded(QStringLiteral("PulseAudio"),
+                             QStringLiteral("sem servidor de som (PulseAudio ou PipeWire) na sessão"),
+                             QStringLiteral("a aba de áudio fica vazia e a trava do microfone não age"));
+        }
+        scheduleRetry();
+    }
+}
+
+void PulseAudioSystem::scheduleRetry() {
+    m_retryTimer.start(m_retryMs);
+    m_retryMs = std::min(m_retryMs * 2, longestRetryMs);
+}
+
+// Events are gathered for coalesceMs after the last one (at most longestGatherMs after the first).
+void PulseAudioSystem::handleServerEvent() {
+    if (!m_coalesceTimer.isActive())
+        m_firstEvent.start();
+    if (!m_coalesceTimer.isActive() || m_firstEvent.elapsed() < longestGatherMs)
+        m_coalesceTimer.start(coalesceMs);
+}
+
+void PulseAudioSystem::enumerate() {
+    if (!m_ready)
+        return;
+    if (m_enumeration) {
+        m_enumerateAgain = true;
+        return;
+    }
+    ++m_enumerations;
+    m_enumeration = new Enumeration;
+    const auto serverDone = [](pa_context*, const pa_server_info* info, void* userdata) {
+        auto* self = static_cast<PulseAudioSystem*>(userdata);
+        if (info && self->m_enumeration) {
+            self->m_enumeration->defaultSink = QString::fromUtf8(info->default_sink_name);
+            self->m_enumeration->defaultSource = QString::fromUtf8(info->default_source_name);
+        }
+        self->finishEnumeration();
+    };
+    const auto sink = [](pa_context*, const pa_sink_info* info, int eol, void* userdata) {
+        auto* self = static_cast<PulseAudioSystem*>(userdata);
+        if (eol != 0 || !info) {
+            self->finishEnumeration();
+            return;
+        }
+        if (!self->m_enumeration)
+            return;
+        const QString name = QString::fromUtf8(info->name);
+        self->m_enumeration->sinks.append({self->stableId(QStringLiteral("sink:") + name), name,
+                                           QString::fromUtf8(info->description), transportOf(info->proplist),
+                                           0, info->sample_spec.channels, double(info->sample_spec.rate)});
+    };
+    const auto source = [](pa_context*, const pa_source_info* info, int eol, void* userdata) {
+        auto* self = static_cast<PulseAudioSystem*>(userdata);
+        if (eol != 0 || !info) {
+            self->finishEnumeration();
+            return;
+        }
+        if (!self->m_enumeration || info->monitor_of_sink != PA_INVALID_INDEX)
+            return;
+        const QString name = QString::fromUtf8(info->name);
+        self->m_enumeration->sources.append(
+            {self->stableId(QStringLiteral("source:") + name), name, QString::fromUtf8(info->description),
+             transportOf(info->proplist), info->sample_spec.channels, 0, double(info->sample_spec.rate)});
+    };
+    for (pa_operation* op : {pa_context_get_server_info(m_context, serverDone, this),
+                             pa_context_get_sink_info_list(m_context, sink, this),
+                             pa_context_get_source_info_list(m_context, source, this)}) {
+        if (op)
+            pa_operation_unref(op);
+        else
+            finishEnumeration();
+    }
+}
+
+void PulseAudioSystem::finishEnumeration() {
+    if (!m_enumeration || --m_enumeration->pending > 0)
+        return;
+    const std::unique_ptr<Enumeration> done(std::exchange(m_enumeration, nullptr));
+    const QList<AudioDeviceRecord> devices = done->sinks + done->sources;
+    const bool devicesMoved = devices != m_devices;
+    const bool outputMoved = done->defaultSink != m_defaultSink;
+    const bool inputMoved = done->defaultSource != m_defaultSource;
+    m_devices = devices;
+    m_defaultSink = done->defaultSink;
+    m_defaultSource = done->defaultSource;
+    if (devicesMoved)
+        Q_EMIT devicesChanged();
+    if (outputMoved)
+        Q_EMIT defaultOutputChanged();
+    if (inputMoved)
+        Q_EMIT defaultInputChanged();
+    if (std::exchange(m_enumerateAgain, false))
+        enumerate();
+}
+
+void PulseAudioSystem::setDefaultInput(std::uint32_t id) {
+    const QString name = nameOf(id, QStringLiteral("source:"));
+    if (!m_ready || name.isEmpty())
+        return;
+    if (pa_operation* op =
+            pa_context_set_default_source(m_context, name.toUtf8().constData(), nullptr, nullptr))
+        pa_operation_unref(op);
+}
+
+void PulseAudioSystem::setDefaultOutput(std::uint32_t id) {
+    const QString name = nameOf(id, QStringLiteral("sink:"));
+    if (!m_ready || name.isEmpty())
+        return;
+    if (pa_operation* op =
+            pa_context_set_default_sink(m_context, name.toUtf8().constData(), nullptr, nullptr))
+        pa_operation_unref(op);
+}
+
+std::uint32_t PulseAudioSystem::stableId(const QString& key) {
+    auto it = m_ids.find(key);
+    if (it == m_ids.end())
+        it = m_ids.insert(key, m_nextId++);
+    return *it;
+}
+
+std::optional<std::uint32_t> PulseAudioSystem::idOf(const QString& kind, const QString& name) const {
+    const auto it = m_ids.find(kind + name);
+    if (name.isEmpty() || it == m_ids.end())
+        return std::nullopt;
+    return *it;
+}
+
+QString PulseAudioSystem::nameOf(std::uint32_t id, const QString& kind) const {
+    for (auto it = m_ids.begin(); it != m_ids.end(); ++it) {
+        if (*it == id && it.key().startsWith(kind))
+            return it.key().mid(kind.size());
+    }
+    return {};
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "Foundation/DegradedReporter.h"
+#include "Platform/Audio/IAudioSystem.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QTimer>
+
+struct pa_context;
+struct pa_glib_mainloop;
+
+// The sound server (PulseAudio, or PipeWire through its PulseAudio interface) on the GUI thread's GLib
+// loop. Sinks are outputs; sources are inputs, except the monitors of sinks. Server events come in bursts
+// (a profile switch removes and adds devices), so they are gathered for a short while into one
+// enumeration. When the server goes away the last lists stay and the connection is tried again with a
+// growing pause.
+class PulseAudioSystem final : public IAudioSystem {
+    Q_OBJECT
+public:
+    static constexpr int coalesceMs = 50;
+    static constexpr int firstRetryMs = 500;
+    static constexpr int longestRetryMs = 30000;
+
+    explicit PulseAudioSystem(DegradedReporter reportDegraded, QObject* parent = nullptr);
+    ~PulseAudioSystem() override;
+
+    void start() override;
+    QList<AudioDeviceRecord> devices() const override { return m_devices; }
+    std::optional<std::uint32_t> defaultInput() const override {
+        return idOf(QStringLiteral("source:"), m_defaultSource);
+    }
+    std::optional<std::uint32_t> defaultOutput() const override {
+        return idOf(QStringLiteral("sink:"), m_defaultSink);
+    }
+    void setDefaultInput(std::uint32_t id) override;
+    void setDefaultOutput(std::uint32_t id) override;
+
+    // Enumerations run since start, for tests and the benchmark.
+    int enumerationCount() const { return m_enumerations; }
+    bool isConnected() const { return m_ready; }
+
+private:
+    struct Enumeration;
+
+    void connectToServer();
+    void dropContext();
+    void handleState();
+    void scheduleRetry();
+    void handleServerEvent();
+    void enumerate();
+    void finishEnumeration();
+    std::uint32_t stableId(const QString& key);
+    std::optional<std::uint32_t> idOf(const QString& kind, const QString& name) const;
+    QString nameOf(std::uint32_t id, const QString& kind) const;
+
+    static void stateCallback(pa_context* context, void* self);
+
+    DegradedReporter m_reportDegraded;
+    pa_glib_mainloop* m_mainloop = nullptr;
+    pa_context* m_context = nullptr;
+    bool m_started = false;
+    bool m_ready = false;
+    bool m_reportedMissing = false;
+    int m_retryMs = firstRetryMs;
+    QTimer m_retryTimer;
+    QTimer m_coalesceTimer;
+    QElapsedTimer m_firstEvent;
+    Enumeration* m_enumeration = nullptr;
+    bool m_enumerateAgain = false;
+    int m_enumerations = 0;
+    QHash<QString, std::uint32_t> m_ids;
+    std::uint32_t m_nextId = 1;
+    QList<AudioDeviceRecord> m_devices;
+    QString m_defaultSink;
+    QString m_defaultSource;
+};

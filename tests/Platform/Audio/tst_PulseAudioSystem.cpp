@@ -1,0 +1,112 @@
+#include "InMemoryPreferences.h"
+#include "Platform/Audio/PulseAudioSystem.h"
+#include "Services/AudioDeviceService.h"
+
+#include <QProcess>
+#include <QtTest>
+
+// The audio-device service over a real pulseaudio with null devices, which this test starts, kills and
+// restarts on the socket tests/integration/test_music_audio_app.sh names.
+class PulseAudioSystemTest : public QObject {
+    Q_OBJECT
+
+    InMemoryPreferences preferences;
+    QProcess server;
+    PulseAudioSystem* system = nullptr;
+    std::unique_ptr<AudioInputService> service;
+
+    static QString pactl(const QStringList& arguments) {
+        QProcess process;
+        process.start("pactl", arguments);
+        return process.waitForFinished() ? QString::fromUtf8(process.readAllStandardOutput()).trimmed()
+                                         : QString();
+    }
+    // Runs bash with the music and audio test helpers loaded.
+    static void shell(const QString& script) {
+        QProcess::execute("bash", {"-c", "source \"$TAVIMOR_TEST_PEERS\"; " + script});
+    }
+
+    void startServer() {
+        const QString socket = qEnvironmentVariable("TAVIMOR_PULSE_SOCKET");
+        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server.start(QStringLiteral("pulseaudio"),
+                     {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes", "--use-pid-file=no",
+                      "--log-level=error",
+                      "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket});
+        QVERIFY(QTest::qWaitFor([] { return !pactl({"info"}).isEmpty(); }, 10000));
+        shell("add_null_devices; pactl set-default-source studio_mic");
+    }
+
+    void stopServer() {
+        server.kill();
+        server.waitForFinished();
+    }
+
+    // Both null sinks and both null sources; the sinks' monitors are no inputs.
+    bool listsBoth() {
+        return QTest::qWaitFor(
+            [&] { return service->outputs().size() == 2 && service->inputs().size() == 2; }, 5000);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (qgetenv("TAVIMOR_PULSE_TEST") != "1")
+            QSKIP("runs only inside tests/integration/test_music_audio_app.sh");
+        if (!qEnvironmentVariable("PULSE_SERVER").endsWith(qEnvironmentVariable("TAVIMOR_PULSE_SOCKET")))
+            QFAIL("refusing to run: PULSE_SERVER is not the script's private server");
+    }
+
+    void init() {
+        startServer();
+        auto real = std::make_unique<PulseAudioSystem>(DegradedReporter());
+        system = real.get();
+        service = std::make_unique<AudioInputService>(std::move(real), preferences);
+        service->start();
+    }
+
+    void cleanup() {
+        service.reset();
+        stopServer();
+        preferences.remove(AudioInputService::lockedInputKey);
+    }
+
+    void lockRevertsAnOutsideChange() {
+        const auto inputIs = [&](const QString& uid) {
+            return QTest::qWaitFor(
+                [&] { return service->currentInputUID() == uid && pactl({"get-default-source"}) == uid; },
+                3000);
+        };
+        QVERIFY(listsBoth() && inputIs("studio_mic"));
+        service->toggleLock();
+        pactl({"set-default-source", "headset_mic"});
+        QVERIFY(inputIs("studio_mic"));
+    }
+
+    // A burst of 50 new devices gives a few enumerations, not 50.
+    void burstIsCoalesced() {
+        QVERIFY(listsBoth());
+        const int before = system->enumerationCount();
+        shell("for i in $(seq 50); do pactl load-module module-null-sink sink_name=burst$i >/dev/null; done");
+        QVERIFY(QTest::qWaitFor([&] { return service->outputs().size() == 52; }, 10000));
+        QTest::qWait(200);
+        const int enumerations = system->enumerationCount() - before;
+        qInfo("enumerations for a burst of 50 device changes: %d", enumerations);
+        QVERIFY2(enumerations <= 5, qPrintable(QString::number(enumerations)));
+    }
+
+    // The server goes away: the last lists stay; it comes back: the same devices keep their ids.
+    void reconnectsAfterRestart() {
+        QVERIFY(listsBoth());
+        const auto hifiId = service->outputs().value(0).id;
+        stopServer();
+        QTest::qWait(800);
+        QCOMPARE(service->outputs().size(), 2);
+        startServer();
+        QVERIFY(QTest::qWaitFor([&] { return system->isConnected(); }, 10000));
+        QVERIFY(listsBoth());
+        QCOMPARE(service->outputs().value(0).id, hifiId);
+    }
+};
+
+QTEST_GUILESS_MAIN(PulseAudioSystemTest)
+#include "tst_PulseAudioSystem.moc"

@@ -1,0 +1,134 @@
+#include "FakeClock.h"
+#include "Platform/Mpris/DBusMprisSource.h"
+#include "Platform/Mpris/NetworkArtworkFetcher.h"
+#include "Services/MusicService.h"
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The music service over the real session-bus source and artwork loader, against fake MPRIS players on a
+// private bus; started by tests/integration/test_music_audio_app.sh.
+class DBusMprisSourceTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QtScheduler scheduler;
+    std::vector<std::unique_ptr<QProcess>> players;
+    std::unique_ptr<MusicService> service;
+    DBusMprisSource* source = nullptr;
+    QProcess web;
+    QString webPort;
+
+    QString logOf(const QString& name) const { return dir.filePath(name + ".log"); }
+    QString logged(const QString& name) const {
+        QFile file(logOf(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QString();
+    }
+
+    void startPlayer(const QString& name, QStringList arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(
+            QStringLiteral("/usr/bin/python3"),
+            QStringList{qEnvironmentVariable("TAVIMOR_FAKE_PLAYER"), "--name", name, "--log", logOf(name)} +
+                arguments);
+        QVERIFY(process->waitForStarted());
+        players.push_back(std::move(process));
+    }
+
+    bool showsTitle(const QString& title) {
+        return QTest::qWaitFor([&] { return service->nowPlaying().title == title; }, 5000);
+    }
+
+    QString webAddress(const QString& path) const {
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(webPort, path);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (qgetenv("TAVIMOR_MPRIS_TEST") != "1")
+            QSKIP("runs only inside tests/integration/test_music_audio_app.sh");
+        if (qgetenv("DBUS_SESSION_BUS_ADDRESS") != qgetenv("TAVIMOR_TEST_SESSION_BUS"))
+            QFAIL("refusing to run: the session bus is not the script's private bus");
+        // A web server for the covers: an image, and the same image padded past the size cap.
+        QImage(40, 40, QImage::Format_RGB32).save(dir.filePath("cover.png"));
+        QFile huge(dir.filePath("huge.png"));
+        QVERIFY(QFile::copy(dir.filePath("cover.png"), huge.fileName()));
+        QVERIFY(huge.resize(NetworkArtworkFetcher::maxBytes + 1024));
+        web.start("/usr/bin/python3", {"-u", "-m", "http.server", "-b", "127.0.0.1", "-d", dir.path(), "0"});
+        QVERIFY(web.waitForReadyRead(5000));
+        webPort = QRegularExpression("port (\\d+)").match(web.readAll()).captured(1);
+    }
+
+    void init() {
+        auto real = std::make_unique<DBusMprisSource>(QDBusConnection::sessionBus());
+        source = real.get();
+        service = std::make_unique<MusicService>(
+            MusicService::Dependencies{std::move(real),
+                                       std::make_unique<NetworkArtworkFetcher>(),
+                                       std::make_unique<SystemClock>(),
+                                       &scheduler,
+                                       {}});
+    }
+
+    void cleanup() {
+        service.reset();
+        players.clear(); // each QProcess kills its player as it goes
+    }
+
+    // Title, exact length, a file cover, the tick, and a command whose answer arrives as a signal; Position
+    // comes only on request, after the track changes.
+    void playerEndToEnd() {
+        startPlayer("vlc",
+                    {"--title", "Canção", "--artist", "Banda", "--length-us", "215000001", "--position-us",
+                     "30000000", "--art-url", QUrl::fromLocalFile(dir.filePath("cover.png")).toString()});
+        service->start();
+        QVERIFY(showsTitle("Canção"));
+        QCOMPARE(service->nowPlaying().duration, 215.000001);
+        QVERIFY(QTest::qWaitFor([&] { return !service->nowPlaying().artwork.isNull(); }, 5000));
+        QTest::qWait(1100);
+        QVERIFY(service->nowPlaying().elapsedTime >= 31);
+        service->togglePlayPause();
+        QVERIFY(QTest::qWaitFor([&] { return !service->nowPlaying().isPlaying; }, 3000));
+        QVERIFY(!service->isElapsedTickRunning());
+        service->nextTrack();
+        QVERIFY(showsTitle("Canção 2"));
+        QVERIFY(QTest::qWaitFor([&] { return service->nowPlaying().elapsedTime < 1; }, 3000));
+        QCOMPARE(logged("vlc"), QStringLiteral("PlayPause\nNext\n"));
+    }
+
+    // Spotify: stop pauses, the volume is read, set once per change and read back.
+    void spotifyVolumeAndStop() {
+        startPlayer("spotify.instance42",
+                    {"--title", "Tune", "--volume", "0.29", "--art-url", webAddress("cover.png")});
+        service->start();
+        QVERIFY(showsTitle("Tune"));
+        QVERIFY(QTest::qWaitFor([&] { return service->volume() == 29.0; }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return !service->nowPlaying().artwork.isNull(); }, 5000));
+        service->setVolume(42.7);
+        QCOMPARE(service->volume(), 42.7);
+        QVERIFY(service->sendCommand(MusicService::Command::Stop));
+        QVERIFY(QTest::qWaitFor([&] { return logged("spotify.instance42").contains("Pause"); }, 3000));
+        service->fetchVolume();
+        QVERIFY(QTest::qWaitFor([&] { return service->volume() == 42.0; }, 3000));
+        QCOMPARE(logged("spotify.instance42"), QStringLiteral("Set Volume 0.42\nPause\n"));
+    }
+
+    // A player that leaves while its properties are read, and a cover past the size cap: the other player
+    // shows, without artwork.
+    void vanishingPlayerAndOversizedCover() {
+        startPlayer("ghost", {"--title", "Ghost", "--vanish-on-getall"});
+        startPlayer("mpv", {"--title", "Film", "--art-url", webAddress("huge.png")});
+        service->start();
+        QVERIFY(showsTitle("Film"));
+        QVERIFY(QTest::qWaitFor([&] { return source->players().size() == 1; }, 5000));
+        QTest::qWait(1000);
+        QVERIFY(service->nowPlaying().artwork.isNull());
+        QCOMPARE(logged("ghost"), QStringLiteral("vanish\n"));
+    }
+};
+
+QTEST_MAIN(DBusMprisSourceTest)
+#include "tst_DBusMprisSource.moc"

@@ -1,0 +1,173 @@
+#include "FakeArtworkFetcher.h"
+#include "FakeClock.h"
+#include "FakeMprisSource.h"
+#include "Services/MusicService.h"
+
+#include <QtTest>
+
+#include <limits>
+
+namespace {
+
+const QString spotifyBus = MusicService::spotifyBusName;
+const QString vlcBus = QStringLiteral("org.mpris.MediaPlayer2.vlc");
+
+MprisPlayer player(const QString& bus, const QString& status, const QString& title = "Song",
+                   quint64 lastActive = 1) {
+    return {bus, status, title, {}, {}, {}, 200, 10, lastActive};
+}
+
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+constexpr double infinite = std::numeric_limits<double>::infinity();
+
+} // namespace
+
+class MusicServiceTest : public QObject {
+    Q_OBJECT
+
+    FakeMprisSource* source = nullptr;
+    FakeArtworkFetcher* artwork = nullptr;
+    FakeClock* clock = nullptr;
+    FakeScheduler scheduler;
+    std::unique_ptr<MusicService> service;
+
+    void startWith(const QList<MprisPlayer>& players) {
+        source->current = players;
+        service->start();
+    }
+
+private Q_SLOTS:
+    void init() {
+        auto s = std::make_unique<FakeMprisSource>();
+        auto a = std::make_unique<FakeArtworkFetcher>();
+        auto c = std::make_unique<FakeClock>();
+        std::tie(source, artwork, clock) = std::tuple(s.get(), a.get(), c.get());
+        service = std::make_unique<MusicService>(
+            MusicService::Dependencies{std::move(s), std::move(a), std::move(c), &scheduler, {}});
+    }
+
+    // Times never wrap into hours; fractions stay within the minimum and 1 whatever the numbers.
+    void timesAndFractions() {
+        const std::pair<double, const char*> times[] = {
+            {0, "0:00"},     {75.9, "1:15"}, {3725, "62:05"},    {59.99, "0:59"},
+            {3600, "60:00"}, {-3, "0:00"},   {infinite, "0:00"}, {notANumber, "0:00"}};
+        for (const auto& [seconds, text] : times)
+            QCOMPARE(NowPlayingInfo::formatTime(seconds), QString::fromLatin1(text));
+        const std::tuple<double, double, double> fractions[] = {{50, 200, 0.25},         {5, 0, 0.02},
+                                                                {300, 200, 1},           {-4, 200, 0.02},
+                                                                {notANumber, 200, 0.02}, {5, infinite, 0.02}};
+        for (const auto& [elapsed, duration, fraction] : fractions)
+            QCOMPARE(NowPlayingInfo::progressFraction(elapsed, duration, 0.02), fraction);
+    }
+
+    // Which of the session's players is shown: a playing one, else the latest pause; never a stopped one, one
+    // without a title or one that has not answered yet.
+    void selection() {
+        const QString a = "org.mpris.MediaPlayer2.a", b = "org.mpris.MediaPlayer2.b";
+        const std::pair<QList<MprisPlayer>, QString> rows[] = {
+            {{player(a, "Playing", "A", 1), player(b, "Paused", "B", 9)}, a},
+            {{player(a, "Paused", "A", 3), player(b, "Paused", "B", 4)}, b},
+            {{player(a, "Stopped"), player(b, "Playing", "")}, {}},
+            {{player(a, "")}, {}}};
+        for (const auto& [players, shown] : rows)
+            QCOMPARE(MusicService::selectPlayer(players).value_or(MprisPlayer()).busName, shown);
+    }
+
+    // Spotify wins while it has a track, even paused; its volume is read; other players have none.
+    void spotifyWins() {
+        source->volumeAnswer = 0.29;
+        startWith({player(vlcBus, "Playing", "Video"), player(spotifyBus, "Paused", "Tune")});
+        QCOMPARE(service->nowPlaying().title, QStringLiteral("Tune"));
+        QCOMPARE(service->nowPlaying().appBundleIdentifier, MusicService::spotifyBundleIdentifier);
+        QCOMPARE(service->volume(), 29.0);
+        source->setPlayers({player(vlcBus, "Playing", "Video"), player(spotifyBus, "Stopped", "Tune")});
+        QCOMPARE(service->nowPlaying().title, QStringLiteral("Video"));
+        service->fetchVolume();
+        QVERIFY(!service->volume());
+    }
+
+    void elapsedTick() {
+        MprisPlayer track = player(vlcBus, "Playing");
+        track.lengthSeconds = 12;
+        startWith({track});
+        QVERIFY(service->isElapsedTickRunning() && service->isPollRunning());
+        clock->advance(1500);
+        service->tickElapsed();
+        QCOMPARE(service->nowPlaying().elapsedTime, 11.5);
+        clock->advance(5000);
+        service->tickElapsed();
+        QCOMPARE(service->nowPlaying().elapsedTime, 12.0);
+        source->setPlayers({player(vlcBus, "Paused")});
+        QVERIFY(!service->isElapsedTickRunning());
+    }
+
+    // Where a command goes, which method it becomes and whether a refresh follows 0.3 s later.
+    void commands() {
+        using C = MusicService::Command;
+        const std::tuple<QList<MprisPlayer>, C, QString, bool, bool> rows[] = {
+            {{player(spotifyBus, "Playing")}, C::Stop, spotifyBus + " Pause", true, true},
+            {{player(vlcBus, "Playing")}, C::Stop, vlcBus + " Stop", true, false},
+            {{player(spotifyBus, "Stopped")}, C::NextTrack, spotifyBus + " Next", true, true},
+            {{}, C::NextTrack, {}, false, true}};
+        for (const auto& [players, command, call, delivered, refresh] : rows) {
+            init();
+            startWith(players);
+            const int before = source->refreshes;
+            QCOMPARE(service->sendCommand(command), delivered);
+            QCOMPARE(source->calls.value(0), call);
+            scheduler.advance(MusicService::refreshSoonMs);
+            QCOMPARE(source->refreshes > before, refresh);
+        }
+    }
+
+    // Clamped and published at once, sent truncated; during a drag one write is in flight, only the newest
+    // waiting value follows it, and an unchanged value is not sent again.
+    void volume() {
+        const std::pair<double, double> clamps[] = {{150, 100}, {-5, 0}, {42.7, 42.7}, {notANumber, 0}};
+        for (const auto& [value, clamped] : clamps)
+            QCOMPARE(MusicService::clampVolume(value), clamped);
+        startWith({player(spotifyBus, "Playing")});
+        service->setVolume(42.7);
+        QCOMPARE(service->volume(), 42.7);
+        for (double value : {10.0, 20.0, 30.0, 30.4})
+            service->setVolume(value);
+        QCOMPARE(source->writes, QList<double>{0.42});
+        source->completeWrite();
+        QCOMPARE(source->writes, (QList<double>{0.42, 0.30}));
+        source->completeWrite();
+        service->setVolume(30.9);
+        source->setPlayers({player(vlcBus, "Playing")});
+        service->setVolume(80);
+        QCOMPARE(source->writes.size(), 2);
+    }
+
+    void artworkAddresses() {
+        const std::pair<const char*, bool> addresses[] = {{"file:///tmp/cover.png", true},
+                                                          {"HTTPS://img.example/c.jpg", true},
+                                                          {"http:///c.jpg", false},
+                                                          {"ftp://img.example/c.jpg", false},
+                                                          {"data:image/png;base64,AAAA", false},
+                                                          {"cover.png", false}};
+        for (const auto& [address, fetched] : addresses)
+            QVERIFY2(MusicService::isFetchableArtwork(QUrl(QString::fromLatin1(address))) == fetched,
+                     address);
+    }
+
+    // A load that ends after the track moved on only fills the cache; the track coming back shows it at once.
+    void staleArtworkOnlyFillsTheCache() {
+        MprisPlayer first = player(vlcBus, "Playing", "First"), second = player(vlcBus, "Playing", "Second");
+        first.artUrl = QStringLiteral("file:///a.png");
+        second.artUrl = QStringLiteral("file:///b.png");
+        startWith({first});
+        source->setPlayers({first});
+        QCOMPARE(artwork->requested.size(), 1);
+        source->setPlayers({second});
+        artwork->finish(QUrl(first.artUrl), QImage(4, 4, QImage::Format_RGB32));
+        QVERIFY(service->nowPlaying().artwork.isNull());
+        source->setPlayers({first});
+        QVERIFY(!service->nowPlaying().artwork.isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(MusicServiceTest)
+#include "tst_MusicService.moc"

@@ -1,0 +1,93 @@
+#!/usr/bin/python3
+# A small MPRIS player for tests: owns org.mpris.MediaPlayer2.<name>, announces status and track changes (never
+# Position, given only on request), logs each call to --log; --vanish-on-getall leaves the bus when read.
+import argparse
+import sys
+import time
+import dbus
+import dbus.service
+from dbus.mainloop.glib import DBusGMainLoop
+from gi.repository import GLib
+
+PLAYER = "org.mpris.MediaPlayer2.Player"
+PROPS = "org.freedesktop.DBus.Properties"
+parser = argparse.ArgumentParser()
+for option, default in [("name", None), ("title", ""), ("artist", ""), ("art-url", ""), ("status", "Playing"),
+                        ("log", "/dev/null")]:
+    parser.add_argument("--" + option, default=default)
+for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5)]:
+    parser.add_argument("--" + option, type=type(default), default=default)
+parser.add_argument("--vanish-on-getall", action="store_true")
+args = parser.parse_args()
+
+
+class Player(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, "/org/mpris/MediaPlayer2")
+        self.status, self.volume, self.track = args.status, args.volume, 1
+        self.position, self.since = args.position_us, time.monotonic()
+
+    def log(self, line):
+        with open(args.log, "a") as out:
+            out.write(line + "\n")
+
+    def metadata(self):
+        title = args.title if self.track == 1 else "%s %d" % (args.title, self.track)
+        return dbus.Dictionary({"mpris:trackid": dbus.ObjectPath("/track/%d" % self.track), "xesam:title": title,
+                                "xesam:artist": dbus.Array([args.artist], signature="s"), "xesam:album": "Album",
+                                "mpris:length": dbus.Int64(args.length_us), "mpris:artUrl": args.art_url},
+                               signature="sv")
+
+    def current_position(self):
+        return self.position + (int((time.monotonic() - self.since) * 1e6) if self.status == "Playing" else 0)
+
+    def change(self, **changed):
+        self.PropertiesChanged(PLAYER, changed, [])
+
+    def set_status(self, status):
+        self.position, self.since, self.status = self.current_position(), time.monotonic(), status
+        self.change(PlaybackStatus=status)
+
+    @dbus.service.method(PROPS, in_signature="s", out_signature="a{sv}")
+    def GetAll(self, interface):
+        if args.vanish_on_getall:
+            self.log("vanish")
+            sys.exit(0)
+        return {"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
+                "Position": dbus.Int64(self.current_position())}
+
+    @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return self.GetAll(interface)[name]
+
+    @dbus.service.method(PROPS, in_signature="ssv")
+    def Set(self, interface, name, value):
+        self.log("Set %s %.2f" % (name, float(value)))
+        self.volume = float(value)
+        self.change(Volume=dbus.Double(self.volume))
+
+    @dbus.service.signal(PROPS, signature="sa{sv}as")
+    def PropertiesChanged(self, interface, changed, invalidated):
+        pass
+
+    @dbus.service.method(PLAYER)
+    def Pause(self):
+        self.log("Pause")
+        self.set_status("Paused")
+
+    @dbus.service.method(PLAYER)
+    def PlayPause(self):
+        self.log("PlayPause")
+        self.set_status("Paused" if self.status == "Playing" else "Playing")
+
+    @dbus.service.method(PLAYER)
+    def Next(self):
+        self.log("Next")
+        self.track, self.position, self.since = self.track + 1, 0, time.monotonic()
+        self.change(Metadata=self.metadata())
+
+
+DBusGMainLoop(set_as_default=True)
+player = Player(dbus.SessionBus())
+name = dbus.service.BusName("org.mpris.MediaPlayer2." + args.name, dbus.SessionBus())
+GLib.MainLoop().run()

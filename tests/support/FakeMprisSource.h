@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Platform/Mpris/IMprisSource.h"
+
+#include <QStringList>
+
+// Players set by the test; calls are recorded as "<bus> <method>", volume writes wait for completeWrite().
+class FakeMprisSource final : public IMprisSource {
+public:
+    QList<MprisPlayer> current;
+    QStringList calls;
+    QList<double> writes;
+    std::optional<double> volumeAnswer;
+    int refreshes = 0;
+
+    bool start() override { return true; }
+    void stop() override {}
+    void refresh() override {
+        ++refreshes;
+        Q_EMIT playersChanged();
+    }
+    QList<MprisPlayer> players() const override { return current; }
+    void call(const QString& bus, const QString& method, QObject*, std::function<void(bool)>) override {
+        calls.append(bus + QLatin1Char(' ') + method);
+    }
+    void readVolume(const QString&, QObject*, std::function<void(std::optional<double>)> done) override {
+        done(volumeAnswer);
+    }
+    void writeVolume(const QString&, double volume, QObject*, std::function<void()> done) override {
+        writes.append(volume);
+        pendingWrite = std::move(done);
+    }
+    void completeWrite() { std::exchange(pendingWrite, nullptr)(); }
+    void setPlayers(QList<MprisPlayer> players) {
+        current = std::move(players);
+        Q_EMIT playersChanged();
+    }
+
+private:
+    std::function<void()> pendingWrite;
+};
