@@ -1,12 +1,17 @@
 #include "App/SettingsSections.h"
 
 #include "Models/SettingsStore.h"
+#include "Widgets/UsageSettingsModel.h"
 
 namespace {
 
 // For a view model built over the preferences alone.
 template <typename Model> QObject* overPreferences(const SettingsContext& context, QObject* parent) {
     return new Model(context.preferences, parent);
+}
+
+QObject* overUsageService(const SettingsContext& context, QObject* parent) {
+    return new UsageSettingsModel(context.usageService, parent);
 }
 
 } // namespace
@@ -16,5 +21,6 @@ QList<SettingsSection> SettingsSections::all() {
     return {
         {"general", "config.secao.geral", "Geral", "gearshape", "GeneralSection",
          overPreferences<SettingsStore>},
+        {"usage", "config.secao.uso", "Uso", "sparkles", "UsageSection", overUsageService},
     };
 }
