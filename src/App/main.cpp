@@ -11,6 +11,7 @@
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/CaffeinateWidget.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -23,7 +24,9 @@ namespace {
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
 std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
-    return {};
+    std::vector<std::unique_ptr<NotchWidget>> widgets;
+    widgets.push_back(std::make_unique<CaffeinateWidget>(Diagnostics::degraded));
+    return widgets;
 }
 
 } // namespace

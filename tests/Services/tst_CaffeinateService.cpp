@@ -1,0 +1,150 @@
+#include "FakeInhibitor.h"
+#include "Widgets/CaffeinateWidget.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+class CaffeinateServiceTest : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<FakeInhibitor> system, display, lid;
+    QStringList degraded;
+    std::unique_ptr<CaffeinateWidget> widget;
+    CaffeinateService* service = nullptr;
+
+    void activate(std::optional<qint64> seconds) {
+        service->activate(seconds);
+        if (!display->pending.isEmpty()) {
+            display->answer(true);
+            system->answer(true);
+        }
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            service->tick();
+    }
+
+private Q_SLOTS:
+    void init() {
+        system = std::make_shared<FakeInhibitor>();
+        display = std::make_shared<FakeInhibitor>();
+        lid = std::make_shared<FakeInhibitor>();
+        degraded.clear();
+        widget = std::make_unique<CaffeinateWidget>(
+            CaffeinateLocks{
+                system, display, lid,
+                [this](const QString& component, const QString&, const QString&) { degraded << component; }},
+            nullptr);
+        service = widget->service();
+    }
+
+    // A timed run counts down and ends on its last tick; a new request while active only replaces the time
+    // left; an indefinite run counts up until switched off.
+    void countsDownAndLetsGo_data() {
+        QTest::addColumn<qint64>("first");
+        QTest::addColumn<int>("ticksBefore");
+        QTest::addColumn<std::optional<qint64>>("second");
+        QTest::addColumn<int>("ticksAfter");
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<qint64>("elapsed");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("900 s, one left") << 900LL << 899 << std::optional<qint64>() << -1 << true << 899LL
+                                         << QStringLiteral("Ativo há 14min • faltam 0min");
+        QTest::newRow("900 s ends on the 900th")
+            << 900LL << 900 << std::optional<qint64>() << -1 << false << 0LL
+            << QStringLiteral("Mantém o Mac acordado (tela + sistema).");
+        QTest::newRow("re-timed keeps counting") << 900LL << 300 << std::optional<qint64>(1800) << 60 << true
+                                                 << 360LL << QStringLiteral("Ativo há 6min • faltam 29min");
+        QTest::newRow("made indefinite") << 1800LL << 10 << std::optional<qint64>() << 7250 << true << 7260LL
+                                         << QStringLiteral("Ativo há 2h1min • indefinido");
+        QTest::newRow("zero ends on the first tick")
+            << 0LL << 1 << std::optional<qint64>() << -1 << false << 0LL
+            << QStringLiteral("Mantém o Mac acordado (tela + sistema).");
+    }
+
+    void countsDownAndLetsGo() {
+        QFETCH(qint64, first);
+        QFETCH(int, ticksBefore);
+        QFETCH(std::optional<qint64>, second);
+        QFETCH(int, ticksAfter);
+        activate(first);
+        ticks(ticksBefore);
+        if (ticksAfter >= 0) {
+            activate(second);
+            QVERIFY(display->pending.isEmpty() && system->pending.isEmpty()); // no new lock while active
+            ticks(ticksAfter);
+        }
+        QTEST(service->isActive(), "active");
+        QTEST(service->elapsedSeconds(), "elapsed");
+        QTEST(widget->statusText(), "status");
+        QCOMPARE(system->alive + display->alive, service->isActive() ? 2 : 0);
+        QCOMPARE(widget->icon(), service->isActive() ? "cup.and.saucer.fill" : "cup.and.saucer");
+    }
+
+    // Keep-awake comes on only with both locks; a refused half lets the other go and is reported once.
+    void needsBothLocks_data() {
+        QTest::addColumn<bool>("displayGranted");
+        QTest::addColumn<bool>("systemGranted");
+        QTest::newRow("display refused") << false << true;
+        QTest::newRow("system refused") << true << false;
+        QTest::newRow("both granted") << true << true;
+    }
+
+    void needsBothLocks() {
+        QFETCH(bool, displayGranted);
+        QFETCH(bool, systemGranted);
+        QSignalSpy activeChanged(service, &CaffeinateService::isActiveChanged);
+        for (int attempt = 0; attempt < 2 && !service->isActive(); ++attempt) {
+            service->activate(900);
+            display->answer(displayGranted);
+            system->answer(systemGranted);
+        }
+        const bool both = displayGranted && systemGranted;
+        QCOMPARE(service->isActive(), both);
+        QCOMPARE(activeChanged.count(), both ? 1 : 0);
+        QCOMPARE(system->alive + display->alive, both ? 2 : 0);
+        QCOMPARE(degraded.size(), both ? 0 : 1);
+    }
+
+    // Switching off while the locks are being asked for drops them when they arrive.
+    void deactivateWhileAsking() {
+        service->activate(std::nullopt);
+        service->deactivate();
+        display->answer(true);
+        system->answer(true);
+        QVERIFY(!service->isActive());
+        QCOMPARE(system->alive + display->alive, 0);
+    }
+
+    // The lid switch turns on only once the lock is held, turns off at once, and the widget's stop ends both
+    // keep-awake and the lid lock.
+    void lidSwitchAndStop() {
+        QSignalSpy tip(widget.get(), &CaffeinateWidget::lidToolTipChanged);
+        service->setLidSleepPrevention(true);
+        QVERIFY(!service->lidSleepPrevented());
+        lid->answer(false);
+        QVERIFY(!service->lidSleepPrevented());
+        service->setLidSleepPrevention(true);
+        lid->answer(true);
+        QVERIFY(service->lidSleepPrevented());
+        QCOMPARE(tip.count(), 1);
+        activate(std::nullopt);
+        service->deactivate();
+        QVERIFY(service->lidSleepPrevented());
+        activate(60);
+        widget->stop();
+        QVERIFY(!service->isActive() && !service->lidSleepPrevented());
+        QCOMPARE(lid->alive + system->alive + display->alive, 0);
+    }
+
+    void formatsDurations() {
+        const std::pair<qint64, const char*> cases[] = {{59, "0min"}, {899, "14min"},   {3599, "59min"},
+                                                        {3600, "1h"}, {3660, "1h1min"}, {7199, "1h59min"},
+                                                        {7200, "2h"}};
+        for (const auto& [seconds, text] : cases)
+            QCOMPARE(CaffeinateWidget::formatDuration(seconds), QString::fromUtf8(text));
+    }
+};
+
+QTEST_GUILESS_MAIN(CaffeinateServiceTest)
+#include "tst_CaffeinateService.moc"
