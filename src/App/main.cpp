@@ -12,6 +12,7 @@
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/CaffeinateWidget.h"
+#include "Widgets/LocalServersWidget.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -26,6 +27,7 @@ namespace {
 std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
     std::vector<std::unique_ptr<NotchWidget>> widgets;
     widgets.push_back(std::make_unique<CaffeinateWidget>(Diagnostics::degraded));
+    widgets.push_back(std::make_unique<LocalServersWidget>());
     return widgets;
 }
 

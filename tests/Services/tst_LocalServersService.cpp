@@ -1,0 +1,169 @@
+#include "FakeProcessTable.h"
+#include "Widgets/LocalServersWidget.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Rows = QList<QStringList>; // pid-port id and process name of each server, in order
+
+class LocalServersServiceTest : public QObject {
+    Q_OBJECT
+
+    static Rows rowsOf(const QList<LocalServer>& servers) {
+        Rows rows;
+        for (const LocalServer& server : servers)
+            rows.append({server.id(), server.processName});
+        return rows;
+    }
+
+private Q_SLOTS:
+    void parsesLsofOutput_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<Rows>("expected");
+        const QString id = QStringLiteral("4213-3000"), node = QStringLiteral("node");
+        QTest::newRow("IPv4 and IPv6 of one port") << "p4213\ncnode\nn*:3000\nn[::1]:3000\n"
+                                                   << Rows{{id, node}};
+        QTest::newRow("blocked, any case") << "p1\ncControlCenter\nn*:7000\np2\ncDropbox\nn127.0.0.1:17600\n"
+                                           << Rows{};
+        QTest::newRow("no port number") << "p4213\ncnode\nn*:*\nn[::1]:\n" << Rows{};
+        QTest::newRow("same port, two processes, sorted by port")
+            << "p9\ncvite\nn*:5173\np20\ncnode\nn127.0.0.1:3000\np10\ncnode\nn[::]:3000\n"
+            << Rows{{"10-3000", node}, {"20-3000", node}, {"9-5173", "vite"}};
+        QTest::newRow("names with spaces and cut at 15") << "p7\ncWeb Content Pro\nn*:8080\n"
+                                                         << Rows{{"7-8080", "Web Content Pro"}};
+        QTest::newRow("socket before any process") << "n*:8000\np5\ncpython3\nn*:8001\n"
+                                                   << Rows{{"0-8000", ""}, {"5-8001", "python3"}};
+        QTest::newRow("unreadable pid") << "pabc\ncnode\nn*:3000\np-1\nn*:3001\n"
+                                        << Rows{{"0-3000", node}, {"-1-3001", node}};
+        QTest::newRow("garbage") << "\n\nx\nfoo\n:\nn\nc\np\n\x01\xff" << Rows{};
+    }
+
+    void parsesLsofOutput() {
+        QFETCH(QString, output);
+        QTEST(rowsOf(LocalServersService::parse(output)), "expected");
+    }
+
+    // A project's name comes only from a small regular package.json holding an object with a non-empty
+    // string "name"; anything else falls back to the folder's name, and nothing blocks.
+    void namesTheProject_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("name") << "json"
+                              << "web-shop";
+        QTest::newRow("empty name") << "empty-name"
+                                    << "project";
+        QTest::newRow("not JSON") << "garbage"
+                                  << "project";
+        QTest::newRow("FIFO") << "fifo"
+                              << "project";
+        QTest::newRow("symlink loop") << "loop"
+                                      << "project";
+        QTest::newRow("over 1 MiB") << "huge"
+                                    << "project";
+        QTest::newRow("symlink to the manifest") << "link"
+                                                 << "web-shop";
+    }
+
+    void namesTheProject() {
+        QFETCH(QString, kind);
+        QTemporaryDir root;
+        const QString dir = root.filePath(QStringLiteral("project"));
+        QVERIFY(QDir().mkpath(dir));
+        const QByteArray manifest = QDir(dir).filePath(QStringLiteral("package.json")).toLocal8Bit();
+        auto write = [](const QString& path, const QByteArray& bytes) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        const QByteArray named = R"({"name": "web-shop"})";
+        if (kind == "json")
+            QVERIFY(write(manifest, named));
+        else if (kind == "empty-name")
+            QVERIFY(write(manifest, R"({"name": ""})"));
+        else if (kind == "garbage")
+            QVERIFY(write(manifest, "{name"));
+        else if (kind == "fifo")
+            QCOMPARE(mkfifo(manifest.constData(), 0600), 0);
+        else if (kind == "loop")
+            QCOMPARE(symlink(manifest.constData(), manifest.constData()), 0);
+        else if (kind == "huge")
+            QVERIFY(
+                write(manifest, "{\"name\": \"big\", \"pad\": \"" + QByteArray(1024 * 1024, 'x') + "\"}"));
+        else if (kind == "link") {
+            QVERIFY(write(root.filePath(QStringLiteral("real.json")), named));
+            QCOMPARE(symlink(root.filePath(QStringLiteral("real.json")).toLocal8Bit().constData(),
+                             manifest.constData()),
+                     0);
+        }
+        QTEST(LocalServersService::appName(dir).value_or(QString()), "expected");
+    }
+
+    // One working-directory lookup per process once a name is found, one per server while none is.
+    void looksUpEachProcessOnce() {
+        FakeProcessTable processes;
+        processes.directories.insert(1, "/srv/alpha");
+        const auto servers =
+            LocalServersService::parse(QStringLiteral("p1\nc node\nn*:1\nn*:2\np2\ncx\nn*:3\nn*:4\n"));
+        const auto named = LocalServersService::enrichWithAppNames(servers, processes);
+        QCOMPARE(processes.lookups, (QList<qint32>{1, 2, 2}));
+        QCOMPARE(named.at(1).appName, std::optional<QString>(QStringLiteral("alpha")));
+        QVERIFY(!named.at(3).appName);
+    }
+
+    // Only a positive pid other than this process's is signalled (with the row's name for the kernel check);
+    // every request ends with a refresh.
+    void signalsOnlySafePids_data() {
+        QTest::addColumn<qint32>("pid");
+        QTest::addColumn<bool>("signalled");
+        QTest::newRow("a server") << qint32(4242) << true;
+        QTest::newRow("zero: own process group") << qint32(0) << false;
+        QTest::newRow("minus one: every process") << qint32(-1) << false;
+        QTest::newRow("this process") << qint32(getpid()) << false;
+    }
+
+    void signalsOnlySafePids() {
+        QFETCH(qint32, pid);
+        auto processes = std::make_shared<FakeProcessTable>();
+        processes->sockets = "p4242\ncnode\nn*:3000\n";
+        LocalServersWidget widget(processes);
+        QSignalSpy rows(&widget, &LocalServersWidget::rowsChanged);
+        widget.service()->stopServer({pid, 3000, QStringLiteral("node"), std::nullopt});
+        QTRY_VERIFY(!rows.isEmpty());
+        QTEST(!processes->signalled.isEmpty(), "signalled");
+        if (!processes->signalled.isEmpty())
+            QCOMPARE(processes->signalled.constFirst().second, QStringLiteral("node"));
+        QCOMPARE(widget.rows().value(0).toMap().value("stopToolTip").toString(),
+                 "Encerrar node (porta 3000)");
+    }
+
+    // Random lsof-like output never crashes the parser, and it yields unique rows sorted by port.
+    // TAVIMOR_FUZZ_ITERATIONS sets the count (a short run by default).
+    void fuzzParser() {
+        const int iterations = qEnvironmentVariableIsSet("TAVIMOR_FUZZ_ITERATIONS")
+                                   ? qEnvironmentVariableIntValue("TAVIMOR_FUZZ_ITERATIONS")
+                                   : 20000;
+        QRandomGenerator random(20261206);
+        const QString alphabet = QStringLiteral("pcnf0123456789:*[]-+. \n\x7f\u00e9\U0001F600abcx");
+        for (int i = 0; i < iterations; ++i) {
+            QString input;
+            const int length = random.bounded(80);
+            for (int c = 0; c < length; ++c)
+                input += random.bounded(4) == 0 ? QStringLiteral("\nn*:")
+                                                : QString(alphabet.at(random.bounded(alphabet.size())));
+            const auto servers = LocalServersService::parse(input);
+            QSet<QString> ids;
+            for (qsizetype n = 0; n < servers.size(); ++n) {
+                QVERIFY(n == 0 || servers.at(n - 1).port <= servers.at(n).port);
+                QVERIFY(!ids.contains(servers.at(n).id()));
+                ids.insert(servers.at(n).id());
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(LocalServersServiceTest)
+#include "tst_LocalServersService.moc"
