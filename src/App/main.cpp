@@ -12,6 +12,7 @@
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/CaffeinateWidget.h"
+#include "Widgets/DeviceBatteryWidget.h"
 #include "Widgets/LocalServersWidget.h"
 
 #include <QCursor>
@@ -28,6 +29,7 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
     std::vector<std::unique_ptr<NotchWidget>> widgets;
     widgets.push_back(std::make_unique<CaffeinateWidget>(Diagnostics::degraded));
     widgets.push_back(std::make_unique<LocalServersWidget>());
+    widgets.push_back(std::make_unique<DeviceBatteryWidget>());
     return widgets;
 }
 
