@@ -42,9 +42,6 @@ class UtilityViewsTest : public QObject {
     }
 
     static QQuickItem* visibleItem(QQuickItem* root, const QString& name) {
-        for (QQuickItem* item : root->findChildren<QQuickItem*>(name))
-            if (item->isVisible())
-                return item;
         QList<QQuickItem*> pending = root->childItems();
         while (!pending.isEmpty()) {
             QQuickItem* item = pending.takeLast();
