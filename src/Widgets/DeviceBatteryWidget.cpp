@@ -84,6 +84,7 @@ QString DeviceBatteryWidget::statusText() const {
 
 QVariantMap DeviceBatteryWidget::rowFor(const DeviceBattery& device) const {
     const double fraction = std::clamp(device.percent / 100.0, 0.01, 1.0);
+    const QString& image = device.iconSystemName;
     const QString connectToolTip =
         device.isConnected
             ? L10n::formatted("dispositivos.acao.desconectar.ajuda", "Desconectar %@",
@@ -92,7 +93,7 @@ QVariantMap DeviceBatteryWidget::rowFor(const DeviceBattery& device) const {
                               "Tooltip do botão de conectar; %@ é o nome do dispositivo", {device.name});
     return {{QStringLiteral("id"), device.id},
             {QStringLiteral("name"), device.name},
-            {QStringLiteral("icon"), device.iconSystemName},
+            {QStringLiteral("image"), image},
             {QStringLiteral("charging"), device.isCharging},
             {QStringLiteral("levelText"), levelText(device.percent)},
             {QStringLiteral("low"), device.percent < lowLevel},

@@ -147,9 +147,9 @@ private Q_SLOTS:
         QSignalSpy rows(&widget, &DeviceBatteryWidget::rowsChanged);
         widget.start();
         QTRY_COMPARE(widget.pairedRows().size(), 1);
-        QCOMPARE(widget.connectedRows().value(0).toMap().value("icon").toString(), "computermouse.fill");
+        QCOMPARE(widget.connectedRows().value(0).toMap().value("image").toString(), "computermouse.fill");
         QCOMPARE(widget.statusText(), "1 conectados");
-        QCOMPARE(widget.pairedRows().value(0).toMap().value("icon").toString(), "headphones");
+        QCOMPARE(widget.pairedRows().value(0).toMap().value("image").toString(), "headphones");
 
         widget.toggleConnection("sp-headset");
         widget.toggleConnection("sp-headset");

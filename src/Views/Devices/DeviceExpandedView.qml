@@ -249,7 +249,7 @@ Item {
                     SymbolIcon {
                         anchors.verticalCenter: parent.verticalCenter
                         width: 18
-                        name: row.modelData.icon
+                        name: row.modelData.image
                         size: 13
                         color: Theme.primaryLabel
                     }
