@@ -14,6 +14,11 @@ using Rows = QList<QStringList>; // pid-port id and process name of each server,
 class LocalServersServiceTest : public QObject {
     Q_OBJECT
 
+    static bool write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
     static Rows rowsOf(const QList<LocalServer>& servers) {
         Rows rows;
         for (const LocalServer& server : servers)
@@ -50,68 +55,27 @@ private Q_SLOTS:
 
     // A project's name comes only from a small regular package.json holding an object with a non-empty
     // string "name"; anything else falls back to the folder's name, and nothing blocks.
-    void namesTheProject_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("name") << "json"
-                              << "web-shop";
-        QTest::newRow("empty name") << "empty-name"
-                                    << "project";
-        QTest::newRow("not JSON") << "garbage"
-                                  << "project";
-        QTest::newRow("FIFO") << "fifo"
-                              << "project";
-        QTest::newRow("symlink loop") << "loop"
-                                      << "project";
-        QTest::newRow("over 1 MiB") << "huge"
-                                    << "project";
-        QTest::newRow("symlink to the manifest") << "link"
-                                                 << "web-shop";
-    }
-
     void namesTheProject() {
-        QFETCH(QString, kind);
-        QTemporaryDir root;
-        const QString dir = root.filePath(QStringLiteral("project"));
-        QVERIFY(QDir().mkpath(dir));
-        const QByteArray manifest = QDir(dir).filePath(QStringLiteral("package.json")).toLocal8Bit();
-        auto write = [](const QString& path, const QByteArray& bytes) {
-            QFile file(path);
-            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-        };
-        const QByteArray named = R"({"name": "web-shop"})";
-        if (kind == "json")
-            QVERIFY(write(manifest, named));
-        else if (kind == "empty-name")
-            QVERIFY(write(manifest, R"({"name": ""})"));
-        else if (kind == "garbage")
-            QVERIFY(write(manifest, "{name"));
-        else if (kind == "fifo")
-            QCOMPARE(mkfifo(manifest.constData(), 0600), 0);
-        else if (kind == "loop")
-            QCOMPARE(symlink(manifest.constData(), manifest.constData()), 0);
-        else if (kind == "huge")
-            QVERIFY(
-                write(manifest, "{\"name\": \"big\", \"pad\": \"" + QByteArray(1024 * 1024, 'x') + "\"}"));
-        else if (kind == "link") {
-            QVERIFY(write(root.filePath(QStringLiteral("real.json")), named));
-            QCOMPARE(symlink(root.filePath(QStringLiteral("real.json")).toLocal8Bit().constData(),
-                             manifest.constData()),
-                     0);
+        const QByteArray named = R"({"name": "web-shop"})",
+                         huge = "{\"pad\": \"" + QByteArray(1 << 20, 'x') + "\"}";
+        const std::pair<std::function<bool(const QByteArray&, const QByteArray&)>, const char*> cases[] = {
+            {[&](auto& file, auto&) { return write(file, named); }, "web-shop"},
+            {[&](auto& file, auto&) { return write(file, R"({"name": ""})"); }, "project"},
+            {[&](auto& file, auto&) { return write(file, "{name"); }, "project"},
+            {[&](auto& file, auto&) { return write(file, huge); }, "project"},
+            {[&](auto& file, auto&) { return mkfifo(file.constData(), 0600) == 0; }, "project"},
+            {[&](auto& file, auto&) { return symlink(file.constData(), file.constData()) == 0; }, "project"},
+            {[&](auto& file, auto& real) {
+                 return write(real, named) && symlink(real, file.constData()) == 0;
+             },
+             "web-shop"}};
+        for (const auto& [make, expected] : cases) {
+            QTemporaryDir root;
+            QVERIFY(QDir(root.path()).mkdir("project"));
+            QVERIFY(make(root.filePath("project/package.json").toLocal8Bit(),
+                         root.filePath("real").toLocal8Bit()));
+            QCOMPARE(LocalServersService::appName(root.filePath("project")).value_or(QString()), expected);
         }
-        QTEST(LocalServersService::appName(dir).value_or(QString()), "expected");
-    }
-
-    // One working-directory lookup per process once a name is found, one per server while none is.
-    void looksUpEachProcessOnce() {
-        FakeProcessTable processes;
-        processes.directories.insert(1, "/srv/alpha");
-        const auto servers =
-            LocalServersService::parse(QStringLiteral("p1\nc node\nn*:1\nn*:2\np2\ncx\nn*:3\nn*:4\n"));
-        const auto named = LocalServersService::enrichWithAppNames(servers, processes);
-        QCOMPARE(processes.lookups, (QList<qint32>{1, 2, 2}));
-        QCOMPARE(named.at(1).appName, std::optional<QString>(QStringLiteral("alpha")));
-        QVERIFY(!named.at(3).appName);
     }
 
     // Only a positive pid other than this process's is signalled (with the row's name for the kernel check);

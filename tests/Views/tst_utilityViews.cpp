@@ -19,26 +19,22 @@ class UtilityViewsTest : public QObject {
     Q_OBJECT
 
     InMemoryPreferences preferences;
+    QQmlEngine engine;
+    std::vector<std::unique_ptr<QQuickWindow>> windows;
 
-    // Loads a body into a 780×250 window; null (with the errors reported) when it fails or warns.
-    std::unique_ptr<QQuickItem> load(QQmlEngine& engine, QQuickWindow& window, const QUrl& body,
-                                     QObject* model) {
-        QList<QQmlError> warnings;
-        connect(&engine, &QQmlEngine::warnings, this, [&](const QList<QQmlError>& w) { warnings += w; });
-        QQmlComponent component(&engine, body);
-        std::unique_ptr<QQuickItem> item(qobject_cast<QQuickItem*>(
-            component.createWithInitialProperties({{"model", QVariant::fromValue(model)}})));
-        warnings += component.errors();
-        if (item) {
-            item->setParentItem(window.contentItem());
-            item->setSize({780, 250});
-        }
-        window.resize(780, 250);
-        window.show();
-        QTest::qWait(200);
-        if (!warnings.isEmpty())
-            qWarning() << warnings.constFirst().toString();
-        return warnings.isEmpty() ? std::move(item) : nullptr;
+    QQuickItem* load(NotchWidget& widget) {
+        QQmlComponent component(&engine, widget.expandedBody());
+        auto* item = qobject_cast<QQuickItem*>(
+            component.createWithInitialProperties({{"model", QVariant::fromValue<QObject*>(&widget)}}));
+        if (!item)
+            qWarning() << component.errors();
+        windows.push_back(std::make_unique<QQuickWindow>());
+        windows.back()->resize(780, 250);
+        item->setParent(windows.back().get());
+        item->setParentItem(windows.back()->contentItem());
+        item->setSize({780, 250});
+        windows.back()->show();
+        return item;
     }
 
     static QQuickItem* visibleItem(QQuickItem* root, const QString& name) {
@@ -53,8 +49,10 @@ class UtilityViewsTest : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { registerThemeQmlTypes(preferences); }
-
+    void initTestCase() {
+        registerThemeQmlTypes(preferences);
+        connect(&engine, &QQmlEngine::warnings, this, [](const QList<QQmlError>& w) { qWarning() << w; });
+    }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral(".*"))); }
 
     void cards_data() {
@@ -66,40 +64,32 @@ private Q_SLOTS:
     void cards() {
         QFETCH(QString, mode);
         preferences.setValue(QStringLiteral("tavimor.appearanceMode"), mode);
-        QQmlEngine engine;
-
         auto system = std::make_shared<FakeInhibitor>(), display = std::make_shared<FakeInhibitor>();
         CaffeinateWidget caffeinate(CaffeinateLocks{system, display, std::make_shared<FakeInhibitor>(), {}},
                                     nullptr);
-        QQuickWindow caffeinateWindow;
-        auto card = load(engine, caffeinateWindow, caffeinate.expandedBody(), &caffeinate);
-        QVERIFY(card);
-        QVERIFY(!visibleItem(card.get(), "stopButton"));
+        QQuickItem* card = load(caffeinate);
+        QVERIFY(!visibleItem(card, "stopButton"));
         caffeinate.service()->activateFor(1800);
         display->answer(true);
         system->answer(true);
-        QTRY_VERIFY(visibleItem(card.get(), "stopButton"));
+        QTRY_VERIFY(visibleItem(card, "stopButton"));
 
         auto processes = std::make_shared<FakeProcessTable>();
         processes->sockets = "p4242\ncnode\nn*:3000\n";
         LocalServersWidget servers(processes);
-        QQuickWindow serversWindow;
-        auto serversCard = load(engine, serversWindow, servers.expandedBody(), &servers);
-        QVERIFY(serversCard);
-        QTRY_VERIFY(visibleItem(serversCard.get(), "serverRow"));
-        QVERIFY(!visibleItem(serversCard.get(), "emptyText"));
+        QQuickItem* serversCard = load(servers);
+        QTRY_VERIFY(visibleItem(serversCard, "serverRow") && !visibleItem(serversCard, "emptyText"));
 
         FakeBluetooth bluetooth;
         bluetooth.deviceList = {{"AA:00", "Headset", "audio-headset", true, true, 150}};
         DeviceBatteryWidget devices({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
                                     &bluetooth);
-        QQuickWindow devicesWindow;
-        auto devicesCard = load(engine, devicesWindow, devices.expandedBody(), &devices);
-        QVERIFY(devicesCard);
-        QTRY_VERIFY(visibleItem(devicesCard.get(), "levelFill"));
-        const QQuickItem* fill = visibleItem(devicesCard.get(), "levelFill");
+        QQuickItem* devicesCard = load(devices);
+        QTRY_VERIFY(visibleItem(devicesCard, "levelFill"));
+        const QQuickItem* fill = visibleItem(devicesCard, "levelFill");
         QCOMPARE(fill->width(), fill->parentItem()->width()); // a level above 100 stays inside its track
-        QVERIFY(visibleItem(devicesCard.get(), "connectButton"));
+        QVERIFY(visibleItem(devicesCard, "connectButton"));
+        windows.clear(); // before the models go
     }
 };
 

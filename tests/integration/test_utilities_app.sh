@@ -2,8 +2,8 @@
 # The keep-awake, servers and devices tabs in the running application, under Xvfb with python-dbusmock's logind,
 # bluez5 and upower on a private system bus and a real HTTP server child: the keep-awake switch takes a logind
 # lock that ends with the application, the servers tab lists the child and its stop button ends it, the
-# devices tab lists the mock's paired devices. TAVIMOR_SCREENSHOTS=<dir> keeps a screenshot of each tab in both
-# appearance modes.
+# devices tab lists the mock's paired devices; the keyboard-cleaning lock holds every key back until its unlock
+# button. TAVIMOR_SCREENSHOTS=<dir> keeps a screenshot of each tab and of the lock in both appearance modes.
 set -euo pipefail
 
 bin_dir="${1:?usage: test_utilities_app.sh <directory of the tavimor binary>}"
@@ -48,8 +48,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 dbus-daemon --session --fork --print-address=1 --print-pid=3 >"$work/system-bus" 3>"$work/system-bus.pid"
 pids+=("$(cat "$work/system-bus.pid")")
-DBUS_SYSTEM_BUS_ADDRESS="$(head -n1 "$work/system-bus")"
-export DBUS_SYSTEM_BUS_ADDRESS
+export DBUS_SYSTEM_BUS_ADDRESS="$(head -n1 "$work/system-bus")"
 case "$DBUS_SESSION_BUS_ADDRESS$DBUS_SYSTEM_BUS_ADDRESS" in
   *"/run/dbus/system_bus_socket"*) fail "refusing to run on the real system bus" ;;
 esac
@@ -163,4 +162,41 @@ for mode in liquid dark; do
   stop_app
   wait_for 50 holds_no_lock || fail "the keep-awake lock outlived the application"
 done
-echo "PASS: keep-awake lock taken and released at exit, server listed and stopped, devices listed and connected"
+# The keyboard-cleaning lock: keys typed into another client's window reach nothing until the unlock button.
+harness="$bin_dir/tests/keyboard_lock_harness"
+[ -x "$harness" ] || fail "no keyboard_lock_harness"
+# Another client's window that prints every key it receives.
+xev -geometry 200x100+10+600 -event keyboard >"$work/xev.out" 2>&1 &
+pids+=("$!")
+has_xev() { [ -n "$(xdotool search --name 'Event Tester' 2>/dev/null)" ]; }
+wait_for 50 has_xev || fail "no xev window"
+target="$(xdotool search --name 'Event Tester' | head -n1)"
+typed_count() { grep -c '^KeyPress' "$work/xev.out" || true; }
+
+for mode in liquid dark; do
+  printf '{"format": "tavimor-preferences", "version": 1, "values": {
+    "tavimor.appearanceMode": {"type": "text", "value": "%s"}}}\n' "$mode" >"$XDG_CONFIG_HOME/Tavimor/preferences.json"
+  "$harness" >"$work/harness.out" 2>&1 &
+  pids+=("$!")
+  wait_for 100 grep -q '^button' "$work/harness.out" || fail "the lock did not come up"
+  grep -q unlocked "$work/harness.out" && fail "the lock ended by itself"
+
+  # XTEST key presses, as a user would type, into the focused xev window.
+  xdotool windowfocus "$target" 2>/dev/null || true
+  before="$(typed_count)"
+  xdotool type --delay 20 "secret"
+  sleep 0.5
+  [ "$(typed_count)" -eq "$before" ] || fail "keys reached another window while locked"
+
+  shot "keyboard-lock-$mode"
+  read -r _ x y < <(grep '^button' "$work/harness.out")
+  xdotool mousemove "$x" "$y" click 1
+  wait_for 50 grep -q unlocked "$work/harness.out" || fail "the unlock button did not end the lock"
+
+  xdotool windowfocus --sync "$target"
+  xdotool type --delay 20 "abc"
+  sleep 0.5
+  [ "$(typed_count)" -gt "$before" ] || fail "keys did not arrive after unlocking"
+done
+echo "PASS: keep-awake lock taken and released at exit, server listed and stopped, devices listed and" \
+  "connected, keys blocked by the keyboard lock until its unlock button"

@@ -7,28 +7,24 @@
 // A Bluetooth stack whose devices and radio a test sets; requests wait until the test answers them.
 class FakeBluetooth final : public IBluetooth {
 public:
-    void load() override {}
-    QList<BluetoothDeviceInfo> devices() const override { return deviceList; }
-    std::optional<bool> adapterPowered() const override { return powered; }
-    void setPowered(bool on, QObject* context, Done done) override {
-        requests.append({context, done, on, {}});
-    }
-    void setConnected(const QString& address, bool connect, QObject* context, Done done) override {
-        requests.append({context, done, connect, address});
-    }
-    void answer(bool ok) {
-        const Request request = requests.takeFirst();
-        if (request.context)
-            request.done(ok);
-    }
-
     struct Request {
         QPointer<QObject> context;
         Done done;
-        bool on;
-        QString address;
+        QString address; // empty for a radio request
     };
+
+    void load() override {}
+    QList<BluetoothDeviceInfo> devices() const override { return deviceList; }
+    std::optional<bool> adapterPowered() const override { return true; }
+    void setPowered(bool, QObject* context, Done done) override { requests.append({context, done, {}}); }
+    void setConnected(const QString& address, bool, QObject* context, Done done) override {
+        requests.append({context, done, address});
+    }
+    void answer(bool ok) {
+        if (const Request request = requests.takeFirst(); request.context)
+            request.done(ok);
+    }
+
     QList<BluetoothDeviceInfo> deviceList;
-    std::optional<bool> powered = true;
     QList<Request> requests;
 };

@@ -9,18 +9,14 @@
 class FakeInhibitor final : public IInhibitor {
 public:
     struct Lock final : HeldInhibitor {
-        explicit Lock(int& alive)
-            : alive(alive) {
-            ++alive;
-        }
+        explicit Lock(int& count)
+            : alive(++count) {}
         ~Lock() override { --alive; }
         int& alive;
     };
 
     void acquire(QObject* context, Done done) override { pending.append({context, std::move(done)}); }
-
-    // Answers the oldest request: a lock, or a refusal.
-    void answer(bool grant) {
+    void answer(bool grant) { // the oldest request: a lock, or a refusal
         auto [context, done] = pending.takeFirst();
         if (context)
             done(grant ? std::make_unique<Lock>(alive) : nullptr);

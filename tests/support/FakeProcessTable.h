@@ -2,20 +2,14 @@
 
 #include "Platform/Processes/IProcessTable.h"
 
-#include <QHash>
 #include <QList>
 #include <QMutex>
 
-// Canned lsof answers; records the working-directory lookups and the signals asked for.
+// A canned socket list, no working directories; records the signals asked for.
 class FakeProcessTable final : public IProcessTable {
 public:
     std::optional<QByteArray> listeningSockets() const override { return sockets; }
-    std::optional<QByteArray> workingDirectory(qint32 pid) const override {
-        QMutexLocker lock(&mutex);
-        lookups.append(pid);
-        return directories.contains(pid) ? std::optional<QByteArray>("p1\nfcwd\nn" + directories.value(pid))
-                                         : std::nullopt;
-    }
+    std::optional<QByteArray> workingDirectory(qint32) const override { return std::nullopt; }
     bool terminate(qint32 pid, const QString& name) const override {
         QMutexLocker lock(&mutex);
         signalled.append({pid, name});
@@ -23,8 +17,6 @@ public:
     }
 
     std::optional<QByteArray> sockets;
-    QHash<qint32, QByteArray> directories;
     mutable QMutex mutex;
-    mutable QList<qint32> lookups;
     mutable QList<std::pair<qint32, QString>> signalled;
 };
