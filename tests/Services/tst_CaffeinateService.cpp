@@ -19,10 +19,6 @@ class CaffeinateServiceTest : public QObject {
             system->answer(true);
         }
     }
-    void ticks(int n) {
-        while (n-- > 0)
-            service->tick();
-    }
 
 private Q_SLOTS:
     void init() {
@@ -66,11 +62,13 @@ private Q_SLOTS:
         QFETCH(std::optional<qint64>, second);
         QFETCH(int, ticksAfter);
         activate(first);
-        ticks(ticksBefore);
+        for (int i = 0; i < ticksBefore; ++i)
+            service->tick();
         if (ticksAfter >= 0) {
             activate(second);
             QVERIFY(display->pending.isEmpty() && system->pending.isEmpty()); // no new lock while active
-            ticks(ticksAfter);
+            for (int i = 0; i < ticksAfter; ++i)
+                service->tick();
         }
         QTEST(service->isActive(), "active");
         QTEST(widget->statusText(), "status");

@@ -2,7 +2,6 @@
 #include "Theme/ThemeQml.h"
 #include "Widgets/KeyboardCleanerWindow.h"
 
-#include <QGuiApplication>
 #include <QtTest>
 
 // The offscreen platform has no keyboard grabs, so every lock here takes the failure path; the grab itself is

@@ -10,7 +10,6 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
