@@ -62,10 +62,11 @@ export QT_QPA_PLATFORM=xcb
 window_named() { xdotool search --name "$1" 2>/dev/null | head -n1; }
 has_window() { [ -n "$(window_named "$1")" ]; }
 # Visible windows of the application other than the notch panel itself.
+# Qt keeps a hidden 1x1 window under the application's name too, so every window of that name is left out.
 app_windows() {
-  local panel
-  panel="$(window_named '^Tavimor$')"
-  xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | grep -vx "${panel:-none}" | sort -u
+  local panels
+  panels="$(xdotool search --name '^Tavimor$' 2>/dev/null || true)"
+  xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | { grep -vxF -e "${panels:-none}" || true; } | sort -u
 }
 
 start_app() {
