@@ -109,7 +109,6 @@ private Q_SLOTS:
         display->answer(true);
         system->answer(true);
         QCOMPARE(system->alive + display->alive, 0);
-        QSignalSpy tip(widget.get(), &CaffeinateWidget::lidToolTipChanged);
         service->setLidSleepPrevention(true);
         QVERIFY(!service->lidSleepPrevented());
         lid->answer(false);
@@ -117,7 +116,6 @@ private Q_SLOTS:
         service->setLidSleepPrevention(true);
         lid->answer(true);
         QVERIFY(service->lidSleepPrevented());
-        QCOMPARE(tip.count(), 1);
         activate(std::nullopt);
         service->deactivate();
         QVERIFY(service->lidSleepPrevented());

@@ -53,7 +53,7 @@ private Q_SLOTS:
         registerThemeQmlTypes(preferences);
         connect(&engine, &QQmlEngine::warnings, this, [](const QList<QQmlError>& w) { qWarning() << w; });
     }
-    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral(".*"))); }
+    void init() { QTest::failOnWarning(QRegularExpression(".*")); }
 
     void cards_data() {
         QTest::addColumn<QString>("mode");

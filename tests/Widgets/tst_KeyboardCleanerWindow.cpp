@@ -4,8 +4,7 @@
 
 #include <QtTest>
 
-// The offscreen platform has no keyboard grabs, so every lock here takes the failure path; the grab itself is
-// checked against a real X server by the integration test.
+// Offscreen has no keyboard grabs: every lock here takes the failure path (the grab is checked under Xvfb).
 class KeyboardCleanerWindowTest : public QObject {
     Q_OBJECT
 
@@ -13,7 +12,6 @@ class KeyboardCleanerWindowTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { registerThemeQmlTypes(preferences); }
-
     // A refused grab ends the lock at once and calls the callback exactly once; a callback that hides again,
     // a second hide and a show over a showing lock never call a callback twice.
     void callsBackExactlyOnce() {
