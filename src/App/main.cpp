@@ -20,6 +20,9 @@
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/AudioWidget.h"
+#include "Widgets/CaffeinateWidget.h"
+#include "Widgets/DeviceBatteryWidget.h"
+#include "Widgets/LocalServersWidget.h"
 #include "Widgets/MusicWidget.h"
 #include "Widgets/NotesWidget.h"
 #include "Widgets/ShelfWidget.h"
@@ -62,6 +65,9 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets(const WidgetPlatform& plat
                                    &platform.scheduler, Diagnostics::degraded})));
     widgets.push_back(std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(
         std::make_unique<PulseAudioSystem>(Diagnostics::degraded), preferences)));
+    widgets.push_back(std::make_unique<CaffeinateWidget>(Diagnostics::degraded));
+    widgets.push_back(std::make_unique<LocalServersWidget>());
+    widgets.push_back(std::make_unique<DeviceBatteryWidget>());
     return widgets;
 }
 

@@ -1,18 +1,19 @@
 #pragma once
 
 #include <functional>
-#include <utility>
 
-// The keyboard-cleaning lock: a full-screen window that swallows every key until the user unlocks it, then
-// calls back. This version locks nothing: it only keeps the callback until hide() or an unlock.
+// The keyboard-cleaning lock: a full-screen window over the primary screen that grabs the keyboard, so no
+// key reaches any application while the user wipes it; the mouse stays free for the unlock button. Used only
+// through its static members, on the main thread.
 class KeyboardCleanerWindow {
 public:
-    static void show(std::function<void()> onUnlock) { pending() = std::move(onUnlock); }
-    static void hide() { pending() = nullptr; }
+    // Ends a lock that is showing (calling its callback), then locks. `onUnlock` runs exactly once when the
+    // lock ends: by the unlock button, by hide(), or at once when the keyboard cannot be grabbed or there is
+    // no screen.
+    static void show(std::function<void()> onUnlock);
+    // Ends the lock and calls the stored callback; safe at any time, also from inside the callback.
+    static void hide();
+    static bool isLocked();
 
-private:
-    static std::function<void()>& pending() {
-        static std::function<void()> callback;
-        return callback;
-    }
+    KeyboardCleanerWindow() = delete;
 };

@@ -66,10 +66,11 @@ window_named() { { xdotool search --onlyvisible --name "$1" 2>/dev/null || true;
 has_window() { [ -n "$(window_named "$1")" ]; }
 not_window() { ! has_window "$1"; }
 # Visible windows of the application other than the notch panel itself.
+# Qt keeps a hidden 1x1 window under the application's name too, so every window of that name is left out.
 app_windows() {
-  local panel
-  panel="$(window_named '^Tavimor$')"
-  { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null || true; } | { grep -vx "${panel:-none}" || true; } |
+  local panels
+  panels="$(xdotool search --name '^Tavimor$' 2>/dev/null || true)"
+  { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null || true; } | { grep -vxF -e "${panels:-none}" || true; } |
     sort -u
 }
 

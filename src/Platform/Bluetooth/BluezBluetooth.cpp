@@ -1,0 +1,233 @@
+#include "Platform/Bluetooth/BluezBluetooth.h"
+
+#include "Platform/DBus/DBusReply.h"
+
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+
+namespace {
+
+const QString bluez = QStringLiteral("org.bluez");
+const QString adapterInterface = QStringLiteral("org.bluez.Adapter1");
+const QString deviceInterface = QStringLiteral("org.bluez.Device1");
+const QString batteryInterface = QStringLiteral("org.bluez.Battery1");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString objectManager = QStringLiteral("org.freedesktop.DBus.ObjectManager");
+constexpr int readTimeoutMs = 5000;
+constexpr int connectTimeoutMs = 30000;
+
+using Interfaces = QMap<QString, QVariantMap>;
+using ManagedObjects = QMap<QDBusObjectPath, Interfaces>;
+
+void registerTypes() {
+    static const bool registered = [] {
+        qDBusRegisterMetaType<Interfaces>();
+        qDBusRegisterMetaType<ManagedObjects>();
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+// Values inside nested maps arrive as QDBusArgument: turn them into plain variants.
+QVariantMap plain(QVariantMap properties) {
+    for (auto it = properties.begin(); it != properties.end(); ++it)
+        if (it->canConvert<QDBusArgument>() && it->userType() == qMetaTypeId<QDBusArgument>())
+            *it = QVariant();
+    return properties;
+}
+
+QString rfkillPath() {
+    for (const char* folder : {"/usr/sbin", "/usr/bin", "/sbin", "/bin"}) {
+        const QFileInfo candidate(QString::fromLatin1(folder) + QStringLiteral("/rfkill"));
+        if (candidate.isFile() && candidate.isExecutable())
+            return candidate.filePath();
+    }
+    return {};
+}
+
+bool isReply(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+} // namespace
+
+BluezBluetooth::BluezBluetooth(QDBusConnection systemBus, QObject* parent)
+    : IBluetooth(parent)
+    , m_bus(std::move(systemBus)) {
+    registerTypes();
+}
+
+void BluezBluetooth::load() {
+    if (m_loaded || !m_bus.isConnected())
+        return;
+    m_loaded = true;
+    m_bus.connect(bluez, {}, objectManager, QStringLiteral("InterfacesAdded"), this,
+                  SLOT(onInterfacesAdded(QDBusMessage)));
+    m_bus.connect(bluez, {}, objectManager, QStringLiteral("InterfacesRemoved"), this,
+                  SLOT(onInterfacesRemoved(QDBusMessage)));
+    m_bus.connect(bluez, {}, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+                  SLOT(onPropertiesChanged(QDBusMessage)));
+    auto* watcher = new QDBusServiceWatcher(bluez, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
+        m_objects.clear();
+        Q_EMIT changed();
+        readManagedObjects();
+    });
+    readManagedObjects();
+}
+
+void BluezBluetooth::readManagedObjects() {
+    const QDBusMessage call = QDBusMessage::createMethodCall(bluez, QStringLiteral("/"), objectManager,
+                                                             QStringLiteral("GetManagedObjects"));
+    callAsync(m_bus, call, readTimeoutMs, this, [this](const QDBusMessage& reply) {
+        if (!isReply(reply) || reply.arguments().isEmpty())
+            return;
+        const auto objects = qdbus_cast<ManagedObjects>(reply.arguments().constFirst());
+        m_objects.clear();
+        for (auto it = objects.begin(); it != objects.end(); ++it)
+            for (auto iface = it->begin(); iface != it->end(); ++iface)
+                m_objects[it.key().path()][iface.key()] = plain(iface.value());
+        Q_EMIT changed();
+    });
+}
+
+void BluezBluetooth::onInterfacesAdded(const QDBusMessage& message) {
+    const auto path = message.arguments().value(0).value<QDBusObjectPath>().path();
+    const auto interfaces = qdbus_cast<Interfaces>(message.arguments().value(1));
+    if (path.isEmpty())
+        return;
+    for (auto it = interfaces.begin(); it != interfaces.end(); ++it)
+        m_objects[path][it.key()] = plain(it.value());
+    Q_EMIT changed();
+}
+
+void BluezBluetooth::onInterfacesRemoved(const QDBusMessage& message) {
+    const auto path = message.arguments().value(0).value<QDBusObjectPath>().path();
+    if (!m_objects.contains(path))
+        return;
+    for (const QString& name : message.arguments().value(1).toStringList())
+        m_objects[path].remove(name);
+    if (m_objects.value(path).isEmpty())
+        m_objects.remove(path);
+    Q_EMIT changed();
+}
+
+void BluezBluetooth::onPropertiesChanged(const QDBusMessage& message) {
+    const QString interface = message.arguments().value(0).toString();
+    auto object = m_objects.find(message.path());
+    if (object == m_objects.end() || !object->contains(interface))
+        return;
+    const QVariantMap changedValues = plain(qdbus_cast<QVariantMap>(message.arguments().value(1)));
+    QVariantMap& properties = (*object)[interface];
+    for (auto it = changedValues.begin(); it != changedValues.end(); ++it)
+        properties.insert(it.key(), it.value());
+    for (const QString& name : message.arguments().value(2).toStringList())
+        properties.remove(name);
+    Q_EMIT changed();
+}
+
+QList<BluetoothDeviceInfo> BluezBluetooth::devices() const {
+    QList<BluetoothDeviceInfo> devices;
+    for (const Interfaces& interfaces : m_objects) {
+        if (!interfaces.contains(deviceInterface))
+            continue;
+        const QVariantMap device = interfaces.value(deviceInterface);
+        const QString address = device.value(QStringLiteral("Address")).toString();
+        if (address.isEmpty())
+            continue;
+        QString name = device.value(QStringLiteral("Alias")).toString();
+        if (name.isEmpty())
+            name = device.value(QStringLiteral("Name")).toString();
+        BluetoothDeviceInfo info{address,
+                                 name,
+                                 device.value(QStringLiteral("Icon")).toString(),
+                                 device.value(QStringLiteral("Paired")).toBool() ||
+                                     device.value(QStringLiteral("Bonded")).toBool(),
+                                 device.value(QStringLiteral("Connected")).toBool(),
+                                 std::nullopt};
+        const QVariant level = interfaces.value(batteryInterface).value(QStringLiteral("Percentage"));
+        if (level.isValid() && level.canConvert<int>())
+            info.battery = level.toInt();
+        devices.append(info);
+    }
+    return devices;
+}
+
+QString BluezBluetooth::adapterPath() const {
+    for (auto it = m_objects.begin(); it != m_objects.end(); ++it)
+        if (it->contains(adapterInterface))
+            return it.key();
+    return {};
+}
+
+std::optional<bool> BluezBluetooth::adapterPowered() const {
+    const QString path = adapterPath();
+    if (path.isEmpty())
+        return std::nullopt;
+    return m_objects.value(path).value(adapterInterface).value(QStringLiteral("Powered")).toBool();
+}
+
+void BluezBluetooth::setPowered(bool on, QObject* context, Done done) {
+    const QString adapter = adapterPath();
+    if (adapter.isEmpty())
+        return QMetaObject::invokeMethod(
+                   context, [done] { done(false); }, Qt::QueuedConnection),
+               void();
+    if (adapterPowered() == on)
+        return QMetaObject::invokeMethod(
+                   context, [done] { done(true); }, Qt::QueuedConnection),
+               void();
+    QPointer<BluezBluetooth> self(this);
+    writePowered(adapter, on, context, [self, adapter, on, context, done](bool ok) {
+        const QString rfkill = rfkillPath();
+        if (ok || !on || !self || rfkill.isEmpty())
+            return done(ok);
+        // The radio may be blocked by rfkill: unblock it, then ask once more.
+        auto* unblock = new QProcess(context);
+        QObject::connect(unblock, &QProcess::finished, context, [self, unblock, adapter, context, done] {
+            unblock->deleteLater();
+            if (!self)
+                return done(false);
+            self->writePowered(adapter, true, context, done);
+        });
+        QObject::connect(unblock, &QProcess::errorOccurred, context,
+                         [unblock, done](QProcess::ProcessError error) {
+                             if (error == QProcess::FailedToStart) {
+                                 unblock->deleteLater();
+                                 done(false);
+                             }
+                         });
+        unblock->start(rfkill, {QStringLiteral("unblock"), QStringLiteral("bluetooth")});
+    });
+}
+
+void BluezBluetooth::writePowered(const QString& adapter, bool on, QObject* context, Done done) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(bluez, adapter, propertiesInterface, QStringLiteral("Set"));
+    call << adapterInterface << QStringLiteral("Powered") << QVariant::fromValue(QDBusVariant(on));
+    callAsync(m_bus, call, connectTimeoutMs, context,
+              [done = std::move(done)](const QDBusMessage& reply) { done(isReply(reply)); });
+}
+
+void BluezBluetooth::setConnected(const QString& address, bool connect, QObject* context, Done done) {
+    QString path;
+    for (auto it = m_objects.begin(); it != m_objects.end() && path.isEmpty(); ++it)
+        if (it->value(deviceInterface)
+                .value(QStringLiteral("Address"))
+                .toString()
+                .compare(address, Qt::CaseInsensitive) == 0)
+            path = it.key();
+    if (path.isEmpty())
+        return QMetaObject::invokeMethod(
+                   context, [done] { done(false); }, Qt::QueuedConnection),
+               void();
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        bluez, path, deviceInterface, connect ? QStringLiteral("Connect") : QStringLiteral("Disconnect"));
+    callAsync(m_bus, call, connectTimeoutMs, context,
+              [done = std::move(done)](const QDBusMessage& reply) { done(isReply(reply)); });
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Platform/Bluetooth/IBluetooth.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QMap>
+#include <QVariantMap>
+
+// BlueZ on the system bus: GetManagedObjects once, then InterfacesAdded, InterfacesRemoved and
+// PropertiesChanged. Radio power through Adapter1.Powered, falling back to "rfkill unblock bluetooth" when
+// switching on is refused; Device1.Connect and Disconnect with a 30 s timeout.
+class BluezBluetooth final : public IBluetooth {
+    Q_OBJECT
+public:
+    explicit BluezBluetooth(QDBusConnection systemBus, QObject* parent = nullptr);
+
+    void load() override;
+    QList<BluetoothDeviceInfo> devices() const override;
+    std::optional<bool> adapterPowered() const override;
+    void setPowered(bool on, QObject* context, Done done) override;
+    void setConnected(const QString& address, bool connect, QObject* context, Done done) override;
+
+private Q_SLOTS:
+    void onInterfacesAdded(const QDBusMessage& message);
+    void onInterfacesRemoved(const QDBusMessage& message);
+    void onPropertiesChanged(const QDBusMessage& message);
+
+private:
+    using Interfaces = QMap<QString, QVariantMap>;
+    void readManagedObjects();
+    QString adapterPath() const;
+    void writePowered(const QString& adapter, bool on, QObject* context, Done done);
+
+    QDBusConnection m_bus;
+    bool m_loaded = false;
+    QMap<QString, Interfaces> m_objects; // object path → interface → properties
+};

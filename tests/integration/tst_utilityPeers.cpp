@@ -1,0 +1,194 @@
+// Keep-awake, devices and local servers against real peers: python-dbusmock's logind, bluez5 and upower on a
+// private bus that stands in for the system bus, and a real HTTP server child for lsof.
+#include "Platform/Bluetooth/BluezBluetooth.h"
+#include "Platform/Logind/LogindInhibitor.h"
+#include "Platform/Power/PowerSupplies.h"
+#include "Platform/Processes/LinuxProcessTable.h"
+#include "Services/CaffeinateService.h"
+#include "Services/DeviceBatteryService.h"
+#include "Services/LocalServersService.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString python = QStringLiteral("/usr/bin/python3");
+
+// Grants every request: stands in for the desktop's screen saver, which has no mock here.
+class GrantingInhibitor final : public IInhibitor {
+    void acquire(QObject* context, Done done) override {
+        QMetaObject::invokeMethod(
+            context, [done] { done(std::make_unique<HeldInhibitor>()); }, Qt::QueuedConnection);
+    }
+};
+
+} // namespace
+
+class UtilityPeersTest : public QObject {
+    Q_OBJECT
+
+    QProcess bus;
+    QString address;
+    QList<QProcess*> mocks;
+    QDBusConnection connection{QString()};
+
+    // Runs Python with `bus` bound to the private bus; its output, or "failed".
+    QString run(const QString& code) {
+        QProcess script;
+        script.start(
+            python, {"-c", "import os, dbus\nbus = dbus.bus.BusConnection(os.environ['PEER_BUS'])\n" + code});
+        const bool ok = script.waitForFinished(10000) && script.exitCode() == 0;
+        return ok ? QString::fromUtf8(script.readAllStandardOutput()).trimmed() : QStringLiteral("failed");
+    }
+
+    QString inhibitors() {
+        return run("m = bus.get_object('org.freedesktop.login1', '/org/freedesktop/login1')\n"
+                   "print(' '.join(i[0] + ':' + i[1] for i in m.ListInhibitors("
+                   "dbus_interface='org.freedesktop.login1.Manager')))");
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (QProcess::execute(python, {"-c", "import dbusmock"}) != 0)
+            QSKIP("python3-dbusmock is not installed");
+        bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        QVERIFY(bus.waitForReadyRead(5000));
+        address = QString::fromUtf8(bus.readLine()).trimmed();
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
+        qputenv("PEER_BUS", address.toUtf8());
+        connection = QDBusConnection::connectToBus(address, "peers");
+        QVERIFY(connection.isConnected());
+        for (const char* name : {"logind", "bluez5", "upower"}) {
+            mocks.append(new QProcess(this));
+            mocks.last()->start(python,
+                                {"-m", "dbusmock", "--system", "--template", QString::fromLatin1(name)});
+        }
+        for (const char* name : {"org.freedesktop.UPower", "org.bluez", "org.freedesktop.login1"})
+            QTRY_VERIFY_WITH_TIMEOUT(connection.interface()->isServiceRegistered(QString::fromLatin1(name)),
+                                     10000);
+    }
+
+    void cleanupTestCase() {
+        for (QProcess* process : mocks + QList<QProcess*>{&bus}) {
+            process->terminate();
+            process->waitForFinished(3000);
+        }
+    }
+
+    // The lock is listed while keep-awake runs and gone when its time is up; a child started meanwhile does
+    // not keep it alive; the lid lock comes and goes with its switch.
+    void logindInhibitors() {
+        CaffeinateService service({std::make_shared<LogindInhibitor>(connection, "sleep:idle", "test"),
+                                   std::make_shared<GrantingInhibitor>(),
+                                   std::make_shared<LogindInhibitor>(connection, "handle-lid-switch", "test"),
+                                   {}});
+        service.activateFor(1);
+        QTRY_VERIFY(service.isActive());
+        QCOMPARE(inhibitors(), "sleep:idle:Tavimor");
+        QProcess child;
+        child.start("sleep", {"30"});
+        QVERIFY(child.waitForStarted());
+        service.tick();
+        QVERIFY(!service.isActive());
+        QTRY_VERIFY(inhibitors().isEmpty());
+        child.kill();
+        child.waitForFinished();
+
+        service.setLidSleepPrevention(true);
+        QTRY_VERIFY(service.lidSleepPrevented());
+        QCOMPARE(inhibitors(), "handle-lid-switch:Tavimor");
+        service.setLidSleepPrevention(false);
+        QTRY_VERIFY(inhibitors().isEmpty());
+    }
+
+    // Paired devices with a level are listed, a Battery1 added later shows up, connect and disconnect reach
+    // BlueZ and come back through its signals.
+    void bluezDevices() {
+        QCOMPARE(run("m = dbus.Interface(bus.get_object('org.bluez', '/'), 'org.bluez.Mock')\n"
+                     "m.AddAdapter('hci0', 'desk')\n"
+                     "for a, n in (('11:22:33:44:55:66', 'Headset'), ('11:22:33:44:55:77', 'Keyboard')):\n"
+                     "    m.AddDevice('hci0', a, n)\n"
+                     "    m.PairDevice('hci0', a, 0x240404)\n"),
+                 QString());
+        BluezBluetooth bluetooth(connection);
+        DeviceBatteryService service({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
+                                     &bluetooth);
+        service.start();
+        QTRY_COMPARE(bluetooth.devices().size(), 2);
+        QVERIFY(service.devices().isEmpty()); // no levels yet
+        QCOMPARE(
+            run("p = '/org/bluez/hci0/dev_11_22_33_44_55_66'\n"
+                "o = bus.get_object('org.bluez', p)\n"
+                "props = {'Percentage': dbus.Byte(64)}\n"
+                "o.AddProperties('org.bluez.Battery1', props, dbus_interface='org.freedesktop.DBus.Mock')\n"
+                "dbus.Interface(bus.get_object('org.bluez', '/'), 'org.freedesktop.DBus.Mock').EmitSignal(\n"
+                "    'org.freedesktop.DBus.ObjectManager', 'InterfacesAdded', 'oa{sa{sv}}',\n"
+                "    [dbus.ObjectPath(p), {'org.bluez.Battery1': props}])\n"),
+            QString());
+        QTRY_COMPARE(service.pairedDisconnected().size(), 1);
+        const DeviceBattery headset = service.pairedDisconnected().constFirst();
+        QCOMPARE(headset.percent, 64);
+        QCOMPARE(headset.btAddress, std::optional<QString>("11-22-33-44-55-66"));
+        service.toggleConnection(headset);
+        QTRY_VERIFY_WITH_TIMEOUT(!service.isInFlight(headset.id), 5000);
+        QCOMPARE(service.connectedDevices().size(), 1);
+        QVERIFY(!service.errorMessage(headset.id));
+        service.toggleConnection(service.connectedDevices().constFirst());
+        QTRY_VERIFY_WITH_TIMEOUT(!service.isInFlight(headset.id), 5000);
+        QCOMPARE(service.pairedDisconnected().size(), 1);
+        QVERIFY(service.bluetoothPoweredOn());
+    }
+
+    void upowerBattery() {
+        QCOMPARE(run("m = dbus.Interface(bus.get_object('org.freedesktop.UPower', '/org/freedesktop/UPower'),"
+                     " 'org.freedesktop.DBus.Mock')\n"
+                     "m.SetupDisplayDevice(2, 1, 42.6, 40.0, 80.0, 2.5, 0, 3600, True, 'battery', 1)\n"),
+                 QString());
+        const auto battery = upowerInternalBattery(connection);
+        QVERIFY(battery);
+        QCOMPARE(battery->percent, 43);
+        QVERIFY(battery->charging);
+    }
+
+    // A real server child is listed with its pid, port and project name; a wrong name is never signalled;
+    // stopping it ends it and the next refresh drops it.
+    void lsofFindsAndStopsAServer() {
+        if (LinuxProcessTable::lsofPath().isEmpty())
+            QSKIP("lsof is not installed");
+        QTemporaryDir project;
+        QFile manifest(project.filePath("package.json"));
+        QVERIFY(manifest.open(QIODevice::WriteOnly) && manifest.write(R"({"name": "peer-shop"})") > 0);
+        manifest.close();
+        QProcess server;
+        server.setWorkingDirectory(project.path());
+        server.start(python, {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+        QVERIFY(server.waitForReadyRead(10000));
+        const int port =
+            QString::fromUtf8(server.readAllStandardOutput()).section(" port ", 1).section(' ', 0, 0).toInt();
+        QVERIFY(port > 0);
+
+        LocalServersService service;
+        auto find = [&]() -> std::optional<LocalServer> {
+            for (const LocalServer& row : service.servers())
+                if (row.pid == qint32(server.processId()))
+                    return row;
+            return std::nullopt;
+        };
+        service.refresh();
+        QTRY_VERIFY(find().has_value());
+        QCOMPARE(find()->port, port);
+        QCOMPARE(find()->appName, std::optional<QString>("peer-shop"));
+        QVERIFY(!LinuxProcessTable().terminate(find()->pid, "node"));
+        QVERIFY(!server.waitForFinished(300));
+        service.stopServer(*find());
+        QVERIFY(server.waitForFinished(5000));
+        QTRY_VERIFY(!find().has_value());
+    }
+};
+
+QTEST_GUILESS_MAIN(UtilityPeersTest)
+#include "tst_utilityPeers.moc"
