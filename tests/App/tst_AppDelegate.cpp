@@ -162,7 +162,6 @@ private Q_SLOTS:
         QTest::newRow("ctrl+comma") << int(Qt::Key_Comma) << ctrl << true;
         QTest::newRow("ctrl+alt+comma") << int(Qt::Key_Comma) << (ctrl | Qt::AltModifier) << true;
         QTest::newRow("comma") << int(Qt::Key_Comma) << Qt::KeyboardModifiers() << false;
-        QTest::newRow("ctrl+period") << int(Qt::Key_Period) << ctrl << false;
         QTest::newRow("ctrl+shift+comma is less") << int(Qt::Key_Less) << (ctrl | Qt::ShiftModifier) << false;
     }
 

@@ -239,10 +239,6 @@ private Q_SLOTS:
         QCOMPARE(expanded.first()->property("model").value<QObject*>(), scene->widgets.at(2).get());
 
         QQuickItem* settings = itemsNamed(QStringLiteral("settingsButton")).value(0);
-        QTest::mouseMove(&scene->window, centreOf(settings));
-        QObject* settingsTip = settings->findChild<QObject*>(QStringLiteral("toolTip"));
-        QTRY_VERIFY(settingsTip->property("visible").toBool());
-        QCOMPARE(settingsTip->property("text").toString(), QStringLiteral("Configurações"));
         click(settings);
         QCOMPARE(scene->actions.settingsCount, 1);
         click(itemsNamed(QStringLiteral("closeButton")).value(0));
