@@ -1,37 +1,14 @@
 #include "Core/CompactBarLayout.h"
 #include "FakeWidget.h"
-#include "Widgets/WidgetRegistry.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <memory>
-#include <vector>
-
 namespace {
 
-// Widgets registered in the given order with ascending priorities, like the application's registry.
-struct Fixture {
-    std::vector<std::unique_ptr<FakeWidget>> widgets;
-    WidgetRegistry registry;
-
-    FakeWidget* add(const char* id, bool showInCompactBar = true) {
-        widgets.push_back(std::make_unique<FakeWidget>(QString::fromLatin1(id), int(widgets.size())));
-        widgets.back()->setShowInCompactBar(showInCompactBar);
-        registry.registerWidget(widgets.back().get());
-        return widgets.back().get();
-    }
-    QList<QObject*> objects() const {
-        const QList<AnyNotchWidget*> active = registry.activeWidgets();
-        return {active.begin(), active.end()};
-    }
-};
-
-QStringList ids(const QList<AnyNotchWidget*>& widgets) {
-    QStringList result;
-    for (const AnyNotchWidget* widget : widgets)
-        result << widget->id();
-    return result;
+QList<QObject*> activeObjects(const WidgetRegistry& registry) {
+    const QList<AnyNotchWidget*> active = registry.activeWidgets();
+    return {active.begin(), active.end()};
 }
 
 } // namespace
@@ -42,12 +19,12 @@ class CompactBarLayoutTest : public QObject {
 private Q_SLOTS:
     // Hidden widgets and music leave the list before it is split, so the split stays even/odd.
     void sideWidgetsAlternateInTheFilteredList() {
-        Fixture fixture;
+        WidgetSet set;
         for (const char* id : {"A", "hidden1", "B", "music", "C", "D", "hidden2", "E"})
-            fixture.add(id, !QByteArray(id).startsWith("hidden"));
-        const auto arrangement = CompactBarLayout::arrange(fixture.registry.activeWidgets(), {1512, 200});
-        QCOMPARE(ids(arrangement.leftWidgets), QStringList({"A", "C", "E"}));
-        QCOMPARE(ids(arrangement.rightWidgets), QStringList({"B", "D"}));
+            set.add(QString::fromLatin1(id))->setShowInCompactBar(!QByteArray(id).startsWith("hidden"));
+        const auto arrangement = CompactBarLayout::arrange(set.registry.activeWidgets(), {1512, 200});
+        QCOMPARE(idsOf(arrangement.leftWidgets), QStringList({"A", "C", "E"}));
+        QCOMPARE(idsOf(arrangement.rightWidgets), QStringList({"B", "D"}));
     }
 
     void centreRegion_data() {
@@ -66,12 +43,12 @@ private Q_SLOTS:
         QFETCH(bool, musicHasContent);
         QFETCH(bool, sidesOnly);
         QFETCH(qreal, musicSideWidth);
-        Fixture fixture;
-        fixture.add("daily");
-        fixture.add("music")->setHasCompactContent(musicHasContent);
-        fixture.add("usage");
-        const auto arrangement = CompactBarLayout::arrange(fixture.registry.activeWidgets(),
-                                                           {1512, 200, musicSideWidth, sidesOnly});
+        WidgetSet set;
+        set.add(u"daily"_qs);
+        set.add(u"music"_qs)->setHasCompactContent(musicHasContent);
+        set.add(u"usage"_qs);
+        const auto arrangement =
+            CompactBarLayout::arrange(set.registry.activeWidgets(), {1512, 200, musicSideWidth, sidesOnly});
         QTEST(arrangement.showsCentre, "showsCentre");
         QTEST(arrangement.sideWidth, "sideWidth");
     }
@@ -79,22 +56,22 @@ private Q_SLOTS:
     // The view model follows the registry: a track starting changes the centre's geometry alone; a destroyed
     // registry leaves no dangling widget behind.
     void layoutFollowsLiveValuesAndOutlivesTheRegistry() {
-        auto fixture = std::make_unique<Fixture>();
-        FakeWidget* music = fixture->add("music");
-        fixture->add("daily");
+        auto set = std::make_unique<WidgetSet>();
+        FakeWidget* music = set->add(u"music"_qs);
+        set->add(u"daily"_qs);
         CompactBarLayout layout;
         layout.setPanelWidth(1512);
         layout.setNotchWidth(200);
-        connect(&fixture->registry, &WidgetRegistry::activeWidgetsChanged, &layout,
-                [&] { layout.setWidgets(fixture->objects()); });
-        layout.setWidgets(fixture->objects());
+        connect(&set->registry, &WidgetRegistry::activeWidgetsChanged, &layout,
+                [&] { layout.setWidgets(activeObjects(set->registry)); });
+        layout.setWidgets(activeObjects(set->registry));
         QSignalSpy geometry(&layout, &CompactBarLayout::geometryChanged);
         QSignalSpy left(&layout, &CompactBarLayout::leftWidgetsChanged);
         music->setHasCompactContent(true);
         QCOMPARE(layout.sideWidth(), 624.0);
         QCOMPARE(geometry.count(), 1);
         QCOMPARE(left.count(), 0);
-        fixture.reset();
+        set.reset();
         QVERIFY(!layout.musicWidget());
         QVERIFY(!layout.showsCentre());
     }

@@ -1,20 +1,14 @@
 #include "Core/ExpandedPanelModel.h"
 #include "FakeWidget.h"
-#include "Widgets/WidgetRegistry.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <memory>
-#include <vector>
-
 namespace {
 
-struct Fixture {
-    WidgetRegistry registry;
+struct Fixture : WidgetSet {
     NotchStateManager stateManager;
     ExpandedPanelModel model;
-    std::vector<std::unique_ptr<FakeWidget>> widgets;
 
     Fixture() {
         model.setStateManager(&stateManager);
@@ -23,25 +17,11 @@ struct Fixture {
             model.setWidgets({active.begin(), active.end()});
         });
     }
-
-    FakeWidget* add(const char* id, WidgetGroup group = WidgetGroup::DiaADia) {
-        widgets.push_back(
-            std::make_unique<FakeWidget>(QString::fromLatin1(id), int(widgets.size()), nullptr, group));
-        registry.registerWidget(widgets.back().get());
-        return widgets.back().get();
-    }
     QString currentId() const {
         const auto* widget = qobject_cast<const AnyNotchWidget*>(model.currentWidget());
         return widget ? widget->id() : QString();
     }
 };
-
-QStringList ids(const QList<QObject*>& widgets) {
-    QStringList result;
-    for (const QObject* widget : widgets)
-        result << qobject_cast<const AnyNotchWidget*>(widget)->id();
-    return result;
-}
 
 } // namespace
 
@@ -51,12 +31,12 @@ class ExpandedPanelModelTest : public QObject {
 private Q_SLOTS:
     void tabsClusterByGroupInRegistryOrder() {
         Fixture fixture;
-        fixture.add("daily");
-        fixture.add("shelf", WidgetGroup::Shelf);
-        FakeWidget* usage = fixture.add("usage", WidgetGroup::Ai);
-        fixture.add("music");
-        QCOMPARE(ids(fixture.model.diaADiaWidgets()), QStringList({"daily", "music"}));
-        QCOMPARE(ids(fixture.model.shelfWidgets()), QStringList({"shelf"}));
+        fixture.add(u"daily"_qs);
+        fixture.add(u"shelf"_qs, WidgetGroup::Shelf);
+        FakeWidget* usage = fixture.add(u"usage"_qs, WidgetGroup::Ai);
+        fixture.add(u"music"_qs);
+        QCOMPARE(idsOf(fixture.model.diaADiaWidgets()), QStringList({"daily", "music"}));
+        QCOMPARE(idsOf(fixture.model.shelfWidgets()), QStringList({"shelf"}));
         QVERIFY(fixture.model.showsAiSeparator());
         usage->setActive(false);
         QVERIFY(!fixture.model.showsAiSeparator());
@@ -66,22 +46,21 @@ private Q_SLOTS:
     // kept, but the panel shows the first widget instead.
     void selectionFallsBackToTheFirstWidget() {
         Fixture fixture;
-        fixture.add("daily");
-        FakeWidget* music = fixture.add("music");
-        QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
+        FakeWidget* daily = fixture.add(u"daily"_qs);
+        FakeWidget* music = fixture.add(u"music"_qs);
+        QCOMPARE(fixture.currentId(), u"daily"_qs);
         QSignalSpy selection(&fixture.model, &ExpandedPanelModel::selectionChanged);
         fixture.stateManager.open();
-        fixture.model.select(QStringLiteral("music"));
-        QCOMPARE(fixture.currentId(), QStringLiteral("music"));
+        fixture.model.select(u"music"_qs);
+        QCOMPARE(fixture.currentId(), u"music"_qs);
         fixture.stateManager.close();
-        QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
+        QCOMPARE(fixture.currentId(), u"daily"_qs);
         QCOMPARE(selection.count(), 2);
-        fixture.model.select(QStringLiteral("music"));
+        fixture.model.select(u"music"_qs);
         music->setActive(false);
-        QCOMPARE(fixture.model.effectiveWidgetId(), QStringLiteral("daily"));
-        QCOMPARE(fixture.currentId(), QStringLiteral("daily"));
-        QCOMPARE(fixture.stateManager.activeWidgetId(), std::optional<QString>(QStringLiteral("music")));
-        fixture.widgets.front()->setActive(false); // none left
+        QCOMPARE(fixture.currentId(), u"daily"_qs);
+        QCOMPARE(fixture.stateManager.activeWidgetId(), std::optional<QString>(u"music"_qs));
+        daily->setActive(false); // none left
         QVERIFY(fixture.model.effectiveWidgetId().isEmpty());
         QVERIFY(!fixture.model.currentWidget());
     }
