@@ -16,7 +16,6 @@ using WidgetList = std::vector<std::unique_ptr<NotchWidget>>;
 struct Harness {
     CallLog log;
     FakeScreens screens;
-    FakeScreenSleepSource sleepSource;
     FakeShell shell;
     FakeScheduler scheduler;
     InMemoryPreferences preferences;
@@ -27,9 +26,9 @@ struct Harness {
     std::unique_ptr<AppDelegate> delegate;
 
     Harness() {
-        sleepSource.log = shell.log = &log;
+        shell.log = &log;
         const auto logs = [this](const char* entry) { return [this, entry] { log.add(entry); }; };
-        AppDelegateDependencies deps(&shell, &screens, &shell, &sleepSource, &shell, &scheduler, &preferences,
+        AppDelegateDependencies deps(&shell, &screens, &shell, &shell, &shell, &scheduler, &preferences,
                                      &settingsWindow, &onboarding, &updater, logs("crashHandlers"),
                                      logs("sessionStart"), nullptr, logs("flushLog"),
                                      std::make_unique<FakeReminderService>("posture", &log),
@@ -49,8 +48,8 @@ struct Harness {
         log.clear();
     }
     NotchStateManager& state() { return delegate->stateManager(); }
-    void sleep() { Q_EMIT sleepSource.screensDidSleep(); }
-    void wake() { Q_EMIT sleepSource.screensDidWake(); }
+    void sleep() { Q_EMIT shell.screensDidSleep(); }
+    void wake() { Q_EMIT shell.screensDidWake(); }
 };
 
 QStringList calls(const char* spaced) {
