@@ -64,6 +64,29 @@ private Q_SLOTS:
         QVERIFY(fixture.model.effectiveWidgetId().isEmpty());
         QVERIFY(!fixture.model.currentWidget());
     }
+    // The hook runs once per real change, after the state changed. A real close clears the selection; a
+    // close that changes nothing keeps it, and a selection made after opening (a file drag picks the shelf)
+    // stands until the next close.
+    void hookAndSelectionFollowRealChangesOnly() {
+        NotchStateManager manager;
+        QSignalSpy state(&manager, &NotchStateManager::stateChanged);
+        QList<std::pair<bool, bool>> calls; // (argument, isOpen when called)
+        manager.setOnOpenChange([&](bool opened) { calls.append({opened, manager.isOpen()}); });
+        manager.setActiveWidgetId(QStringLiteral("music"));
+        manager.close();
+        QCOMPARE(manager.activeWidgetId(), std::optional<QString>(QStringLiteral("music")));
+        manager.open();
+        manager.setActiveWidgetId(QStringLiteral("shelf"));
+        manager.open();
+        QVERIFY(manager.contentVisible());
+        QCOMPARE(manager.property("activeWidgetId").toString(), QStringLiteral("shelf"));
+        manager.close();
+        manager.close();
+        QCOMPARE(calls, (QList<std::pair<bool, bool>>{{true, true}, {false, false}}));
+        QCOMPARE(state.count(), 2);
+        QVERIFY(!manager.contentVisible());
+        QCOMPARE(manager.activeWidgetId(), std::nullopt);
+    }
 };
 
 QTEST_GUILESS_MAIN(ExpandedPanelModelTest)

@@ -1,5 +1,6 @@
 #include "InMemoryPreferences.h"
 #include "Theme/AppearanceSettings.h"
+#include "Theme/Springs.h"
 #include "Theme/TavimorTheme.h"
 
 #include <QSignalSpy>
@@ -60,6 +61,16 @@ private Q_SLOTS:
         QCOMPARE(settings.modeRaw(), QStringLiteral("liquid"));
         QCOMPARE(rawSpy.count(), 3);
         QCOMPARE(liquidSpy.count(), 2);
+    }
+    // An animation ends where its curve ends: exactly at 1, however far the spring overshot on the way.
+    void curvesStartAtZeroAndEndExactlyAtOne() {
+        for (const QEasingCurve& curve : {Springs::open(), Springs::close(), Springs::compactBar(),
+                                          Springs::closeButton(), Springs::blink()}) {
+            QCOMPARE(curve.valueForProgress(0), 0.0);
+            QCOMPARE(curve.valueForProgress(1), 1.0);
+            QVERIFY(qAbs(curve.valueForProgress(0.999) - 1) < 0.002);
+        }
+        QVERIFY(Springs::open().valueForProgress(0.5) > 1); // the opening spring overshoots
     }
 };
 
