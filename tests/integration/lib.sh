@@ -40,10 +40,3 @@ start_x() { # WIDTHxHEIGHT
   wait_for 10 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
   export DISPLAY=":$(head -1 "$work/display")"
 }
-
-# The application starts past onboarding.
-onboarding_done() {
-  mkdir -p "$XDG_CONFIG_HOME/Tavimor"
-  echo '{"format": "tavimor-preferences", "version": 1, "values": {
-    "tavimor.onboarding.completed": {"type": "bool", "value": true}}}' >"$XDG_CONFIG_HOME/Tavimor/preferences.json"
-}
