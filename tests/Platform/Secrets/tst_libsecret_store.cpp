@@ -29,11 +29,10 @@ namespace {
 const QString service = u"com.dravo.tavimor"_s;
 using Attributes = QMap<QString, QString>;
 
-QDBusMessage callSecrets(const QString& method, const QVariantList& arguments,
-                         const QString& path = u"/org/freedesktop/secrets"_s,
-                         const QString& interface = u"org.freedesktop.Secret.Service"_s) {
+QDBusMessage callSecrets(const QString& method, const QVariantList& arguments) {
     QDBusMessage message =
-        QDBusMessage::createMethodCall(u"org.freedesktop.secrets"_s, path, interface, method);
+        QDBusMessage::createMethodCall(u"org.freedesktop.secrets"_s, u"/org/freedesktop/secrets"_s,
+                                       u"org.freedesktop.Secret.Service"_s, method);
     message.setArguments(arguments);
     return QDBusConnection::sessionBus().call(message);
 }
