@@ -117,12 +117,9 @@ private:
         settle();
     }
 
-    QPoint centreOf(const QQuickItem* item) const {
-        return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
-    }
-
     void click(const QQuickItem* item) {
-        QTest::mouseClick(&scene->window, Qt::LeftButton, {}, centreOf(item));
+        const QPointF centre(item->width() / 2, item->height() / 2);
+        QTest::mouseClick(&scene->window, Qt::LeftButton, {}, item->mapToScene(centre).toPoint());
     }
 
     // Visible items with that object name (delegates are not QObject children, so walk the visual tree).
