@@ -25,9 +25,12 @@ not_() { ! "$@"; }
 # Windows count once they are mapped: a slow start (the sanitizer build) widens the gap after naming.
 window_named() { { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; } | head -n1; }
 has_window() { [ -n "$(window_named "$1")" ]; }
-# Visible windows of the application other than the notch panel itself.
+# Visible windows of the application other than the notch panel itself; Qt may keep a hidden 1x1 window under
+# the application's name too, so every window of that name is left out.
 app_windows() {
-  { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null || true; } | { grep -vx "$(window_named '^Tavimor$')" || true; } | sort -u
+  local panels
+  panels="$(xdotool search --name '^Tavimor$' 2>/dev/null || true)"
+  { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null || true; } | { grep -vxF -e "${panels:-none}" || true; } | sort -u
 }
 start_app() { # extra environment
   env "$@" "$app" >>"$work/app.log" 2>&1 &
