@@ -71,11 +71,6 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(f.window().shown);
         QCOMPARE(f.window().spec.frame, QRectF(0, 0, 1920, 340));
-        const QVariantMap& props = f.window().spec.initialProperties;
-        QCOMPARE(props.value("notchWidth").toDouble(), 200.0);
-        QCOMPARE(props.value("stateManager").value<QObject*>(), &f.stateManager);
-        QCOMPARE(props.value("panelActions").value<QObject*>(), f.host->panelActions());
-
         f.host->setupPanel(); // a second setup replaces the window
         QCOMPARE(f.factory.log.orderedOut, 1);
         f.screens.list.clear();
@@ -85,11 +80,6 @@ private Q_SLOTS:
         QCOMPARE(f.factory.log.created, 2);
         f.host->panelActions()->openSettings();
         QCOMPARE(f.settingsOpened, 1);
-    }
-
-    void profileLinePrintsDoublesWithAFraction() {
-        QCOMPARE(NotchPanelHost::profileLine("unknown", 201.5, 32, 0.1),
-                 QStringLiteral("Tavimor notch profile: unknown, width=201.5, height=32.0, drop=0.1"));
     }
 
     void opensOnlyInsideTheHoverZone() {

@@ -1,8 +1,31 @@
+#include "Core/NotchGeometry.h"
 #include "Core/NotchShape.h"
-#include "Theme/TavimorTheme.h"
+#include "Platform/Screens/QtScreens.h"
 
 #include <QSignalSpy>
 #include <QtTest>
+
+using namespace NotchGeometry;
+
+namespace {
+
+ScreenInfo plainScreen(const QString& name, QRect frame) {
+    return ScreenInfo{name, frame, frame, 0, std::nullopt, std::nullopt, 1.0};
+}
+
+ScreenInfo notchedScreen(const QString& name, QRect frame, int notchWidth, int inset) {
+    ScreenInfo screen = plainScreen(name, frame);
+    const int side = (frame.width() - notchWidth) / 2;
+    screen.safeAreaTopInset = inset;
+    screen.auxiliaryTopLeftArea = QRect(frame.x(), frame.y(), side, inset);
+    screen.auxiliaryTopRightArea = QRect(frame.x() + frame.width() - side, frame.y(), side, inset);
+    return screen;
+}
+
+const ScreenInfo primary =
+    QtScreens::describe("p", QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1050), 1, true);
+
+} // namespace
 
 class NotchShapeTest : public QObject {
     Q_OBJECT
@@ -41,10 +64,8 @@ private Q_SLOTS:
                                 "L 400.000,4.000 Q 400.000,0.000 400.000,0.000 Z"));
     }
 
-    void fillDependsOnModeAndState() {
-        QCOMPARE(notchFillColor(true, false), QColor(Qt::black));
-        QCOMPARE(notchFillColor(true, true).alpha(), 0);
-        QCOMPARE(notchFillColor(false, true), TavimorTheme::background());
+    // The fill itself is checked where it is drawn, in the views test.
+    void fillChangesAreAnnouncedOnce() {
         NotchShapeModel model;
         QSignalSpy fillChanges(&model, &NotchShapeModel::fillColorChanged);
         model.setLiquid(false);
@@ -76,6 +97,40 @@ private Q_SLOTS:
         model.setOpen(true);
         model.setOpen(false);
         QCOMPARE(model.spring(), NotchShapeModel::Spring::Close);
+    }
+    void notchScreenPrefersFirstNotchThenMainThenFirst() {
+        const ScreenInfo left = plainScreen("left", QRect(-1280, 0, 1280, 1024));
+        const ScreenInfo laptop = notchedScreen("laptop", QRect(0, 0, 1512, 982), 180, 32);
+        const ScreenInfo right = plainScreen("right", QRect(1280, 0, 800, 600));
+        QCOMPARE(notchScreen({left, laptop}, left).name, QStringLiteral("laptop"));
+        QCOMPARE(notchScreen({left, right}, right).name, QStringLiteral("right"));
+        QCOMPARE(notchScreen({left}, std::nullopt).name, QStringLiteral("left"));
+        // The primary screen carries a virtual notch, so it wins over a plain main screen.
+        QCOMPARE(notchScreen({left, primary}, left).name, QStringLiteral("p"));
+    }
+
+    void notchRectAndSizeFollowTheAuxiliaryAreas() {
+        ScreenInfo notched = notchedScreen("n", QRect(100, 50, 1512, 982), 180, 32);
+        QCOMPARE(notchRect(notched), QRect(666, 0, 180, 32));
+        QCOMPARE(effectiveNotchRect(notched), QRectF(766, 50, 180, 32));
+        notched.auxiliaryTopRightArea.reset();
+        QCOMPARE(notchSize(notched), QSizeF(200, 32));
+    }
+
+    // A screen without a notch draws the 200 by 32 outline at its top centre; the hover zone must be built
+    // from that same rectangle, not from an empty one in a corner.
+    void screenWithoutNotchHoversOverTheDrawnOutline() {
+        const ScreenInfo plain = plainScreen("p", QRect(1920, 0, 1280, 1024));
+        QCOMPARE(effectiveNotchRect(plain), QRectF(1920 + 540, 0, 200, 32));
+        QCOMPARE(hoverZone(plain), QRectF(1920 + 540 - 24, -12, 248, 56));
+    }
+
+    void keepOpenZoneHangsFromTheScreenTopAroundThePanel() {
+        const ScreenInfo screen = plainScreen("s", QRect(1920, 100, 1280, 1024));
+        const QRectF zone = keepOpenZone(panelFrame(screen), screen);
+        QCOMPARE(zone, QRectF(1920 + 640 - 300, 100, 600, 340));
+        QVERIFY(!contains(zone, QPointF(1920 + 340, 440)));
+        QVERIFY(keepOpenZone(std::nullopt, screen).isEmpty());
     }
 };
 

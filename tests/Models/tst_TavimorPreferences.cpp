@@ -24,14 +24,10 @@ private Q_SLOTS:
         QTest::newRow("absent gives the default") << QVariant() << qint64(5);
         QTest::newRow("negative double truncates") << QVariant(-5.9) << qint64(-5);
         QTest::newRow("NaN") << QVariant(std::nan("")) << qint64(0);
-        QTest::newRow("infinity") << QVariant(std::numeric_limits<double>::infinity()) << qint64(0);
         QTest::newRow("huge negative double saturates") << QVariant(-1e30) << minimum;
-        QTest::newRow("true") << QVariant(true) << qint64(1);
-        QTest::newRow("decimal text") << QVariant(u"5.9"_s) << qint64(5);
         QTest::newRow("blanks, sign, trailing text") << QVariant(u" \t-17 min"_s) << qint64(-17);
         QTest::newRow("sign alone") << QVariant(u"- 3"_s) << qint64(0);
         QTest::newRow("text overflow") << QVariant(u"99999999999999999999"_s) << maximum;
-        QTest::newRow("text minimum") << QVariant(u"-9223372036854775808"_s) << minimum;
         QTest::newRow("text negative overflow") << QVariant(u"-9223372036854775809"_s) << minimum;
         QTest::newRow("list") << QVariant(QStringList{u"5"_s}) << qint64(0);
         QTest::newRow("unsigned beyond range") << QVariant(std::numeric_limits<quint64>::max()) << maximum;
@@ -54,9 +50,8 @@ private Q_SLOTS:
         QTest::newRow("absent") << QVariant() << ReminderPosition::top << ReminderSize::small;
         QTest::newRow("exact") << QVariant(u"bottomTrailing"_s) << ReminderPosition::bottomTrailing
                                << ReminderSize::small;
-        QTest::newRow("size") << QVariant(u"large"_s) << ReminderPosition::top << ReminderSize::large;
         QTest::newRow("capitals") << QVariant(u"LARGE"_s) << ReminderPosition::top << ReminderSize::small;
-        QTest::newRow("padded") << QVariant(u" center"_s) << ReminderPosition::top << ReminderSize::small;
+        QTest::newRow("size") << QVariant(u"large"_s) << ReminderPosition::top << ReminderSize::large;
         QTest::newRow("list") << QVariant(QStringList{u"large"_s}) << ReminderPosition::top
                               << ReminderSize::small;
     }

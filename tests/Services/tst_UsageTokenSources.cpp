@@ -90,7 +90,7 @@ private Q_SLOTS:
     void fuzzReaders() {
         const qint64 iterations = std::max(qEnvironmentVariableIntValue("TAVIMOR_FUZZ_ITERATIONS"), 20000);
         const QByteArray json = credentials("\"tok\"");
-        const QList<QByteArray> seeds{
+        const QList<QByteArray> starts{
             json,
             "0x" + json.toHex() + "\n",
             "[[[[[[[[[[{}]]]]]]]]]]",
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QRandomGenerator random(20261206);
         qint64 readable = 0;
         for (qint64 i = 0; i < iterations; ++i) {
-            QByteArray input = seeds[random.bounded(seeds.size())];
+            QByteArray input = starts[random.bounded(starts.size())];
             for (int edits = random.bounded(1, 8); edits > 0 && !input.isEmpty(); --edits) {
                 const int at = random.bounded(input.size()), length = random.bounded(-16, 32);
                 if (length < 0)

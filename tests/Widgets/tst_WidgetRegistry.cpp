@@ -1,40 +1,28 @@
 #include "Widgets/WidgetRegistry.h"
 
-#include "CallLog.h"
 #include "FakeWidget.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-#include <map>
-#include <memory>
-
 namespace {
 
 // The eleven widgets of the panel in registration order, with their priorities; notes and break are off.
-struct PanelRegistry {
-    CallLog log;
-    std::map<QString, std::unique_ptr<FakeWidget>> widgets;
-    WidgetRegistry registry;
+struct PanelRegistry : WidgetSet {
+    CallLog calls;
+    QHash<QString, FakeWidget*> byId;
 
     PanelRegistry() {
+        log = &calls;
         const std::pair<const char*, int> entries[] = {
             {"daily", 1}, {"system", 2},     {"music", 3}, {"usage", 4}, {"devices", 5}, {"servers", 6},
             {"shelf", 7}, {"caffeinate", 8}, {"audio", 4}, {"notes", 9}, {"break", 10}};
         for (const auto& [id, priority] : entries) {
-            auto& widget = widgets[id];
-            widget = std::make_unique<FakeWidget>(id, priority, &log);
+            FakeWidget* widget = byId[id] = add(QString::fromLatin1(id), WidgetGroup::DiaADia, priority);
             widget->setActive(qstrcmp(id, "notes") && qstrcmp(id, "break"));
-            registry.registerWidget(widget.get());
         }
     }
-
-    QStringList activeIds() const {
-        QStringList ids;
-        for (const AnyNotchWidget* record : registry.activeWidgets())
-            ids.append(record->id());
-        return ids;
-    }
+    QStringList activeIds() const { return idsOf(registry.activeWidgets()); }
 };
 
 } // namespace
@@ -48,20 +36,18 @@ private Q_SLOTS:
         QSignalSpy changed(&panel.registry, &WidgetRegistry::activeWidgetsChanged);
         QCOMPARE(panel.activeIds(), (QStringList{"daily", "system", "music", "usage", "audio", "devices",
                                                  "servers", "shelf", "caffeinate"}));
-        panel.widgets["notes"]->setActive(true);
+        panel.byId["notes"]->setActive(true);
         QCOMPARE(panel.activeIds().mid(8), (QStringList{"caffeinate", "notes"}));
-        panel.widgets["system"]->setActive(false);
+        panel.byId["system"]->setActive(false);
         QVERIFY(!panel.activeIds().contains("system"));
         QCOMPARE(changed.count(), 2);
-        panel.widgets["music"]->setIcon(QStringLiteral("music.note"));
-        QCOMPARE(panel.registry.widgets().at(2)->icon(), QStringLiteral("music.note"));
     }
 
     void aRecordWhoseWidgetIsGoneFallsBackAndIsLeftOutOfStartAndStop() {
         PanelRegistry panel;
         QSignalSpy changed(&panel.registry, &WidgetRegistry::activeWidgetsChanged);
-        panel.widgets["music"]->setBodies({}, QUrl(QStringLiteral("qrc:/Views/Music.qml")));
-        panel.widgets["music"].reset();
+        panel.byId["music"]->setBodies({}, QUrl(QStringLiteral("qrc:/Views/Music.qml")));
+        panel.widgets.at(2).reset();
         QVERIFY(changed.count() >= 1);
         QVERIFY(!panel.activeIds().contains("music"));
         const AnyNotchWidget* record = panel.registry.widgets().at(2);
@@ -71,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(record->viewModel(), nullptr);
 
         panel.registry.stopAll({QStringLiteral("caffeinate")});
-        QCOMPARE(panel.log.entries,
+        QCOMPARE(panel.calls.entries,
                  (QStringList{"daily.stop", "system.stop", "usage.stop", "devices.stop", "servers.stop",
                               "shelf.stop", "audio.stop", "notes.stop", "break.stop"}));
     }

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs the Secret Service store tests against a real gnome-keyring, each on a private session bus with a
-# temporary home, then on a bus without any provider and on one whose policy refuses every call to it. Usage: test_secret_service.sh [binary dir],
-# with TAVIMOR_BUILD_DIR pointing at the build tree.
+# Runs the Secret Service store tests on private session buses with temporary homes: against a real
+# gnome-keyring, on a bus without any provider, and on one whose policy refuses every call to it.
 set -euo pipefail
 
 build_dir="${TAVIMOR_BUILD_DIR:?TAVIMOR_BUILD_DIR must name the build directory}"
@@ -44,12 +43,7 @@ export TAVIMOR_TEST_SESSION_BUS="$DBUS_SESSION_BUS_ADDRESS" DBUS_SYSTEM_BUS_ADDR
 export TAVIMOR_SECRET_SERVICE_PROVIDER="$1" TAVIMOR_SECRET_SERVICE_TEST=1
 export TAVIMOR_SECRET_SERVICE_MONITOR_LOG="$HOME/unlock-requests.log"
 started_pids=()
-stop_started() {
-  for pid in "${started_pids[@]}"; do
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
-}
+stop_started() { for pid in "${started_pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done; }
 trap stop_started EXIT
 
 dbus-monitor --session "type=method_call,interface=org.freedesktop.Secret.Service,member=Unlock" \
@@ -82,7 +76,6 @@ run_session() {
   local provider="$1" home="$work/home-$1"
   mkdir -p "$home/data" "$home/config" "$home/cache" "$home/runtime"
   chmod 700 "$home/runtime"
-  echo "== Secret Service store with provider: $provider"
   env HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_CACHE_HOME="$home/cache" \
     XDG_RUNTIME_DIR="$home/runtime" TAVIMOR_OUTER_SESSION_BUS="${DBUS_SESSION_BUS_ADDRESS:-}" \
     TEST_BINARY="$test_binary" \
@@ -91,11 +84,5 @@ run_session() {
 }
 
 status=0
-run_session gnome-keyring || status=1
-run_session none || status=1
-run_session denied || status=1
-if [ "$status" -ne 0 ]; then
-  echo "FAIL: Secret Service store tests failed" >&2
-  exit 1
-fi
-echo "PASS: Secret Service store tests"
+for provider in gnome-keyring none denied; do run_session "$provider" || status=1; done
+exit "$status"

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""Prints the X shape rectangles of a window, one "x y width height" line each; with --at, exits 0 when the
-shape covers the point (window coordinates) and 1 when it does not.
+"""Exits 0 when the window's X shape of that kind covers the point (window coordinates), 1 when it does not.
 
-Usage: xshape.py <window-id> [input|bounding] [--at X Y]
+Usage: xshape.py <window-id> input|bounding X Y
 """
 import ctypes
 import sys
@@ -17,18 +16,11 @@ class Rectangle(ctypes.Structure):
                 ("width", ctypes.c_uint16), ("height", ctypes.c_uint16)]
 
 
-KINDS = {"bounding": 0, "clip": 1, "input": 2}
+KINDS = {"bounding": 0, "input": 2}
 
 
 def main():
-    arguments = sys.argv[1:]
-    point = None
-    if "--at" in arguments:
-        at = arguments.index("--at")
-        point = (int(arguments[at + 1]), int(arguments[at + 2]))
-        del arguments[at:at + 3]
-    window = int(arguments[0], 0)
-    kind = KINDS[arguments[1] if len(arguments) > 1 else "input"]
+    window, kind, x, y = int(sys.argv[1], 0), KINDS[sys.argv[2]], int(sys.argv[3]), int(sys.argv[4])
     xcb = ctypes.CDLL("libxcb.so.1")
     shape = ctypes.CDLL("libxcb-shape.so.0")
     xcb.xcb_connect.restype = ctypes.c_void_p
@@ -52,11 +44,6 @@ def main():
         sys.exit("no such window")
     rectangles = shape.xcb_shape_get_rectangles_rectangles(reply)
     found = [rectangles[i] for i in range(shape.xcb_shape_get_rectangles_rectangles_length(reply))]
-    if point is None:
-        for r in found:
-            print(r.x, r.y, r.width, r.height)
-        return
-    x, y = point
     sys.exit(0 if any(r.x <= x < r.x + r.width and r.y <= y < r.y + r.height for r in found) else 1)
 
 

@@ -59,19 +59,17 @@ public:
     FakePanelWindow* last = nullptr;
 };
 
-// The sleep source logs as "sleepSource.start" and "sleepSource.stop".
-class FakeScreenSleepSource final : public IScreenSleepSource {
-public:
-    CallLog* log = nullptr;
-    void start() override { log->add("sleepSource.start"); }
-    void stop() override { log->add("sleepSource.stop"); }
-};
-
-// The panel host, activation policy and key monitor of the application, every call logged.
-class FakeShell final : public IPanelHost, public IActivationPolicy, public IKeyMonitor {
+// The panel host, activation policy, key monitor and screen sleep source of the application, every call
+// logged.
+class FakeShell final : public IScreenSleepSource,
+                        public IPanelHost,
+                        public IActivationPolicy,
+                        public IKeyMonitor {
 public:
     CallLog* log = nullptr;
     Handler handler;
+    void start() override { log->add("sleepSource.start"); }
+    void stop() override { log->add("sleepSource.stop"); }
     void setupPanel() override { log->add("panel.setup"); }
     void stopHoverMonitor() override { log->add("panel.stopHover"); }
     void stopDragMonitor() override { log->add("panel.stopDrag"); }

@@ -2,6 +2,10 @@
 
 #include "CallLog.h"
 #include "Widgets/NotchWidget.h"
+#include "Widgets/WidgetRegistry.h"
+
+#include <memory>
+#include <vector>
 
 // A widget whose every value a test sets; changing a live value emits the widget's change signal. Given a
 // log, start and stop are logged as "<id>.start" and "<id>.stop". Like the real widgets it owns a service,
@@ -60,3 +64,24 @@ private:
     QUrl m_expandedBody;
     QObject m_service;
 };
+
+// Fake widgets registered in the order added, with ascending priorities, as the application registers them.
+struct WidgetSet {
+    CallLog* log = nullptr;
+    std::vector<std::unique_ptr<FakeWidget>> widgets;
+    WidgetRegistry registry;
+
+    FakeWidget* add(const QString& id, WidgetGroup group = WidgetGroup::DiaADia, int priority = -1) {
+        widgets.push_back(
+            std::make_unique<FakeWidget>(id, priority < 0 ? int(widgets.size()) : priority, log, group));
+        registry.registerWidget(widgets.back().get());
+        return widgets.back().get();
+    }
+};
+
+template <typename Widget> QStringList idsOf(const QList<Widget*>& widgets) {
+    QStringList ids;
+    for (const Widget* widget : widgets)
+        ids.append(qobject_cast<const AnyNotchWidget*>(widget)->id());
+    return ids;
+}

@@ -35,9 +35,9 @@ private Q_SLOTS:
         const QByteArray big(4096, 'x');
         QTest::newRow("ok") << LoopbackHttpServer::reply(200, "{}") << 1024LL << 200 << int(Failure::none)
                             << QByteArray("{}");
-        QTest::newRow("unauthorised is a status, not a transport failure")
-            << LoopbackHttpServer::reply(401, "no") << 1024LL << 401 << int(Failure::none)
-            << QByteArray("no");
+        QTest::newRow("refusal is a status, not a transport failure; its headers readable")
+            << LoopbackHttpServer::reply(429, "no", "Retry-After: 30\r\n") << 1024LL << 429
+            << int(Failure::none) << QByteArray("no");
         QTest::newRow("announced length over the cap")
             << LoopbackHttpServer::reply(200, big) << 1024LL << 200 << int(Failure::tooLarge) << big.left(0);
         QTest::newRow("unannounced body over the cap")
@@ -57,15 +57,7 @@ private Q_SLOTS:
         QVERIFY(response->body.size() <= maxBody);
         if (response->failure == Failure::none)
             QTEST(response->body, "body");
-    }
-
-    void retryAfterHeaderIsReadable() {
-        LoopbackHttpServer server;
-        server.answer = LoopbackHttpServer::reply(429, {}, "Retry-After: 30\r\n");
-        WebClient client;
-        const auto response = fetch(client, server.url());
-        QVERIFY(response);
-        QCOMPARE(response->header("retry-after"), QByteArray("30"));
+        QCOMPARE(response->header("retry-after"), QByteArray(response->status == 429 ? "30" : ""));
     }
 
     void tokenNeverFollowsARedirectToAnotherOrigin() {
@@ -120,7 +112,6 @@ private Q_SLOTS:
         QTest::newRow("plain") << u"abc"_s << QByteArray("Bearer abc");
         QTest::newRow("trailing line break trimmed") << u" abc\r\n"_s << QByteArray("Bearer abc");
         QTest::newRow("inner line break refused") << u"abc\r\nX-Evil: 1"_s << QByteArray();
-        QTest::newRow("tab refused") << u"ab\tc"_s << QByteArray();
         QTest::newRow("C1 control refused") << u"ab\u0085c"_s << QByteArray();
         QTest::newRow("empty") << u"  "_s << QByteArray();
     }

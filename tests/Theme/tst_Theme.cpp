@@ -1,0 +1,209 @@
+#include "InMemoryPreferences.h"
+#include "Theme/AppearanceSettings.h"
+#include "Theme/Springs.h"
+#include "Theme/SymbolIcons.h"
+#include "Theme/TavimorTheme.h"
+#include "Theme/ThemeQml.h"
+
+#include <QDirIterator>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QRawFont>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// Symbol-shaped literals ("mic.fill") on lines about icons or symbols, and the names given to SymbolIcon
+// items in QML. Lines that look texts up by key are left out.
+QSet<QString> symbolNamesUsedIn(const QString& path) {
+    static const QRegularExpression literal(QStringLiteral(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)*)")re"));
+    static const QRegularExpression iconLine(QStringLiteral("icon|symbol|glyph|placeholder"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression qmlName(QStringLiteral(R"re(^\s*name:\s*"([a-z][a-z0-9.]*)")re"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const bool qmlWithSymbols = path.endsWith(u".qml") && file.peek(1 << 20).contains("SymbolIcon");
+    QSet<QString> names;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine());
+        if (line.contains(u"L10n") || line.contains(u"qsTr"))
+            continue;
+        if (const auto match = qmlName.match(line); qmlWithSymbols && match.hasMatch())
+            names.insert(match.captured(1));
+        if (iconLine.match(line).hasMatch()) {
+            for (const QRegularExpressionMatch& match : literal.globalMatch(line))
+                names.insert(match.captured(1));
+        }
+    }
+    return names;
+}
+
+} // namespace
+
+class ThemeTest : public QObject {
+    Q_OBJECT
+
+private:
+    InMemoryPreferences preferences;
+    QQmlEngine engine;
+    QList<QQmlError> warnings;
+
+    std::unique_ptr<QObject> load(const QByteArray& source) {
+        QQmlComponent component(&engine);
+        component.setData(source, QUrl(QStringLiteral("qrc:/Theme/TestHost.qml")));
+        std::unique_ptr<QObject> root(component.create());
+        warnings.append(component.errors());
+        return root;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        registerThemeQmlTypes(preferences);
+        connect(&engine, &QQmlEngine::warnings, this,
+                [this](const QList<QQmlError>& list) { warnings += list; });
+    }
+
+    void init() {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        preferences.remove(QStringLiteral("tavimor.appearanceMode"));
+        warnings.clear();
+    }
+
+    void cleanup() { QVERIFY2(warnings.isEmpty(), qPrintable(QDebug::toString(warnings))); }
+
+    void componentsLoadWithoutWarnings_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("liquid") << QStringLiteral("liquid");
+        QTest::newRow("dark") << QStringLiteral("dark");
+    }
+
+    void componentsLoadWithoutWarnings() {
+        QFETCH(QString, mode);
+        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), mode);
+        const auto root = load("import QtQuick\nimport Tavimor 1.0\nGlassCard { width: 200; height: 100; "
+                               "cornerRadius: 10; property bool liquid: Appearance.isLiquid }");
+        QVERIFY(root);
+        QCOMPARE(root->property("liquid").toBool(), mode == u"liquid");
+    }
+
+    // On liquid glass every text inside the holder gets the raised style (its shadow), texts a repeater adds
+    // later too; on the dark style none.
+    void textShadowReachesEveryTextInside() {
+        const auto root = load("import QtQuick\nGlassTextShadow { id: holder; property int texts: 1\n"
+                               "content: Row { Repeater { model: holder.texts; Text { text: index } } } }");
+        QVERIFY(root);
+        root->setProperty("texts", 3);
+        const auto styles = [&] {
+            QList<int> found;
+            QList<QQuickItem*> pending{qobject_cast<QQuickItem*>(root.get())};
+            while (!pending.isEmpty()) {
+                QQuickItem* item = pending.takeLast();
+                if (item->metaObject()->indexOfProperty("styleColor") >= 0)
+                    found.append(item->property("style").toInt());
+                pending.append(item->childItems());
+            }
+            return found;
+        };
+        const int raised = 2;
+        QCOMPARE(styles(), QList<int>(3, raised));
+        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), QStringLiteral("dark"));
+        QCOMPARE(styles(), QList<int>(3, 0));
+    }
+    void everyTableEntryIsAGlyphOfTheBundledFont() {
+        QFile fontFile(QStringLiteral(":/fonts/MaterialIcons-Regular.ttf"));
+        QVERIFY(fontFile.open(QIODevice::ReadOnly));
+        const QRawFont font(fontFile.readAll(), 16);
+        QVERIFY(font.isValid());
+        QCOMPARE(SymbolIcons::fontFamily(), font.familyName());
+        for (const QString& name : SymbolIcons::knownNames())
+            QVERIFY2(font.supportsCharacter(SymbolIcons::codePoint(name)), qPrintable(name));
+    }
+
+    void everySymbolNameUsedInTheSourcesHasAnEntry() {
+        QSet<QString> used;
+        const QString sources =
+            QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../src");
+        QDirIterator files(sources, {"*.cpp", "*.h", "*.qml"}, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            if (const QString path = files.next(); !path.contains(u"SymbolIcons."))
+                used.unite(symbolNamesUsedIn(path));
+        }
+        QVERIFY(used.contains(QStringLiteral("square.dashed"))); // the widget placeholder: the scan works
+        QStringList missing;
+        for (const QString& name : std::as_const(used)) {
+            if (!SymbolIcons::contains(name))
+                missing.append(name);
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u", ")));
+    }
+    void colorFromHex_data() {
+        QTest::addColumn<QString>("hex");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("blanks, lower case, no hash") << QStringLiteral(" 0b0c0f\n") << QColor(11, 12, 15);
+        QTest::newRow("0X prefix behind hash") << QStringLiteral("#0X1A1B1F") << QColor(0x1A, 0x1B, 0x1F);
+        QTest::newRow("no shorthand") << QStringLiteral("#FFF") << QColor(0, 15, 255);
+        QTest::newRow("stops at non-hex") << QStringLiteral("#12G456") << QColor(0, 0, 0x12);
+        QTest::newRow("no leading digit") << QStringLiteral("#zz1234") << QColor(Qt::black);
+        QTest::newRow("unicode punctuation trimmed") << QStringLiteral("«#E4FC00»") << QColor(0xE4, 0xFC, 0);
+        QTest::newRow("overflow saturates") << QStringLiteral("123456789ABCDEF0123") << QColor(Qt::white);
+    }
+
+    void colorFromHex() {
+        QFETCH(QString, hex);
+        QFETCH(QColor, expected);
+        const QColor color = TavimorTheme::colorFromHex(hex);
+        QCOMPARE(color, expected);
+        QCOMPARE(color.alphaF(), 1.0);
+    }
+
+    void storedModeIsMatchedExactly() {
+        QVERIFY(!AppearanceMode::fromRaw(QStringLiteral("Liquid")));
+        QCOMPARE(AppearanceMode::fromStored(QStringLiteral("Liquid")), TavimorAppearanceMode::dark);
+        QCOMPARE(AppearanceMode::fromStored(QStringLiteral("liquid")), TavimorAppearanceMode::liquid);
+
+        InMemoryPreferences preferences;
+        QVERIFY(AppearanceSettings(preferences).isLiquid()); // absent: the default
+        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), 1);
+        QVERIFY(AppearanceSettings(preferences).isLiquid()); // not text: the default
+        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), QString());
+        QVERIFY(!AppearanceSettings(preferences).isLiquid());
+    }
+
+    void appearanceNotifiesOnlyOnRealChanges() {
+        InMemoryPreferences preferences;
+        AppearanceSettings settings(preferences);
+        QSignalSpy rawSpy(&settings, &AppearanceSettings::modeRawChanged);
+        QSignalSpy liquidSpy(&settings, &AppearanceSettings::isLiquidChanged);
+        const QString key = QStringLiteral("tavimor.appearanceMode");
+
+        preferences.setValue(key, QStringLiteral("liquid")); // same as the default
+        preferences.setValue(QStringLiteral("tavimor.other"), QStringLiteral("dark"));
+        preferences.setValue(key, QStringLiteral("dark"));
+        preferences.setValue(key, QStringLiteral("Dark")); // other text, still dark
+        QCOMPARE(rawSpy.count(), 2);
+        QCOMPARE(liquidSpy.count(), 1);
+
+        preferences.remove(key);
+        QCOMPARE(settings.modeRaw(), QStringLiteral("liquid"));
+        QCOMPARE(rawSpy.count(), 3);
+        QCOMPARE(liquidSpy.count(), 2);
+    }
+    // An animation ends where its curve ends: exactly at 1, however far the spring overshot on the way.
+    void curvesStartAtZeroAndEndExactlyAtOne() {
+        for (const QEasingCurve& curve : {Springs::open(), Springs::close(), Springs::compactBar(),
+                                          Springs::closeButton(), Springs::blink()}) {
+            QCOMPARE(curve.valueForProgress(0), 0.0);
+            QCOMPARE(curve.valueForProgress(1), 1.0);
+            QVERIFY(qAbs(curve.valueForProgress(0.999) - 1) < 0.002);
+        }
+        QVERIFY(Springs::open().valueForProgress(0.5) > 1); // the opening spring overshoots
+    }
+};
+
+QTEST_MAIN(ThemeTest)
+#include "tst_Theme.moc"

@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# The built tavimor under Xvfb, on private buses and with a throw-away home. Its life: a crash at start leaves
+# its line; the first run offers the onboarding window and no other, Control+"," opens one settings window below
+# the top of the screen, SIGTERM ends it with status 0 and loses no change, onboarding is not offered again,
+# and one copy runs at a time, with or without a session bus. Its panel: the input shape follows the open state,
+# the pointer opens it on the notch and closes it after the delay, clicks beside the outline reach the window
+# beneath, the close button shrinks the input shape back, and without a compositor the window is cut to its
+# outline, also when the compositor stops or starts while the panel runs.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+app="${1:?usage: test_app_x11.sh <directory of the tavimor binary>}/tavimor"
+for tool in Xvfb xcompmgr xdotool xev python3 dbus-daemon import; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+source "$here/lib.sh"
+private_buses
+
+failures=0
+check() { # description, then the command that must succeed
+  local what="$1"; shift
+  "$@" || { echo "FAIL: $what"; failures=$((failures + 1)); }
+}
+fail() { echo "FAIL: $*"; sed 's/^/  tavimor: /' "$work/app.log"; exit 1; }
+not_() { ! "$@"; }
+# Windows count once they are mapped: a slow start (the sanitizer build) widens the gap after naming.
+window_named() { { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; } | head -n1; }
+has_window() { [ -n "$(window_named "$1")" ]; }
+# Visible windows of the application other than the notch panel itself; Qt may keep a hidden 1x1 window under
+# the application's name too, so every window of that name is left out.
+app_windows() {
+  local panels
+  panels="$(xdotool search --name '^Tavimor$' 2>/dev/null || true)"
+  { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null || true; } | { grep -vxF -e "${panels:-none}" || true; } | sort -u
+}
+start_app() { # extra environment
+  env "$@" "$app" >>"$work/app.log" 2>&1 &
+  app_pid=$!
+  pids+=("$app_pid")
+  wait_for 15 has_window '^Tavimor$' && sleep 0.3 && wait_for 5 has_window '^Tavimor$' || fail "no notch panel on screen"
+  window="$(window_named '^Tavimor$')"
+}
+# A start while the first copy runs logs one line and exits 0; the first stays up.
+second_start_gives_way() { # extra environment
+  local status=0 before
+  before="$(grep -c 'já está em execução' "$log" || true)"
+  timeout 20 env "$@" "$app" >>"$work/app.log" 2>&1 || status=$?
+  check "a second start ($*) ends with status 0, not $status" test "$status" -eq 0
+  check "a second start ($*) logs one line" test "$(grep -c 'já está em execução' "$log")" -eq $((before + 1))
+  check "the first copy survives a second start ($*)" kill -0 "$app_pid"
+}
+terminate_app() { # expects a clean exit within 10 s
+  kill -TERM "$app_pid"
+  wait_for 10 not_ kill -0 "$app_pid" || fail "tavimor still running 10 s after SIGTERM"
+  local status=0
+  wait "$app_pid" || status=$?
+  check "exit status $status after SIGTERM" test "$status" -eq 0
+}
+start_compositor() { xcompmgr 2>/dev/null & compositor_pid=$!; pids+=($!); sleep 0.3; }
+stop_compositor() { kill "$compositor_pid"; wait "$compositor_pid" 2>/dev/null || true; }
+input_at() { python3 "$here/xshape.py" "$window" input "$1" "$2"; }
+bounding_at() { python3 "$here/xshape.py" "$window" bounding "$1" "$2"; }
+# The band beside the outline shows the white window beneath, not black.
+beneath_shows_through() { import -window root -crop 1x1+300+100 txt:- 2>/dev/null | grep -qi '#FFFFFF'; }
+cut_to_outline() { bounding_at 960 10 && not_ bounding_at 300 100; }
+degraded_lines() { cat "$log" 2>/dev/null | grep -c "indisponível.*compositing" || true; }
+degraded_lines_are() { test "$(degraded_lines)" -eq "$1"; }
+clicks_are() { test "$(grep -c ButtonPress "$work/clicks.log" || true)" -eq "$1"; }
+
+crashed=0 # while the application object is being made
+(ulimit -c 0; QT_QPA_PLATFORM=no-such-platform exec "$app") >>"$work/app.log" 2>&1 || crashed=$?
+check "a crash at start (status $crashed) leaves its line" eval '[ "$crashed" -ne 0 ] && grep -q "crash por sinal SIGABRT" "$log"'
+
+# The screen is 1920 wide: the notch is (860, 0, 200, 32) and the hover zone (836, -12, 248, 56).
+start_x 1920x1080
+start_compositor
+start_app
+wait_for 15 has_window '^Bem-vindo ao Tavimor$' || fail "no onboarding window on the first run"
+onboarding="$(window_named '^Bem-vindo ao Tavimor$')"
+check "only the onboarding window besides the panel: $(app_windows)" test "$(app_windows)" = "$onboarding"
+# The displays going to sleep and waking: the application takes it in its stride.
+for active in true false; do
+  dbus-send --session --type=signal /org/freedesktop/ScreenSaver org.freedesktop.ScreenSaver.ActiveChanged boolean:$active
+done
+sleep 1
+kill -0 "$app_pid" 2>/dev/null || fail "tavimor did not stay up"
+
+xdotool windowfocus --sync "$onboarding" key ctrl+comma
+wait_for 10 has_window 'Configura' || fail "Control+, did not open the settings window"
+settings="$(window_named 'Configura')"
+geometry="$(xdotool getwindowgeometry "$settings" | tr -s ' \n' ' ')"
+check "settings window centred, 324 below the top: $geometry" eval '[[ "$geometry" == *"Position: 690,324 "*"Geometry: 540x600"* ]]'
+xdotool windowfocus --sync "$settings" key ctrl+comma
+sleep 0.5
+check "a second Control+, builds no second window" test "$(xdotool search --name 'Configura' | wc -l)" -eq 1
+
+# Finishing onboarding (its button sits in the middle of the window) is remembered, even with a SIGTERM right
+# after the change, before the preferences are written.
+xdotool windowfocus --sync "$onboarding" mousemove --window "$onboarding" 240 160 click 1
+check "the onboarding window closes when finished" wait_for 5 not_ has_window '^Bem-vindo ao Tavimor$'
+terminate_app
+check "finishing onboarding is stored" grep -q 'tavimor.onboarding.completed' "$XDG_CONFIG_HOME/Tavimor/preferences.json"
+check "session-start entry" grep -q 'iniciado =====' "$log"
+check "degraded entry for the updater" grep -q '\[Updater\] indisponível' "$log"
+
+xev -geometry 1920x1080+0+0 -event button >"$work/clicks.log" 2>&1 & # beneath the panel, logs its clicks
+pids+=($!)
+wait_for 5 xdotool search --name '^Event Tester$' || fail "xev did not start"
+start_app
+sleep 1
+check "no window but the panel once onboarding is done: $(app_windows)" test -z "$(app_windows)"
+second_start_gives_way
+check "profile line" grep -q "Tavimor notch profile: .*, width=200.0, height=32.0, drop=6.0" "$work/app.log"
+check "closed: the hover zone takes input" eval 'input_at 836 0 && input_at 1083 43'
+check "closed: nothing else of the band takes input" \
+  eval 'not_ input_at 835 0 && not_ input_at 960 44 && not_ input_at 300 100'
+xdotool mousemove 300 100 click 1
+check "closed: a click beside the outline reaches the window beneath" wait_for 2 clicks_are 1
+xdotool mousemove 960 20
+check "the pointer on the notch opens: the whole band takes input" wait_for 2 input_at 300 100
+sleep 0.6
+xdotool mousemove 700 250 click 1
+sleep 0.3
+check "open: the band takes clicks" clicks_are 1
+xdotool mousemove 100 700
+check "closed after the delay, input shape back to the notch" wait_for 2 not_ input_at 300 100
+xdotool mousemove 960 20
+check "opens again" wait_for 2 input_at 300 100
+sleep 0.6
+xdotool mousemove 1189 51 click 1 # the close button, at the right end of the 520-wide panel's tab bar
+check "the close button closes at once and shrinks the input shape" wait_for 1 not_ input_at 300 100
+
+stop_compositor
+check "compositor stopped: cut to the outline, no black band" eval 'wait_for 3 cut_to_outline && wait_for 2 beneath_shows_through'
+check "compositor stopped: one degraded entry" wait_for 3 degraded_lines_are 1
+start_compositor
+check "compositor back: see-through band, input on the hover zone" \
+  eval 'wait_for 3 bounding_at 300 100 && input_at 836 0 && not_ input_at 300 100 && beneath_shows_through'
+terminate_app
+stop_from 2
+
+start_x 1920x1080 # without a compositor, and without a session bus
+lines_before="$(degraded_lines)"
+no_bus=(DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus")
+start_app "${no_bus[@]}"
+second_start_gives_way "${no_bus[@]}"
+check "no compositor: the window is cut to its outline" cut_to_outline
+check "no compositor: recorded as degraded" wait_for 3 degraded_lines_are $((lines_before + 1))
+xdotool mousemove 960 10
+sleep 0.2
+xdotool mousemove 962 12
+check "no compositor: the pointer opens the panel" wait_for 5 bounding_at 960 200
+start_compositor
+check "compositor started later: the open band is whole" eval 'wait_for 3 bounding_at 300 200 && input_at 300 200'
+terminate_app
+
+[ "$failures" -eq 0 ] || { echo "--- tavimor output"; cat "$work/app.log"; exit 1; }
