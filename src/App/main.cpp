@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "App/HealthReminders.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/ShellQml.h"
 #include "Foundation/L10n.h"
@@ -63,6 +64,10 @@ int main(int argc, char* argv[]) {
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;
     dependencies.widgets = makeWidgets();
+    HealthReminders healthReminders(preferences, screens, sleepSource, scheduler, Diagnostics::degraded);
+    dependencies.widgets.push_back(healthReminders.makeBreakWidget());
+    dependencies.postureService = healthReminders.makePostureService();
+    dependencies.blinkService = healthReminders.makeBlinkService();
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);
