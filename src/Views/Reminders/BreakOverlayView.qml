@@ -20,9 +20,9 @@ Item {
 
     RadialGradient {
         // The accent glow: accent at 10 % within 40 px of the middle, gone at 620 px.
-        anchors.centerIn: parent
-        width: 1240
-        height: 1240
+        anchors.fill: parent
+        horizontalRadius: 620
+        verticalRadius: 620
         gradient: Gradient {
             GradientStop { position: 40 / 620; color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.1) }
             GradientStop { position: 1; color: "transparent" }
