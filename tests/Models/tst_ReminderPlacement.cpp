@@ -38,9 +38,10 @@ private Q_SLOTS:
 
     // A visible frame that already starts below the notch keeps its own top.
     void visibleFrameBelowTheNotch() {
-        const ScreenInfo screen =
-            QtScreens::describe(QStringLiteral("s"), QRect(0, 0, 1512, 982), QRect(0, 40, 1512, 942), 1, true);
-        QCOMPARE(ReminderPlacement::origin(ReminderPosition::top, screen, QSizeF(56, 56), 24), QPointF(728, 64));
+        const ScreenInfo screen = QtScreens::describe(QStringLiteral("s"), QRect(0, 0, 1512, 982),
+                                                      QRect(0, 40, 1512, 942), 1, true);
+        QCOMPARE(ReminderPlacement::origin(ReminderPosition::top, screen, QSizeF(56, 56), 24),
+                 QPointF(728, 64));
     }
 
     // Stacking moves down on the top and middle rows and up on the bottom row.
@@ -74,8 +75,8 @@ private Q_SLOTS:
         const int posture = 0, blink = 0;
         const QDateTime start = QDateTime::currentDateTimeUtc();
         coordinator.reserve(ReminderPosition::top, &posture, 1500, 132, start);
-        const double offset = coordinator.reserve(ReminderPosition::top, sameOwner ? &posture : &blink, 1850, 56,
-                                                  start.addMSecs(laterMs));
+        const double offset = coordinator.reserve(ReminderPosition::top, sameOwner ? &posture : &blink, 1850,
+                                                  56, start.addMSecs(laterMs));
         QTEST(offset, "offset");
         // The newer reservation replaced the older one.
         QCOMPARE(coordinator.reserve(ReminderPosition::top, &posture, 1500, 132, start.addMSecs(laterMs)),

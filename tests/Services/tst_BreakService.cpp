@@ -38,9 +38,9 @@ private Q_SLOTS:
             << QStringList{"wait:60", "wait:20"} << false << 60 << 0;
         QTest::newRow("settings change restarts the countdown")
             << QStringList{"wait:50", "set:tavimor.breakDurationSec=30"} << false << 60 << 0;
-        QTest::newRow("due while away is dropped") << QStringList{"away", "wait:60", "back"} << false << 60 << 0;
-        QTest::newRow("due while paused is dropped")
-            << QStringList{"pause", "wait:60"} << false << 60 << 0;
+        QTest::newRow("due while away is dropped")
+            << QStringList{"away", "wait:60", "back"} << false << 60 << 0;
+        QTest::newRow("due while paused is dropped") << QStringList{"pause", "wait:60"} << false << 60 << 0;
         QTest::newRow("snooze with a 1-minute interval: back in 60 s")
             << QStringList{"wait:60", "snooze"} << false << 60 << 1;
         QTest::newRow("snooze with the default interval: back in 300 s")
@@ -49,7 +49,8 @@ private Q_SLOTS:
             << QStringList{"wait:60", "snooze", "wait:60", "snooze", "wait:60"} << true << -1 << 2;
         QTest::newRow("a fresh break starts the count again")
             << QStringList{"wait:60", "snooze", "wait:60", "skip", "wait:60"} << true << -1 << 0;
-        QTest::newRow("skip restarts the full interval") << QStringList{"wait:60", "skip"} << false << 60 << 1;
+        QTest::newRow("skip restarts the full interval")
+            << QStringList{"wait:60", "skip"} << false << 60 << 1;
         QTest::newRow("snoozing a preview keeps the date, counts nothing")
             << QStringList{"wait:30", "preview", "snooze"} << false << 30 << 0;
         QTest::newRow("skipping a preview restarts the interval")
@@ -69,14 +70,14 @@ private Q_SLOTS:
             << false << 60 << 0;
         QTest::newRow("lock accepted ends the break") << QStringList{"wait:60", "lock"} << false << 60 << 0;
         QTest::newRow("take a break now") << QStringList{"wait:10", "now"} << true << -1 << 0;
-        QTest::newRow("stored duration 2 gives 5 s") << QStringList{"set:tavimor.breakDurationSec=2", "now", "wait:5"}
-                                                    << false << 60 << 0;
+        QTest::newRow("stored duration 2 gives 5 s")
+            << QStringList{"set:tavimor.breakDurationSec=2", "now", "wait:5"} << false << 60 << 0;
         QTest::newRow("stored duration 100000 is cut to 900 s")
             << QStringList{"set:tavimor.breakDurationSec=100000", "now", "wait:899"} << true << -1 << 0;
         QTest::newRow("huge interval stays a valid date")
             << QStringList{"set:tavimor.breakWorkIntervalMin=9223372036854775807"} << false << 316224000 << 0;
-        QTest::newRow("negative interval gives 60 s") << QStringList{"set:tavimor.breakWorkIntervalMin=-7"}
-                                                     << false << 60 << 0;
+        QTest::newRow("negative interval gives 60 s")
+            << QStringList{"set:tavimor.breakWorkIntervalMin=-7"} << false << 60 << 0;
     }
 
     void schedule() {
@@ -114,9 +115,10 @@ private Q_SLOTS:
             } else if (verb == QLatin1String("pause")) {
                 preferences.setValue(QStringLiteral("tavimor.remindersPaused"), true);
             } else {
-                QVERIFY(QMetaObject::invokeMethod(&service, verb == QLatin1String("lock")  ? "lockScreen"
-                                                            : verb == QLatin1String("now") ? "takeBreakNow"
-                                                                                           : qPrintable(verb)));
+                QVERIFY(QMetaObject::invokeMethod(&service, verb == QLatin1String("lock") ? "lockScreen"
+                                                            : verb == QLatin1String("now")
+                                                                ? "takeBreakNow"
+                                                                : qPrintable(verb)));
             }
         }
         QTEST(shown, "onScreen");

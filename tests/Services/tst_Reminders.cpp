@@ -22,12 +22,11 @@ class RemindersTest : public QObject {
     FakeReminderWindows windows;
     ReminderCoordinator coordinator;
 
-    IntervalReminderService::Dependencies services() {
-        return {preferences, clock, presence, notifications};
-    }
+    IntervalReminderService::Dependencies services() { return {preferences, clock, presence, notifications}; }
     ReminderPanels::Dependencies panels() { return {screens, windows, scheduler, clock, coordinator}; }
     int visiblePanels() const {
-        return int(std::count_if(windows.made.cbegin(), windows.made.cend(), [](auto* w) { return w->visible; }));
+        return int(
+            std::count_if(windows.made.cbegin(), windows.made.cend(), [](auto* w) { return w->visible; }));
     }
     // Moves on second by second, ticking the service.
     void wait(IntervalReminderService& service, int seconds) {
@@ -39,8 +38,10 @@ class RemindersTest : public QObject {
 
 private Q_SLOTS:
     void init() {
-        screens.list = {QtScreens::describe(QStringLiteral("a"), QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1080), 1, true),
-                        QtScreens::describe(QStringLiteral("b"), QRect(1920, 0, 1280, 1024), QRect(1920, 0, 1280, 1024), 1, false)};
+        screens.list = {QtScreens::describe(QStringLiteral("a"), QRect(0, 0, 1920, 1080),
+                                            QRect(0, 0, 1920, 1080), 1, true),
+                        QtScreens::describe(QStringLiteral("b"), QRect(1920, 0, 1280, 1024),
+                                            QRect(1920, 0, 1280, 1024), 1, false)};
         for (const char* key : {"tavimor.blinkEnabled", "tavimor.blinkIntervalMin", "tavimor.remindersPaused",
                                 "tavimor.postureEnabled", "tavimor.postureIntervalMin"})
             preferences.remove(QString::fromLatin1(key));
@@ -118,9 +119,9 @@ private Q_SLOTS:
             int atMs;
             bool visible, closed;
             int panels;
-        } expected[] = {{10, false, false, 2},  {20, true, false, 2},   {400, true, true, 2}, {500, true, false, 2},
-                        {660, true, true, 2},   {770, true, false, 2},  {1500, false, false, 2},
-                        {1850, false, false, 0}};
+        } expected[] = {{10, false, false, 2},   {20, true, false, 2},   {400, true, true, 2},
+                        {500, true, false, 2},   {660, true, true, 2},   {770, true, false, 2},
+                        {1500, false, false, 2}, {1850, false, false, 0}};
         int at = 0;
         for (const auto& step : expected) {
             scheduler.advance(step.atMs - at);
@@ -148,7 +149,7 @@ private Q_SLOTS:
         scheduler.advance(800);
         QCOMPARE(posture.pill().state().opacity(), 0.0);
         posture.stop();
-        QCOMPARE(visiblePanels(), 2); // only blink's
+        QCOMPARE(visiblePanels(), 2);          // only blink's
         QCOMPARE(scheduler.pendingCount(), 2); // blink's last two steps
     }
 };
