@@ -61,6 +61,12 @@ Item {
             name: "eye.fill"
             size: 22 * view.scale
             color: Theme.accent
+            layer.enabled: true
+            layer.effect: Glow {
+                radius: 8 * view.scale
+                samples: 17
+                color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+            }
             transform: Scale {
                 origin.x: eye.width / 2
                 origin.y: eye.height / 2

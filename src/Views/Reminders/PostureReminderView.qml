@@ -1,4 +1,5 @@
 import QtQuick
+import Qt5Compat.GraphicalEffects
 import Tavimor 1.0
 import "qrc:/Theme"
 
@@ -51,6 +52,12 @@ Item {
             size: 30 * view.scale
             color: Theme.accent
             font.weight: Font.Black
+            layer.enabled: true
+            layer.effect: Glow {
+                radius: 10 * view.scale
+                samples: 21
+                color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.9)
+            }
         }
     }
 }
