@@ -13,6 +13,8 @@ packages=(
   # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.
   dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
   xvfb xcompmgr xdotool x11-utils imagemagick lxqt-panel procps
+  # Health reminders: monitors split with xrandr, a small EWMH window manager.
+  x11-xserver-utils openbox
 )
 
 missing=()
