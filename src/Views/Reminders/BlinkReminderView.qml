@@ -19,17 +19,17 @@ Item {
         scale: 0.82
 
         states: State {
-            name: "shown"
+            name: "Shown"
             when: view.state.visible
             PropertyChanges { target: stack; opacity: 1; scale: 1 }
         }
         transitions: [
             Transition {
-                to: "shown"
+                to: "Shown"
                 NumberAnimation { properties: "opacity,scale"; duration: Springs.blinkDuration; easing: Springs.blink }
             },
             Transition {
-                from: "shown"
+                from: "Shown"
                 NumberAnimation {
                     properties: "opacity,scale"
                     duration: 300

@@ -35,7 +35,12 @@ Item {
         Row {
             spacing: 6
             opacity: 0.7
-            SymbolIcon { name: "clock"; size: 13; color: "white"; anchors.verticalCenter: parent.verticalCenter }
+            SymbolIcon {
+                anchors.verticalCenter: parent.verticalCenter
+                name: "clock"
+                size: 13
+                color: "#FFFFFF"
+            }
             Text {
                 text: overlay.model.clock
                 textFormat: Text.PlainText

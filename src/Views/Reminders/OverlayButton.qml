@@ -21,7 +21,12 @@ Rectangle {
         id: row
         anchors.centerIn: parent
         spacing: 7
-        SymbolIcon { name: button.icon; size: 13; color: "white"; anchors.verticalCenter: parent.verticalCenter }
+        SymbolIcon {
+            anchors.verticalCenter: parent.verticalCenter
+            name: button.icon
+            size: 13
+            color: "#FFFFFF"
+        }
         Text {
             anchors.verticalCenter: parent.verticalCenter
             text: button.label
