@@ -36,14 +36,6 @@ private Q_SLOTS:
         QTEST(ReminderPlacement::origin(position, screen, QSizeF(72, 132), 24), "expected");
     }
 
-    // A visible frame that already starts below the notch keeps its own top.
-    void visibleFrameBelowTheNotch() {
-        const ScreenInfo screen = QtScreens::describe(QStringLiteral("s"), QRect(0, 0, 1512, 982),
-                                                      QRect(0, 40, 1512, 942), 1, true);
-        QCOMPARE(ReminderPlacement::origin(ReminderPosition::top, screen, QSizeF(56, 56), 24),
-                 QPointF(728, 64));
-    }
-
     // Stacking moves down on the top and middle rows and up on the bottom row.
     void stacking_data() {
         QTest::addColumn<ReminderPosition>("position");

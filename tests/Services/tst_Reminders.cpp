@@ -49,67 +49,54 @@ private Q_SLOTS:
         windows.made.clear();
     }
 
-    // Seconds from the last settings change to the reminder, and how a change on the way moves it.
+    // Seconds from the last settings change to the reminder, how a change on the way moves it, and a
+    // reminder due while the user is away or reminders are paused: dropped, the next a full interval later.
     void schedule_data() {
+        QTest::addColumn<bool>("posture");
         QTest::addColumn<QVariant>("storedMinutes");
         QTest::addColumn<int>("changeAt"); // a settings notification this many seconds in; 0 for none
         QTest::addColumn<int>("dueAfter");
-        QTest::newRow("absent: 5 minutes") << QVariant() << 0 << 300;
-        QTest::newRow("3 minutes") << QVariant(3) << 0 << 180;
-        QTest::newRow("zero: one minute") << QVariant(0) << 0 << 60;
-        QTest::newRow("a change 170 s in restarts the count") << QVariant(3) << 170 << 350;
+        QTest::addColumn<QString>("unwanted"); // "away", "paused" or ""
+        QTest::newRow("blink absent: 5 minutes") << false << QVariant() << 0 << 300 << "";
+        QTest::newRow("blink 3 minutes") << false << QVariant(3) << 0 << 180 << "";
+        QTest::newRow("blink zero: one minute") << false << QVariant(0) << 0 << 60 << "";
+        QTest::newRow("a change 170 s in restarts the count") << false << QVariant(3) << 170 << 350 << "";
+        QTest::newRow("posture absent: 30 minutes") << true << QVariant() << 0 << 1800 << "";
+        QTest::newRow("posture away") << true << QVariant(15) << 0 << 900 << "away";
+        QTest::newRow("posture paused") << true << QVariant(15) << 0 << 900 << "paused";
     }
 
     void schedule() {
+        QFETCH(bool, posture);
         QFETCH(QVariant, storedMinutes);
         QFETCH(int, changeAt);
         QFETCH(int, dueAfter);
-        preferences.setValue(QStringLiteral("tavimor.blinkEnabled"), true);
+        QFETCH(QString, unwanted);
+        const QString prefix = posture ? QStringLiteral("tavimor.posture") : QStringLiteral("tavimor.blink");
+        preferences.setValue(prefix + "Enabled", true);
         if (storedMinutes.isValid())
-            preferences.setValue(QStringLiteral("tavimor.blinkIntervalMin"), storedMinutes);
-        BlinkService blink(services(), panels());
-        blink.start();
+            preferences.setValue(prefix + "IntervalMin", storedMinutes);
+        presence.present = unwanted != QLatin1String("away");
+        preferences.setValue(QStringLiteral("tavimor.remindersPaused"), unwanted == QLatin1String("paused"));
+        std::unique_ptr<IntervalReminderService> service;
+        if (posture)
+            service = std::make_unique<PostureService>(services(), panels());
+        else
+            service = std::make_unique<BlinkService>(services(), panels());
+        service->start();
         if (changeAt) {
-            wait(blink, changeAt);
+            wait(*service, changeAt);
             notifications.post(Notifications::blinkSettingsChanged);
         }
-        wait(blink, dueAfter - changeAt - 1);
+        wait(*service, dueAfter - changeAt - 1);
         QCOMPARE(windows.made.size(), 0);
-        wait(blink, 1);
-        QCOMPARE(visiblePanels(), 2);
+        wait(*service, 1);
+        QCOMPARE(visiblePanels(), unwanted.isEmpty() ? 2 : 0);
+        QCOMPARE(clock.now().secsTo(service->nextDate()), dueAfter - changeAt);
     }
 
-    // A reminder due while the user is away, or while reminders are paused, is dropped for a full interval.
-    void droppedWhenNotWanted_data() {
-        QTest::addColumn<bool>("away");
-        QTest::newRow("away") << true;
-        QTest::newRow("paused") << false;
-    }
-
-    void droppedWhenNotWanted() {
-        QFETCH(bool, away);
-        preferences.setValue(QStringLiteral("tavimor.postureEnabled"), true);
-        preferences.setValue(QStringLiteral("tavimor.postureIntervalMin"), 15);
-        PostureService posture(services(), panels());
-        posture.start();
-        presence.present = !away;
-        preferences.setValue(QStringLiteral("tavimor.remindersPaused"), !away);
-        wait(posture, 900);
-        QCOMPARE(windows.made.size(), 0);
-        QCOMPARE(clock.now().secsTo(posture.nextDate()), 900);
-    }
-
-    // A preview shows even while switched off, and leaves the schedule alone.
-    void previewWhileOff() {
-        BlinkService blink(services(), panels());
-        blink.start();
-        notifications.post(Notifications::blinkPreviewRequested);
-        QCOMPARE(visiblePanels(), 2);
-        QVERIFY(!blink.nextDate().isValid());
-        QVERIFY(!blink.isTicking());
-    }
-
-    // The blink: eye shown at 20 ms, closed at 400 ms and 660 ms, faded by 1.5 s, panels gone at 1.85 s.
+    // A preview while switched off: the eye shown at 20 ms, closed at 400 ms and 660 ms, faded by 1.5 s,
+    // panels gone at 1.85 s; the schedule is left alone.
     void blinkSteps() {
         BlinkService blink(services(), panels());
         blink.start();
@@ -130,6 +117,7 @@ private Q_SLOTS:
             QCOMPARE(state.closed(), step.closed);
             QCOMPARE(visiblePanels(), step.panels);
         }
+        QVERIFY(!blink.nextDate().isValid() && !blink.isTicking());
     }
 
     // Posture at small size shows first; blink at the same position half a second later stacks below it

@@ -18,11 +18,10 @@ public:
     enum class Answer { accept, refuse, pending };
     Answer answer = Answer::accept;
     int lockRequests = 0;
-    bool known = true, active = true, locked = false;
 
-    bool isKnown() const override { return known; }
-    bool isActive() const override { return active; }
-    bool isLocked() const override { return locked; }
+    bool isKnown() const override { return true; }
+    bool isActive() const override { return true; }
+    bool isLocked() const override { return false; }
     void lock(QObject*, LockDone done) override {
         ++lockRequests;
         if (answer != Answer::pending)

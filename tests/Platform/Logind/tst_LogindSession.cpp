@@ -42,6 +42,11 @@ class LogindSessionTest : public QObject {
         return systemBus.call(message);
     }
 
+    void setSession(const QString& path, const QVariantMap& properties) {
+        mock(path, QStringLiteral("UpdateProperties"),
+             {QStringLiteral("org.freedesktop.login1.Session"), properties});
+    }
+
     std::unique_ptr<LogindSession> startedSession(QDBusConnection bus) {
         auto session = std::make_unique<LogindSession>(
             bus, sessionBus, [this](const QString& message, const QString&) { warnings << message; });
@@ -92,19 +97,14 @@ private Q_SLOTS:
         QCOMPARE(session->path(), QStringLiteral("/org/freedesktop/login1/session/c2"));
         const SystemPresence presence(session.get(), nullptr);
         QVERIFY(presence.userIsPresent());
-        const QString path = session->path();
-        const QString interface = QStringLiteral("org.freedesktop.login1.Session");
-        mock(path, QStringLiteral("UpdateProperties"),
-             {interface, QVariantMap{{QStringLiteral("LockedHint"), true}}});
+        setSession(session->path(), {{QStringLiteral("LockedHint"), true}});
         QTRY_VERIFY(session->isLocked());
         QVERIFY(!presence.userIsPresent());
-        mock(path, QStringLiteral("UpdateProperties"),
-             {interface,
-              QVariantMap{{QStringLiteral("LockedHint"), false}, {QStringLiteral("Active"), false}}});
+        setSession(session->path(),
+                   {{QStringLiteral("LockedHint"), false}, {QStringLiteral("Active"), false}});
         QTRY_VERIFY(!session->isActive());
         QVERIFY(!presence.userIsPresent());
-        mock(path, QStringLiteral("UpdateProperties"),
-             {interface, QVariantMap{{QStringLiteral("Active"), true}}});
+        setSession(session->path(), {{QStringLiteral("Active"), true}});
         QTRY_VERIFY(presence.userIsPresent());
     }
 
@@ -129,14 +129,10 @@ private Q_SLOTS:
         QTRY_VERIFY(accepted);
         QTRY_COMPARE(lockSignals.paths, QStringList{session->path()});
         if (lockerAnswers)
-            mock(session->path(), QStringLiteral("UpdateProperties"),
-                 {QStringLiteral("org.freedesktop.login1.Session"),
-                  QVariantMap{{QStringLiteral("LockedHint"), true}}});
+            setSession(session->path(), {{QStringLiteral("LockedHint"), true}});
         QTest::qWait(LogindSession::lockCheckDelayMs + 500);
         QCOMPARE(warnings.size(), lockerAnswers ? 0 : 1);
-        mock(session->path(), QStringLiteral("UpdateProperties"),
-             {QStringLiteral("org.freedesktop.login1.Session"),
-              QVariantMap{{QStringLiteral("LockedHint"), false}}});
+        setSession(session->path(), {{QStringLiteral("LockedHint"), false}});
     }
 
     // Without logind the user counts as present, and locking falls back to the screen saver; with neither,
