@@ -12,20 +12,17 @@ public:
     bool userIsPresent() const override { return present; }
 };
 
-// Answers lock requests as told: accepted at once, refused with an error, or left pending.
+// Answers lock requests at once: accepted, or refused with an error.
 class FakeLogindSession final : public ILogindSession {
 public:
-    enum class Answer { accept, refuse, pending };
+    enum class Answer { accept, refuse };
     Answer answer = Answer::accept;
-    int lockRequests = 0;
 
     bool isKnown() const override { return true; }
     bool isActive() const override { return true; }
     bool isLocked() const override { return false; }
     void lock(QObject*, LockDone done) override {
-        ++lockRequests;
-        if (answer != Answer::pending)
-            done(answer == Answer::accept, QStringLiteral("no locker"));
+        done(answer == Answer::accept, QStringLiteral("no locker"));
     }
 };
 
