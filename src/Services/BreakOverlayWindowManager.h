@@ -89,8 +89,6 @@ public:
     void dismiss() override;
 
     static QList<BreakTip> tips();
-    bool isShown() const { return !m_service.isNull(); }
-    std::size_t windowCount() const { return m_windows.size(); }
     BreakOverlayModel* model() const { return m_model.get(); }
     void escapePressed();
 
