@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 // Declared so that the windows go before the model their views read.
@@ -158,9 +160,13 @@ void BreakOverlayWindowManager::present(BreakService& service) {
         return;
     m_service = &service;
     const QList<BreakTip> all = tips();
-    m_model = std::make_unique<BreakOverlayModel>(service, all.at(m_randomIndex(int(all.size()))),
-                                                  !m_factory.translucencyAvailable());
-    rebuildWindows();
+    auto previous = std::make_shared<Doomed>();
+    previous->model = std::exchange(
+        m_model, std::make_unique<BreakOverlayModel>(service, all.at(m_randomIndex(int(all.size()))),
+                                                     !m_factory.translucencyAvailable()));
+    if (!showKeptWindows())
+        rebuildWindows();
+    QTimer::singleShot(0, [previous] {});
     m_screenObserver =
         connect(&m_screens, &IScreens::screensChanged, this, &BreakOverlayWindowManager::rebuildWindows);
 }
@@ -170,12 +176,23 @@ void BreakOverlayWindowManager::dismiss() {
     m_lastEscape = {};
     m_service = nullptr;
     orderOutWindows();
-    // A button or key of the view itself may have ended the break: the windows and the model they read
-    // go once the event that got here is finished.
-    auto doomed = std::make_shared<Doomed>();
-    doomed->model = std::move(m_model);
-    doomed->windows = std::move(m_windows);
-    QTimer::singleShot(0, [doomed] {});
+}
+
+// The windows of the last break, ordered out, show the next one when the screens are still the same:
+// showing a window again is much quicker than making one.
+bool BreakOverlayWindowManager::showKeptWindows() {
+    const QList<ScreenInfo> screens = m_screens.screens();
+    if (m_windows.empty() || m_windows.size() != std::size_t(screens.size()))
+        return false;
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        if (m_windows[std::size_t(i)]->geometry() != screens[i].frame)
+            return false;
+    }
+    for (const auto& window : m_windows) {
+        window->setViewProperty("model", QVariant::fromValue<QObject*>(m_model.get()));
+        window->show();
+    }
+    return true;
 }
 
 void BreakOverlayWindowManager::escapePressed() {
@@ -194,6 +211,8 @@ void BreakOverlayWindowManager::rebuildWindows() {
     if (!m_service || !m_model)
         return;
     orderOutWindows();
+    // A button or key of the view itself may have brought us here: the old windows go once the event
+    // is finished.
     auto replaced = std::make_shared<Doomed>();
     replaced->windows = std::move(m_windows);
     QTimer::singleShot(0, [replaced] {});

@@ -74,7 +74,8 @@ private:
 };
 
 // The break on screen: one overlay window per screen while a break runs, rebuilt when screens change, the
-// first taking the keyboard focus; Escape pressed twice within 1.5 s skips the break.
+// first taking the keyboard focus; Escape pressed twice within 1.5 s skips the break. Between breaks the
+// windows are ordered out and kept for the next break on the same screens.
 class BreakOverlayWindowManager final : public QObject, public IBreakOverlay {
     Q_OBJECT
 public:
@@ -93,6 +94,7 @@ public:
     void escapePressed();
 
 private:
+    bool showKeptWindows();
     void rebuildWindows();
     void orderOutWindows();
 
@@ -100,9 +102,9 @@ private:
     IReminderWindowFactory& m_factory;
     const IClock& m_clock;
     RandomIndex m_randomIndex;
+    std::unique_ptr<BreakOverlayModel> m_model; // outlives the windows whose views read it
     std::vector<std::unique_ptr<IReminderWindow>> m_windows;
     QPointer<BreakService> m_service;
-    std::unique_ptr<BreakOverlayModel> m_model;
     QDateTime m_lastEscape;
     QMetaObject::Connection m_screenObserver;
 };

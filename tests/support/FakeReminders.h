@@ -35,6 +35,9 @@ public:
         void show() override { visible = true; }
         void orderOut() override { visible = false; }
         QRect geometry() const override { return spec.geometry; }
+        void setViewProperty(const char* name, const QVariant& value) override {
+            spec.properties.insert(QString::fromLatin1(name), value);
+        }
     };
     bool translucent = true;
     QList<Window*> made; // owned by the caller; only the last ones live

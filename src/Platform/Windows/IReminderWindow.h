@@ -27,6 +27,7 @@ public:
     virtual void show() = 0;
     virtual void orderOut() = 0;
     virtual QRect geometry() const = 0;
+    virtual void setViewProperty(const char* name, const QVariant& value) = 0;
 };
 
 class IReminderWindowFactory {

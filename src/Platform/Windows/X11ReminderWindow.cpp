@@ -126,6 +126,11 @@ void X11ReminderWindow::show() {
         requestActivate();
 }
 
+void X11ReminderWindow::setViewProperty(const char* name, const QVariant& value) {
+    if (m_root)
+        m_root->setProperty(name, value);
+}
+
 void X11ReminderWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && m_spec.escapePressed) {
         event->accept();

@@ -19,6 +19,7 @@ public:
     void show() override;
     void orderOut() override { hide(); }
     QRect geometry() const override { return QQuickWindow::geometry(); }
+    void setViewProperty(const char* name, const QVariant& value) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
