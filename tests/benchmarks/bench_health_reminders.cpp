@@ -95,8 +95,7 @@ private Q_SLOTS:
         breaks.start();
         QTRY_VERIFY_WITH_TIMEOUT(breaks.phase() == BreakService::Phase::active, 65000);
         const double tickToDrawn = waitForOverlays(sinceTick);
-        qInfo("due moment to overlay drawn on %lld screens, first break of a run (windows made): %.1f ms "
-              "(due to tick "
+        qInfo("due moment to overlay drawn on %lld screens, first break (windows made): %.1f ms (due to tick "
               "%lld ms)",
               qlonglong(QGuiApplication::screens().size()), double(dueToTick) + tickToDrawn,
               qlonglong(dueToTick));
