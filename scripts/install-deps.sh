@@ -12,9 +12,11 @@ packages=(
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.
   dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
-  xvfb xcompmgr xdotool x11-utils imagemagick lxqt-panel procps xclip
+  xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick lxqt-panel procps xclip
   # Sound server and a fake media player for the music and audio tests.
-  pulseaudio pulseaudio-utils python3-dbus python3-gi x11-xserver-utils
+  pulseaudio pulseaudio-utils python3-dbus python3-gi
+  # Health reminders: a small EWMH window manager.
+  openbox
 )
 
 missing=()

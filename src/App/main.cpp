@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "App/HealthReminders.h"
 #include "App/SettingsSections.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/QmlWindow.h"
@@ -119,6 +120,10 @@ int main(int argc, char* argv[]) {
     dependencies.flushLog = Diagnostics::flush;
     QtClipboard clipboard;
     dependencies.widgets = makeWidgets({preferences, clipboard, scheduler});
+    HealthReminders healthReminders(preferences, screens, sleepSource, scheduler, Diagnostics::degraded);
+    dependencies.widgets.push_back(healthReminders.makeBreakWidget());
+    dependencies.postureService = healthReminders.makePostureService();
+    dependencies.blinkService = healthReminders.makeBlinkService();
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);

@@ -40,6 +40,7 @@ const QHash<QString, char32_t>& symbolTable() {
         {QStringLiteral("headphones"), 0xf01f},                     // headphones
         {QStringLiteral("heart"), 0xe87e},                          // favorite_border
         {QStringLiteral("heart.fill"), 0xe87d},                     // favorite
+        {QStringLiteral("hourglass"), 0xe88b},                      // hourglass_empty
         {QStringLiteral("hifispeaker"), 0xe32d},                    // speaker
         {QStringLiteral("infinity"), 0xeb3d},                       // all_inclusive
         {QStringLiteral("internaldrive"), 0xe1db},                  // storage

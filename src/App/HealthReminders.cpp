@@ -1,0 +1,51 @@
+#include "App/HealthReminders.h"
+
+#include "Core/NotificationCenter.h"
+#include "Models/ReminderPlacement.h"
+#include "Services/BlinkService.h"
+#include "Services/BreakOverlayWindowManager.h"
+#include "Services/DiagnosticsService.h"
+#include "Services/PostureService.h"
+#include "Widgets/BreakWidget.h"
+
+#include <QDBusConnection>
+
+HealthReminders::HealthReminders(IPreferences& preferences, IScreens& screens,
+                                 IScreenSleepSource& sleepSource, IScheduler& scheduler,
+                                 DegradedReporter reportDegraded)
+    : m_preferences(preferences)
+    , m_screens(screens)
+    , m_scheduler(scheduler)
+    , m_session(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
+                [](const QString& message, const QString& detail) {
+                    Diagnostics::write(Diagnostics::Level::Warn, message, detail);
+                })
+    , m_presence(&m_session, &sleepSource)
+    , m_windows(std::move(reportDegraded)) {
+    m_session.start();
+}
+
+std::unique_ptr<NotchWidget> HealthReminders::makeBreakWidget() {
+    auto overlay = std::make_unique<BreakOverlayWindowManager>(m_screens, m_windows, m_clock);
+    auto service =
+        std::make_unique<BreakService>(BreakService::Dependencies{m_preferences, m_clock, m_presence,
+                                                                  &m_session, NotificationCenter::shared()},
+                                       std::move(overlay));
+    return std::make_unique<BreakWidget>(m_preferences, NotificationCenter::shared(), std::move(service));
+}
+
+std::unique_ptr<IReminderService> HealthReminders::makePostureService() {
+    return std::make_unique<PostureService>(
+        IntervalReminderService::Dependencies{m_preferences, m_clock, m_presence,
+                                              NotificationCenter::shared()},
+        ReminderPanels::Dependencies{m_screens, m_windows, m_scheduler, m_clock,
+                                     ReminderCoordinator::shared()});
+}
+
+std::unique_ptr<IReminderService> HealthReminders::makeBlinkService() {
+    return std::make_unique<BlinkService>(
+        IntervalReminderService::Dependencies{m_preferences, m_clock, m_presence,
+                                              NotificationCenter::shared()},
+        ReminderPanels::Dependencies{m_screens, m_windows, m_scheduler, m_clock,
+                                     ReminderCoordinator::shared()});
+}

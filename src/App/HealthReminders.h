@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Foundation/Clock.h"
+#include "Foundation/DegradedReporter.h"
+#include "Platform/Logind/LogindSession.h"
+#include "Platform/Windows/X11ReminderWindow.h"
+#include "Services/IReminderService.h"
+#include "Services/SystemPresence.h"
+#include "Widgets/NotchWidget.h"
+
+#include <memory>
+
+class IPreferences;
+class IScreens;
+class IScreenSleepSource;
+
+// The health reminders of the running application: the logind session that tells whether the user is there
+// and locks the screen, and the windows of the breaks and reminders. Must outlive what it makes.
+class HealthReminders {
+public:
+    HealthReminders(IPreferences& preferences, IScreens& screens, IScreenSleepSource& sleepSource,
+                    IScheduler& scheduler, DegradedReporter reportDegraded);
+
+    std::unique_ptr<NotchWidget> makeBreakWidget();
+    std::unique_ptr<IReminderService> makePostureService();
+    std::unique_ptr<IReminderService> makeBlinkService();
+
+private:
+    IPreferences& m_preferences;
+    IScreens& m_screens;
+    IScheduler& m_scheduler;
+    SystemClock m_clock;
+    LogindSession m_session;
+    SystemPresence m_presence;
+    X11ReminderWindowFactory m_windows;
+};

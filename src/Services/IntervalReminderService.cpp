@@ -1,0 +1,79 @@
+#include "Services/IntervalReminderService.h"
+
+#include "Core/NotificationCenter.h"
+#include "Models/ReminderSchedule.h"
+#include "Models/TavimorPreferences.h"
+#include "Platform/Preferences/IPreferences.h"
+#include "Services/SystemPresence.h"
+
+IntervalReminderService::IntervalReminderService(Keys keys, Dependencies dependencies, QObject* parent)
+    : QObject(parent)
+    , m_keys(std::move(keys))
+    , m_deps(dependencies)
+    , m_intervalSec(m_keys.defaultMinutes * 60) {
+    m_ticker.setInterval(tickMs);
+    m_ticker.setTimerType(Qt::PreciseTimer);
+    connect(&m_ticker, &QTimer::timeout, this, &IntervalReminderService::tick);
+}
+
+IntervalReminderService::~IntervalReminderService() {
+    removeObservers();
+}
+
+void IntervalReminderService::start() {
+    removeObservers();
+    m_settingsObserver =
+        m_deps.notifications.addObserver(m_keys.settingsChanged, this, [this] { applySettings(); });
+    m_previewObserver =
+        m_deps.notifications.addObserver(m_keys.previewRequested, this, [this] { showReminder(); });
+    applySettings();
+}
+
+void IntervalReminderService::stop() {
+    m_ticker.stop();
+    removeObservers();
+    hideReminder();
+}
+
+void IntervalReminderService::applySettings() {
+    const qint64 interval = ReminderSchedule::intervalSeconds(
+        TavimorPreferences::intValue(m_deps.preferences, m_keys.intervalMinutes, m_keys.defaultMinutes));
+    if (interval != m_intervalSec) {
+        m_intervalSec = interval;
+        Q_EMIT intervalSecChanged();
+    }
+    if (m_deps.preferences.value(m_keys.enabled).toBool()) {
+        setNextDate(m_deps.clock.now().addSecs(m_intervalSec));
+        if (!m_ticker.isActive())
+            m_ticker.start();
+        return;
+    }
+    m_ticker.stop();
+    setNextDate({});
+    hideReminder();
+}
+
+void IntervalReminderService::tick() {
+    if (!m_deps.preferences.value(m_keys.enabled).toBool())
+        return;
+    const QDateTime now = m_deps.clock.now();
+    if (!m_nextDate.isValid() || now < m_nextDate)
+        return;
+    if (m_deps.presence.userIsPresent() &&
+        !m_deps.preferences.value(QStringLiteral("tavimor.remindersPaused")).toBool())
+        showReminder();
+    setNextDate(now.addSecs(m_intervalSec));
+}
+
+void IntervalReminderService::setNextDate(const QDateTime& date) {
+    if (date == m_nextDate)
+        return;
+    m_nextDate = date;
+    Q_EMIT nextDateChanged();
+}
+
+void IntervalReminderService::removeObservers() {
+    m_deps.notifications.removeObserver(m_settingsObserver);
+    m_deps.notifications.removeObserver(m_previewObserver);
+    m_settingsObserver = m_previewObserver = 0;
+}

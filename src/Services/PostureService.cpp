@@ -1,0 +1,57 @@
+#include "Services/PostureService.h"
+
+#include "Core/NotificationCenter.h"
+#include "Models/TavimorPreferences.h"
+
+void PostureReminderState::setFlying(bool flying) {
+    if (flying == m_flying)
+        return;
+    m_flying = flying;
+    Q_EMIT flyingChanged();
+}
+
+void PostureReminderState::setOpacity(double opacity) {
+    if (qFuzzyCompare(1 + opacity, 1 + m_opacity))
+        return;
+    m_opacity = opacity;
+    Q_EMIT opacityChanged();
+}
+
+PostureReminderWindow::PostureReminderWindow(ReminderPanels::Dependencies dependencies, QObject* parent)
+    : QObject(parent)
+    , m_panels(dependencies, QUrl(QStringLiteral("qrc:/Views/Reminders/PostureReminderView.qml")), &m_state) {
+}
+
+void PostureReminderWindow::show(ReminderSize size, ReminderPosition position, int durationMs) {
+    m_panels.cancelPending();
+    const double scale = ReminderPlacement::scale(size);
+    m_state.setFlying(false);
+    m_state.setOpacity(0);
+    m_panels.showAt(position, basePanel * scale, scale, durationMs);
+    m_panels.after(20, [this] {
+        m_state.setOpacity(1);
+        m_state.setFlying(true);
+    });
+    m_panels.after(950, [this] { m_state.setOpacity(0); });
+    m_panels.after(durationMs, [this] { hide(); });
+}
+
+void PostureReminderWindow::hide() {
+    m_panels.cancelPending();
+    m_panels.orderOut();
+    m_state.setFlying(false);
+    m_state.setOpacity(0);
+}
+
+PostureService::PostureService(Dependencies dependencies, ReminderPanels::Dependencies panels,
+                               QObject* parent)
+    : IntervalReminderService({QStringLiteral("tavimor.postureEnabled"),
+                               QStringLiteral("tavimor.postureIntervalMin"), 30,
+                               Notifications::postureSettingsChanged, Notifications::posturePreviewRequested},
+                              dependencies, parent)
+    , m_pill(panels) {}
+
+void PostureService::showReminder() {
+    m_pill.show(TavimorPreferences::postureSize(preferences()),
+                TavimorPreferences::posturePosition(preferences()), PostureReminderWindow::showMs);
+}

@@ -1,0 +1,18 @@
+#include "Services/SystemPresence.h"
+
+SystemPresence::SystemPresence(ILogindSession* session, IScreenSleepSource* sleepSource, QObject* parent)
+    : QObject(parent)
+    , m_session(session) {
+    if (!sleepSource)
+        return;
+    connect(sleepSource, &IScreenSleepSource::screensDidSleep, this, [this] { m_displaysAsleep = true; });
+    connect(sleepSource, &IScreenSleepSource::screensDidWake, this, [this] { m_displaysAsleep = false; });
+}
+
+bool SystemPresence::userIsPresent() const {
+    if (m_displaysAsleep)
+        return false;
+    if (!m_session || !m_session->isKnown())
+        return true;
+    return m_session->isActive() && !m_session->isLocked();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Platform/Logind/ILogindSession.h"
+#include "Platform/Screens/IScreenSleepSource.h"
+
+#include <QObject>
+#include <QPointer>
+
+// Whether a reminder may be shown to the user now.
+class IPresence {
+public:
+    virtual ~IPresence() = default;
+    virtual bool userIsPresent() const = 0;
+};
+
+// Present unless the displays sleep, the session is not in the foreground of its seat, or it is locked. A
+// session that logind cannot tell about counts as present. Every input is a cached value kept current by its
+// source's signals, so the answer costs nothing.
+class SystemPresence final : public QObject, public IPresence {
+    Q_OBJECT
+public:
+    SystemPresence(ILogindSession* session, IScreenSleepSource* sleepSource, QObject* parent = nullptr);
+
+    bool userIsPresent() const override;
+
+private:
+    QPointer<ILogindSession> m_session;
+    bool m_displaysAsleep = false;
+};

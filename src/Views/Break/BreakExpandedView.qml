@@ -1,0 +1,130 @@
+import QtQuick
+import QtQuick.Layouts
+import Tavimor 1.0
+import "qrc:/Theme"
+import ".."
+
+// The breaks tab: a card with the countdown to the next break (or of the break on screen), the configured
+// lengths, the actions that apply now and a footer.
+Item {
+    id: view
+
+    required property var model
+    readonly property bool liquid: Appearance.isLiquid
+    readonly property color dim: Theme.secondaryText(liquid)
+
+    GlassCard {
+        anchors.fill: parent
+        cornerRadius: 16
+        liquid: view.liquid
+    }
+
+    Flickable {
+        anchors.fill: parent
+        anchors.margins: 8
+        contentHeight: content.implicitHeight
+        clip: true
+        boundsBehavior: Flickable.StopAtBounds
+
+        GlassTextShadow {
+            width: parent.width
+            liquid: view.liquid
+
+            ColumnLayout {
+                id: content
+                width: parent.width
+                spacing: 8
+
+                RowLayout {
+                    spacing: 6
+                    Layout.fillWidth: true
+                    SymbolIcon { name: "heart"; size: 12; color: Theme.accent }
+                    Text {
+                        text: view.model.title
+                        textFormat: Text.PlainText
+                        color: Theme.primaryLabel
+                        font.pixelSize: 14
+                        font.weight: Font.DemiBold
+                    }
+                    Item { Layout.fillWidth: true }
+                    PanelToolButton {
+                        objectName: "breakSettingsButton"
+                        symbol: "slider.horizontal.3"
+                        symbolSize: 12
+                        foreground: view.dim
+                        color: "transparent"
+                        toolTip: view.model.configureToolTip
+                        onActivated: view.model.openSettings()
+                    }
+                }
+
+                RowLayout {
+                    spacing: 12
+                    Layout.fillWidth: true
+                    ColumnLayout {
+                        spacing: 2
+                        Text {
+                            objectName: "stateLabel"
+                            text: view.model.stateLabel
+                            textFormat: Text.PlainText
+                            color: view.dim
+                            font.pixelSize: 10
+                            font.weight: Font.DemiBold
+                        }
+                        Text {
+                            objectName: "bigValue"
+                            text: view.model.bigValue
+                            textFormat: Text.PlainText
+                            color: Theme.accent
+                            font.pixelSize: 26
+                            font.weight: Font.DemiBold
+                        }
+                    }
+                    Item { Layout.fillWidth: true }
+                    ColumnLayout {
+                        spacing: 3
+                        InfoLine { icon: "timer"; text: view.model.workInfo; color: view.dim }
+                        InfoLine { icon: "hourglass"; text: view.model.durationInfo; color: view.dim }
+                    }
+                }
+
+                RowLayout {
+                    spacing: 8
+                    BreakPill {
+                        objectName: "skipPill"
+                        visible: view.model.showsSkip
+                        title: view.model.skipLabel
+                        icon: "forward.fill"
+                        tint: Theme.danger
+                        onActivated: view.model.skip()
+                    }
+                    BreakPill {
+                        objectName: "lockPill"
+                        visible: view.model.active
+                        title: view.model.lockLabel
+                        icon: "lock.fill"
+                        tint: Theme.accent
+                        onActivated: view.model.lockScreen()
+                    }
+                    BreakPill {
+                        objectName: "takeNowPill"
+                        visible: !view.model.active
+                        title: view.model.takeNowLabel
+                        icon: "heart"
+                        tint: Theme.accent
+                        onActivated: view.model.takeBreakNow()
+                    }
+                }
+
+                Text {
+                    Layout.fillWidth: true
+                    text: view.model.footer
+                    textFormat: Text.PlainText
+                    wrapMode: Text.WordWrap
+                    color: view.dim
+                    font.pixelSize: 10
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,84 @@
+import QtQuick
+import Qt5Compat.GraphicalEffects
+import Tavimor 1.0
+import "qrc:/Theme"
+
+// An eye on a dark disc that grows in, blinks and fades; drawn at the reminder's scale.
+Item {
+    id: view
+
+    required property QtObject state
+    required property real scale
+
+    Item {
+        id: stack
+        anchors.centerIn: parent
+        width: 56 * view.scale
+        height: width
+        opacity: 0
+        scale: 0.82
+
+        states: State {
+            name: "Shown"
+            when: view.state.visible
+            PropertyChanges { target: stack; opacity: 1; scale: 1 }
+        }
+        transitions: [
+            Transition {
+                to: "Shown"
+                NumberAnimation { properties: "opacity,scale"; duration: Springs.blinkDuration; easing: Springs.blink }
+            },
+            Transition {
+                from: "Shown"
+                NumberAnimation {
+                    properties: "opacity,scale"
+                    duration: 300
+                    easing.type: Easing.BezierSpline
+                    easing.bezierCurve: [0.42, 0, 1, 1, 1, 1]
+                }
+            }
+        ]
+
+        Rectangle {
+            id: disc
+            anchors.fill: parent
+            radius: width / 2
+            color: Qt.rgba(0, 0, 0, 0.62)
+            border.width: 1
+            border.color: Qt.rgba(1, 1, 1, 0.14)
+            layer.enabled: true
+            layer.effect: DropShadow {
+                radius: 10 * view.scale
+                samples: 17
+                verticalOffset: 4 * view.scale
+                color: Qt.rgba(0, 0, 0, 0.35)
+            }
+        }
+
+        SymbolIcon {
+            id: eye
+            anchors.centerIn: parent
+            name: "eye.fill"
+            size: 22 * view.scale
+            color: Theme.accent
+            layer.enabled: true
+            layer.effect: Glow {
+                radius: 8 * view.scale
+                samples: 17
+                color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
+            }
+            transform: Scale {
+                origin.x: eye.width / 2
+                origin.y: eye.height / 2
+                yScale: view.state.closed ? 0.1 : 1
+                Behavior on yScale {
+                    NumberAnimation {
+                        duration: 90
+                        easing.type: Easing.BezierSpline
+                        easing.bezierCurve: [0.42, 0, 0.58, 1, 1, 1]
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,133 @@
+#include "Core/NotificationCenter.h"
+#include "FakeClock.h"
+#include "FakePlatform.h"
+#include "FakeReminders.h"
+#include "InMemoryPreferences.h"
+#include "Platform/Screens/QtScreens.h"
+#include "Platform/Windows/X11ReminderWindow.h"
+#include "Services/BlinkService.h"
+#include "Services/BreakOverlayWindowManager.h"
+#include "Services/PostureService.h"
+#include "Services/SystemPresence.h"
+#include "Theme/ThemeQml.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QtTest>
+
+// The cost of the reminders' one-second ticks, and how long a due break takes to be on every screen. The
+// overlay figures need an X server (QT_QPA_PLATFORM=xcb).
+class HealthRemindersBench : public QObject {
+    Q_OBJECT
+
+    InMemoryPreferences preferences;
+    NotificationCenter notifications;
+    FakeLogindSession session;
+    SystemPresence presence{&session, nullptr};
+    SystemClock clock;
+
+    static QList<QQuickWindow*> overlayWindows() {
+        QList<QQuickWindow*> found;
+        for (QWindow* window : QGuiApplication::topLevelWindows())
+            if (window->isVisible() && window->title().endsWith(QStringLiteral("pausa")))
+                found.append(qobject_cast<QQuickWindow*>(window));
+        return found;
+    }
+
+    // Waits until every screen has an overlay that has drawn its first frame; the time it took, in ms.
+    static double waitForOverlays(const QElapsedTimer& since) {
+        int drawn = 0;
+        QList<QMetaObject::Connection> connections;
+        if (!QTest::qWaitFor([] { return overlayWindows().size() == QGuiApplication::screens().size(); },
+                             5000))
+            return -1;
+        for (QQuickWindow* window : overlayWindows())
+            connections << connect(
+                window, &QQuickWindow::frameSwapped, window, [&drawn] { ++drawn; }, Qt::SingleShotConnection);
+        if (!QTest::qWaitFor([&drawn] { return drawn >= overlayWindows().size(); }, 5000))
+            return -1;
+        return since.nsecsElapsed() / 1e6;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        registerThemeQmlTypes(preferences);
+        for (const char* key : {"tavimor.breakEnabled", "tavimor.blinkEnabled", "tavimor.postureEnabled"})
+            preferences.setValue(QString::fromLatin1(key), true);
+    }
+
+    // One tick of each of the three services while counting towards their next reminder.
+    void tickCost() {
+        FakeScreens screens;
+        FakeReminderWindows windows;
+        FakeScheduler scheduler;
+        BreakService breaks({preferences, clock, presence, &session, notifications}, nullptr);
+        BlinkService blink({preferences, clock, presence, notifications},
+                           {screens, windows, scheduler, clock, ReminderCoordinator::shared()});
+        PostureService posture({preferences, clock, presence, notifications},
+                               {screens, windows, scheduler, clock, ReminderCoordinator::shared()});
+        breaks.start();
+        blink.start();
+        posture.start();
+        QBENCHMARK {
+            breaks.tick();
+            blink.tick();
+            posture.tick();
+        }
+    }
+
+    // From a break falling due (its own ticker, a one-minute interval) to a drawn overlay on every screen.
+    void dueToOverlay() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        QtScreens screens;
+        X11ReminderWindowFactory windows({});
+        preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 1);
+        BreakService breaks({preferences, clock, presence, &session, notifications},
+                            std::make_unique<BreakOverlayWindowManager>(screens, windows, clock));
+        QElapsedTimer sinceTick;
+        qint64 dueToTick = -1;
+        connect(&breaks, &BreakService::phaseChanged, this, [&] {
+            sinceTick.start();
+            dueToTick = breaks.nextBreakDate().msecsTo(QDateTime::currentDateTimeUtc());
+        });
+        breaks.start();
+        QTRY_VERIFY_WITH_TIMEOUT(breaks.phase() == BreakService::Phase::active, 65000);
+        const double tickToDrawn = waitForOverlays(sinceTick);
+        qInfo("due moment to overlay drawn on %lld screens, first break (windows made): %.1f ms (due to tick "
+              "%lld ms)",
+              qlonglong(QGuiApplication::screens().size()), double(dueToTick) + tickToDrawn,
+              qlonglong(dueToTick));
+        breaks.stop();
+    }
+
+    // The overlay's own part, repeated: from a break beginning to its windows drawn on every screen.
+    void beginToOverlay() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        QtScreens screens;
+        X11ReminderWindowFactory windows({});
+        BreakService breaks({preferences, clock, presence, &session, notifications},
+                            std::make_unique<BreakOverlayWindowManager>(screens, windows, clock));
+        QList<double> samples, built;
+        for (int i = 0; i < 10; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            breaks.takeBreakNow();
+            built << timer.nsecsElapsed() / 1e6;
+            samples << waitForOverlays(timer);
+            breaks.skip();
+            QTest::qWait(100);
+        }
+        std::sort(samples.begin(), samples.end());
+        std::sort(built.begin(), built.end());
+        qInfo(
+            "break begun to overlay drawn, windows kept: median %.1f ms (%.1f ms in the call), worst %.1f ms "
+            "over %lld breaks",
+            samples.at(5), built.at(5), samples.last(), qlonglong(samples.size()));
+    }
+};
+
+QTEST_MAIN(HealthRemindersBench)
+#include "bench_health_reminders.moc"
