@@ -1,5 +1,7 @@
 #include "App/SettingsSections.h"
 
+#include "Core/HealthSettingsModel.h"
+#include "Core/NotificationCenter.h"
 #include "Models/SettingsStore.h"
 #include "Widgets/UsageSettingsModel.h"
 
@@ -8,6 +10,10 @@ namespace {
 // For a view model built over the preferences alone.
 template <typename Model> QObject* overPreferences(const SettingsContext& context, QObject* parent) {
     return new Model(context.preferences, parent);
+}
+
+QObject* overHealthReminders(const SettingsContext& context, QObject* parent) {
+    return new HealthSettingsModel(context.preferences, NotificationCenter::shared(), parent);
 }
 
 QObject* overUsageService(const SettingsContext& context, QObject* parent) {
@@ -21,6 +27,7 @@ QList<SettingsSection> SettingsSections::all() {
     return {
         {"general", "config.secao.geral", "Geral", "gearshape", "GeneralSection",
          overPreferences<SettingsStore>},
+        {"health", "config.secao.saude", "Saúde", "heart", "HealthSection", overHealthReminders},
         {"usage", "config.secao.uso", "Uso", "sparkles", "UsageSection", overUsageService},
     };
 }
