@@ -1,6 +1,6 @@
 #include "Platform/Audio/PulseAudioSystem.h"
 
-#include "Models/AudioModels.h"
+#include "Platform/Audio/AudioTransport.h"
 
 #include <QElapsedTimer>
 
