@@ -66,8 +66,8 @@ QString rawValue(MeetingService service) {
 }
 
 std::optional<MeetingService> meetingServiceFromRaw(const QString& raw) {
-    for (auto service : {MeetingService::zoom, MeetingService::meet, MeetingService::teams, MeetingService::webex,
-                         MeetingService::other}) {
+    for (auto service : {MeetingService::zoom, MeetingService::meet, MeetingService::teams,
+                         MeetingService::webex, MeetingService::other}) {
         if (rawValue(service) == raw)
             return service;
     }
@@ -89,8 +89,9 @@ Meeting Meeting::fromOccurrence(const CalendarOccurrence& occurrence, const QDat
     meeting.meetingLink = MeetingLinkDetector::detect(occurrence);
     const QColor systemBlue(0x00, 0x7A, 0xFF);
     if (occurrence.calendar)
-        meeting.calendarInfo = {occurrence.calendar->title,
-                                occurrence.calendar->color.isValid() ? occurrence.calendar->color : systemBlue};
+        meeting.calendarInfo = {occurrence.calendar->title, occurrence.calendar->color.isValid()
+                                                                ? occurrence.calendar->color
+                                                                : systemBlue};
     else
         meeting.calendarInfo = {QString(), systemBlue};
     return meeting;
@@ -98,7 +99,9 @@ Meeting Meeting::fromOccurrence(const CalendarOccurrence& occurrence, const QDat
 
 QString Meeting::formattedTimeRange(const QLocale& locale, const QTimeZone& zone) const {
     const QString pattern = usesTwelveHourClock(locale) ? QStringLiteral("h:mm AP") : QStringLiteral("HH:mm");
-    const auto format = [&](const QDateTime& when) { return locale.toString(when.toTimeZone(zone), pattern); };
+    const auto format = [&](const QDateTime& when) {
+        return locale.toString(when.toTimeZone(zone), pattern);
+    };
     return L10n::formatted("agenda.horario.intervalo", "%1$@ – %2$@",
                            "Faixa de horário do evento. %1$@ é o início, %2$@ o fim.",
                            {format(startDate), format(endDate)});

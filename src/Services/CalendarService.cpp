@@ -26,9 +26,8 @@ CalendarService::CalendarService(ICalendarStore& store, IPreferences& preference
 
 void CalendarService::start() {
     const quint64 generation = ++m_generation;
-    m_store.requestAccess(this, [this, generation](const CalendarAccess& access) {
-        answerAccess(access, generation);
-    });
+    m_store.requestAccess(
+        this, [this, generation](const CalendarAccess& access) { answerAccess(access, generation); });
 }
 
 void CalendarService::stop() {
@@ -150,7 +149,8 @@ QList<Meeting> CalendarService::allDayEvents() const {
     QList<Meeting> allDay;
     std::copy_if(m_meetings.cbegin(), m_meetings.cend(), std::back_inserter(allDay),
                  [](const Meeting& m) { return m.isAllDay; });
-    return stableSorted(allDay, [](const Meeting& a, const Meeting& b) { return titleLess(a.title, b.title); });
+    return stableSorted(allDay,
+                        [](const Meeting& a, const Meeting& b) { return titleLess(a.title, b.title); });
 }
 
 bool CalendarService::titleLess(const QString& a, const QString& b) {

@@ -25,7 +25,8 @@ public:
     static constexpr int refreshIntervalMs = 60'000;
 
     CalendarService(ICalendarStore& store, IPreferences& preferences, const IClock& clock,
-                    NotificationCenter& notifications = NotificationCenter::shared(), QObject* parent = nullptr);
+                    NotificationCenter& notifications = NotificationCenter::shared(),
+                    QObject* parent = nullptr);
 
     void start();
     void stop();

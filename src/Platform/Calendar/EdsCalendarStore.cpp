@@ -33,8 +33,9 @@ QDateTime toDateTime(ICalTime* time, ICalTimezone* fallbackZone) {
     if (!time || i_cal_time_is_null_time(time))
         return {};
     if (i_cal_time_is_date(time))
-        return QDateTime(QDate(i_cal_time_get_year(time), i_cal_time_get_month(time), i_cal_time_get_day(time)),
-                         QTime(0, 0), QTimeZone::systemTimeZone());
+        return QDateTime(
+            QDate(i_cal_time_get_year(time), i_cal_time_get_month(time), i_cal_time_get_day(time)),
+            QTime(0, 0), QTimeZone::systemTimeZone());
     ICalTimezone* zone = i_cal_time_get_timezone(time);
     return QDateTime::fromSecsSinceEpoch(
         qint64(i_cal_time_as_timet_with_zone(time, zone ? zone : fallbackZone)), Qt::UTC);
@@ -89,7 +90,28 @@ struct FetchSlot {
     size_t index;
     CalendarSource source;
     ICalTimezone* zone;
+    QDateTime windowStart, windowEnd;
+
+    // The server's own time-range test misreads dates and some zoned times near the window's edges, so it is
+    // asked for a wider window and the overlap is decided here: an occurrence counts when any part of it lies
+    // in the window, a zero-length one when its moment does.
+    bool overlapsWindow(const CalendarOccurrence& o) const {
+        if (o.start >= windowEnd)
+            return false;
+        return o.end > windowStart || (o.end <= o.start && o.start >= windowStart);
+    }
 };
+
+// The event's UID with the occurrence's original start, so that every occurrence of a series has its own id
+// and a moved occurrence keeps the one of its slot.
+QString occurrenceId(ICalComponent* component, const QDateTime& start, ICalTimezone* zone) {
+    ICalTime* recurrence = i_cal_component_get_recurrenceid(component);
+    const QDateTime slot =
+        recurrence && !i_cal_time_is_null_time(recurrence) ? toDateTime(recurrence, zone) : start;
+    g_clear_object(&recurrence);
+    return fromUtf8(i_cal_component_get_uid(component)) + QLatin1Char('@') +
+           slot.toUTC().toString(Qt::ISODate);
+}
 
 gboolean addInstance(ICalComponent* component, ICalTime* instanceStart, ICalTime* instanceEnd, gpointer data,
                      GCancellable*, GError**) {
@@ -98,14 +120,15 @@ gboolean addInstance(ICalComponent* component, ICalTime* instanceStart, ICalTime
     occurrence.start = toDateTime(instanceStart, slot->zone);
     occurrence.end = toDateTime(instanceEnd, slot->zone);
     occurrence.isAllDay = startsWithDate(component);
-    const QString uid = fromUtf8(i_cal_component_get_uid(component));
-    occurrence.id = uid + QLatin1Char('@') + occurrence.start.toUTC().toString(Qt::ISODate);
+    occurrence.id = occurrenceId(component, occurrence.start, slot->zone);
     occurrence.title = optionalText(i_cal_component_get_summary(component));
     occurrence.location = optionalText(i_cal_component_get_location(component));
     occurrence.notes = optionalText(i_cal_component_get_description(component));
     occurrence.url = urlOf(component);
     occurrence.attendeeCount = i_cal_component_count_properties(component, I_CAL_ATTENDEE_PROPERTY);
     occurrence.calendar = slot->source;
+    if (!slot->overlapsWindow(occurrence))
+        return TRUE;
     slot->job->slots[slot->index].append(std::move(occurrence));
     return TRUE;
 }
@@ -137,12 +160,14 @@ struct EdsCalendarStore::Private {
     GCancellable* cancellable = g_cancellable_new();
     ESourceRegistry* registry = nullptr;
     bool registryPending = false;
+    bool reportedUnavailable = false;
     QList<std::pair<QPointer<QObject>, std::function<void(const CalendarAccess&)>>> accessWaiters;
     QList<QString> order; // calendar ids in the registry's order
     QHash<QString, Calendar> calendars;
     QList<PendingFetch> pendingFetches;
     QTimer changeTimer;
     QTimer connectWaitTimer;
+    QTimer registryTimer;
 
     // GLib callbacks carry a weak pointer to the store, so that an answer after its end touches nothing.
     QPointer<EdsCalendarStore>* guard() const { return new QPointer<EdsCalendarStore>(q); }
@@ -161,20 +186,32 @@ struct EdsCalendarStore::Private {
         }
     }
 
-    void registryReady(ESourceRegistry* created, GError* error) {
+    void registryFailed(const QString& message) {
         registryPending = false;
-        if (!created) {
-            const QString message = error ? fromUtf8(error->message) : QString();
-            reportDegraded(QStringLiteral("Agenda"),
-                           QStringLiteral("o registro de calendários (Evolution Data Server) não respondeu: %1")
-                               .arg(message),
-                           QStringLiteral("a agenda do dia fica vazia"));
-            answerAccess({CalendarAccess::Answer::failed, message});
+        registryTimer.stop();
+        if (!std::exchange(reportedUnavailable, true))
+            reportDegraded(
+                QStringLiteral("Agenda"),
+                QStringLiteral("o registro de calendários (Evolution Data Server) não respondeu: %1")
+                    .arg(message),
+                QStringLiteral("a agenda do dia fica vazia"));
+        answerAccess({CalendarAccess::Answer::failed, message});
+    }
+
+    void registryReady(ESourceRegistry* created, GError* error) {
+        if (!registryPending) { // answered already, by the time-out
+            g_clear_object(&created);
             return;
         }
+        if (!created) {
+            registryFailed(fromUtf8(error ? error->message : ""));
+            return;
+        }
+        registryPending = false;
+        registryTimer.stop();
         registry = created;
-        for (const char* signal : {"source-added", "source-removed", "source-changed", "source-enabled",
-                                   "source-disabled"})
+        for (const char* signal :
+             {"source-added", "source-removed", "source-changed", "source-enabled", "source-disabled"})
             g_signal_connect(registry, signal, G_CALLBACK(&Private::sourcesChanged), this);
         syncCalendars();
         answerAccess({CalendarAccess::Answer::granted, {}});
@@ -292,7 +329,8 @@ struct EdsCalendarStore::Private {
     }
 
     bool anyConnecting() const {
-        return std::any_of(calendars.cbegin(), calendars.cend(), [](const Calendar& c) { return c.connecting; });
+        return std::any_of(calendars.cbegin(), calendars.cend(),
+                           [](const Calendar& c) { return c.connecting; });
     }
 
     // A calendar finished connecting: waiting fetches run once none is left; a late one brings a change.
@@ -328,10 +366,11 @@ struct EdsCalendarStore::Private {
         job->slots.resize(chosen.size() + 1);
         job->remaining = int(chosen.size()) + 1;
         for (qsizetype i = 0; i < chosen.size(); ++i) {
-            auto* slot = new FetchSlot{job, size_t(i), chosen[i]->info, systemZone()};
-            e_cal_client_generate_instances(chosen[i]->client, time_t(fetch.start.toSecsSinceEpoch()),
-                                            time_t(fetch.end.toSecsSinceEpoch()), cancellable, &addInstance,
-                                            slot, &finishSlot);
+            auto* slot = new FetchSlot{job, size_t(i), chosen[i]->info, systemZone(), fetch.start, fetch.end};
+            e_cal_client_generate_instances(chosen[i]->client,
+                                            time_t(fetch.start.addDays(-1).toSecsSinceEpoch()),
+                                            time_t(fetch.end.addDays(1).toSecsSinceEpoch()), cancellable,
+                                            &addInstance, slot, &finishSlot);
         }
         job->finishOne(); // the job's own share: answers even when no calendar is chosen
     }
@@ -345,6 +384,12 @@ EdsCalendarStore::EdsCalendarStore(DegradedReporter reportDegraded, QObject* par
     d->changeTimer.setSingleShot(true);
     d->changeTimer.setInterval(coalesceMs);
     connect(&d->changeTimer, &QTimer::timeout, this, &ICalendarStore::changed);
+    d->registryTimer.setSingleShot(true);
+    d->registryTimer.setInterval(registryTimeoutMs);
+    connect(&d->registryTimer, &QTimer::timeout, this, [this] {
+        d->registryFailed(
+            QStringLiteral("O serviço de calendários não respondeu em %1 s").arg(registryTimeoutMs / 1000));
+    });
     d->connectWaitTimer.setSingleShot(true);
     d->connectWaitTimer.setInterval(connectWaitMs);
     connect(&d->connectWaitTimer, &QTimer::timeout, this, [this] { d->runPendingFetches(); });
@@ -365,12 +410,17 @@ void EdsCalendarStore::requestAccess(QObject* context, std::function<void(const 
     d->accessWaiters.append({context, std::move(done)});
     if (d->registry) {
         QMetaObject::invokeMethod(
-            this, [this] { d->answerAccess({CalendarAccess::Answer::granted, {}}); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                d->answerAccess({CalendarAccess::Answer::granted, {}});
+            },
+            Qt::QueuedConnection);
         return;
     }
     if (d->registryPending)
         return;
     d->registryPending = true;
+    d->registryTimer.start();
     e_source_registry_new(
         d->cancellable,
         [](GObject*, GAsyncResult* result, gpointer data) {

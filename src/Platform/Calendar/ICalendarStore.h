@@ -52,8 +52,8 @@ public:
     // The calendars known since access was granted, in the store's order.
     virtual QList<CalendarSource> calendars() const = 0;
     // The occurrences that overlap [start, end) in the given calendars (an empty list means every calendar).
-    virtual void fetchOccurrences(const QDateTime& start, const QDateTime& end, const QStringList& calendarIds,
-                                  QObject* context,
+    virtual void fetchOccurrences(const QDateTime& start, const QDateTime& end,
+                                  const QStringList& calendarIds, QObject* context,
                                   std::function<void(const QList<CalendarOccurrence>&)> done) = 0;
 
 Q_SIGNALS:

@@ -1,0 +1,138 @@
+// Runs against a private Evolution Data Server seeded by tests/integration/eds_calendar.py (see
+// test_calendar_eds.sh); skipped elsewhere. TAVIMOR_EDS_TEST is "seeded" or "no-server".
+#include "FakeClock.h"
+#include "InMemoryPreferences.h"
+#include "Platform/Calendar/EdsCalendarStore.h"
+#include "Services/CalendarService.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const QTimeZone berlin("Europe/Berlin");
+const QDate testDay(2026, 3, 29); // clocks go forward at 02:00
+
+QString eventLine(const Meeting& m) {
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(m.title, m.startDate.toUTC().toString(Qt::ISODate), m.endDate.toUTC().toString(Qt::ISODate),
+             m.isAllDay ? QStringLiteral("all-day") : QString(),
+             m.meetingLink ? rawValue(m.meetingLink->service) : QString());
+}
+
+void runSeeder(const QStringList& arguments) {
+    QProcess seeder;
+    seeder.start(QStringLiteral("/usr/bin/python3"),
+                 QStringList{QString::fromLocal8Bit(qgetenv("TAVIMOR_EDS_SEEDER"))} + arguments);
+    QVERIFY(seeder.waitForFinished(30'000));
+    QCOMPARE(seeder.exitCode(), 0);
+}
+
+} // namespace
+
+class EdsCalendarTest : public QObject {
+    Q_OBJECT
+
+    QByteArray mode = qgetenv("TAVIMOR_EDS_TEST");
+    QStringList degraded;
+    EdsCalendarStore store{[this](const QString& c, const QString&, const QString&) { degraded << c; }};
+    InMemoryPreferences preferences;
+    FakeClock clock{QDateTime(testDay, QTime(12, 0), berlin).toUTC(), berlin};
+    CalendarService service{store, preferences, clock};
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (mode.isEmpty())
+            QSKIP("needs the private calendar server of test_calendar_eds.sh");
+        QCOMPARE(QTimeZone::systemTimeZoneId(), QByteArray("Europe/Berlin"));
+    }
+
+    void unreachableServerIsAFailedAnswerAndOneDegradedLine() {
+        if (mode != "no-server")
+            QSKIP("server present");
+        QSignalSpy errors(&service, &CalendarService::errorChanged);
+        service.start();
+        QVERIFY(errors.wait(20'000));
+        QVERIFY(!service.errorText().isEmpty());
+        QVERIFY(!service.hasAccess());
+        QVERIFY(!service.isObserving());
+        QCOMPARE(degraded, QStringList(QStringLiteral("Agenda")));
+    }
+
+    void dayOfOccurrences() {
+        if (mode != "seeded")
+            QSKIP("no server");
+        QSignalSpy fetched(&service, &CalendarService::meetingsChanged);
+        service.start();
+        QVERIFY(fetched.wait(20'000));
+        QVERIFY(service.hasAccess());
+        QVERIFY(std::any_of(service.availableCalendars().cbegin(), service.availableCalendars().cend(),
+                            [](const CalendarSource& c) { return c.id == "system-calendar"; }));
+
+        QStringList lines;
+        for (const Meeting& m : service.todayMeetings() + service.allDayEvents())
+            lines << eventLine(m);
+        const QStringList expected{
+            // began the evening before, ends after midnight
+            "Late|2026-03-28T22:00:00Z|2026-03-29T00:00:00Z||",
+            // 03:00 local on the day the clocks jump from 02:00 to 03:00 is 01:00 UTC
+            "Zoned|2026-03-29T01:00:00Z|2026-03-29T02:00:00Z||",
+            // the detached occurrence replaces 09:30; its own location holds the call address
+            "Standup moved|2026-03-29T09:00:00Z|2026-03-29T09:15:00Z||Google Meet",
+            "New York|2026-03-29T10:00:00Z|2026-03-29T11:00:00Z||Zoom",
+            "Teams sync|2026-03-29T13:00:00Z|2026-03-29T13:30:00Z||Teams",
+            // a javascript: address in the URL field never becomes a join link
+            "Script|2026-03-29T14:00:00Z|2026-03-29T14:30:00Z||",
+            "Holiday|2026-03-28T23:00:00Z|2026-03-29T22:00:00Z|all-day|",
+        };
+        QCOMPARE(lines, expected);
+
+        QSet<QString> ids;
+        for (const Meeting& m : service.meetings())
+            ids.insert(m.id);
+        QCOMPARE(ids.size(), service.meetings().size());
+    }
+
+    void exceptionDateAndRecurrenceOnOtherDays() {
+        if (mode != "seeded")
+            QSKIP("no server");
+        const auto titlesOn = [this](QDate day) {
+            QStringList titles;
+            bool answered = false;
+            store.fetchOccurrences(QDateTime(day, QTime(0, 0), berlin),
+                                   QDateTime(day.addDays(1), QTime(0, 0), berlin), {}, this,
+                                   [&](const QList<CalendarOccurrence>& list) {
+                                       for (const auto& o : list)
+                                           titles << o.title.value_or(QString()) + o.id.section('@', 1);
+                                       answered = true;
+                                   });
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(answered, 10'000); }();
+            titles.sort();
+            return titles;
+        };
+        QCOMPARE(titlesOn(testDay.addDays(-1)), QStringList({"Late2026-03-28T22:00:00Z"})); // excluded 28th
+        QCOMPARE(titlesOn(testDay.addDays(-2)), QStringList({"Standup2026-03-27T08:30:00Z"}));
+        QCOMPARE(titlesOn(testDay.addDays(1)),
+                 QStringList({"Standup2026-03-30T07:30:00Z", "Tomorrow2026-03-30T08:00:00Z"}));
+    }
+
+    void outsideChangesGiveOneFetchPerBurst() {
+        if (mode != "seeded")
+            QSKIP("no server");
+        QSignalSpy fetched(&service, &CalendarService::meetingsChanged);
+        runSeeder({"burst", "5", "20260329T150000Z"});
+        QTRY_COMPARE_WITH_TIMEOUT(service.todayMeetings().size(), 11, 10'000);
+        QTest::qWait(1000);
+        QVERIFY2(fetched.size() <= 2, qPrintable(QString::number(fetched.size())));
+
+        service.stop();
+        fetched.clear();
+        runSeeder({"add", "After stop", "20260329T170000Z", "20260329T173000Z"});
+        QTest::qWait(1500);
+        QCOMPARE(fetched.size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(EdsCalendarTest)
+#include "tst_eds_calendar.moc"

@@ -1,0 +1,91 @@
+#!/usr/bin/python3
+# Writes events into the built-in calendar of the Evolution Data Server on the current session bus.
+#   eds_calendar.py day YYYY-MM-DD          the test day: recurrence with exception and detached occurrence,
+#                                           all-day, zoned, across midnight, meeting addresses
+#   eds_calendar.py add TITLE START END     one event (UTC times as YYYYMMDDTHHMMSSZ)
+#   eds_calendar.py burst N START           N events of 15 minutes from START, one create call each
+#   eds_calendar.py many N YYYY-MM-DD       N events spread over that day (Europe/Berlin), in one call
+import sys
+import datetime as dt
+
+import gi
+
+gi.require_version("EDataServer", "1.2")
+gi.require_version("ECal", "2.0")
+gi.require_version("ICalGLib", "3.0")
+from gi.repository import ECal, EDataServer, ICalGLib  # noqa: E402
+
+
+def client():
+    registry = EDataServer.SourceRegistry.new_sync(None)
+    return ECal.Client.connect_sync(registry.ref_builtin_calendar(), ECal.ClientSourceType.EVENTS, 0xFFFFFFFF, None)
+
+
+def event(uid, lines):
+    text = "BEGIN:VEVENT\r\nUID:%s\r\nDTSTAMP:20260101T000000Z\r\n%s\r\nEND:VEVENT\r\n" % (uid, "\r\n".join(lines))
+    return ICalGLib.Component.new_from_string(text)
+
+
+def create(cal, component):
+    cal.create_object_sync(component, ECal.OperationFlags.NONE, None)
+
+
+def seed_day(cal, day):
+    d = dt.date.fromisoformat(day)
+    ymd = lambda delta: (d + dt.timedelta(days=delta)).strftime("%Y%m%d")
+    berlin = "TZID=Europe/Berlin"
+    create(cal, event("standup", ["SUMMARY:Standup", "DTSTART;%s:%sT093000" % (berlin, ymd(-3)),
+                                  "DTEND;%s:%sT094500" % (berlin, ymd(-3)), "RRULE:FREQ=DAILY;COUNT=10",
+                                  "EXDATE;%s:%sT093000" % (berlin, ymd(-1))]))
+    moved = event("standup", ["SUMMARY:Standup moved", "RECURRENCE-ID;%s:%sT093000" % (berlin, ymd(0)),
+                              "DTSTART;%s:%sT110000" % (berlin, ymd(0)), "DTEND;%s:%sT111500" % (berlin, ymd(0)),
+                              "LOCATION:Room 2 https://meet.google.com/abc-defg-hij"])
+    cal.modify_object_sync(moved, ECal.ObjModType.THIS, ECal.OperationFlags.NONE, None)
+    create(cal, event("holiday", ["SUMMARY:Holiday", "DTSTART;VALUE=DATE:%s" % ymd(0),
+                                  "DTEND;VALUE=DATE:%s" % ymd(1)]))
+    create(cal, event("zoned", ["SUMMARY:Zoned", "DTSTART;%s:%sT030000" % (berlin, ymd(0)),
+                                "DTEND;%s:%sT040000" % (berlin, ymd(0))]))
+    create(cal, event("newyork", ["SUMMARY:New York", "DTSTART;TZID=America/New_York:%sT060000" % ymd(0),
+                                  "DTEND;TZID=America/New_York:%sT070000" % ymd(0),
+                                  "DESCRIPTION:Dial in: https://acme.zoom.us/j/123456?pwd=abc"]))
+    create(cal, event("late", ["SUMMARY:Late", "DTSTART;%s:%sT230000" % (berlin, ymd(-1)),
+                               "DTEND;%s:%sT010000" % (berlin, ymd(0))]))
+    create(cal, event("teams", ["SUMMARY:Teams sync", "DTSTART;%s:%sT150000" % (berlin, ymd(0)),
+                                "DTEND;%s:%sT153000" % (berlin, ymd(0)),
+                                "URL:https://teams.microsoft.com/l/meetup-join/19%3ameeting"]))
+    create(cal, event("script", ["SUMMARY:Script", "DTSTART;%s:%sT160000" % (berlin, ymd(0)),
+                                 "DTEND;%s:%sT163000" % (berlin, ymd(0)),
+                                 "URL:javascript:alert('https://zoom.us/j/1')"]))
+    create(cal, event("tomorrow", ["SUMMARY:Tomorrow", "DTSTART;%s:%sT100000" % (berlin, ymd(1)),
+                                   "DTEND;%s:%sT110000" % (berlin, ymd(1))]))
+
+
+def main():
+    cal = client()
+    command = sys.argv[1]
+    if command == "day":
+        seed_day(cal, sys.argv[2])
+    elif command == "add":
+        create(cal, event("added-" + sys.argv[2], ["SUMMARY:" + sys.argv[2], "DTSTART:" + sys.argv[3],
+                                                   "DTEND:" + sys.argv[4]]))
+    elif command == "burst":
+        start = dt.datetime.strptime(sys.argv[3], "%Y%m%dT%H%M%SZ")
+        for i in range(int(sys.argv[2])):
+            begin = start + dt.timedelta(minutes=15 * i)
+            create(cal, event("burst-%d" % i, ["SUMMARY:Burst %d" % i, begin.strftime("DTSTART:%Y%m%dT%H%M%SZ"),
+                                               (begin + dt.timedelta(minutes=15)).strftime("DTEND:%Y%m%dT%H%M%SZ")]))
+    elif command == "many":
+        count, day = int(sys.argv[2]), dt.date.fromisoformat(sys.argv[3]).strftime("%Y%m%d")
+        components = []
+        for i in range(count):
+            minute = (i * 1440 // count)
+            components.append(event("many-%d" % i, ["SUMMARY:Event %d" % i,
+                                                    "DTSTART;TZID=Europe/Berlin:%sT%02d%02d00" % (day, minute // 60, minute % 60),
+                                                    "DTEND;TZID=Europe/Berlin:%sT%02d%02d00" % (day, minute // 60, minute % 60),
+                                                    "LOCATION:https://meet.google.com/room-%d" % i]))
+        cal.create_objects_sync(components, ECal.OperationFlags.NONE, None)
+    else:
+        sys.exit("unknown command " + command)
+
+
+main()
