@@ -11,6 +11,7 @@
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/DayWidget.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -22,8 +23,10 @@ namespace {
 
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
-std::vector<std::unique_ptr<NotchWidget>> makeWidgets() {
-    return {};
+std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences, IScheduler& scheduler) {
+    std::vector<std::unique_ptr<NotchWidget>> widgets;
+    widgets.push_back(DayWidget::makeDefault(preferences, scheduler));
+    return widgets;
 }
 
 } // namespace
@@ -62,7 +65,7 @@ int main(int argc, char* argv[]) {
     dependencies.logSessionStart = Diagnostics::logSessionStart;
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;
-    dependencies.widgets = makeWidgets();
+    dependencies.widgets = makeWidgets(preferences, scheduler);
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);
