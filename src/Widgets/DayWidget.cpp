@@ -17,6 +17,16 @@ QString emptyAgendaText() {
     return L10n::text("agenda.vazia", "Dia livre", "Estado vazio da agenda: nenhum evento hoje");
 }
 
+// The task service's public API, or a loopback stand-in named by TAVIMOR_TODOIST_API (end-to-end tests). The
+// token is never sent to any other host.
+QUrl taskServiceUrl() {
+    const QUrl override(qEnvironmentVariable("TAVIMOR_TODOIST_API"));
+    const bool loopback =
+        override.scheme() == QLatin1String("http") &&
+        (override.host() == QLatin1String("127.0.0.1") || override.host() == QLatin1String("localhost"));
+    return loopback ? override : TodoistEndpoint{}.baseUrl;
+}
+
 } // namespace
 
 DayViewModel::DayViewModel(DayWidget& widget, CalendarService& calendar, TodoistService& todoist,
@@ -248,6 +258,7 @@ std::unique_ptr<DayWidget> DayWidget::makeDefault(IPreferences& preferences, ISc
     parts.preferences = &preferences;
     parts.clock = &clock;
     parts.scheduler = &scheduler;
+    parts.endpoint.baseUrl = taskServiceUrl();
     parts.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     parts.openSettings = [] { SettingsWindowManager::shared().open(); };
     parts.quit = [] { QCoreApplication::quit(); };

@@ -3,6 +3,7 @@
 #   eds_calendar.py day YYYY-MM-DD          the test day: recurrence with exception and detached occurrence,
 #                                           all-day, zoned, across midnight, meeting addresses
 #   eds_calendar.py add TITLE START END     one event (UTC times as YYYYMMDDTHHMMSSZ)
+#   eds_calendar.py meeting TITLE MINUTES LENGTH [LOCATION]   one event MINUTES from now, LENGTH minutes long
 #   eds_calendar.py burst N START           N events of 15 minutes from START, one create call each
 #   eds_calendar.py many N YYYY-MM-DD       N events spread over that day (Europe/Berlin), in one call
 import sys
@@ -68,6 +69,13 @@ def main():
     elif command == "add":
         create(cal, event("added-" + sys.argv[2], ["SUMMARY:" + sys.argv[2], "DTSTART:" + sys.argv[3],
                                                    "DTEND:" + sys.argv[4]]))
+    elif command == "meeting":
+        begin = dt.datetime.now(dt.timezone.utc) + dt.timedelta(minutes=float(sys.argv[3]))
+        end = begin + dt.timedelta(minutes=float(sys.argv[4]))
+        lines = ["SUMMARY:" + sys.argv[2], begin.strftime("DTSTART:%Y%m%dT%H%M%SZ"), end.strftime("DTEND:%Y%m%dT%H%M%SZ")]
+        if len(sys.argv) > 5:
+            lines.append("LOCATION:" + sys.argv[5])
+        create(cal, event("meeting-" + sys.argv[2].replace(" ", "-"), lines))
     elif command == "burst":
         start = dt.datetime.strptime(sys.argv[3], "%Y%m%dT%H%M%SZ")
         for i in range(int(sys.argv[2])):

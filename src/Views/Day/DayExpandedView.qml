@@ -474,6 +474,7 @@ Item {
     }
 
     component Spinner: Item {
+        id: spinnerItem
         property bool running: false
         visible: running
         width: running ? 14 : 0
@@ -487,7 +488,7 @@ Item {
             border.width: 2
             border.color: root.secondary
             RotationAnimation on rotation {
-                running: parent.parent.running
+                running: spinnerItem.running
                 from: 0
                 to: 360
                 duration: 900
