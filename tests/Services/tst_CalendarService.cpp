@@ -1,0 +1,150 @@
+#include "Services/CalendarService.h"
+
+#include "FakeCalendarStore.h"
+#include "FakeClock.h"
+#include "InMemoryPreferences.h"
+
+#include <QtTest>
+
+namespace {
+
+const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+
+CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, int endMinutes, bool allDay = false) {
+    CalendarOccurrence o;
+    o.id = title;
+    o.title = title;
+    o.start = nine.addSecs(startMinutes * 60);
+    o.end = nine.addSecs(endMinutes * 60);
+    o.isAllDay = allDay;
+    return o;
+}
+
+QStringList titles(const QList<Meeting>& meetings) {
+    QStringList list;
+    for (const Meeting& m : meetings)
+        list << m.title;
+    return list;
+}
+
+} // namespace
+
+class CalendarServiceTest : public QObject {
+    Q_OBJECT
+
+    FakeCalendarStore store;
+    InMemoryPreferences preferences;
+    FakeClock clock{nine, QTimeZone("America/Sao_Paulo")};
+    NotificationCenter notifications;
+    std::unique_ptr<CalendarService> service;
+
+    void grant() {
+        service->start();
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+    }
+
+private Q_SLOTS:
+    void init() {
+        store.sources = {{"w", "Work", {}}, {"h", "home", {}}, {"b", "Birthdays", {}}};
+        store.occurrences = {};
+        store.fetches.clear();
+        preferences.remove(CalendarService::selectedCalendarsKey);
+        service = std::make_unique<CalendarService>(store, preferences, clock, notifications);
+    }
+
+    void derivedLists() {
+        store.occurrences = {occurrenceOf("later", 5, 30),        occurrenceOf("running", -10, 20),
+                             occurrenceOf("ended", -30, -1),      occurrenceOf("same start", 5, 10),
+                             occurrenceOf("beta", 0, 1440, true), occurrenceOf("Alpha", 0, 1440, true),
+                             occurrenceOf("Zulu", 0, 1440, true)};
+        grant();
+        QCOMPARE(service->nextMeeting()->title, QString("running"));
+        QCOMPARE(titles(service->todayMeetings()), QStringList({"ended", "running", "later", "same start"}));
+        QCOMPARE(titles(service->allDayEvents()), QStringList({"Alpha", "Zulu", "beta"}));
+        clock.advance(21 * 60'000); // running has ended, later runs; of equal starts the store's first counts
+        QCOMPARE(service->nextMeeting()->title, QString("later"));
+        clock.advance(9 * 60'000); // later's end is reached
+        QVERIFY(!service->nextMeeting());
+        QCOMPARE(service->availableCalendars().first().title, QString("Birthdays"));
+        QCOMPARE(service->availableCalendars().last().title, QString("home"));
+    }
+
+    void dayWindowAndFilter_data() {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QStringList>("asked");
+        QTest::newRow("absent") << QVariant() << QStringList();
+        QTest::newRow("empty") << QVariant(QStringList()) << QStringList();
+        QTest::newRow("only deleted calendars") << QVariant(QStringList{"gone"}) << QStringList();
+        QTest::newRow("not a list") << QVariant(QString("w")) << QStringList();
+        QTest::newRow("some existing, store order")
+            << QVariant(QStringList{"b", "gone", "w"}) << QStringList({"w", "b"});
+    }
+
+    void dayWindowAndFilter() {
+        QFETCH(QVariant, stored);
+        QFETCH(QStringList, asked);
+        if (stored.isValid())
+            preferences.setValue(CalendarService::selectedCalendarsKey, stored);
+        grant();
+        QCOMPARE(store.fetches.size(), 1);
+        // 09:00 UTC is 06:00 in São Paulo: the local day runs from 03:00 UTC to 03:00 UTC.
+        QCOMPARE(store.fetches[0].start, QDateTime(QDate(2026, 3, 2), QTime(3, 0), Qt::UTC));
+        QCOMPARE(store.fetches[0].end, QDateTime(QDate(2026, 3, 3), QTime(3, 0), Qt::UTC));
+        QCOMPARE(store.fetches[0].calendarIds, asked);
+    }
+
+    void accessAnswers_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("hasAccess");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("granted") << int(CalendarAccess::Answer::granted) << true << "";
+        QTest::newRow("denied") << int(CalendarAccess::Answer::denied) << false
+                                << "Acesso ao calendário negado";
+        QTest::newRow("failed") << int(CalendarAccess::Answer::failed) << false << "no registry";
+    }
+
+    void accessAnswers() {
+        QFETCH(int, answer);
+        QFETCH(bool, hasAccess);
+        QFETCH(QString, error);
+        service->start();
+        store.answerAccess({CalendarAccess::Answer(answer), "no registry"});
+        QCOMPARE(service->hasAccess(), hasAccess);
+        QCOMPARE(service->errorText(), error);
+        QCOMPARE(service->isObserving(), hasAccess);
+        QCOMPARE(store.fetches.size(), hasAccess ? 1 : 0);
+    }
+
+    void changesFetchOnlyWhileStarted() {
+        grant();
+        store.emitChanged();
+        notifications.post(Notifications::calendarFilterChanged);
+        QCOMPARE(store.fetches.size(), 3);
+        service->stop();
+        store.emitChanged();
+        notifications.post(Notifications::calendarFilterChanged);
+        QCOMPARE(store.fetches.size(), 3);
+        QVERIFY(!service->isObserving());
+    }
+
+    void lateAnswerAfterStopInstallsNothing() {
+        service->start();
+        service->stop();
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+        QVERIFY(service->hasAccess());
+        QVERIFY(!service->isObserving());
+        store.emitChanged();
+        QCOMPARE(store.fetches.size(), 0);
+
+        service->start();
+        service->start(); // both answers arrive: one registration
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+        store.fetches.clear();
+        store.emitChanged();
+        notifications.post(Notifications::calendarFilterChanged);
+        QCOMPARE(store.fetches.size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(CalendarServiceTest)
+#include "tst_CalendarService.moc"
