@@ -8,11 +8,13 @@ packages=(
   qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qtquick-layouts
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qt5compat-graphicaleffects
-  libxcb1-dev libxcb-shape0-dev libsecret-1-dev
+  libxcb1-dev libxcb-shape0-dev libsecret-1-dev libecal2.0-dev libedataserver1.2-dev
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.
   dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
   xvfb xcompmgr xdotool x11-utils imagemagick lxqt-panel procps
+  # The desktop's calendar server, and its Python bindings that seed test calendars.
+  evolution-data-server python3-gi gir1.2-ecal-2.0
 )
 
 missing=()
