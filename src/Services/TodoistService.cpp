@@ -58,10 +58,7 @@ TodoistService::TodoistService(WebClient& web, const IClock& clock, IScheduler& 
 }
 
 void TodoistService::start() {
-    loadToken([this] {
-        if (m_token && isRunning())
-            fetchAll();
-    });
+    // Timer and observer first: a keychain answer may arrive before loadToken() returns.
     m_refreshTimer.start();
     if (m_tokenSavedObserver)
         m_notifications.removeObserver(*m_tokenSavedObserver);
@@ -70,6 +67,10 @@ void TodoistService::start() {
             if (m_token)
                 fetchAll();
         });
+    });
+    loadToken([this] {
+        if (m_token && isRunning())
+            fetchAll();
     });
 }
 

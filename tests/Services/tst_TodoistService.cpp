@@ -53,8 +53,9 @@ private Q_SLOTS:
         server = std::make_unique<LoopbackHttpServer>();
         web = std::make_unique<WebClient>();
         server->answer = LoopbackHttpServer::reply(200, "[]");
-        service = std::make_unique<TodoistService>(
-            *web, clock, scheduler, TodoistEndpoint{server->url(QStringLiteral("/base")), 500}, notifications);
+        service = std::make_unique<TodoistService>(*web, clock, scheduler,
+                                                   TodoistEndpoint{server->url(QStringLiteral("/base")), 500},
+                                                   notifications);
     }
 
     void answers_data() {
