@@ -1,6 +1,7 @@
 #include "Services/TodoistService.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/WhileAlive.h"
 #include "Services/KeychainService.h"
 
 #include <QStringDecoder>
@@ -83,19 +84,22 @@ void TodoistService::stop() {
 
 // Reads the token, writes it back once (refreshing the item's label), and reads it again.
 void TodoistService::loadToken(std::function<void()> then) {
-    KeychainService::loadAsync(tokenKey, this, [this, then](const KeychainRead& first) {
-        if (!first.value) {
-            setToken(std::nullopt);
-            then();
-            return;
-        }
-        KeychainService::saveAsync(tokenKey, *first.value, this, [this, then](std::optional<KeychainError>) {
-            KeychainService::loadAsync(tokenKey, this, [this, then](const KeychainRead& second) {
-                setToken(second.value);
-                then();
-            });
-        });
-    });
+    const auto finish = [this, then](const KeychainRead& read) {
+        setToken(read.value);
+        then();
+    };
+    KeychainService::loadAsync(
+        tokenKey, answerContext(), whileAlive(this, [this, finish](const KeychainRead& first) {
+            if (!first.value) {
+                finish(first);
+                return;
+            }
+            KeychainService::saveAsync(tokenKey, *first.value, answerContext(),
+                                       whileAlive(this, [this, finish](std::optional<KeychainError>) {
+                                           KeychainService::loadAsync(tokenKey, answerContext(),
+                                                                      whileAlive(this, finish));
+                                       }));
+        }));
 }
 
 void TodoistService::setToken(std::optional<QString> token) {
