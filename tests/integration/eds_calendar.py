@@ -2,7 +2,6 @@
 # Writes events into the built-in calendar of the Evolution Data Server on the current session bus.
 #   eds_calendar.py day YYYY-MM-DD          the test day: recurrence with exception and detached occurrence,
 #                                           all-day, zoned, across midnight, meeting addresses
-#   eds_calendar.py add TITLE START END     one event (UTC times as YYYYMMDDTHHMMSSZ)
 #   eds_calendar.py meeting TITLE MINUTES LENGTH [LOCATION]   one event MINUTES from now, LENGTH minutes long
 #   eds_calendar.py burst N START           N events of 15 minutes from START, one create call each
 #   eds_calendar.py many N YYYY-MM-DD       N events spread over that day (Europe/Berlin), in one call
@@ -66,9 +65,6 @@ def main():
     command = sys.argv[1]
     if command == "day":
         seed_day(cal, sys.argv[2])
-    elif command == "add":
-        create(cal, event("added-" + sys.argv[2], ["SUMMARY:" + sys.argv[2], "DTSTART:" + sys.argv[3],
-                                                   "DTEND:" + sys.argv[4]]))
     elif command == "meeting":
         begin = dt.datetime.now(dt.timezone.utc) + dt.timedelta(minutes=float(sys.argv[3]))
         end = begin + dt.timedelta(minutes=float(sys.argv[4]))
@@ -80,7 +76,7 @@ def main():
         start = dt.datetime.strptime(sys.argv[3], "%Y%m%dT%H%M%SZ")
         for i in range(int(sys.argv[2])):
             begin = start + dt.timedelta(minutes=15 * i)
-            create(cal, event("burst-%d" % i, ["SUMMARY:Burst %d" % i, begin.strftime("DTSTART:%Y%m%dT%H%M%SZ"),
+            create(cal, event("burst-%s-%d" % (sys.argv[3], i), ["SUMMARY:Burst %d" % i, begin.strftime("DTSTART:%Y%m%dT%H%M%SZ"),
                                                (begin + dt.timedelta(minutes=15)).strftime("DTEND:%Y%m%dT%H%M%SZ")]))
     elif command == "many":
         count, day = int(sys.argv[2]), dt.date.fromisoformat(sys.argv[3]).strftime("%Y%m%d")
