@@ -31,29 +31,15 @@ wait_for() {
   until "$@"; do ((SECONDS < deadline)) || return 1; sleep 0.1; done
 }
 
-# The task service: two overdue tasks and one due today.
-today="$(date +%Y-%m-%d)"
-cat >"$work/tasks.json" <<JSON
+# The task service, served as files (the query is ignored): two overdue tasks and one due today.
+mkdir -p "$work/api/api/v1"
+cat >"$work/api/api/v1/tasks" <<JSON
 {"results": [
  {"id": "1", "content": "Enviar relatório <b>trimestral</b>", "project_id": "p1", "priority": 4, "due": {"date": "2024-05-01"}},
  {"id": "2", "content": "Revisar contrato", "project_id": "p2", "due": {"date": "2024-05-02"}},
- {"id": "3", "content": "Ligar para o fornecedor", "project_id": "p1", "due": {"datetime": "${today}T16:30:00"}}]}
+ {"id": "3", "content": "Ligar para o fornecedor", "project_id": "p1", "due": {"datetime": "$(date +%Y-%m-%d)T16:30:00"}}]}
 JSON
-echo '[{"id": "p1", "name": "Trabalho"}, {"id": "p2", "name": "Casa"}]' >"$work/projects.json"
-cat >"$work/server.py" <<'PY'
-import http.server, sys, os
-folder = sys.argv[1]
-class Handler(http.server.BaseHTTPRequestHandler):
-    def do_GET(self):
-        name = "tasks.json" if self.path.startswith("/api/v1/tasks") else "projects.json"
-        body = open(os.path.join(folder, name), "rb").read()
-        self.send_response(200); self.send_header("Content-Length", str(len(body))); self.end_headers()
-        self.wfile.write(body)
-    def log_message(self, *args): pass
-server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
-open(os.path.join(folder, "port"), "w").write(str(server.server_port))
-server.serve_forever()
-PY
+echo '[{"id": "p1", "name": "Trabalho"}, {"id": "p2", "name": "Casa"}]' >"$work/api/api/v1/projects"
 
 # One scene: $1 name, $2 "meeting" or "empty", $3 "token" or "none", $4 appearance.
 scene() {
@@ -83,10 +69,9 @@ scene() {
     printf "%s" "secret-task-token" | secret-tool store --label="Tavimor (todoist_token)" \
       service com.dravo.tavimor account todoist_token
   fi
-  rm -f "$work/port"
-  /usr/bin/python3 "$work/server.py" "$work" &
+  (cd "$work/api" && exec /usr/bin/python3 -u -m http.server --bind 127.0.0.1 0 >"$home/api.log" 2>&1) &
   pids+=($!)
-  wait_for 5 test -s "$work/port"
+  wait_for 5 grep -q "port" "$home/api.log"
 
   cat >"$XDG_CONFIG_HOME/Tavimor/preferences.json" <<JSON
 {"format": "tavimor-preferences", "version": 1, "values": {
@@ -100,10 +85,16 @@ JSON
   export DISPLAY=":$(head -1 "$home/display")"
   xcompmgr >/dev/null 2>&1 &
   pids+=($!)
-  TAVIMOR_TODOIST_API="http://127.0.0.1:$(cat "$work/port")" "$bin_dir/tavimor" >"$home/tavimor.log" 2>&1 &
+  TAVIMOR_TODOIST_API="http://127.0.0.1:$(grep -o 'port [0-9]*' "$home/api.log" | cut -d' ' -f2)" "$bin_dir/tavimor" >"$home/tavimor.log" 2>&1 &
   pids+=($!)
   wait_for 10 xdotool search --onlyvisible --name '^Tavimor$' >/dev/null || fail "$name: no panel window"
-  sleep 3
+  if [ "$token" = token ]; then
+    wait_for 30 grep -q "GET /api/v1/projects" "$home/api.log" || fail "$name: the tasks were never asked for"
+  fi
+  wait_for 30 gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner org.gnome.evolution.dataserver.Calendar8 2>/dev/null \
+    | grep -q true || [ "$calendar" = empty ] || fail "$name: the calendar server never opened a calendar"
+  sleep 2
   import -window root -crop 1920x40+0+0 "$shots/$appearance-$name-compact.png"
   xdotool mousemove 960 20
   sleep 1.5
