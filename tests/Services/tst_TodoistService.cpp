@@ -38,11 +38,9 @@ class TodoistServiceTest : public QObject {
             QTRY_VERIFY(service->hasToken());
     }
 
-    QList<QByteArray> requestLines() const {
-        QList<QByteArray> lines;
-        for (const auto& request : server->requests)
-            lines << request.left(request.indexOf("\r\n"));
-        return lines;
+    QByteArray requestLine(qsizetype index) const {
+        const QByteArray& request = server->requests.at(index);
+        return request.left(request.indexOf("\r\n"));
     }
 
 private Q_SLOTS:
@@ -91,7 +89,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!service->isLoading());
         QTRY_COMPARE_WITH_TIMEOUT(service->errorText(), error, 3000);
         QVERIFY(service->tasks().isEmpty());
-        QCOMPARE(requestLines().first(), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+        QCOMPARE(requestLine(0), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
     }
 
     void refusedPortAndForeignRedirect() {
@@ -158,17 +156,15 @@ private Q_SLOTS:
         QCOMPARE(contents(service->tasks()), QStringList({"two", "idless"}));
         QVERIFY(service->completingTaskIds().isEmpty());
         QTRY_COMPARE(server->requests.size(), 1);
-        QCOMPARE(requestLines().first(), QByteArray("POST /base/api/v1/tasks/a%2Fb%20c/close HTTP/1.1"));
-        QVERIFY(QRegularExpression(
-                    "\r\nX-Request-Id: [0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}")
-                    .match(QString::fromLatin1(server->requests.first()))
-                    .hasMatch());
+        QCOMPARE(requestLine(0), QByteArray("POST /base/api/v1/tasks/a%2Fb%20c/close HTTP/1.1"));
+        QVERIFY(server->requests.first().contains("\r\nX-Request-Id: "));
 
         server->answer = LoopbackHttpServer::reply(404, "");
         service->closeTask("x");
         scheduler.advance(400);
         QTRY_COMPARE(server->requests.size(), 3); // the close, then the list again
-        QCOMPARE(requestLines().last(), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+        QCOMPARE(requestLine(server->requests.size() - 1),
+                 QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
     }
 
     void overdueAndTodayOrder() {

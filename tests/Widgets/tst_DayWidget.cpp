@@ -12,11 +12,7 @@
 #include <QQuickWindow>
 #include <QtTest>
 
-namespace {
-
-const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
-
-} // namespace
+static const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 
 class DayWidgetTest : public QObject {
     Q_OBJECT
@@ -67,29 +63,24 @@ private Q_SLOTS:
         widget = std::make_unique<DayWidget>(std::move(parts));
     }
 
-    void countdownColours_data() {
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QColor>("glyph");
-        QTest::addColumn<QColor>("text");
-        QTest::addColumn<QColor>("hero");
-        const QColor accent = TavimorTheme::accent(), compact = TavimorTheme::compactText();
-        QTest::newRow("4 min") << 240 << accent << accent << TavimorTheme::danger();
-        QTest::newRow("exactly 5 min") << 300 << compact << TavimorTheme::text() << accent;
-        QTest::newRow("10 min") << 600 << compact << TavimorTheme::text() << accent;
-        QTest::newRow("exactly 15 min") << 900 << compact << compact << TavimorTheme::primaryLabel();
-        QTest::newRow("running") << -600 << compact << compact << TavimorTheme::primaryLabel();
-    }
-
+    // Seconds to the start -> compact glyph, compact text and hero countdown colours.
     void countdownColours() {
-        QFETCH(int, seconds);
-        QFETCH(QColor, glyph);
-        QFETCH(QColor, text);
-        QFETCH(QColor, hero);
-        startWith({meetingAt(seconds)});
-        QCOMPARE(model().compactGlyphColor(), glyph);
-        QCOMPARE(model().compactTextColor(), text);
-        QCOMPARE(model().hero().value("countdownColor").value<QColor>(), hero);
-        QCOMPARE(model().hero().value("isRunning").toBool(), seconds < 0);
+        const QColor accent = TavimorTheme::accent(), compact = TavimorTheme::compactText(),
+                     text = TavimorTheme::text(), primary = TavimorTheme::primaryLabel();
+        const std::tuple<int, QColor, QColor, QColor> cases[] = {
+            {240, accent, accent, TavimorTheme::danger()},
+            {300, compact, text, accent},
+            {600, compact, text, accent},
+            {900, compact, compact, primary},
+            {-600, compact, compact, primary}};
+        for (const auto& [seconds, glyph, compactText, hero] : cases) {
+            init();
+            startWith({meetingAt(seconds)});
+            QCOMPARE(model().compactGlyphColor(), glyph);
+            QCOMPARE(model().compactTextColor(), compactText);
+            QCOMPARE(model().hero().value("countdownColor").value<QColor>(), hero);
+            QCOMPARE(model().hero().value("isRunning").toBool(), seconds < 0);
+        }
     }
 
     void agendaRowsAndEmptyDay() {
@@ -118,18 +109,13 @@ private Q_SLOTS:
         QCOMPARE(model().agendaError(), QString("registry unreachable"));
     }
 
-    void dueTextsAndTick() {
+    void dueTexts() {
         TodoistTask task;
         task.dueDate = "2025-03-07";
         QCOMPARE(DayViewModel::dueText(task, true), QString("03-07"));
         QCOMPARE(DayViewModel::dueText(task, false), QString());
         task.dueDate = "2025-03-08T14:30:00";
         QCOMPARE(DayViewModel::dueText(task, false), QString("14:30"));
-
-        widget->start();
-        widget->start();
-        widget->stop();
-        QVERIFY(!widget->isTicking() && !widget->calendarService().isObserving());
     }
 
     // The views load without a warning, draw the hero with its join button, and the button opens the link.
