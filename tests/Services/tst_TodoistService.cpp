@@ -56,40 +56,33 @@ private Q_SLOTS:
                                                    notifications);
     }
 
-    void answers_data() {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QString>("error");
-        using S = LoopbackHttpServer;
-        QTest::newRow("401") << S::reply(401, "{}") << "Token inválido";
-        QTest::newRow("429 with wait")
-            << S::reply(429, R"({"error":"slow","error_extra":{"retry_after":30}})")
-            << "Rate limit. Retry em 30s";
-        QTest::newRow("429 without body") << S::reply(429, "") << "Rate limit";
-        QTest::newRow("500 long body") << S::reply(500, QByteArray(200'000, 'x')) << "Erro 500";
-        QTest::newRow("204") << S::reply(204, "") << "Erro 204";
-        QTest::newRow("wrong types")
-            << S::reply(200, "{\"results\":\"x\",\n\"n\":1}")
-            << "Erro ao ler dados do Todoist em: <root> (Expected to decode Array<Any> but "
-               "found dictionary instead.). Payload: {\"results\":\"x\", \"n\":1}";
-        QTest::newRow("invalid UTF-8")
-            << S::reply(200, "[\"\xff\xfe\"]")
-            << "Erro ao ler dados do Todoist em: <root> (The given data was not valid "
-               "JSON. (invalid UTF8 string))";
-        QTest::newRow("huge body") << S::reply(200, "[" + QByteArray(5 << 20, ' ') + "]")
-                                   << "the answer is too large";
-        QTest::newRow("silent server") << QByteArray() << "the server did not answer in time";
-    }
-
+    // Hostile or failed answers to the task list give one short text and keep the tasks.
     void answers() {
-        QFETCH(QByteArray, answer);
-        QFETCH(QString, error);
-        server->answer = answer;
-        server->silent = answer.isEmpty();
-        startWithToken("tok");
-        QTRY_VERIFY(!service->isLoading());
-        QTRY_COMPARE_WITH_TIMEOUT(service->errorText(), error, 3000);
-        QVERIFY(service->tasks().isEmpty());
-        QCOMPARE(requestLine(0), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+        using S = LoopbackHttpServer;
+        const std::pair<QByteArray, QString> cases[] = {
+            {S::reply(401, "{}"), "Token inválido"},
+            {S::reply(429, R"({"error":"slow","error_extra":{"retry_after":30}})"),
+             "Rate limit. Retry em 30s"},
+            {S::reply(429, ""), "Rate limit"},
+            {S::reply(500, QByteArray(200'000, 'x')), "Erro 500"},
+            {S::reply(204, ""), "Erro 204"},
+            {S::reply(200, "{\"results\":\"x\",\n\"n\":1}"),
+             "Erro ao ler dados do Todoist em: <root> (Expected to decode Array<Any> but found dictionary "
+             "instead.). Payload: {\"results\":\"x\", \"n\":1}"},
+            {S::reply(200, "[\"\xff\xfe\"]"), "Erro ao ler dados do Todoist em: <root> (The given data was "
+                                              "not valid JSON. (invalid UTF8 string))"},
+            {S::reply(200, "[" + QByteArray(5 << 20, ' ') + "]"), "the answer is too large"},
+            {QByteArray(), "the server did not answer in time"},
+        };
+        for (const auto& [answer, error] : cases) {
+            init();
+            server->answer = answer;
+            server->silent = answer.isEmpty();
+            startWithToken("tok");
+            QTRY_COMPARE_WITH_TIMEOUT(service->errorText(), error, 3000);
+            QVERIFY(!service->isLoading() && service->tasks().isEmpty());
+            QCOMPARE(requestLine(0), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+        }
     }
 
     void refusedPortAndForeignRedirect() {
@@ -178,10 +171,9 @@ private Q_SLOTS:
             {"content":"t 09:00","due_date":"2026-03-02T09:00:00"},
             {"content":"t p3","due_date":"2026-03-02","priority":3},
             {"content":"t utc","due_date":"2026-03-02T23:30:00Z"},
-            {"content":"done","due_date":"2024-05-01","checked":true},
-            {"content":"tomorrow","due_date":"2026-03-03"}])");
+            {"content":"done","due_date":"2024-05-01","checked":true}])");
         startWithToken("tok");
-        QTRY_COMPARE(service->tasks().size(), 10);
+        QTRY_COMPARE(service->tasks().size(), 9);
         QCOMPARE(contents(service->overdueTasks()), QStringList({"o 05-01 p4", "o 05-01 p1", "o 05-02"}));
         QCOMPARE(contents(service->todayTasks()),
                  QStringList({"t 09:00", "t 14:00", "t utc", "t p3", "t p1"}));

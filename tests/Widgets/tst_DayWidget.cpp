@@ -109,15 +109,6 @@ private Q_SLOTS:
         QCOMPARE(model().agendaError(), QString("registry unreachable"));
     }
 
-    void dueTexts() {
-        TodoistTask task;
-        task.dueDate = "2025-03-07";
-        QCOMPARE(DayViewModel::dueText(task, true), QString("03-07"));
-        QCOMPARE(DayViewModel::dueText(task, false), QString());
-        task.dueDate = "2025-03-08T14:30:00";
-        QCOMPARE(DayViewModel::dueText(task, false), QString("14:30"));
-    }
-
     // The views load without a warning, draw the hero with its join button, and the button opens the link.
     void viewsJoinAndStayQuiet() {
         startWith({meetingAt(1200, "Sala https://meet.google.com/abc-defg-hij")});

@@ -80,14 +80,10 @@ def main():
                                                (begin + dt.timedelta(minutes=15)).strftime("DTEND:%Y%m%dT%H%M%SZ")]))
     elif command == "many":
         count, day = int(sys.argv[2]), dt.date.fromisoformat(sys.argv[3]).strftime("%Y%m%d")
-        components = []
-        for i in range(count):
-            minute = (i * 1440 // count)
-            components.append(event("many-%d" % i, ["SUMMARY:Event %d" % i,
-                                                    "DTSTART;TZID=Europe/Berlin:%sT%02d%02d00" % (day, minute // 60, minute % 60),
-                                                    "DTEND;TZID=Europe/Berlin:%sT%02d%02d00" % (day, minute // 60, minute % 60),
-                                                    "LOCATION:https://meet.google.com/room-%d" % i]))
-        cal.create_objects_sync(components, ECal.OperationFlags.NONE, None)
+        at = lambda i: "TZID=Europe/Berlin:%sT%02d%02d00" % (day, i * 1440 // count // 60, i * 1440 // count % 60)
+        cal.create_objects_sync([event("many-%d" % i, ["SUMMARY:Event %d" % i, "DTSTART;" + at(i), "DTEND;" + at(i),
+                                                        "LOCATION:https://meet.google.com/room-%d" % i])
+                                 for i in range(count)], ECal.OperationFlags.NONE, None)
     else:
         sys.exit("unknown command " + command)
 
