@@ -1,7 +1,6 @@
 #include "Services/AgendaSectionModel.h"
 #include "Services/CalendarService.h"
 #include "Services/KeychainService.h"
-#include "Services/OnboardingWindowManager.h"
 
 #include "FakeCalendarStore.h"
 #include "FakeSecretStore.h"
@@ -68,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(posted, QStringList(2, Notifications::todoistTokenSaved));
     }
 
-    void sectionAndOnboardingLoadQuietly() {
+    void sectionLoadsQuietly() {
         FakeCalendarStore store;
         store.sources = {{"w", "<b>work</b>", {}}};
         AgendaSectionModel section(store, preferences, notifications);
@@ -80,21 +79,6 @@ private Q_SLOTS:
             component.createWithInitialProperties({{"model", QVariant::fromValue<QObject*>(&section)}}));
         QVERIFY2(view && warnings.isEmpty(),
                  qPrintable(component.errorString() + warnings.value(0).toString()));
-
-        OnboardingWindowManager onboarding;
-        FakeCalendarStore* onboardingStore = nullptr;
-        onboarding.setCalendarStoreFactory([&] {
-            auto fake = std::make_unique<FakeCalendarStore>();
-            fake->sources = store.sources;
-            onboardingStore = fake.get();
-            return fake;
-        });
-        onboarding.requestCalendarAccess();
-        onboardingStore->answerAccess({CalendarAccess::Answer::granted, {}});
-        QCOMPARE(onboarding.calendarStatus(), QString("Acesso concedido: 1 calendários"));
-        onboarding.requestCalendarAccess();
-        onboardingStore->answerAccess({CalendarAccess::Answer::failed, "no registry"});
-        QVERIFY(onboarding.calendarFailed() && onboarding.calendarStatus() == "no registry");
     }
 };
 

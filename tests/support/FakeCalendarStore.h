@@ -13,6 +13,7 @@ public:
         QStringList calendarIds;
     };
 
+
     QList<CalendarSource> sources;
     QList<CalendarOccurrence> occurrences;
     QList<Fetch> fetches;
