@@ -33,31 +33,23 @@ def create(cal, component):
 def seed_day(cal, day):
     d = dt.date.fromisoformat(day)
     ymd = lambda delta: (d + dt.timedelta(days=delta)).strftime("%Y%m%d")
-    berlin = "TZID=Europe/Berlin"
-    create(cal, event("standup", ["SUMMARY:Standup", "DTSTART;%s:%sT093000" % (berlin, ymd(-3)),
-                                  "DTEND;%s:%sT094500" % (berlin, ymd(-3)), "RRULE:FREQ=DAILY;COUNT=10",
-                                  "EXDATE;%s:%sT093000" % (berlin, ymd(-1))]))
-    moved = event("standup", ["SUMMARY:Standup moved", "RECURRENCE-ID;%s:%sT093000" % (berlin, ymd(0)),
-                              "DTSTART;%s:%sT110000" % (berlin, ymd(0)), "DTEND;%s:%sT111500" % (berlin, ymd(0)),
-                              "LOCATION:Room 2 https://meet.google.com/abc-defg-hij"])
+    at = lambda delta, hms, zone="Europe/Berlin": "TZID=%s:%sT%s" % (zone, ymd(delta), hms)
+    timed = lambda uid, title, start, end, *extra: create(
+        cal, event(uid, ["SUMMARY:" + title, "DTSTART;" + start, "DTEND;" + end, *extra]))
+    timed("standup", "Standup", at(-3, "093000"), at(-3, "094500"), "RRULE:FREQ=DAILY;COUNT=10",
+          "EXDATE;" + at(-1, "093000"))
+    moved = event("standup", ["SUMMARY:Standup moved", "RECURRENCE-ID;" + at(0, "093000"), "DTSTART;" + at(0, "110000"),
+                              "DTEND;" + at(0, "111500"), "LOCATION:Room 2 https://meet.google.com/abc-defg-hij"])
     cal.modify_object_sync(moved, ECal.ObjModType.THIS, ECal.OperationFlags.NONE, None)
-    create(cal, event("holiday", ["SUMMARY:Holiday", "DTSTART;VALUE=DATE:%s" % ymd(0),
-                                  "DTEND;VALUE=DATE:%s" % ymd(1)]))
-    create(cal, event("zoned", ["SUMMARY:Zoned", "DTSTART;%s:%sT030000" % (berlin, ymd(0)),
-                                "DTEND;%s:%sT040000" % (berlin, ymd(0))]))
-    create(cal, event("newyork", ["SUMMARY:New York", "DTSTART;TZID=America/New_York:%sT060000" % ymd(0),
-                                  "DTEND;TZID=America/New_York:%sT070000" % ymd(0),
-                                  "DESCRIPTION:Dial in: https://acme.zoom.us/j/123456?pwd=abc"]))
-    create(cal, event("late", ["SUMMARY:Late", "DTSTART;%s:%sT230000" % (berlin, ymd(-1)),
-                               "DTEND;%s:%sT010000" % (berlin, ymd(0))]))
-    create(cal, event("teams", ["SUMMARY:Teams sync", "DTSTART;%s:%sT150000" % (berlin, ymd(0)),
-                                "DTEND;%s:%sT153000" % (berlin, ymd(0)),
-                                "URL:https://teams.microsoft.com/l/meetup-join/19%3ameeting"]))
-    create(cal, event("script", ["SUMMARY:Script", "DTSTART;%s:%sT160000" % (berlin, ymd(0)),
-                                 "DTEND;%s:%sT163000" % (berlin, ymd(0)),
-                                 "URL:javascript:alert('https://zoom.us/j/1')"]))
-    create(cal, event("tomorrow", ["SUMMARY:Tomorrow", "DTSTART;%s:%sT100000" % (berlin, ymd(1)),
-                                   "DTEND;%s:%sT110000" % (berlin, ymd(1))]))
+    timed("holiday", "Holiday", "VALUE=DATE:" + ymd(0), "VALUE=DATE:" + ymd(1))
+    timed("zoned", "Zoned", at(0, "030000"), at(0, "040000"))
+    timed("newyork", "New York", at(0, "060000", "America/New_York"), at(0, "070000", "America/New_York"),
+          "DESCRIPTION:Dial in: https://acme.zoom.us/j/123456?pwd=abc")
+    timed("late", "Late", at(-1, "230000"), at(0, "010000"))
+    timed("teams", "Teams sync", at(0, "150000"), at(0, "153000"),
+          "URL:https://teams.microsoft.com/l/meetup-join/19%3ameeting")
+    timed("script", "Script", at(0, "160000"), at(0, "163000"), "URL:javascript:alert('https://zoom.us/j/1')")
+    timed("tomorrow", "Tomorrow", at(1, "100000"), at(1, "110000"))
 
 
 def main():

@@ -7,9 +7,6 @@ build_dir="${TAVIMOR_BUILD_DIR:?TAVIMOR_BUILD_DIR must name the build directory}
 test_binary="$build_dir/tests/tst_eds_calendar"
 seeder="$(cd "$(dirname "$0")" && pwd)/eds_calendar.py"
 [ -x "$test_binary" ] || { echo "FAIL: $test_binary is not built" >&2; exit 1; }
-for tool in dbus-run-session timeout; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 1; }
-done
 [ -x /usr/libexec/evolution-source-registry ] || { echo "FAIL: evolution-data-server is not installed" >&2; exit 1; }
 
 work="$(mktemp -d /tmp/tavimor-calendar-eds.XXXXXX)"

@@ -8,9 +8,8 @@ set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
 bin_dir="$1"
-for tool in Xvfb xcompmgr xdotool dbus-daemon gnome-keyring-daemon secret-tool import compare; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 1; }
-done
+for tool in Xvfb xcompmgr xdotool gnome-keyring-daemon secret-tool import compare; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 1; }; done
 [ -x /usr/libexec/evolution-source-registry ] || { echo "FAIL: evolution-data-server is not installed" >&2; exit 1; }
 
 work="$(mktemp -d /tmp/tavimor-day-tab.XXXXXX)"
