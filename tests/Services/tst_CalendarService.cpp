@@ -108,20 +108,19 @@ private Q_SLOTS:
         service->start();
         service->stop();
         store.answerAccess({CalendarAccess::Answer::granted, {}});
-        QVERIFY(service->hasAccess());
-        QVERIFY(!service->isObserving());
-        store.emitChanged();
+        QVERIFY(service->hasAccess() && !service->isObserving());
+        Q_EMIT store.changed();
         QCOMPARE(store.fetches.size(), 0);
 
         service->start();
         service->start(); // both answers arrive: one registration
         store.answerAccess({CalendarAccess::Answer::granted, {}});
         store.fetches.clear();
-        store.emitChanged();
+        Q_EMIT store.changed();
         notifications.post(Notifications::calendarFilterChanged);
         QCOMPARE(store.fetches.size(), 2);
         service->stop();
-        store.emitChanged();
+        Q_EMIT store.changed();
         notifications.post(Notifications::calendarFilterChanged);
         QCOMPARE(store.fetches.size(), 2);
     }

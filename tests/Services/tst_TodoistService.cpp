@@ -162,16 +162,11 @@ private Q_SLOTS:
 
     void overdueAndTodayOrder() {
         // 12:00 UTC is 09:00 in São Paulo on 2 March.
-        server->answer = LoopbackHttpServer::reply(200, R"([
-            {"content":"o 05-02","due_date":"2024-05-02"},
-            {"content":"o 05-01 p1","due_date":"2024-05-01"},
-            {"content":"o 05-01 p4","due_date":"2024-05-01","priority":4},
-            {"content":"t 14:00","due_date":"2026-03-02T14:00:00"},
-            {"content":"t p1","due_date":"2026-03-02"},
-            {"content":"t 09:00","due_date":"2026-03-02T09:00:00"},
-            {"content":"t p3","due_date":"2026-03-02","priority":3},
-            {"content":"t utc","due_date":"2026-03-02T23:30:00Z"},
-            {"content":"done","due_date":"2024-05-01","checked":true}])");
+        server->answer = LoopbackHttpServer::reply(200, R"([{"content":"o 05-02","due_date":"2024-05-02"},
+            {"content":"o 05-01 p1","due_date":"2024-05-01"}, {"content":"o 05-01 p4","due_date":"2024-05-01","priority":4},
+            {"content":"t 14:00","due_date":"2026-03-02T14:00:00"}, {"content":"t p1","due_date":"2026-03-02"},
+            {"content":"t 09:00","due_date":"2026-03-02T09:00:00"}, {"content":"t p3","due_date":"2026-03-02","priority":3},
+            {"content":"t utc","due_date":"2026-03-02T23:30:00Z"}, {"content":"done","due_date":"2024-05-01","checked":true}])");
         startWithToken("tok");
         QTRY_COMPARE(service->tasks().size(), 9);
         QCOMPARE(contents(service->overdueTasks()), QStringList({"o 05-01 p4", "o 05-01 p1", "o 05-02"}));

@@ -97,7 +97,7 @@ private Q_SLOTS:
         QVERIFY(!model().showsEmptyAgenda());
 
         store->occurrences.clear();
-        store->emitChanged();
+        Q_EMIT store->changed();
         QVERIFY(model().showsEmptyAgenda());
         QCOMPARE(model().tasksBody(), QString("noToken"));
     }

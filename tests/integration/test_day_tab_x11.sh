@@ -56,8 +56,7 @@ scene() {
     dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$home/$bus.pid" >"$home/$bus.address"
     pids+=("$(cat "$home/$bus.pid")")
   done
-  export DBUS_SESSION_BUS_ADDRESS="$(head -1 "$home/session.address")"
-  export DBUS_SYSTEM_BUS_ADDRESS="$(head -1 "$home/system.address")"
+  export DBUS_SESSION_BUS_ADDRESS="$(head -1 "$home/session.address")" DBUS_SYSTEM_BUS_ADDRESS="$(head -1 "$home/system.address")"
 
   if [ "$calendar" = meeting ]; then
     /usr/bin/python3 "$here/eds_calendar.py" meeting "Planejamento <i>trimestral</i>" 20 30 "https://meet.google.com/abc-defg-hij"
@@ -73,11 +72,8 @@ scene() {
   pids+=($!)
   wait_for 5 grep -q "port" "$home/api.log"
 
-  cat >"$XDG_CONFIG_HOME/Tavimor/preferences.json" <<JSON
-{"format": "tavimor-preferences", "version": 1, "values": {
-  "tavimor.onboarding.completed": {"type": "bool", "value": true},
-  "tavimor.appearanceMode": {"type": "text", "value": "$appearance"}}}
-JSON
+  echo '{"format": "tavimor-preferences", "version": 1, "values": {"tavimor.onboarding.completed": {"type": "bool",
+    "value": true}, "tavimor.appearanceMode": {"type": "text", "value": "'"$appearance"'"}}}' >"$XDG_CONFIG_HOME/Tavimor/preferences.json"
   exec 5>"$home/display"
   Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >"$home/xvfb.log" 2>&1 &
   pids+=($!)

@@ -13,7 +13,6 @@ public:
         QStringList calendarIds;
     };
 
-
     QList<CalendarSource> sources;
     QList<CalendarOccurrence> occurrences;
     QList<Fetch> fetches;
@@ -35,7 +34,6 @@ public:
                 done(access);
         }
     }
-    void emitChanged() { Q_EMIT changed(); }
 
 private:
     QList<std::pair<QPointer<QObject>, std::function<void(const CalendarAccess&)>>> waiting;
