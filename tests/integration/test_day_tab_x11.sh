@@ -24,11 +24,8 @@ trap 'stop_from 0; rm -rf "$work"' EXIT
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-has_owner() {
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
-}
+has_owner() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+  --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true; }
 wait_for() {
   local deadline=$((SECONDS + $1)); shift
   until "$@"; do ((SECONDS < deadline)) || return 1; sleep 0.1; done
@@ -101,7 +98,7 @@ for appearance in liquid dark; do
   scene empty empty none "$appearance"
   for part in compact open; do
     difference="$(compare -metric AE "$shots/$appearance-meeting-$part.png" "$shots/$appearance-empty-$part.png" null: 2>&1 || true)"
-    [ "${difference%% *}" -gt 50 ] 2>/dev/null && pass "$appearance: the $part view shows the day" \
+    [ "${difference%% *}" -gt 50 ] 2>/dev/null && echo "ok: $appearance: the $part view shows the day" \
       || fail "$appearance: the $part view is the same for the meeting and the empty day ($difference)"
   done
 done
