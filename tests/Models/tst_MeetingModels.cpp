@@ -58,8 +58,7 @@ private Q_SLOTS:
         const Meeting meeting = Meeting::fromOccurrence(bare, now);
         QCOMPARE(meeting.id.size(), 36);
         QCOMPARE(meeting.title, QString("Sem título"));
-        QCOMPARE(meeting.endDate, now);
-        QCOMPARE(meeting.calendarInfo.title, QString("Work"));
+        QVERIFY(meeting.endDate == now && meeting.calendarInfo.title == "Work");
         QCOMPARE(meeting.calendarInfo.color, QColor(0x00, 0x7A, 0xFF));
         QCOMPARE(meeting.formattedTimeRange(QLocale("pt_BR"), QTimeZone::utc()), QString("14:05 – 14:05"));
         QCOMPARE(meeting.formattedTimeRange(QLocale("en_US"), QTimeZone::utc()),

@@ -98,9 +98,8 @@ private Q_SLOTS:
         for (const auto& [answer, hasAccess, error] : cases) {
             service->start();
             store.answerAccess({answer, "no registry"});
-            QCOMPARE(service->hasAccess(), hasAccess);
             QCOMPARE(service->errorText(), error);
-            QCOMPARE(service->isObserving(), hasAccess);
+            QVERIFY(service->hasAccess() == hasAccess && service->isObserving() == hasAccess);
         }
     }
 

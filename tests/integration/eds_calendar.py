@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 # Writes events into the built-in calendar of the Evolution Data Server on the current session bus.
-#   eds_calendar.py day YYYY-MM-DD          the test day: recurrence with exception and detached occurrence,
-#                                           all-day, zoned, across midnight, meeting addresses
+#   eds_calendar.py day YYYY-MM-DD          the test day (recurrence, exception, moved occurrence, all-day, zoned...)
 #   eds_calendar.py meeting TITLE MINUTES LENGTH [LOCATION]   one event MINUTES from now, LENGTH minutes long
 #   eds_calendar.py burst N START           N events of 15 minutes from START, one create call each
 #   eds_calendar.py many N YYYY-MM-DD       N events spread over that day (Europe/Berlin), in one call
