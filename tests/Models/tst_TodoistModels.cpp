@@ -3,13 +3,11 @@
 #include <QJsonDocument>
 #include <QtTest>
 
-namespace {
-
-QJsonObject object(const char* json) {
+static QJsonObject object(const char* json) {
     return QJsonDocument::fromJson(json).object();
 }
 
-QString summary(const TodoistTask& t) {
+static QString summary(const TodoistTask& t) {
     return QStringList{t.id,
                        t.content,
                        t.projectId,
@@ -28,8 +26,6 @@ template <typename T> QString listOutcome(const QByteArray& body) {
     const auto& failure = std::get<TodoistDecodeFailure>(decoded);
     return failure.path + " " + failure.detail.section(' ', 0, 3);
 }
-
-} // namespace
 
 class TodoistModelsTest : public QObject {
     Q_OBJECT

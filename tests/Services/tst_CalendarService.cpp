@@ -6,11 +6,10 @@
 
 #include <QtTest>
 
-namespace {
+static const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 
-const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
-
-CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, int endMinutes, bool allDay = false) {
+static CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, int endMinutes,
+                                       bool allDay = false) {
     CalendarOccurrence o;
     o.id = title;
     o.title = title;
@@ -20,14 +19,12 @@ CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, int endM
     return o;
 }
 
-QStringList titles(const QList<Meeting>& meetings) {
+static QStringList titles(const QList<Meeting>& meetings) {
     QStringList list;
     for (const Meeting& m : meetings)
         list << m.title;
     return list;
 }
-
-} // namespace
 
 class CalendarServiceTest : public QObject {
     Q_OBJECT

@@ -7,16 +7,12 @@
 
 #include <QtTest>
 
-namespace {
-
-QStringList contents(const QList<TodoistTask>& tasks) {
+static QStringList contents(const QList<TodoistTask>& tasks) {
     QStringList list;
     for (const auto& t : tasks)
         list << t.content;
     return list;
 }
-
-} // namespace
 
 class TodoistServiceTest : public QObject {
     Q_OBJECT

@@ -9,24 +9,20 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace {
+static const QTimeZone berlin("Europe/Berlin");
+static const QDate testDay(2026, 3, 29); // clocks go forward at 02:00
 
-const QTimeZone berlin("Europe/Berlin");
-const QDate testDay(2026, 3, 29); // clocks go forward at 02:00
-
-QString eventLine(const Meeting& m) {
+static QString eventLine(const Meeting& m) {
     return QStringLiteral("%1|%2|%3|%4|%5")
         .arg(m.title, m.startDate.toUTC().toString(Qt::ISODate), m.endDate.toUTC().toString(Qt::ISODate),
              m.isAllDay ? QStringLiteral("all-day") : QString(),
              m.meetingLink ? rawValue(m.meetingLink->service) : QString());
 }
 
-bool seed(const QStringList& arguments) {
+static bool seed(const QStringList& arguments) {
     return QProcess::execute("/usr/bin/python3",
                              QStringList{qEnvironmentVariable("TAVIMOR_EDS_SEEDER")} + arguments) == 0;
 }
-
-} // namespace
 
 class EdsCalendarTest : public QObject {
     Q_OBJECT
