@@ -81,8 +81,8 @@ scene() {
   TAVIMOR_TODOIST_API="http://127.0.0.1:$(grep -o 'port [0-9]*' "$home/api.log" | cut -d' ' -f2)" "$bin_dir/tavimor" >"$home/tavimor.log" 2>&1 &
   pids+=($!)
   wait_for 10 xdotool search --onlyvisible --name '^Tavimor$' >/dev/null || fail "$name: no panel window"
-  [ "$token" = none ] || wait_for 30 grep -q "GET /api/v1/projects" "$home/api.log" || fail "$name: no task fetch"
-  wait_for 30 has_owner org.gnome.evolution.dataserver.Calendar8 || fail "$name: no calendar opened"
+  [ "$token" = none ] || wait_for 40 grep -q "GET /api/v1/projects" "$home/api.log" || fail "$name: no task fetch"
+  wait_for 40 has_owner org.gnome.evolution.dataserver.Calendar8 || fail "$name: no calendar opened"
   sleep 2
   import -window root -crop 1920x40+0+0 "$shots/$appearance-$name-compact.png"
   xdotool mousemove 960 20

@@ -198,15 +198,15 @@ struct EdsCalendarStore::Private {
         answerAccess({CalendarAccess::Answer::failed, message});
     }
 
+    // A registry that comes after the time-out (a slow first start) is kept: the next request is granted.
     void registryReady(ESourceRegistry* created, GError* error) {
-        if (!registryPending) { // answered already, by the time-out
+        if (!created || registry) {
+            if (!created && registryPending)
+                registryFailed(fromUtf8(error ? error->message : ""));
             g_clear_object(&created);
             return;
         }
-        if (!created) {
-            registryFailed(fromUtf8(error ? error->message : ""));
-            return;
-        }
+        const bool answered = !registryPending;
         registryPending = false;
         registryTimer.stop();
         registry = created;
@@ -214,7 +214,8 @@ struct EdsCalendarStore::Private {
              {"source-added", "source-removed", "source-changed", "source-enabled", "source-disabled"})
             g_signal_connect(registry, signal, G_CALLBACK(&Private::sourcesChanged), this);
         syncCalendars();
-        answerAccess({CalendarAccess::Answer::granted, {}});
+        if (!answered)
+            answerAccess({CalendarAccess::Answer::granted, {}});
     }
 
     static void sourcesChanged(ESourceRegistry*, ESource*, gpointer data) {

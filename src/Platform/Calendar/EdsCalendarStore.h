@@ -14,8 +14,9 @@ class EdsCalendarStore final : public ICalendarStore {
 public:
     // How long a fetch waits for calendars that are still connecting before it answers without them.
     static constexpr int connectWaitMs = 5000;
-    // How long the source registry may take to answer before access counts as failed.
-    static constexpr int registryTimeoutMs = 10'000;
+    // How long the source registry may take to answer before access counts as failed. A cold start of the
+    // calendar server on a busy machine takes well over ten seconds.
+    static constexpr int registryTimeoutMs = 30'000;
     // Changes that arrive within this span give one `changed`.
     static constexpr int coalesceMs = 150;
 

@@ -46,7 +46,7 @@ private Q_SLOTS:
             QSKIP("server present");
         QSignalSpy errors(&service, &CalendarService::errorChanged);
         service.start();
-        QVERIFY(errors.wait(20'000));
+        QVERIFY(errors.wait(40'000));
         QVERIFY(!service.errorText().isEmpty() && !service.isObserving());
         QCOMPARE(degraded, QStringList(QStringLiteral("Agenda")));
     }
