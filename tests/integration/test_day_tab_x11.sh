@@ -82,7 +82,7 @@ scene() {
   pids+=($!)
   wait_for 10 xdotool search --onlyvisible --name '^Tavimor$' >/dev/null || fail "$name: no panel window"
   [ "$token" = none ] || wait_for 40 grep -q "GET /api/v1/projects" "$home/api.log" || fail "$name: no task fetch"
-  wait_for 40 has_owner org.gnome.evolution.dataserver.Calendar8 || fail "$name: no calendar opened"
+  [ "$calendar" = empty ] || wait_for 40 has_owner org.gnome.evolution.dataserver.Calendar8 || fail "$name: no calendar"
   sleep 2
   import -window root -crop 1920x40+0+0 "$shots/$appearance-$name-compact.png"
   xdotool mousemove 960 20
