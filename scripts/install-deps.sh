@@ -9,6 +9,7 @@ packages=(
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qt5compat-graphicaleffects
   libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev libxcb-screensaver0-dev libsecret-1-dev libpulse-dev lsof
+  libecal2.0-dev libedataserver1.2-dev
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.
   dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
@@ -17,6 +18,8 @@ packages=(
   pulseaudio pulseaudio-utils python3-dbus python3-gi
   # Health reminders: a small EWMH window manager.
   openbox
+  # The desktop's calendar server, and its Python bindings that seed test calendars.
+  evolution-data-server gir1.2-ecal-2.0
 )
 
 missing=()

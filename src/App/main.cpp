@@ -22,6 +22,7 @@
 #include "Theme/ThemeQml.h"
 #include "Widgets/AudioWidget.h"
 #include "Widgets/CaffeinateWidget.h"
+#include "Widgets/DayWidget.h"
 #include "Widgets/DeviceBatteryWidget.h"
 #include "Widgets/LocalServersWidget.h"
 #include "Widgets/MusicWidget.h"
@@ -52,6 +53,7 @@ struct WidgetPlatform {
 std::vector<std::unique_ptr<NotchWidget>> makeWidgets(const WidgetPlatform& platform) {
     IPreferences& preferences = platform.preferences;
     std::vector<std::unique_ptr<NotchWidget>> widgets;
+    widgets.push_back(DayWidget::makeDefault(preferences, platform.scheduler));
     widgets.push_back(std::make_unique<SystemWidget>(
         SystemMonitorService::Dependencies{preferences, &platform.clipboard, QStringLiteral("/proc"), {}}));
     const QDir data(AppPaths::dataDirectory());

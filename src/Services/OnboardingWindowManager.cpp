@@ -2,13 +2,16 @@
 
 #include "Core/QmlWindow.h"
 #include "Foundation/L10n.h"
+#include "Platform/Calendar/EdsCalendarStore.h"
+#include "Services/DiagnosticsService.h"
 
 #include <QCoreApplication>
 #include <QQmlEngine>
 #include <QQuickWindow>
 
 OnboardingWindowManager::OnboardingWindowManager(QObject* parent)
-    : QObject(parent) {}
+    : QObject(parent)
+    , m_calendarStoreFactory([] { return std::make_unique<EdsCalendarStore>(Diagnostics::degraded); }) {}
 
 OnboardingWindowManager::~OnboardingWindowManager() {
     releaseWindow();
@@ -39,6 +42,41 @@ QString OnboardingWindowManager::title() const {
 QString OnboardingWindowManager::finishText() const {
     return L10n::text("onboarding.acao.concluir", "Começar",
                       "Button that closes the first-run window for good.");
+}
+
+QVariantMap OnboardingWindowManager::calendarTexts() const {
+    return {
+        {QStringLiteral("title"), L10n::text("onboarding.calendario.titulo", "Calendários",
+                                             "Título do passo de acesso ao calendário")},
+        {QStringLiteral("description"),
+         L10n::text(
+             "onboarding.calendario.descricao",
+             "A aba Agenda mostra as reuniões de hoje dos calendários do sistema (GNOME Agenda, Evolution e "
+             "contas on-line).",
+             "Explica por que o Tavimor lê os calendários")},
+        {QStringLiteral("allow"), L10n::text("onboarding.calendario.permitir", "Permitir acesso",
+                                             "Botão que conecta o Tavimor aos calendários do sistema")},
+    };
+}
+
+void OnboardingWindowManager::setCalendarStoreFactory(CalendarStoreFactory factory) {
+    m_calendarStoreFactory = std::move(factory);
+    m_calendarStore.reset();
+}
+
+void OnboardingWindowManager::requestCalendarAccess() {
+    if (!m_calendarStore)
+        m_calendarStore = m_calendarStoreFactory();
+    m_calendarStore->requestAccess(this, [this](const CalendarAccess& access) {
+        const bool granted = access.answer == CalendarAccess::Answer::granted;
+        m_calendarFailed = !granted;
+        m_calendarStatus =
+            granted ? L10n::formatted("onboarding.calendario.concedido", "Acesso concedido: %lld calendários",
+                                      "Quantos calendários do sistema o Tavimor encontrou",
+                                      {qint64(m_calendarStore->calendars().size())})
+                    : access.message;
+        Q_EMIT calendarStatusChanged();
+    });
 }
 
 void OnboardingWindowManager::show() {

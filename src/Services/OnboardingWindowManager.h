@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Platform/Calendar/ICalendarStore.h"
 #include "Platform/Preferences/IPreferences.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QQuickWindow>
 
+#include <functional>
 #include <memory>
 
 class QQmlEngine;
@@ -16,6 +18,9 @@ class OnboardingWindowManager final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString title READ title CONSTANT)
     Q_PROPERTY(QString finishText READ finishText CONSTANT)
+    Q_PROPERTY(QVariantMap calendarTexts READ calendarTexts CONSTANT)
+    Q_PROPERTY(QString calendarStatus READ calendarStatus NOTIFY calendarStatusChanged)
+    Q_PROPERTY(bool calendarFailed READ calendarFailed NOTIFY calendarStatusChanged)
 
 public:
     static inline const QString completedKey = QStringLiteral("tavimor.onboarding.completed");
@@ -33,10 +38,21 @@ public:
 
     QString title() const;
     QString finishText() const;
+    QVariantMap calendarTexts() const;
+    QString calendarStatus() const { return m_calendarStatus; }
+    bool calendarFailed() const { return m_calendarFailed; }
+
+    // The calendar step reaches the desktop's calendars through a store made on first use.
+    using CalendarStoreFactory = std::function<std::unique_ptr<ICalendarStore>()>;
+    void setCalendarStoreFactory(CalendarStoreFactory factory);
+    Q_INVOKABLE void requestCalendarAccess();
 
     void show();
     // Stores the completion and closes the window.
     Q_INVOKABLE void finish();
+
+Q_SIGNALS:
+    void calendarStatusChanged();
 
 private Q_SLOTS:
     void forgetWindow();
@@ -47,4 +63,8 @@ private:
     QPointer<IPreferences> m_preferences;
     QPointer<QQuickWindow> m_window;
     std::unique_ptr<QQmlEngine> m_engine;
+    CalendarStoreFactory m_calendarStoreFactory;
+    std::unique_ptr<ICalendarStore> m_calendarStore;
+    QString m_calendarStatus;
+    bool m_calendarFailed = false;
 };

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "Core/NotificationCenter.h"
+#include "Foundation/Clock.h"
+#include "Models/MeetingModels.h"
+#include "Platform/Calendar/ICalendarStore.h"
+#include "Platform/Preferences/IPreferences.h"
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <optional>
+
+// Today's events from the calendars the user chose. It asks the store for access when started, then keeps the
+// day's meetings fresh: on every store change, when the settings change the calendar filter, and once a
+// minute. Stopping removes the observers and the timer and keeps the data.
+class CalendarService final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool hasAccess READ hasAccess NOTIFY hasAccessChanged)
+    Q_PROPERTY(QString error READ errorText NOTIFY errorChanged)
+
+public:
+    static inline const QString selectedCalendarsKey = QStringLiteral("tavimor.selectedCalendarIds");
+    static constexpr int refreshIntervalMs = 60'000;
+
+    CalendarService(ICalendarStore& store, IPreferences& preferences, const IClock& clock,
+                    NotificationCenter& notifications = NotificationCenter::shared(),
+                    QObject* parent = nullptr);
+
+    void start();
+    void stop();
+    void fetchTodayEvents();
+
+    const QList<Meeting>& meetings() const { return m_meetings; }
+    const QList<CalendarSource>& availableCalendars() const { return m_availableCalendars; }
+    bool hasAccess() const { return m_hasAccess; }
+    const std::optional<QString>& error() const { return m_error; }
+    QString errorText() const { return m_error.value_or(QString()); }
+    bool isObserving() const { return m_changeConnection || m_refreshTimer.isActive(); }
+
+    std::optional<Meeting> nextMeeting() const;
+    QList<Meeting> todayMeetings() const;
+    QList<Meeting> allDayEvents() const;
+
+    // Title order of calendars and all-day events: by Unicode scalar values after canonical composition.
+    static bool titleLess(const QString& a, const QString& b);
+
+Q_SIGNALS:
+    void meetingsChanged(); // on every fetch, changed or not
+    void availableCalendarsChanged();
+    void hasAccessChanged();
+    void errorChanged();
+
+private:
+    void answerAccess(const CalendarAccess& access, quint64 generation);
+    void observeChanges();
+    void removeObservers();
+    void loadCalendars();
+    QStringList chosenCalendarIds() const;
+    void setHasAccess(bool hasAccess);
+    void setError(const QString& error);
+
+    ICalendarStore& m_store;
+    IPreferences& m_preferences;
+    const IClock& m_clock;
+    NotificationCenter& m_notifications;
+
+    QList<Meeting> m_meetings;
+    QList<CalendarSource> m_availableCalendars;
+    bool m_hasAccess = false;
+    std::optional<QString> m_error;
+
+    // Raised by every start() and stop(): an access answer meant for an earlier start installs nothing.
+    quint64 m_generation = 0;
+    quint64 m_lastFetch = 0;
+    QMetaObject::Connection m_changeConnection;
+    std::optional<NotificationCenter::Token> m_filterObserver;
+    QTimer m_refreshTimer;
+};

@@ -1,0 +1,111 @@
+#include "Models/TodoistModels.h"
+
+#include <QJsonDocument>
+#include <QtTest>
+
+static QJsonObject object(const char* json) {
+    return QJsonDocument::fromJson(json).object();
+}
+
+static QString summary(const TodoistTask& t) {
+    return QStringList{t.id,
+                       t.content,
+                       t.projectId,
+                       t.sectionId.value_or("-"),
+                       t.labels.join(','),
+                       QString::number(t.priority),
+                       t.dueDate.value_or("-"),
+                       t.duration.value_or("-")}
+        .join('|');
+}
+
+template <typename T> QString listOutcome(const QByteArray& body) {
+    const auto decoded = TodoistJson::decodeList<T>(body);
+    if (const auto* list = std::get_if<QList<T>>(&decoded))
+        return QString::number(list->size());
+    const auto& failure = std::get<TodoistDecodeFailure>(decoded);
+    return failure.path + " " + failure.detail.section(' ', 0, 3);
+}
+
+class TodoistModelsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Every field falls back on its own; a task never fails as a whole.
+    void lenientTasks() {
+        const std::pair<const char*, const char*> cases[] = {
+            {R"({"content":"a"})", "|a||-||1|-|-"},
+            {R"({"id":987,"project_id":42,"section_id":42})", "987||42|-||1|-|-"},
+            {R"({"id":12.5,"project_id":true})", "12.5|||-||1|-|-"},
+            {R"({"priority":"4","labels":["a",1],"section_id":"s"})", "|||s||1|-|-"},
+            {R"({"due_date":"2025-03-07","due":{"date":"2025-01-01"}})", "|||-||1|2025-03-07|-"},
+            {R"({"due_date":null,"due":{"date":"2025-03-08","datetime":"2025-03-08T14:30"}})",
+             "|||-||1|2025-03-08T14:30|-"},
+            {R"({"due":{"date":5}})", "|||-||1|-|-"},
+            {R"({"duration":{"amount":30,"unit":"minute"}})", "|||-||1|-|30m"},
+            {R"({"duration":{"unit":"day"}})", "|||-||1|-|-"},
+            {R"({"duration":"1h"})", "|||-||1|-|1h"},
+            {R"({"duration":{"amount":45}})", "|||-||1|-|45m"},
+        };
+        for (const auto& [json, expected] : cases)
+            QCOMPARE(summary(std::get<TodoistTask>(TodoistTask::decode(object(json), {}))),
+                     QString(expected));
+    }
+
+    // The list shapes the service may send, and where a failure is reported.
+    void lists() {
+        const std::tuple<const char*, const char*, const char*> cases[] = {
+            {R"({"results":[{"id":1,"name":"P"}]})", "1", "1"},
+            {R"([{"id":1,"name":"P"},{"id":2,"name":"Q"}])", "2", "2"},
+            {R"({"items":[{"id":1,"name":"P"}]})", "1", "1"},
+            {R"({"results":3,"data":[{"id":1,"name":"P"}]})", "1", "1"},
+            {R"({"x":[]})", "<root> Expected to decode Array<Any>", "<root> Expected to decode Array<Any>"},
+            {"<html>", "<root> The given data was", "<root> The given data was"},
+            {R"({"results":[{"id":1,"name":"P"},7]})", "<root> Expected to decode Array<Any>",
+             "<root> Expected to decode Array<Any>"},
+            {R"([{"id":1,"name":"P"},7])", "Index 1 Expected to decode Dictionary<String,",
+             "Index 1 Expected to decode Dictionary<String,"},
+            {R"([{"id":1,"name":"P","color":true}])", "1",
+             "Index 0.color Expected to decode String/Int/Double"},
+            {R"([{"id":1}])", "1", "Index 0 No value associated with"},
+        };
+        for (const auto& [body, tasks, projects] : cases) {
+            QCOMPARE(listOutcome<TodoistTask>(body), QString(tasks));
+            QCOMPARE(listOutcome<TodoistProject>(body), QString(projects));
+        }
+    }
+
+    void projectColoursAndErrorBodies() {
+        const auto colour = [](const char* json) {
+            return std::get<TodoistProject>(TodoistProject::decode(object(json), {})).color;
+        };
+        QCOMPARE(colour(R"({"id":"p","name":"N","color":7})"), QString("7"));
+        QCOMPARE(colour(R"({"id":"p","name":"N","color":null})"), QString("charcoal"));
+        QCOMPARE(TodoistError::decode(R"({"error":"x","error_extra":{"retry_after":15}})")->retryAfter, 15);
+        QVERIFY(!TodoistError::decode(R"({"error_extra":{}})") &&
+                !TodoistError::decode(R"({"error":"x","error_code":"7"})"));
+    }
+
+    // 12:00 UTC is 09:00 in São Paulo; the local day began at 03:00 UTC.
+    void overdue() {
+        const QDateTime now(QDate(2026, 3, 2), QTime(12, 0), Qt::UTC);
+        const std::tuple<const char*, bool, bool> cases[] = {
+            {"2020-01-01", false, true},
+            {"2026-03-02", false, false},
+            {"2020-01-01", true, false},
+            {"2026-03-01T23:59:00", false, true},
+            {"2026-03-02T08:00:00Z", false, false},
+            {"2026-03-01T23:59:00-03:00", false, true},
+            {"2026-03-02T02:59:00.5Z", false, true},
+        };
+        for (const auto& [due, completed, overdue] : cases) {
+            TodoistTask task;
+            task.dueDate = QString::fromLatin1(due);
+            task.isCompleted = completed;
+            QVERIFY2(task.isOverdue(now, QTimeZone("America/Sao_Paulo")) == overdue, due);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TodoistModelsTest)
+#include "tst_TodoistModels.moc"

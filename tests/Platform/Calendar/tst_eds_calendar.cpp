@@ -1,0 +1,111 @@
+// Runs against a private Evolution Data Server seeded by tests/integration/eds_calendar.py (see
+// test_calendar_eds.sh); skipped elsewhere. TAVIMOR_EDS_TEST is "seeded" or "no-server".
+#include "FakeClock.h"
+#include "InMemoryPreferences.h"
+#include "Platform/Calendar/EdsCalendarStore.h"
+#include "Services/CalendarService.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+static const QTimeZone berlin("Europe/Berlin");
+static const QDate testDay(2026, 3, 29); // clocks go forward at 02:00
+
+static QString eventLine(const Meeting& m) {
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(m.title, m.startDate.toUTC().toString(Qt::ISODate), m.endDate.toUTC().toString(Qt::ISODate),
+             m.isAllDay ? QStringLiteral("all-day") : QString(),
+             m.meetingLink ? rawValue(m.meetingLink->service) : QString());
+}
+
+static bool seed(const QStringList& arguments) {
+    return QProcess::execute("/usr/bin/python3",
+                             QStringList{qEnvironmentVariable("TAVIMOR_EDS_SEEDER")} + arguments) == 0;
+}
+
+class EdsCalendarTest : public QObject {
+    Q_OBJECT
+
+    QByteArray mode = qgetenv("TAVIMOR_EDS_TEST");
+    QStringList degraded;
+    EdsCalendarStore store{[this](const QString& c, const QString&, const QString&) { degraded << c; }};
+    InMemoryPreferences preferences;
+    FakeClock clock{QDateTime(testDay, QTime(12, 0), berlin).toUTC(), berlin};
+    CalendarService service{store, preferences, clock};
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (mode.isEmpty())
+            QSKIP("needs the private calendar server of test_calendar_eds.sh");
+        QCOMPARE(QTimeZone::systemTimeZoneId(), QByteArray("Europe/Berlin"));
+    }
+
+    void unreachableServerIsAFailedAnswerAndOneDegradedLine() {
+        if (mode != "no-server")
+            QSKIP("server present");
+        QSignalSpy errors(&service, &CalendarService::errorChanged);
+        service.start();
+        QVERIFY(errors.wait(40'000));
+        QVERIFY(!service.errorText().isEmpty() && !service.isObserving());
+        QCOMPARE(degraded, QStringList(QStringLiteral("Agenda")));
+    }
+
+    void dayOfOccurrences() {
+        if (mode != "seeded")
+            QSKIP("no server");
+        QSignalSpy fetched(&service, &CalendarService::meetingsChanged);
+        service.start();
+        QVERIFY(fetched.wait(20'000));
+        QStringList lines;
+        for (const Meeting& m : service.todayMeetings() + service.allDayEvents())
+            lines << eventLine(m);
+        const QStringList expected{
+            // began the evening before, ends after midnight
+            "Late|2026-03-28T22:00:00Z|2026-03-29T00:00:00Z||",
+            // 03:00 local on the day the clocks jump from 02:00 to 03:00 is 01:00 UTC
+            "Zoned|2026-03-29T01:00:00Z|2026-03-29T02:00:00Z||",
+            // the detached occurrence replaces 09:30; its own location holds the call address
+            "Standup moved|2026-03-29T09:00:00Z|2026-03-29T09:15:00Z||Google Meet",
+            "New York|2026-03-29T10:00:00Z|2026-03-29T11:00:00Z||Zoom",
+            "Teams sync|2026-03-29T13:00:00Z|2026-03-29T13:30:00Z||Teams",
+            // a javascript: address in the URL field never becomes a join link
+            "Script|2026-03-29T14:00:00Z|2026-03-29T14:30:00Z||",
+            "Holiday|2026-03-28T23:00:00Z|2026-03-29T22:00:00Z|all-day|",
+        };
+        QCOMPARE(lines, expected);
+
+        // The exception date leaves the 28th without its occurrence; the series goes on after the moved one.
+        QStringList ids;
+        for (int offset : {-1, 1}) {
+            QSignalSpy fetched(&service, &CalendarService::meetingsChanged);
+            clock.set(QDateTime(testDay.addDays(offset), QTime(12, 0), berlin).toUTC());
+            service.fetchTodayEvents();
+            QVERIFY(fetched.wait(10'000));
+            for (const Meeting& m : service.meetings())
+                ids << m.id;
+        }
+        clock.set(QDateTime(testDay, QTime(12, 0), berlin).toUTC());
+        ids.sort();
+        QCOMPARE(ids, QStringList({"late@2026-03-28T22:00:00Z", "standup@2026-03-30T07:30:00Z",
+                                   "tomorrow@2026-03-30T08:00:00Z"}));
+    }
+
+    void outsideChangesGiveOneFetchPerBurst() {
+        if (mode != "seeded")
+            QSKIP("no server");
+        QSignalSpy fetched(&service, &CalendarService::meetingsChanged);
+        QVERIFY(seed({"burst", "5", "20260329T150000Z"}));
+        QTRY_COMPARE_WITH_TIMEOUT(service.todayMeetings().size(), 11, 10'000);
+        QTest::qWait(1000);
+        QVERIFY2(fetched.size() <= 2, qPrintable(QString::number(fetched.size())));
+
+        service.stop(); // nothing observed any more
+        QVERIFY(seed({"burst", "1", "20260329T170000Z"}));
+        QTest::qWait(1500);
+        QCOMPARE(service.todayMeetings().size(), 11);
+    }
+};
+
+QTEST_GUILESS_MAIN(EdsCalendarTest)
+#include "tst_eds_calendar.moc"

@@ -1,0 +1,126 @@
+#include "Services/CalendarService.h"
+
+#include "FakeCalendarStore.h"
+#include "FakeClock.h"
+#include "InMemoryPreferences.h"
+
+#include <QtTest>
+
+static const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+
+static CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, int endMinutes,
+                                       bool allDay = false) {
+    CalendarOccurrence o;
+    o.id = title;
+    o.title = title;
+    o.start = nine.addSecs(startMinutes * 60);
+    o.end = nine.addSecs(endMinutes * 60);
+    o.isAllDay = allDay;
+    return o;
+}
+
+static QStringList titles(const QList<Meeting>& meetings) {
+    QStringList list;
+    for (const Meeting& m : meetings)
+        list << m.title;
+    return list;
+}
+
+class CalendarServiceTest : public QObject {
+    Q_OBJECT
+
+    FakeCalendarStore store;
+    InMemoryPreferences preferences;
+    FakeClock clock{nine, QTimeZone("America/Sao_Paulo")};
+    NotificationCenter notifications;
+    std::unique_ptr<CalendarService> service;
+
+    void grant() {
+        service->start();
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+    }
+
+private Q_SLOTS:
+    void init() {
+        store.sources = {{"w", "Work", {}}, {"h", "home", {}}, {"b", "Birthdays", {}}};
+        store.occurrences = {};
+        store.fetches.clear();
+        preferences.remove(CalendarService::selectedCalendarsKey);
+        service = std::make_unique<CalendarService>(store, preferences, clock, notifications);
+    }
+
+    void derivedLists() {
+        store.occurrences = {occurrenceOf("later", 5, 30),        occurrenceOf("running", -10, 20),
+                             occurrenceOf("ended", -30, -1),      occurrenceOf("same start", 5, 10),
+                             occurrenceOf("beta", 0, 1440, true), occurrenceOf("Alpha", 0, 1440, true),
+                             occurrenceOf("Zulu", 0, 1440, true)};
+        grant();
+        QCOMPARE(service->nextMeeting()->title, QString("running"));
+        QCOMPARE(titles(service->todayMeetings()), QStringList({"ended", "running", "later", "same start"}));
+        QCOMPARE(titles(service->allDayEvents()), QStringList({"Alpha", "Zulu", "beta"}));
+        clock.advance(21 * 60'000); // running has ended, later runs; of equal starts the store's first counts
+        QCOMPARE(service->nextMeeting()->title, QString("later"));
+        clock.advance(9 * 60'000); // later's end is reached
+        QVERIFY(!service->nextMeeting());
+        QCOMPARE(service->availableCalendars().first().title, QString("Birthdays"));
+        QCOMPARE(service->availableCalendars().last().title, QString("home"));
+    }
+
+    // Absent, empty, wrongly typed or only deleted calendars: every calendar; otherwise the known ones.
+    void dayWindowAndFilter() {
+        const std::pair<QVariant, QStringList> cases[] = {
+            {QVariant(), {}},
+            {QStringList(), {}},
+            {QStringList{"gone"}, {}},
+            {QString("w"), {}},
+            {QStringList{"b", "gone", "w"}, {"w", "b"}},
+        };
+        grant();
+        for (const auto& [stored, asked] : cases) {
+            preferences.setValue(CalendarService::selectedCalendarsKey, stored);
+            notifications.post(Notifications::calendarFilterChanged);
+            QCOMPARE(store.fetches.last().calendarIds, asked);
+        }
+        // 09:00 UTC is 06:00 in São Paulo: the local day runs from 03:00 UTC to 03:00 UTC.
+        QCOMPARE(store.fetches.last().start, QDateTime(QDate(2026, 3, 2), QTime(3, 0), Qt::UTC));
+        QCOMPARE(store.fetches.last().end, QDateTime(QDate(2026, 3, 3), QTime(3, 0), Qt::UTC));
+    }
+
+    void accessAnswers() {
+        const std::tuple<CalendarAccess::Answer, bool, QString> cases[] = {
+            {CalendarAccess::Answer::denied, false, "Acesso ao calendário negado"},
+            {CalendarAccess::Answer::failed, false, "no registry"},
+            {CalendarAccess::Answer::granted, true, "no registry"}, // a grant leaves the last failure's text
+        };
+        for (const auto& [answer, hasAccess, error] : cases) {
+            service->start();
+            store.answerAccess({answer, "no registry"});
+            QCOMPARE(service->errorText(), error);
+            QVERIFY(service->hasAccess() == hasAccess && service->isObserving() == hasAccess);
+        }
+    }
+
+    void lateAnswerAfterStopInstallsNothing() {
+        service->start();
+        service->stop();
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+        QVERIFY(service->hasAccess() && !service->isObserving());
+        Q_EMIT store.changed();
+        QCOMPARE(store.fetches.size(), 0);
+
+        service->start();
+        service->start(); // both answers arrive: one registration
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+        store.fetches.clear();
+        Q_EMIT store.changed();
+        notifications.post(Notifications::calendarFilterChanged);
+        QCOMPARE(store.fetches.size(), 2);
+        service->stop();
+        Q_EMIT store.changed();
+        notifications.post(Notifications::calendarFilterChanged);
+        QCOMPARE(store.fetches.size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(CalendarServiceTest)
+#include "tst_CalendarService.moc"
