@@ -1,6 +1,7 @@
 #include "Platform/Panel/X11PanelWindow.h"
 
 #include "Platform/Panel/PanelInputRegion.h"
+#include "Platform/Windows/WindowRoot.h"
 #include "Platform/X11/X11Connection.h"
 
 #include <QDragMoveEvent>
@@ -9,7 +10,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlatformSurfaceEvent>
-#include <QQmlComponent>
 #include <QQmlProperty>
 #include <QQuickItem>
 #include <QRegion>
@@ -64,19 +64,9 @@ void X11PanelWindow::configureWindow() {
 }
 
 void X11PanelWindow::loadRoot(QQmlEngine& engine) {
-    QQmlComponent component(&engine, m_spec.rootUrl);
-    QObject* object =
-        component.isReady() ? component.createWithInitialProperties(m_spec.initialProperties) : nullptr;
-    m_root = qobject_cast<QQuickItem*>(object);
-    if (!m_root) {
-        qWarning("Panel root view %s could not be made: %s", qPrintable(m_spec.rootUrl.toString()),
-                 qPrintable(component.errorString()));
-        delete object;
+    m_root = loadWindowRoot(engine, m_spec.rootUrl, m_spec.initialProperties, *this, "Panel root view");
+    if (!m_root)
         return;
-    }
-    QQmlEngine::setObjectOwnership(m_root, QQmlEngine::CppOwnership);
-    m_root->setParentItem(contentItem());
-    m_root->setSize(size());
     const QQmlProperty itemRects(m_root, QStringLiteral("compactItemRects"));
     if (itemRects.isValid() && itemRects.hasNotifySignal())
         itemRects.connectNotifySignal(this, SLOT(readCompactItemRects()));

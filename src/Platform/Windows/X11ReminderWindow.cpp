@@ -1,10 +1,11 @@
 #include "Platform/Windows/X11ReminderWindow.h"
 
+#include "Platform/Windows/WindowRoot.h"
+
 #include "Platform/X11/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QQmlComponent>
 #include <QScreen>
 
 namespace {
@@ -62,19 +63,7 @@ void X11ReminderWindow::setX11Hints() {
 }
 
 void X11ReminderWindow::loadRoot(QQmlEngine& engine) {
-    QQmlComponent component(&engine, m_spec.view);
-    QObject* object =
-        component.isReady() ? component.createWithInitialProperties(m_spec.properties) : nullptr;
-    m_root = qobject_cast<QQuickItem*>(object);
-    if (!m_root) {
-        qWarning("Reminder view %s could not be made: %s", qPrintable(m_spec.view.toString()),
-                 qPrintable(component.errorString()));
-        delete object;
-        return;
-    }
-    QQmlEngine::setObjectOwnership(m_root, QQmlEngine::CppOwnership);
-    m_root->setParentItem(contentItem());
-    m_root->setSize(size());
+    m_root = loadWindowRoot(engine, m_spec.view, m_spec.properties, *this, "Reminder view");
 }
 
 void X11ReminderWindow::show() {
