@@ -5,7 +5,6 @@
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusServiceWatcher>
-#include <QDBusVariant>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
@@ -16,7 +15,6 @@ const QString bluez = QStringLiteral("org.bluez");
 const QString adapterInterface = QStringLiteral("org.bluez.Adapter1");
 const QString deviceInterface = QStringLiteral("org.bluez.Device1");
 const QString batteryInterface = QStringLiteral("org.bluez.Battery1");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString objectManager = QStringLiteral("org.freedesktop.DBus.ObjectManager");
 constexpr int readTimeoutMs = 5000;
 constexpr int connectTimeoutMs = 30000;
@@ -66,12 +64,15 @@ void BluezBluetooth::load() {
     if (m_loaded || !m_bus.isConnected())
         return;
     m_loaded = true;
-    m_bus.connect(bluez, {}, objectManager, QStringLiteral("InterfacesAdded"), this,
-                  SLOT(onInterfacesAdded(QDBusMessage)));
-    m_bus.connect(bluez, {}, objectManager, QStringLiteral("InterfacesRemoved"), this,
-                  SLOT(onInterfacesRemoved(QDBusMessage)));
-    m_bus.connect(bluez, {}, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-                  SLOT(onPropertiesChanged(QDBusMessage)));
+    const auto watch = [this](const QString& interface, const QString& name, auto handler) {
+        m_signals.push_back(std::make_unique<DBusSignalWatch>(
+            m_bus, bluez, QString(), interface, name,
+            [this, handler](const QDBusMessage& message) { (this->*handler)(message); }));
+    };
+    watch(objectManager, QStringLiteral("InterfacesAdded"), &BluezBluetooth::onInterfacesAdded);
+    watch(objectManager, QStringLiteral("InterfacesRemoved"), &BluezBluetooth::onInterfacesRemoved);
+    m_signals.push_back(DBusSignalWatch::propertiesChanged(
+        m_bus, bluez, {}, [this](const PropertiesChange& change) { onPropertiesChanged(change); }));
     auto* watcher = new QDBusServiceWatcher(bluez, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
         m_objects.clear();
@@ -117,16 +118,15 @@ void BluezBluetooth::onInterfacesRemoved(const QDBusMessage& message) {
     Q_EMIT changed();
 }
 
-void BluezBluetooth::onPropertiesChanged(const QDBusMessage& message) {
-    const QString interface = message.arguments().value(0).toString();
-    auto object = m_objects.find(message.path());
-    if (object == m_objects.end() || !object->contains(interface))
+void BluezBluetooth::onPropertiesChanged(const PropertiesChange& change) {
+    auto object = m_objects.find(change.path);
+    if (object == m_objects.end() || !object->contains(change.interface))
         return;
-    const QVariantMap changedValues = plain(qdbus_cast<QVariantMap>(message.arguments().value(1)));
-    QVariantMap& properties = (*object)[interface];
+    const QVariantMap changedValues = plain(change.changed);
+    QVariantMap& properties = (*object)[change.interface];
     for (auto it = changedValues.begin(); it != changedValues.end(); ++it)
         properties.insert(it.key(), it.value());
-    for (const QString& name : message.arguments().value(2).toStringList())
+    for (const QString& name : change.invalidated)
         properties.remove(name);
     Q_EMIT changed();
 }
@@ -207,11 +207,8 @@ void BluezBluetooth::setPowered(bool on, QObject* context, Done done) {
 }
 
 void BluezBluetooth::writePowered(const QString& adapter, bool on, QObject* context, Done done) {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(bluez, adapter, propertiesInterface, QStringLiteral("Set"));
-    call << adapterInterface << QStringLiteral("Powered") << QVariant::fromValue(QDBusVariant(on));
-    callAsync(m_bus, call, connectTimeoutMs, context,
-              [done = std::move(done)](const QDBusMessage& reply) { done(isReply(reply)); });
+    writeProperty(m_bus, {bluez, adapter, adapterInterface}, QStringLiteral("Powered"), on, connectTimeoutMs,
+                  context, std::move(done));
 }
 
 void BluezBluetooth::setConnected(const QString& address, bool connect, QObject* context, Done done) {

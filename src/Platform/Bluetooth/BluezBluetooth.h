@@ -1,12 +1,16 @@
 #pragma once
 
 #include "Platform/Bluetooth/IBluetooth.h"
+#include "Platform/DBus/DBusReply.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QMap>
 #include <QVariantMap>
+
+#include <memory>
+#include <vector>
 
 // BlueZ on the system bus: GetManagedObjects once, then InterfacesAdded, InterfacesRemoved and
 // PropertiesChanged. Radio power through Adapter1.Powered, falling back to "rfkill unblock bluetooth" when
@@ -22,18 +26,17 @@ public:
     void setPowered(bool on, QObject* context, Done done) override;
     void setConnected(const QString& address, bool connect, QObject* context, Done done) override;
 
-private Q_SLOTS:
-    void onInterfacesAdded(const QDBusMessage& message);
-    void onInterfacesRemoved(const QDBusMessage& message);
-    void onPropertiesChanged(const QDBusMessage& message);
-
 private:
     using Interfaces = QMap<QString, QVariantMap>;
     void readManagedObjects();
+    void onInterfacesAdded(const QDBusMessage& message);
+    void onInterfacesRemoved(const QDBusMessage& message);
+    void onPropertiesChanged(const PropertiesChange& change);
     QString adapterPath() const;
     void writePowered(const QString& adapter, bool on, QObject* context, Done done);
 
     QDBusConnection m_bus;
     bool m_loaded = false;
+    std::vector<std::unique_ptr<DBusSignalWatch>> m_signals;
     QMap<QString, Interfaces> m_objects; // object path → interface → properties
 };

@@ -1,10 +1,10 @@
 #include "Platform/Logind/LogindInhibitor.h"
 
 #include "Platform/DBus/DBusReply.h"
+#include "Platform/X11/X11Connection.h"
 
 #include <QDBusPendingCall>
 #include <QDBusUnixFileDescriptor>
-#include <QGuiApplication>
 
 #include <xcb/screensaver.h>
 
@@ -44,11 +44,6 @@ private:
     uint m_cookie;
 };
 
-xcb_connection_t* x11Connection() {
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
 bool suspendX11ScreenSaver(xcb_connection_t* connection, bool suspend) {
     const xcb_void_cookie_t cookie = xcb_screensaver_suspend_checked(connection, suspend ? 1 : 0);
     xcb_generic_error_t* error = xcb_request_check(connection, cookie);
@@ -63,7 +58,7 @@ public:
     explicit X11ScreenSaverLock(xcb_connection_t* connection)
         : m_connection(connection) {}
     ~X11ScreenSaverLock() override {
-        if (x11Connection() == m_connection)
+        if (X11::connection() == m_connection)
             suspendX11ScreenSaver(m_connection, false);
     }
 
@@ -72,7 +67,7 @@ private:
 };
 
 InhibitorLock suspendX11() {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     if (!connection || !suspendX11ScreenSaver(connection, true))
         return nullptr;
     return std::make_unique<X11ScreenSaverLock>(connection);

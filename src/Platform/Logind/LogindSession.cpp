@@ -1,9 +1,8 @@
 #include "Platform/Logind/LogindSession.h"
 
-#include <QDBusArgument>
+#include "Platform/DBus/DBusReply.h"
+
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusVariant>
 #include <QPointer>
 #include <QTimer>
 
@@ -13,13 +12,6 @@ const QString logindService = QStringLiteral("org.freedesktop.login1");
 const QString managerPath = QStringLiteral("/org/freedesktop/login1");
 const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
 const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-
-QVariantMap unwrapped(const QVariant& argument) {
-    QVariantMap map;
-    argument.value<QDBusArgument>() >> map;
-    return map;
-}
 
 } // namespace
 
@@ -46,7 +38,7 @@ void LogindSession::findSession(QStringList ids) {
     auto message = QDBusMessage::createMethodCall(logindService, managerPath, managerInterface,
                                                   QStringLiteral("GetSession"));
     message << ids.takeFirst();
-    call(m_systemBus, message, [this, ids](const QDBusMessage& reply) {
+    callAsync(m_systemBus, message, callTimeoutMs, this, [this, ids](const QDBusMessage& reply) {
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
             follow(reply.arguments().constFirst().value<QDBusObjectPath>().path());
         else
@@ -55,27 +47,24 @@ void LogindSession::findSession(QStringList ids) {
 }
 
 void LogindSession::follow(const QString& path) {
-    m_systemBus.connect(logindService, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-                        SLOT(handlePropertiesChanged(QString, QVariantMap, QStringList)));
-    auto message =
-        QDBusMessage::createMethodCall(logindService, path, propertiesInterface, QStringLiteral("GetAll"));
-    message << sessionInterface;
-    call(m_systemBus, message, [this, path](const QDBusMessage& reply) {
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            return;
-        m_path = path;
-        apply(unwrapped(reply.arguments().constFirst()));
-        Q_EMIT stateChanged();
-    });
+    m_watch = DBusSignalWatch::propertiesChanged(m_systemBus, logindService, path,
+                                                 [this](const PropertiesChange& change) { handle(change); });
+    readAllProperties(m_systemBus, {logindService, path, sessionInterface}, callTimeoutMs, this,
+                      [this, path](const std::optional<QVariantMap>& properties) {
+                          if (!properties)
+                              return;
+                          m_path = path;
+                          apply(*properties);
+                          Q_EMIT stateChanged();
+                      });
 }
 
-void LogindSession::handlePropertiesChanged(const QString& interface, const QVariantMap& changed,
-                                            const QStringList&) {
-    if (interface != sessionInterface || m_path.isEmpty())
+void LogindSession::handle(const PropertiesChange& change) {
+    if (change.interface != sessionInterface || m_path.isEmpty())
         return;
     const bool wasActive = m_active;
     const bool wasLocked = m_locked;
-    apply(changed);
+    apply(change.changed);
     if (wasActive != m_active || wasLocked != m_locked)
         Q_EMIT stateChanged();
 }
@@ -99,7 +88,7 @@ void LogindSession::lock(QObject* context, LockDone done) {
     }
     const auto message =
         QDBusMessage::createMethodCall(logindService, m_path, sessionInterface, QStringLiteral("Lock"));
-    call(m_systemBus, message, [this, finish](const QDBusMessage& reply) {
+    callAsync(m_systemBus, message, callTimeoutMs, this, [this, finish](const QDBusMessage& reply) {
         if (reply.type() == QDBusMessage::ReplyMessage) {
             checkLockedLater();
             finish(true, {});
@@ -117,14 +106,15 @@ void LogindSession::lockThroughScreenSaver(LockDone done, const QString& logindE
     const auto message = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Lock"));
-    call(m_sessionBus, message, [this, done, logindError](const QDBusMessage& reply) {
-        if (reply.type() == QDBusMessage::ReplyMessage) {
-            checkLockedLater();
-            done(true, {});
-        } else {
-            done(false, logindError + QStringLiteral("; ") + reply.errorMessage());
-        }
-    });
+    callAsync(m_sessionBus, message, callTimeoutMs, this,
+              [this, done, logindError](const QDBusMessage& reply) {
+                  if (reply.type() == QDBusMessage::ReplyMessage) {
+                      checkLockedLater();
+                      done(true, {});
+                  } else {
+                      done(false, logindError + QStringLiteral("; ") + reply.errorMessage());
+                  }
+              });
 }
 
 // Accepting the request does not mean that anything locks: with no locker listening the session stays
@@ -134,14 +124,5 @@ void LogindSession::checkLockedLater() {
         if (!m_path.isEmpty() && !m_locked && m_warn)
             m_warn(QStringLiteral("pedido de bloqueio aceito, mas a sessão não bloqueou"),
                    QStringLiteral("LockedHint ainda falso após %1 s").arg(lockCheckDelayMs / 1000));
-    });
-}
-
-void LogindSession::call(QDBusConnection& bus, const QDBusMessage& message,
-                         std::function<void(const QDBusMessage& reply)> handled) {
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, callTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, handled = std::move(handled)] {
-        watcher->deleteLater();
-        handled(watcher->reply());
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/DBus/DBusReply.h"
 #include "Platform/Logind/ILogindSession.h"
 
 #include <QDBusConnection>
@@ -29,23 +30,18 @@ public:
     void lock(QObject* context, LockDone done) override;
     QString path() const { return m_path; }
 
-private Q_SLOTS:
-    void handlePropertiesChanged(const QString& interface, const QVariantMap& changed,
-                                 const QStringList& invalidated);
-
 private:
     void findSession(QStringList ids);
     void follow(const QString& path);
     void apply(const QVariantMap& properties);
+    void handle(const PropertiesChange& change);
     void lockThroughScreenSaver(LockDone done, const QString& logindError);
     void checkLockedLater();
-    void call(QDBusConnection& bus, const QDBusMessage& message,
-              std::function<void(const QDBusMessage& reply)> handled);
-
     QDBusConnection m_systemBus;
     QDBusConnection m_sessionBus;
     Warn m_warn;
     QString m_path;
     bool m_active = true;
     bool m_locked = false;
+    std::unique_ptr<DBusSignalWatch> m_watch;
 };

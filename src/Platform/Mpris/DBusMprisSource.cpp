@@ -1,10 +1,9 @@
 #include "Platform/Mpris/DBusMprisSource.h"
 
+#include "Platform/DBus/DBusReply.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusVariant>
-#include <QPointer>
 
 #include <cmath>
 
@@ -13,16 +12,8 @@ namespace {
 const QString mprisPrefix = QStringLiteral("org.mpris.MediaPlayer2.");
 const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString busService = QStringLiteral("org.freedesktop.DBus");
 const QString busPath = QStringLiteral("/org/freedesktop/DBus");
-
-// Nested D-Bus containers arrive as QDBusArgument inside a QVariant.
-QVariantMap asMap(const QVariant& value) {
-    if (value.canConvert<QDBusArgument>())
-        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
-    return value.toMap();
-}
 
 QStringList asStringList(const QVariant& value) {
     if (value.canConvert<QDBusArgument>())
@@ -32,10 +23,6 @@ QStringList asStringList(const QVariant& value) {
     return value.toStringList();
 }
 
-QVariant unwrap(const QVariant& value) {
-    return value.canConvert<QDBusVariant>() ? value.value<QDBusVariant>().variant() : value;
-}
-
 // Lengths and positions in microseconds; players send int64, uint64 or int32.
 double microsecondsToSeconds(const QVariant& value) {
     bool ok = false;
@@ -43,44 +30,17 @@ double microsecondsToSeconds(const QVariant& value) {
     return ok && us > 0 ? double(us) / 1e6 : 0;
 }
 
+DBusObject playerObject(const QString& busName) {
+    return {busName, mprisPath, playerInterface};
+}
+
 } // namespace
-
-// Receives one player's signals; QtDBus follows the well-known name to its current owner.
-class DBusMprisSource::Watch : public QObject {
-    Q_OBJECT
-public:
-    Watch(DBusMprisSource& source, QString busName)
-        : m_source(source)
-        , m_busName(std::move(busName)) {
-        m_source.m_bus.connect(m_busName, mprisPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                               this, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
-        m_source.m_bus.connect(m_busName, mprisPath, playerInterface, QStringLiteral("Seeked"), this,
-                               SLOT(seeked(qlonglong)));
-    }
-    ~Watch() override {
-        m_source.m_bus.disconnect(m_busName, mprisPath, propertiesInterface,
-                                  QStringLiteral("PropertiesChanged"), this,
-                                  SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
-        m_source.m_bus.disconnect(m_busName, mprisPath, playerInterface, QStringLiteral("Seeked"), this,
-                                  SLOT(seeked(qlonglong)));
-    }
-
-private Q_SLOTS:
-    void propertiesChanged(const QString& interface, const QVariantMap& changed,
-                           const QStringList& invalidated) {
-        m_source.handlePropertiesChanged(m_busName, interface, changed, invalidated);
-    }
-    void seeked(qlonglong positionUs) { m_source.handleSeeked(m_busName, positionUs); }
-
-private:
-    DBusMprisSource& m_source;
-    QString m_busName;
-};
 
 struct DBusMprisSource::Entry {
     MprisPlayer player;
     QElapsedTimer positionAge;
-    std::unique_ptr<Watch> watch;
+    std::unique_ptr<DBusSignalWatch> propertiesWatch;
+    std::unique_ptr<DBusSignalWatch> seekedWatch;
 };
 
 DBusMprisSource::DBusMprisSource(QDBusConnection bus, QObject* parent)
@@ -101,7 +61,7 @@ bool DBusMprisSource::start() {
                   SLOT(handleNameOwnerChanged(QString, QString, QString)));
     const auto listNames =
         QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ListNames"));
-    watchReply(listNames, this, [this](const QDBusMessage& reply) {
+    callAsync(m_bus, listNames, callTimeoutMs, this, [this](const QDBusMessage& reply) {
         for (const QString& name : reply.arguments().value(0).toStringList()) {
             if (name.startsWith(mprisPrefix))
                 addPlayer(name);
@@ -147,7 +107,7 @@ QList<MprisPlayer> DBusMprisSource::players() const {
 void DBusMprisSource::call(const QString& busName, const QString& method, QObject* context,
                            std::function<void(bool)> done) {
     const auto message = QDBusMessage::createMethodCall(busName, mprisPath, playerInterface, method);
-    watchReply(message, context, [done](const QDBusMessage& reply) {
+    callAsync(m_bus, message, callTimeoutMs, context, [done](const QDBusMessage& reply) {
         if (done)
             done(reply.type() == QDBusMessage::ReplyMessage);
     });
@@ -155,26 +115,21 @@ void DBusMprisSource::call(const QString& busName, const QString& method, QObjec
 
 void DBusMprisSource::readVolume(const QString& busName, QObject* context,
                                  std::function<void(std::optional<double>)> done) {
-    auto message =
-        QDBusMessage::createMethodCall(busName, mprisPath, propertiesInterface, QStringLiteral("Get"));
-    message.setArguments({playerInterface, QStringLiteral("Volume")});
-    watchReply(message, context, [done](const QDBusMessage& reply) {
-        bool ok = false;
-        const double volume = unwrap(reply.arguments().value(0)).toDouble(&ok);
-        done(reply.type() == QDBusMessage::ReplyMessage && ok ? std::optional<double>(volume) : std::nullopt);
-    });
+    readProperty(m_bus, playerObject(busName), QStringLiteral("Volume"), callTimeoutMs, context,
+                 [done](const std::optional<QVariant>& value) {
+                     bool ok = false;
+                     const double volume = value ? value->toDouble(&ok) : 0;
+                     done(ok ? std::optional<double>(volume) : std::nullopt);
+                 });
 }
 
 void DBusMprisSource::writeVolume(const QString& busName, double volume, QObject* context,
                                   std::function<void()> done) {
-    auto message =
-        QDBusMessage::createMethodCall(busName, mprisPath, propertiesInterface, QStringLiteral("Set"));
-    message.setArguments(
-        {playerInterface, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(volume))});
-    watchReply(message, context, [done](const QDBusMessage&) {
-        if (done)
-            done();
-    });
+    writeProperty(m_bus, playerObject(busName), QStringLiteral("Volume"), volume, callTimeoutMs, context,
+                  [done](bool) {
+                      if (done)
+                          done();
+                  });
 }
 
 void DBusMprisSource::handleNameOwnerChanged(const QString& name, const QString&, const QString& newOwner) {
@@ -192,7 +147,15 @@ void DBusMprisSource::addPlayer(const QString& busName) {
         entry = std::make_shared<Entry>();
         entry->player.busName = busName;
         entry->player.lastActive = ++m_activity;
-        entry->watch = std::make_unique<Watch>(*this, busName);
+        entry->propertiesWatch = DBusSignalWatch::propertiesChanged(
+            m_bus, busName, mprisPath, [this, busName](const PropertiesChange& change) {
+                handlePropertiesChanged(busName, change.interface, change.changed, change.invalidated);
+            });
+        entry->seekedWatch = std::make_unique<DBusSignalWatch>(
+            m_bus, busName, mprisPath, playerInterface, QStringLiteral("Seeked"),
+            [this, busName](const QDBusMessage& message) {
+                handleSeeked(busName, message.arguments().value(0).toLongLong());
+            });
     }
     readAll(busName, [this] { Q_EMIT playersChanged(); });
 }
@@ -204,52 +167,52 @@ void DBusMprisSource::removePlayer(const QString& busName) {
 
 // A player that vanished while its answer was pending is not brought back by that answer.
 void DBusMprisSource::readAll(const QString& busName, std::function<void()> then) {
-    auto message =
-        QDBusMessage::createMethodCall(busName, mprisPath, propertiesInterface, QStringLiteral("GetAll"));
-    message.setArguments({playerInterface});
     std::weak_ptr<Entry> weak = m_players.value(busName);
-    watchReply(message, this, [this, weak, then](const QDBusMessage& reply) {
-        if (const auto entry = weak.lock(); entry && reply.type() == QDBusMessage::ReplyMessage) {
-            merge(*entry, asMap(reply.arguments().value(0)));
-            entry->positionAge.start();
-        }
-        then();
-    });
+    readAllProperties(m_bus, playerObject(busName), callTimeoutMs, this,
+                      [this, weak, then](const std::optional<QVariantMap>& properties) {
+                          if (const auto entry = weak.lock(); entry && properties) {
+                              merge(*entry, *properties);
+                              entry->positionAge.start();
+                          }
+                          then();
+                      });
 }
 
 void DBusMprisSource::readPosition(const QString& busName) {
-    auto message =
-        QDBusMessage::createMethodCall(busName, mprisPath, propertiesInterface, QStringLiteral("Get"));
-    message.setArguments({playerInterface, QStringLiteral("Position")});
     std::weak_ptr<Entry> weak = m_players.value(busName);
-    watchReply(message, this, [this, weak](const QDBusMessage& reply) {
-        const auto entry = weak.lock();
-        if (!entry || reply.type() != QDBusMessage::ReplyMessage)
-            return;
-        entry->player.positionSeconds = microsecondsToSeconds(unwrap(reply.arguments().value(0)));
-        entry->positionAge.start();
-        Q_EMIT playersChanged();
-    });
+    readProperty(m_bus, playerObject(busName), QStringLiteral("Position"), callTimeoutMs, this,
+                 [this, weak](const std::optional<QVariant>& position) {
+                     const auto entry = weak.lock();
+                     if (!entry || !position)
+                         return;
+                     entry->player.positionSeconds = microsecondsToSeconds(*position);
+                     entry->positionAge.start();
+                     Q_EMIT playersChanged();
+                 });
 }
 
 void DBusMprisSource::merge(Entry& entry, const QVariantMap& properties) {
     MprisPlayer& player = entry.player;
     if (properties.contains(QStringLiteral("PlaybackStatus")))
-        player.status = unwrap(properties.value(QStringLiteral("PlaybackStatus"))).toString();
+        player.status = unwrapVariant(properties.value(QStringLiteral("PlaybackStatus"))).toString();
     if (properties.contains(QStringLiteral("Position"))) {
-        player.positionSeconds = microsecondsToSeconds(unwrap(properties.value(QStringLiteral("Position"))));
+        player.positionSeconds =
+            microsecondsToSeconds(unwrapVariant(properties.value(QStringLiteral("Position"))));
         entry.positionAge.start();
     }
     if (!properties.contains(QStringLiteral("Metadata")))
         return;
-    const QVariantMap metadata = asMap(unwrap(properties.value(QStringLiteral("Metadata"))));
-    const auto text = [&](const char* key) { return unwrap(metadata.value(QLatin1String(key))).toString(); };
+    const QVariantMap metadata = toVariantMap(unwrapVariant(properties.value(QStringLiteral("Metadata"))));
+    const auto text = [&](const char* key) {
+        return unwrapVariant(metadata.value(QLatin1String(key))).toString();
+    };
     player.title = text("xesam:title");
     player.album = text("xesam:album");
     player.artUrl = text("mpris:artUrl");
-    player.artist =
-        asStringList(unwrap(metadata.value(QStringLiteral("xesam:artist")))).join(QStringLiteral(", "));
-    player.lengthSeconds = microsecondsToSeconds(unwrap(metadata.value(QStringLiteral("mpris:length"))));
+    player.artist = asStringList(unwrapVariant(metadata.value(QStringLiteral("xesam:artist"))))
+                        .join(QStringLiteral(", "));
+    player.lengthSeconds =
+        microsecondsToSeconds(unwrapVariant(metadata.value(QStringLiteral("mpris:length"))));
 }
 
 void DBusMprisSource::handlePropertiesChanged(const QString& busName, const QString& interface,
@@ -277,16 +240,3 @@ void DBusMprisSource::handleSeeked(const QString& busName, qlonglong positionUs)
     entry->positionAge.start();
     Q_EMIT playersChanged();
 }
-
-void DBusMprisSource::watchReply(const QDBusMessage& message, QObject* context,
-                                 std::function<void(const QDBusMessage&)> done) {
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, callTimeoutMs), this);
-    QPointer<QObject> guard(context);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, guard, done] {
-        watcher->deleteLater();
-        if (guard)
-            done(watcher->reply());
-    });
-}
-
-#include "DBusMprisSource.moc"

@@ -37,7 +37,6 @@ private Q_SLOTS:
 
 private:
     struct Entry;
-    class Watch;
 
     void addPlayer(const QString& busName);
     void removePlayer(const QString& busName);
@@ -47,9 +46,6 @@ private:
     void handlePropertiesChanged(const QString& busName, const QString& interface, const QVariantMap& changed,
                                  const QStringList& invalidated);
     void handleSeeked(const QString& busName, qlonglong positionUs);
-    void watchReply(const QDBusMessage& message, QObject* context,
-                    std::function<void(const QDBusMessage&)> done);
-
     QDBusConnection m_bus;
     bool m_started = false;
     quint64 m_activity = 0;

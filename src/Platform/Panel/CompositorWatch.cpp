@@ -1,8 +1,8 @@
 #include "Platform/Panel/CompositorWatch.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -11,22 +11,6 @@
 #include <memory>
 
 namespace {
-
-template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_connection_t* x11Connection() {
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-int x11ScreenNumber() {
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen) != 0;
-    std::free(host);
-    return parsed ? screen : 0;
-}
 
 xcb_screen_t* x11Screen(xcb_connection_t* connection, int number) {
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
@@ -37,23 +21,9 @@ xcb_screen_t* x11Screen(xcb_connection_t* connection, int number) {
     return nullptr;
 }
 
-xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
-    const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.constData());
-    const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
-                                                  &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-bool hasOwner(xcb_connection_t* connection, xcb_atom_t selection) {
-    const ReplyPtr<xcb_get_selection_owner_reply_t> reply(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr),
-        &std::free);
-    return reply && reply->owner != XCB_NONE;
-}
-
 // XFixes must be asked for its version before it is used; the answer tells whether it is there.
 bool useXFixes(xcb_connection_t* connection) {
-    const ReplyPtr<xcb_xfixes_query_version_reply_t> reply(
+    const X11::ReplyPtr<xcb_xfixes_query_version_reply_t> reply(
         xcb_xfixes_query_version_reply(
             connection,
             xcb_xfixes_query_version(connection, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
@@ -66,12 +36,12 @@ bool useXFixes(xcb_connection_t* connection) {
 
 CompositorWatch::CompositorWatch(QObject* parent)
     : QObject(parent) {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     if (!connection)
         return;
-    const int screenNumber = x11ScreenNumber();
-    m_selection = internAtom(connection, "_NET_WM_CM_S" + QByteArray::number(screenNumber));
-    m_running = hasOwner(connection, m_selection);
+    const int screenNumber = X11::screenNumber();
+    m_selection = X11::atom(connection, "_NET_WM_CM_S" + QByteArray::number(screenNumber));
+    m_running = X11::hasSelectionOwner(connection, m_selection);
     const xcb_screen_t* screen = x11Screen(connection, screenNumber);
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
     if (!screen || !xfixes || !xfixes->present || !useXFixes(connection))
@@ -84,7 +54,7 @@ CompositorWatch::CompositorWatch(QObject* parent)
     xcb_flush(connection);
     QCoreApplication::instance()->installNativeEventFilter(this);
     // The owner may have changed between the first look and the selection of events.
-    m_running = hasOwner(connection, m_selection);
+    m_running = X11::hasSelectionOwner(connection, m_selection);
 }
 
 CompositorWatch::~CompositorWatch() {

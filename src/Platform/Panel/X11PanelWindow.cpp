@@ -1,6 +1,8 @@
 #include "Platform/Panel/X11PanelWindow.h"
 
 #include "Platform/Panel/PanelInputRegion.h"
+#include "Platform/Windows/WindowRoot.h"
+#include "Platform/X11/X11Connection.h"
 
 #include <QDragMoveEvent>
 #include <QEnterEvent>
@@ -8,11 +10,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlatformSurfaceEvent>
-#include <QQmlComponent>
 #include <QQmlProperty>
 #include <QQuickItem>
 #include <QRegion>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
@@ -25,22 +25,7 @@
 namespace {
 
 constexpr int dockWindowType = 0x4; // the xcb plugin's dock window type
-constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
 constexpr std::uint32_t sourceIsPager = 2;
-
-template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_connection_t* x11Connection() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
-    const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.constData());
-    const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
-                                                  &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
 
 bool hasLocalFileUrl(const QMimeData* mimeData) {
     if (!mimeData || !mimeData->hasUrls())
@@ -53,16 +38,12 @@ bool hasLocalFileUrl(const QMimeData* mimeData) {
 
 X11PanelWindow::X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec, bool compositor)
     : m_spec(std::move(spec))
-    , m_x11(x11Connection() != nullptr)
+    , m_x11(X11::connection() != nullptr)
     , m_compositor(compositor) {
     configureWindow();
     create();
-    if (m_x11) {
-        const std::uint32_t desktop = allDesktops;
-        xcb_connection_t* connection = x11Connection();
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(winId()),
-                            internAtom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &desktop);
-    }
+    if (m_x11)
+        X11::showOnAllDesktops(X11::connection(), xcb_window_t(winId()));
     applyInputRegion();
     loadRoot(engine);
 }
@@ -83,19 +64,9 @@ void X11PanelWindow::configureWindow() {
 }
 
 void X11PanelWindow::loadRoot(QQmlEngine& engine) {
-    QQmlComponent component(&engine, m_spec.rootUrl);
-    QObject* object =
-        component.isReady() ? component.createWithInitialProperties(m_spec.initialProperties) : nullptr;
-    m_root = qobject_cast<QQuickItem*>(object);
-    if (!m_root) {
-        qWarning("Panel root view %s could not be made: %s", qPrintable(m_spec.rootUrl.toString()),
-                 qPrintable(component.errorString()));
-        delete object;
+    m_root = loadWindowRoot(engine, m_spec.rootUrl, m_spec.initialProperties, *this, "Panel root view");
+    if (!m_root)
         return;
-    }
-    QQmlEngine::setObjectOwnership(m_root, QQmlEngine::CppOwnership);
-    m_root->setParentItem(contentItem());
-    m_root->setSize(size());
     const QQmlProperty itemRects(m_root, QStringLiteral("compactItemRects"));
     if (itemRects.isValid() && itemRects.hasNotifySignal())
         itemRects.connectNotifySignal(this, SLOT(readCompactItemRects()));
@@ -197,7 +168,7 @@ void X11PanelWindow::setCompositor(bool running) {
         setMask(QRegion()); // no bounding shape: the whole band is drawn, see-through
     } else {
         // The input shape follows the bounding shape from now on.
-        xcb_connection_t* connection = x11Connection();
+        xcb_connection_t* connection = X11::connection();
         xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, xcb_window_t(winId()), 0, 0,
                        XCB_NONE);
     }
@@ -219,7 +190,7 @@ void X11PanelWindow::applyInputRegion() {
     shape.reserve(rects.size());
     for (const QRect& rect : rects)
         shape.push_back({qint16(rect.x()), qint16(rect.y()), quint16(rect.width()), quint16(rect.height())});
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
                          xcb_window_t(winId()), 0, 0, std::uint32_t(shape.size()), shape.data());
     xcb_flush(connection);
@@ -237,19 +208,19 @@ void X11PanelWindow::applyFallbackMask() {
 }
 
 std::uint32_t X11PanelWindow::rootWindow() const {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     const auto cookie = xcb_get_geometry(connection, xcb_window_t(winId()));
-    const ReplyPtr<xcb_get_geometry_reply_t> reply(xcb_get_geometry_reply(connection, cookie, nullptr),
-                                                   &std::free);
+    const X11::ReplyPtr<xcb_get_geometry_reply_t> reply(xcb_get_geometry_reply(connection, cookie, nullptr),
+                                                        &std::free);
     return reply ? reply->root : std::uint32_t(XCB_NONE);
 }
 
 std::uint32_t X11PanelWindow::activeWindow() const {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     const auto cookie = xcb_get_property(connection, 0, rootWindow(),
-                                         internAtom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
-    const ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, nullptr),
-                                                   &std::free);
+                                         X11::atom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
+    const X11::ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, nullptr),
+                                                        &std::free);
     if (!reply || xcb_get_property_value_length(reply.get()) < int(sizeof(std::uint32_t)))
         return XCB_NONE;
     return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
@@ -268,12 +239,12 @@ void X11PanelWindow::makeKey() {
 void X11PanelWindow::resignKey() {
     if (!m_x11 || !isActive() || m_previousActiveWindow == XCB_NONE)
         return;
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = m_previousActiveWindow;
-    message.type = internAtom(connection, "_NET_ACTIVE_WINDOW");
+    message.type = X11::atom(connection, "_NET_ACTIVE_WINDOW");
     message.data.data32[0] = sourceIsPager;
     message.data.data32[1] = XCB_CURRENT_TIME;
     message.data.data32[2] = xcb_window_t(winId());

@@ -1,5 +1,7 @@
 #include "Platform/Screens/DBusScreenSleepSource.h"
 
+#include "Platform/DBus/DBusReply.h"
+
 namespace {
 
 const QString logindService = QStringLiteral("org.freedesktop.login1");
@@ -40,37 +42,35 @@ void DBusScreenSleepSource::stop() {
     if (!m_started)
         return;
     m_started = false;
-    unsubscribe();
+    m_watches.clear();
+}
+
+bool DBusScreenSleepSource::subscribe(const QDBusConnection& bus, const QString& service, const QString& path,
+                                      const QString& interface, const QString& name) {
+    auto watch = std::make_unique<DBusSignalWatch>(bus, service, path, interface, name,
+                                                   [this](const QDBusMessage& message) { handle(message); });
+    if (!watch->isSubscribed())
+        return false;
+    m_watches.push_back(std::move(watch));
+    return true;
 }
 
 bool DBusScreenSleepSource::subscribeSystemBus() {
-    return m_systemBus.isConnected() &&
-           m_systemBus.connect(logindService, logindPath, logindInterface, prepareForSleep, this,
-                               SLOT(handleSleepSignal(bool)));
+    return subscribe(m_systemBus, logindService, logindPath, logindInterface, prepareForSleep);
 }
 
 bool DBusScreenSleepSource::subscribeSessionBus() {
-    if (!m_sessionBus.isConnected())
-        return false;
     bool subscribed = false;
     for (const QString& interface : screenSaverInterfaces)
-        subscribed |=
-            m_sessionBus.connect({}, {}, interface, activeChanged, this, SLOT(handleSleepSignal(bool)));
+        subscribed |= subscribe(m_sessionBus, {}, {}, interface, activeChanged);
     return subscribed;
 }
 
-void DBusScreenSleepSource::unsubscribe() {
-    if (m_systemBus.isConnected())
-        m_systemBus.disconnect(logindService, logindPath, logindInterface, prepareForSleep, this,
-                               SLOT(handleSleepSignal(bool)));
-    if (m_sessionBus.isConnected()) {
-        for (const QString& interface : screenSaverInterfaces)
-            m_sessionBus.disconnect({}, {}, interface, activeChanged, this, SLOT(handleSleepSignal(bool)));
-    }
-}
-
-void DBusScreenSleepSource::handleSleepSignal(bool asleep) {
-    if (asleep)
+// Both signals carry one boolean: asleep.
+void DBusScreenSleepSource::handle(const QDBusMessage& message) {
+    if (message.signature() != QLatin1String("b"))
+        return;
+    if (message.arguments().constFirst().toBool())
         Q_EMIT screensDidSleep();
     else
         Q_EMIT screensDidWake();

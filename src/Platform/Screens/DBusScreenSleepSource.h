@@ -4,6 +4,12 @@
 #include "Platform/Screens/IScreenSleepSource.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+
+#include <memory>
+#include <vector>
+
+class DBusSignalWatch;
 
 // The displays' sleep and wake on a Linux session, from two D-Bus signals, subscribed to (never polled):
 // - logind's org.freedesktop.login1.Manager.PrepareForSleep(bool) on the system bus: true just before the
@@ -22,16 +28,16 @@ public:
     void start() override;
     void stop() override;
 
-private Q_SLOTS:
-    void handleSleepSignal(bool asleep);
-
 private:
     bool subscribeSystemBus();
     bool subscribeSessionBus();
-    void unsubscribe();
+    bool subscribe(const QDBusConnection& bus, const QString& service, const QString& path,
+                   const QString& interface, const QString& name);
+    void handle(const QDBusMessage& message);
 
     QDBusConnection m_systemBus;
     QDBusConnection m_sessionBus;
     DegradedReporter m_reportDegraded;
     bool m_started = false;
+    std::vector<std::unique_ptr<DBusSignalWatch>> m_watches;
 };

@@ -1,50 +1,16 @@
 #include "Platform/Windows/X11ReminderWindow.h"
 
+#include "Platform/Windows/WindowRoot.h"
+
+#include "Platform/X11/X11Connection.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QQmlComponent>
 #include <QScreen>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <memory>
-#include <vector>
 
 namespace {
 
 constexpr int notificationWindowType = 0x800; // the xcb plugin's notification window type
-constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
-
-template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_connection_t* x11Connection() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    const auto cookie = xcb_intern_atom(connection, 0, std::uint16_t(qstrlen(name)), name);
-    const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
-                                                  &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-bool compositorRunning(xcb_connection_t* connection) {
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screen) == 0)
-        screen = 0;
-    std::free(host);
-    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
-    const auto cookie = xcb_get_selection_owner(connection, atom(connection, name.constData()));
-    const ReplyPtr<xcb_get_selection_owner_reply_t> reply(
-        xcb_get_selection_owner_reply(connection, cookie, nullptr), &std::free);
-    return reply && reply->owner != XCB_NONE;
-}
-
 QScreen* screenAt(const QRect& geometry) {
     QScreen* found = QGuiApplication::screenAt(geometry.center());
     return found ? found : QGuiApplication::primaryScreen();
@@ -83,37 +49,21 @@ void X11ReminderWindow::configure() {
 
 // Qt merges its own states (above, full screen) into what is already on an unmapped window, so these stay.
 void X11ReminderWindow::setX11Hints() {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     if (!connection)
         return;
-    std::vector<xcb_atom_t> states{
-        atom(connection, "_NET_WM_STATE_ABOVE"), atom(connection, "_NET_WM_STATE_STICKY"),
-        atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"), atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    QList<QByteArray> states{"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
+                             "_NET_WM_STATE_SKIP_PAGER"};
     if (m_spec.kind == ReminderWindowSpec::Kind::overlay)
-        states.push_back(atom(connection, "_NET_WM_STATE_FULLSCREEN"));
+        states.append("_NET_WM_STATE_FULLSCREEN");
     const auto window = xcb_window_t(winId());
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom(connection, "_NET_WM_STATE"),
-                        XCB_ATOM_ATOM, 32, std::uint32_t(states.size()), states.data());
-    const std::uint32_t desktop = allDesktops;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom(connection, "_NET_WM_DESKTOP"),
-                        XCB_ATOM_CARDINAL, 32, 1, &desktop);
+    X11::setWindowStates(connection, window, states);
+    X11::showOnAllDesktops(connection, window);
     xcb_flush(connection);
 }
 
 void X11ReminderWindow::loadRoot(QQmlEngine& engine) {
-    QQmlComponent component(&engine, m_spec.view);
-    QObject* object =
-        component.isReady() ? component.createWithInitialProperties(m_spec.properties) : nullptr;
-    m_root = qobject_cast<QQuickItem*>(object);
-    if (!m_root) {
-        qWarning("Reminder view %s could not be made: %s", qPrintable(m_spec.view.toString()),
-                 qPrintable(component.errorString()));
-        delete object;
-        return;
-    }
-    QQmlEngine::setObjectOwnership(m_root, QQmlEngine::CppOwnership);
-    m_root->setParentItem(contentItem());
-    m_root->setSize(size());
+    m_root = loadWindowRoot(engine, m_spec.view, m_spec.properties, *this, "Reminder view");
 }
 
 void X11ReminderWindow::show() {
@@ -147,12 +97,12 @@ void X11ReminderWindow::resizeEvent(QResizeEvent* event) {
 }
 
 bool X11ReminderWindowFactory::translucencyAvailable() {
-    xcb_connection_t* connection = x11Connection();
-    return !connection || compositorRunning(connection);
+    xcb_connection_t* connection = X11::connection();
+    return !connection || X11::compositorRunning(connection);
 }
 
 std::unique_ptr<IReminderWindow> X11ReminderWindowFactory::create(ReminderWindowSpec spec) {
-    if (!m_reported && spec.kind == ReminderWindowSpec::Kind::overlay && x11Connection() &&
+    if (!m_reported && spec.kind == ReminderWindowSpec::Kind::overlay && X11::connection() &&
         !translucencyAvailable() && m_reportDegraded) {
         m_reported = true;
         m_reportDegraded(QStringLiteral("pausas"), QStringLiteral("nenhum compositor de janelas em execução"),

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+// The pieces of X11 plumbing the windows and watchers share: Qt's own xcb connection, atoms, the screen
+// number, selection owners and the EWMH hints set on our windows.
+namespace X11 {
+
+template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+
+// Qt's connection, or null when the application does not run on X11.
+xcb_connection_t* connection();
+
+xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name);
+
+// The screen named by $DISPLAY; 0 when it names none.
+int screenNumber();
+
+bool hasSelectionOwner(xcb_connection_t* connection, xcb_atom_t selection);
+
+// Whether a compositing manager owns the screen's _NET_WM_CM_Sn selection.
+bool compositorRunning(xcb_connection_t* connection);
+
+// _NET_WM_DESKTOP = all desktops.
+void showOnAllDesktops(xcb_connection_t* connection, xcb_window_t window);
+
+// Replaces _NET_WM_STATE with the named states (e.g. "_NET_WM_STATE_ABOVE").
+void setWindowStates(xcb_connection_t* connection, xcb_window_t window, const QList<QByteArray>& states);
+
+} // namespace X11
