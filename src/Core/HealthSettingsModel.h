@@ -5,11 +5,12 @@
 #include <QVariantList>
 #include <QVariantMap>
 
-class IPreferences;
+#include "Models/SettingsStore.h"
+
 class NotificationCenter;
 
 // The breaks, blink and posture section of the settings window: reads and writes the reminder preferences
-// within the ranges the section offers, tells the reminder services after each write, and asks for previews.
+// through the settings store (which holds their defaults, ranges and notifications) and asks for previews.
 class HealthSettingsModel final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool breakEnabled READ breakEnabled WRITE setBreakEnabled NOTIFY breakChanged)
@@ -30,50 +31,64 @@ class HealthSettingsModel final : public QObject {
     Q_PROPERTY(QVariantList positions READ positions CONSTANT)
     Q_PROPERTY(QVariantList sizes READ sizes CONSTANT)
     Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
+    // Each integer property's name to its {minimum, maximum}, the range its stepper offers.
+    Q_PROPERTY(QVariantMap ranges READ ranges CONSTANT)
 
 public:
-    // A stored integer and the range the section offers for it.
-    struct IntegerSetting {
-        const char* key;
-        int defaultValue;
-        int minimum;
-        int maximum;
-    };
-    static const IntegerSetting workInterval, breakDuration, snoozes, blinkInterval, postureInterval;
-
     HealthSettingsModel(IPreferences& preferences, NotificationCenter& notifications,
                         QObject* parent = nullptr);
 
-    bool breakEnabled() const { return flag("tavimor.breakEnabled"); }
-    int breakWorkIntervalMin() const { return integer(workInterval); }
-    int breakDurationSec() const { return integer(breakDuration); }
-    int breakSnoozes() const { return integer(snoozes); }
-    bool breakStrict() const { return flag("tavimor.breakStrict"); }
-    bool blinkEnabled() const { return flag("tavimor.blinkEnabled"); }
-    int blinkIntervalMin() const { return integer(blinkInterval); }
-    QString blinkPosition() const;
-    QString blinkSize() const;
-    bool postureEnabled() const { return flag("tavimor.postureEnabled"); }
-    int postureIntervalMin() const { return integer(postureInterval); }
-    QString posturePosition() const;
-    QString postureSize() const;
+    bool breakEnabled() const { return m_store.flagValue(QStringLiteral("tavimor.breakEnabled")); }
+    int breakWorkIntervalMin() const {
+        return m_store.integerValue(QStringLiteral("tavimor.breakWorkIntervalMin"));
+    }
+    int breakDurationSec() const { return m_store.integerValue(QStringLiteral("tavimor.breakDurationSec")); }
+    int breakSnoozes() const { return m_store.integerValue(QStringLiteral("tavimor.breakSnoozes")); }
+    bool breakStrict() const { return m_store.flagValue(QStringLiteral("tavimor.breakStrict")); }
+    bool blinkEnabled() const { return m_store.flagValue(QStringLiteral("tavimor.blinkEnabled")); }
+    int blinkIntervalMin() const { return m_store.integerValue(QStringLiteral("tavimor.blinkIntervalMin")); }
+    QString blinkPosition() const { return m_store.textValue(QStringLiteral("tavimor.blinkPosition")); }
+    QString blinkSize() const { return m_store.textValue(QStringLiteral("tavimor.blinkSize")); }
+    bool postureEnabled() const { return m_store.flagValue(QStringLiteral("tavimor.postureEnabled")); }
+    int postureIntervalMin() const {
+        return m_store.integerValue(QStringLiteral("tavimor.postureIntervalMin"));
+    }
+    QString posturePosition() const { return m_store.textValue(QStringLiteral("tavimor.posturePosition")); }
+    QString postureSize() const { return m_store.textValue(QStringLiteral("tavimor.postureSize")); }
     QVariantList positions() const;
     QVariantList sizes() const;
     QVariantMap texts() const;
+    static QVariantMap ranges();
 
-    void setBreakEnabled(bool on) { setFlag("tavimor.breakEnabled", on, Area::breaks); }
-    void setBreakWorkIntervalMin(int minutes) { setInteger(workInterval, minutes, Area::breaks); }
-    void setBreakDurationSec(int seconds) { setInteger(breakDuration, seconds, Area::breaks); }
-    void setBreakSnoozes(int count) { setInteger(snoozes, count, Area::breaks); }
-    void setBreakStrict(bool on) { setFlag("tavimor.breakStrict", on, Area::breaks); }
-    void setBlinkEnabled(bool on) { setFlag("tavimor.blinkEnabled", on, Area::blink); }
-    void setBlinkIntervalMin(int minutes) { setInteger(blinkInterval, minutes, Area::blink); }
-    void setBlinkPosition(const QString& raw);
-    void setBlinkSize(const QString& raw);
-    void setPostureEnabled(bool on) { setFlag("tavimor.postureEnabled", on, Area::posture); }
-    void setPostureIntervalMin(int minutes) { setInteger(postureInterval, minutes, Area::posture); }
-    void setPosturePosition(const QString& raw);
-    void setPostureSize(const QString& raw);
+    void setBreakEnabled(bool on) { m_store.setFlagValue(QStringLiteral("tavimor.breakEnabled"), on); }
+    void setBreakWorkIntervalMin(int minutes) {
+        m_store.setIntegerValue(QStringLiteral("tavimor.breakWorkIntervalMin"), minutes);
+    }
+    void setBreakDurationSec(int seconds) {
+        m_store.setIntegerValue(QStringLiteral("tavimor.breakDurationSec"), seconds);
+    }
+    void setBreakSnoozes(int count) {
+        m_store.setIntegerValue(QStringLiteral("tavimor.breakSnoozes"), count);
+    }
+    void setBreakStrict(bool on) { m_store.setFlagValue(QStringLiteral("tavimor.breakStrict"), on); }
+    void setBlinkEnabled(bool on) { m_store.setFlagValue(QStringLiteral("tavimor.blinkEnabled"), on); }
+    void setBlinkIntervalMin(int minutes) {
+        m_store.setIntegerValue(QStringLiteral("tavimor.blinkIntervalMin"), minutes);
+    }
+    void setBlinkPosition(const QString& raw) {
+        m_store.setTextValue(QStringLiteral("tavimor.blinkPosition"), raw);
+    }
+    void setBlinkSize(const QString& raw) { m_store.setTextValue(QStringLiteral("tavimor.blinkSize"), raw); }
+    void setPostureEnabled(bool on) { m_store.setFlagValue(QStringLiteral("tavimor.postureEnabled"), on); }
+    void setPostureIntervalMin(int minutes) {
+        m_store.setIntegerValue(QStringLiteral("tavimor.postureIntervalMin"), minutes);
+    }
+    void setPosturePosition(const QString& raw) {
+        m_store.setTextValue(QStringLiteral("tavimor.posturePosition"), raw);
+    }
+    void setPostureSize(const QString& raw) {
+        m_store.setTextValue(QStringLiteral("tavimor.postureSize"), raw);
+    }
 
     Q_INVOKABLE void previewBreak();
     Q_INVOKABLE void previewBlink();
@@ -85,14 +100,8 @@ Q_SIGNALS:
     void postureChanged();
 
 private:
-    enum class Area { breaks, blink, posture };
+    void onValueChanged(const QString& key);
 
-    bool flag(const char* key) const;
-    int integer(const IntegerSetting& setting) const;
-    void setFlag(const char* key, bool on, Area area);
-    void setInteger(const IntegerSetting& setting, int value, Area area);
-    void write(const char* key, const QVariant& value, Area area);
-
-    IPreferences& m_preferences;
+    SettingsStore m_store;
     NotificationCenter& m_notifications;
 };

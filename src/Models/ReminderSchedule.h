@@ -6,20 +6,29 @@
 
 namespace ReminderSchedule {
 
-// The longest interval any reminder waits: far enough for every real setting, near enough that the
-// scheduled date always stays a valid date.
-inline constexpr qint64 maxIntervalSec = 10LL * 366 * 24 * 3600;
+// The ranges the reminder services run in and the settings window offers: whatever was stored, a value
+// outside them is cut to their edge, so what the window shows is what runs.
+// Minutes between two reminders (blink, posture) or from one break to the next.
+inline constexpr int minIntervalMin = 1;
+inline constexpr int maxIntervalMin = 240;
+// The length of a break: at most a quarter of an hour, so a strict break never covers the screens longer.
+inline constexpr int minBreakDurationSec = 5;
+inline constexpr int maxBreakDurationSec = 900;
+// Postponements allowed per break.
+inline constexpr int minBreakSnoozes = 0;
+inline constexpr int maxBreakSnoozes = 10;
 
-// The longest break: the settings window offers no more, and a longer stored value is cut to it.
-inline constexpr qint64 maxBreakDurationSec = 900;
-
-// Stored minutes as seconds, at least one minute and at most maxIntervalSec, whatever was stored
-// (negative, zero or too large to multiply).
+// Stored minutes as seconds within the interval range, whatever was stored (negative, zero or too large).
 inline qint64 intervalSeconds(qint64 minutes) {
-    qint64 seconds = 0;
-    if (__builtin_mul_overflow(minutes, qint64(60), &seconds))
-        seconds = minutes < 0 ? 0 : maxIntervalSec;
-    return std::clamp(seconds, qint64(60), maxIntervalSec);
+    return std::clamp<qint64>(minutes, minIntervalMin, maxIntervalMin) * 60;
+}
+
+inline qint64 breakDurationSeconds(qint64 seconds) {
+    return std::clamp<qint64>(seconds, minBreakDurationSec, maxBreakDurationSec);
+}
+
+inline qint64 breakSnoozes(qint64 count) {
+    return std::clamp<qint64>(count, minBreakSnoozes, maxBreakSnoozes);
 }
 
 } // namespace ReminderSchedule

@@ -3,6 +3,7 @@
 #include "Core/NotificationCenter.h"
 #include "Foundation/L10n.h"
 #include "Models/ReminderPlacement.h"
+#include "Models/ReminderSchedule.h"
 #include "Models/TavimorPreferences.h"
 #include "Platform/Preferences/IPreferences.h"
 
@@ -23,14 +24,21 @@ template <std::size_t N, typename Table> constexpr std::array<const char*, N> ra
 constexpr auto positions = rawsOf<9>(ReminderPlacement::positionRawValues);
 constexpr auto sizes = rawsOf<3>(ReminderPlacement::sizeRawValues);
 
-// The readers work with at least a minute between reminders and breaks, at least 5 s of break (at most an
-// hour, so a strict break can never cover the screens for longer) and no negative snooze count.
+using namespace ReminderSchedule;
 const std::array<SettingsStore::IntegerKey, 5> integers{{
-    {"tavimor.blinkIntervalMin", 5, 1, 240, Notifications::blinkSettingsChanged},
-    {"tavimor.postureIntervalMin", 30, 1, 240, Notifications::postureSettingsChanged},
-    {"tavimor.breakWorkIntervalMin", 20, 1, 240, Notifications::breakSettingsChanged},
-    {"tavimor.breakDurationSec", 20, 5, 3600, Notifications::breakSettingsChanged},
-    {"tavimor.breakSnoozes", 4, 0, 20, Notifications::breakSettingsChanged},
+    {"tavimor.blinkIntervalMin", 5, minIntervalMin, maxIntervalMin, Notifications::blinkSettingsChanged},
+    {"tavimor.postureIntervalMin", 30, minIntervalMin, maxIntervalMin, Notifications::postureSettingsChanged},
+    {"tavimor.breakWorkIntervalMin", 20, minIntervalMin, maxIntervalMin, Notifications::breakSettingsChanged},
+    {"tavimor.breakDurationSec", 20, minBreakDurationSec, maxBreakDurationSec,
+     Notifications::breakSettingsChanged},
+    {"tavimor.breakSnoozes", 4, minBreakSnoozes, maxBreakSnoozes, Notifications::breakSettingsChanged},
+}};
+
+const std::array<SettingsStore::FlagKey, 4> flags{{
+    {"tavimor.blinkEnabled", Notifications::blinkSettingsChanged},
+    {"tavimor.postureEnabled", Notifications::postureSettingsChanged},
+    {"tavimor.breakEnabled", Notifications::breakSettingsChanged},
+    {"tavimor.breakStrict", Notifications::breakSettingsChanged},
 }};
 
 const std::array<SettingsStore::TextKey, 4> textEntries{{
@@ -60,9 +68,31 @@ std::span<const SettingsStore::TextKey> SettingsStore::textKeys() {
     return textEntries;
 }
 
+std::span<const SettingsStore::FlagKey> SettingsStore::flagKeys() {
+    return flags;
+}
+
+const SettingsStore::IntegerKey* SettingsStore::integerKey(const QString& key) {
+    return find(integerKeys(), key);
+}
+
+QString SettingsStore::notificationOf(const QString& key) {
+    if (const IntegerKey* entry = integerKey(key))
+        return entry->notification;
+    if (const TextKey* entry = find(textKeys(), key))
+        return entry->notification;
+    if (const FlagKey* entry = find(flagKeys(), key))
+        return entry->notification;
+    return {};
+}
+
 SettingsStore::SettingsStore(IPreferences& preferences, QObject* parent)
+    : SettingsStore(preferences, NotificationCenter::shared(), parent) {}
+
+SettingsStore::SettingsStore(IPreferences& preferences, NotificationCenter& notifications, QObject* parent)
     : QObject(parent)
-    , m_preferences(preferences) {
+    , m_preferences(preferences)
+    , m_notifications(notifications) {
     connect(&preferences, &IPreferences::changed, this, &SettingsStore::onPreferenceChanged);
 }
 
@@ -101,8 +131,7 @@ bool SettingsStore::notesEnabled() const {
 }
 
 void SettingsStore::setNotesEnabled(bool enabled) {
-    m_preferences.setValue(QString::fromLatin1(notesEnabledKey), enabled);
-    NotificationCenter::shared().post(Notifications::notesEnabledChanged);
+    write(QString::fromLatin1(notesEnabledKey), enabled, Notifications::notesEnabledChanged);
 }
 
 int SettingsStore::integerValue(const QString& key) const {
@@ -117,8 +146,7 @@ void SettingsStore::setIntegerValue(const QString& key, int value) {
     const IntegerKey* entry = find(integerKeys(), key);
     if (!entry)
         return;
-    m_preferences.setValue(key, std::clamp(value, entry->minimum, entry->maximum));
-    NotificationCenter::shared().post(entry->notification);
+    write(key, std::clamp(value, entry->minimum, entry->maximum), entry->notification);
 }
 
 QString SettingsStore::textValue(const QString& key) const {
@@ -133,8 +161,23 @@ void SettingsStore::setTextValue(const QString& key, const QString& raw) {
     const TextKey* entry = find(textKeys(), key);
     if (!entry || !isOneOf(entry->rawValues, raw))
         return;
-    m_preferences.setValue(key, raw);
-    NotificationCenter::shared().post(entry->notification);
+    write(key, raw, entry->notification);
+}
+
+bool SettingsStore::flagValue(const QString& key) const {
+    return find(flagKeys(), key) && m_preferences.value(key).toBool();
+}
+
+void SettingsStore::setFlagValue(const QString& key, bool on) {
+    if (const FlagKey* entry = find(flagKeys(), key))
+        write(key, on, entry->notification);
+}
+
+void SettingsStore::write(const QString& key, const QVariant& value, const QString& notification) {
+    if (m_preferences.contains(key) && m_preferences.value(key) == value)
+        return;
+    m_preferences.setValue(key, value);
+    m_notifications.post(notification);
 }
 
 void SettingsStore::onPreferenceChanged(const QString& key) {

@@ -8,10 +8,12 @@
 #include <span>
 
 class IPreferences;
+class NotificationCenter;
 
 // What the settings window writes: every key with its raw values and default, integers clamped to the
-// range their readers work in, and the notification that follows each write. The general section's view
-// model; the other sections may write through it too.
+// range their readers work in, and the notification that follows each write (only a write that changes
+// the stored value is made and announced). The general section's view model; the other sections write
+// through it too.
 class SettingsStore : public QObject {
     Q_OBJECT
     // The mode the panel shows: "liquid" when that is stored, else "dark".
@@ -28,6 +30,10 @@ public:
         int maximum;
         const QString& notification;
     };
+    struct FlagKey {
+        const char* key;
+        const QString& notification;
+    };
     struct TextKey {
         const char* key;
         const char* defaultValue;
@@ -39,8 +45,13 @@ public:
 
     static std::span<const IntegerKey> integerKeys();
     static std::span<const TextKey> textKeys();
+    static std::span<const FlagKey> flagKeys();
+    static const IntegerKey* integerKey(const QString& key);
+    // The notification a write of the key is followed by; empty for keys written elsewhere.
+    static QString notificationOf(const QString& key);
 
     explicit SettingsStore(IPreferences& preferences, QObject* parent = nullptr);
+    SettingsStore(IPreferences& preferences, NotificationCenter& notifications, QObject* parent = nullptr);
 
     // The stored raw text (the default when absent); any text other than "liquid" renders dark.
     QString appearanceMode() const;
@@ -59,6 +70,9 @@ public:
     // The stored raw value when it is one of the key's values, else the default. Unknown keys give "".
     Q_INVOKABLE QString textValue(const QString& key) const;
     Q_INVOKABLE void setTextValue(const QString& key, const QString& raw);
+    // Switches stored as booleans; absent means off.
+    bool flagValue(const QString& key) const;
+    void setFlagValue(const QString& key, bool on);
 
 Q_SIGNALS:
     void appearanceModeChanged();
@@ -67,6 +81,8 @@ Q_SIGNALS:
 
 private:
     void onPreferenceChanged(const QString& key);
+    void write(const QString& key, const QVariant& value, const QString& notification);
 
     IPreferences& m_preferences;
+    NotificationCenter& m_notifications;
 };

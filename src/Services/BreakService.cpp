@@ -79,9 +79,9 @@ void BreakService::loadConfig() {
     updateDerived([&] {
         assign(m_workIntervalSec, ReminderSchedule::intervalSeconds(minutes),
                &BreakService::workIntervalSecChanged);
-        assign(m_breakDurationSec, std::clamp<qint64>(duration, 5, ReminderSchedule::maxBreakDurationSec),
+        assign(m_breakDurationSec, ReminderSchedule::breakDurationSeconds(duration),
                &BreakService::breakDurationSecChanged);
-        assign(m_maxSnoozes, std::max<qint64>(snoozes, 0), &BreakService::maxSnoozesChanged);
+        assign(m_maxSnoozes, ReminderSchedule::breakSnoozes(snoozes), &BreakService::maxSnoozesChanged);
         assign(m_strict, preferences.value(QStringLiteral("tavimor.breakStrict")).toBool(),
                &BreakService::strictChanged);
     });

@@ -1,4 +1,5 @@
 #include "App/SettingsSections.h"
+#include "Core/HealthSettingsModel.h"
 #include "Core/NotificationCenter.h"
 #include "Core/SettingsWindowManager.h"
 #include "InMemoryPreferences.h"
@@ -8,23 +9,6 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QtTest>
-
-// Records which notifications arrive and what the preference held when each did.
-struct NotificationProbe {
-    QStringList names;
-    QVariant seenOnArrival;
-    QObject context;
-
-    NotificationProbe(const IPreferences& preferences, const QString& watchedKey) {
-        for (const QString& name :
-             {Notifications::blinkSettingsChanged, Notifications::postureSettingsChanged,
-              Notifications::breakSettingsChanged, Notifications::notesEnabledChanged})
-            NotificationCenter::shared().addObserver(name, &context, [&, name, watchedKey] {
-                names.append(name);
-                seenOnArrival = preferences.value(watchedKey);
-            });
-    }
-};
 
 QQuickItem* findItem(QQuickItem* root, const QString& name) {
     if (root->objectName() == name)
@@ -39,73 +23,119 @@ class TestSettingsStore : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void writesClampedRawValuesThenNotifies_data() {
+    // A write goes through the breaks section's property when one is named, else through the store; it is
+    // clamped to the range the reminder services run in, stored, then announced once. Writing the stored
+    // value again announces nothing.
+    void writes_data() {
+        QTest::addColumn<QByteArray>("property");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("written");
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("notification");
         const QString none;
-        QTest::newRow("blink interval below a minute") << "tavimor.blinkIntervalMin" << QVariant(0)
-                                                       << QVariant(1) << Notifications::blinkSettingsChanged;
-        QTest::newRow("posture interval kept") << "tavimor.postureIntervalMin" << QVariant(45) << QVariant(45)
-                                               << Notifications::postureSettingsChanged;
-        QTest::newRow("break length at most an hour")
-            << "tavimor.breakDurationSec" << QVariant(99999) << QVariant(3600)
-            << Notifications::breakSettingsChanged;
-        QTest::newRow("break length at least 5 s") << "tavimor.breakDurationSec" << QVariant(1) << QVariant(5)
-                                                   << Notifications::breakSettingsChanged;
-        QTest::newRow("no negative snoozes")
-            << "tavimor.breakSnoozes" << QVariant(-3) << QVariant(0) << Notifications::breakSettingsChanged;
-        QTest::newRow("position raw value")
-            << "tavimor.blinkPosition" << QVariant("bottomTrailing") << QVariant("bottomTrailing")
+        const QString breaks = Notifications::breakSettingsChanged;
+        QTest::newRow("break length cut to what the break runs")
+            << QByteArray("breakDurationSec") << "tavimor.breakDurationSec" << QVariant(5000) << QVariant(900)
+            << breaks;
+        QTest::newRow("break length at least 5 s")
+            << QByteArray() << "tavimor.breakDurationSec" << QVariant(1) << QVariant(5) << breaks;
+        QTest::newRow("work interval at least a minute")
+            << QByteArray("breakWorkIntervalMin") << "tavimor.breakWorkIntervalMin" << QVariant(0)
+            << QVariant(1) << breaks;
+        QTest::newRow("posture interval of a minute kept")
+            << QByteArray("postureIntervalMin") << "tavimor.postureIntervalMin" << QVariant(1) << QVariant(1)
+            << Notifications::postureSettingsChanged;
+        QTest::newRow("blink interval at most four hours")
+            << QByteArray() << "tavimor.blinkIntervalMin" << QVariant(1000) << QVariant(240)
             << Notifications::blinkSettingsChanged;
-        QTest::newRow("size raw value") << "tavimor.postureSize" << QVariant("large") << QVariant("large")
-                                        << Notifications::postureSettingsChanged;
+        QTest::newRow("no negative snoozes")
+            << QByteArray("breakSnoozes") << "tavimor.breakSnoozes" << QVariant(-3) << QVariant(0) << breaks;
+        QTest::newRow("strict switch") << QByteArray("breakStrict") << "tavimor.breakStrict" << QVariant(true)
+                                       << QVariant(true) << breaks;
+        QTest::newRow("blink switch")
+            << QByteArray("blinkEnabled") << "tavimor.blinkEnabled" << QVariant(true) << QVariant(true)
+            << Notifications::blinkSettingsChanged;
+        QTest::newRow("position raw value")
+            << QByteArray("posturePosition") << "tavimor.posturePosition" << QVariant("bottomTrailing")
+            << QVariant("bottomTrailing") << Notifications::postureSettingsChanged;
+        QTest::newRow("size raw value") << QByteArray() << "tavimor.postureSize" << QVariant("large")
+                                        << QVariant("large") << Notifications::postureSettingsChanged;
         QTest::newRow("not a raw value: nothing written")
-            << "tavimor.blinkSize" << QVariant("Large") << QVariant() << none;
-        QTest::newRow("unknown key: nothing written") << "tavimor.other" << QVariant(3) << QVariant() << none;
-        QTest::newRow("notes switch") << "tavimor.notesEnabled" << QVariant(true) << QVariant(true)
-                                      << Notifications::notesEnabledChanged;
+            << QByteArray("blinkSize") << "tavimor.blinkSize" << QVariant("Large") << QVariant() << none;
+        QTest::newRow("unknown key: nothing written")
+            << QByteArray() << "tavimor.other" << QVariant(3) << QVariant() << none;
+        QTest::newRow("notes switch") << QByteArray() << "tavimor.notesEnabled" << QVariant(true)
+                                      << QVariant(true) << Notifications::notesEnabledChanged;
         QTest::newRow("appearance raw value")
-            << "tavimor.appearanceMode" << QVariant("dark") << QVariant("dark") << none;
+            << QByteArray() << "tavimor.appearanceMode" << QVariant("dark") << QVariant("dark") << none;
         QTest::newRow("appearance other text")
-            << "tavimor.appearanceMode" << QVariant("Dark") << QVariant() << none;
+            << QByteArray() << "tavimor.appearanceMode" << QVariant("Dark") << QVariant() << none;
     }
 
-    void writesClampedRawValuesThenNotifies() {
+    void writes() {
+        QFETCH(QByteArray, property);
         QFETCH(QString, key);
         QFETCH(QVariant, written);
-        QFETCH(QVariant, stored);
         QFETCH(QString, notification);
         InMemoryPreferences preferences;
-        SettingsStore store(preferences);
-        NotificationProbe probe(preferences, key);
-        if (key == QLatin1String(SettingsStore::notesEnabledKey))
-            store.setNotesEnabled(written.toBool());
-        else if (key == QLatin1String("tavimor.appearanceMode"))
-            store.setAppearanceMode(written.toString());
-        else if (written.typeId() == QMetaType::Int)
-            store.setIntegerValue(key, written.toInt());
-        else
-            store.setTextValue(key, written.toString());
-        QCOMPARE(preferences.value(key), stored);
-        QCOMPARE(probe.names, notification.isEmpty() ? QStringList() : QStringList{notification});
-        if (!notification.isEmpty())
-            QCOMPARE(probe.seenOnArrival, stored); // posted after the write
+        NotificationCenter notifications;
+        SettingsStore store(preferences, notifications);
+        HealthSettingsModel section(preferences, notifications);
+        QStringList posted;
+        for (const QString& name :
+             {Notifications::blinkSettingsChanged, Notifications::postureSettingsChanged,
+              Notifications::breakSettingsChanged, Notifications::notesEnabledChanged})
+            notifications.addObserver(
+                name, &store, [&, name] { posted << name + "=" + preferences.value(key).toString(); });
+        const auto write = [&] {
+            if (!property.isEmpty())
+                QVERIFY(section.setProperty(property, written));
+            else if (key == QLatin1String(SettingsStore::notesEnabledKey))
+                store.setNotesEnabled(written.toBool());
+            else if (key == QLatin1String("tavimor.appearanceMode"))
+                store.setAppearanceMode(written.toString());
+            else if (written.typeId() == QMetaType::Int)
+                store.setIntegerValue(key, written.toInt());
+            else
+                store.setTextValue(key, written.toString());
+        };
+        write();
+        QTEST(preferences.value(key), "stored");
+        if (!property.isEmpty() && !notification.isEmpty())
+            QTEST(section.property(property), "stored");
+        write();
+        QCOMPARE(posted, notification.isEmpty()
+                             ? QStringList()
+                             : QStringList{notification + "=" + preferences.value(key).toString()});
     }
 
-    void readsDefaultsAndClampsStoredValues() {
+    // Absent values read as their defaults, stored ones outside their range or raw values as the nearest
+    // edge or the default; a change made elsewhere reaches the section; previews post their requests.
+    void reads() {
         InMemoryPreferences preferences;
-        SettingsStore store(preferences);
-        QCOMPARE(store.integerValue("tavimor.postureIntervalMin"), 30);
+        NotificationCenter notifications;
+        SettingsStore store(preferences, notifications);
+        HealthSettingsModel section(preferences, notifications);
+        QCOMPARE(section.blinkIntervalMin(), 5);
         QCOMPARE(store.textValue("tavimor.posturePosition"), QStringLiteral("top"));
         QCOMPARE(store.selectedMode(), QStringLiteral("liquid"));
+        QSignalSpy postureChanged(&section, &HealthSettingsModel::postureChanged);
+        preferences.setValue("tavimor.postureIntervalMin", 100000);
         preferences.setValue("tavimor.breakDurationSec", "0");
         preferences.setValue("tavimor.blinkSize", "LARGE");
         preferences.setValue("tavimor.appearanceMode", "Liquid");
+        QCOMPARE(postureChanged.count(), 1);
+        QCOMPARE(section.postureIntervalMin(), 240);
         QCOMPARE(store.integerValue("tavimor.breakDurationSec"), 5);
-        QCOMPARE(store.textValue("tavimor.blinkSize"), QStringLiteral("small"));
+        QCOMPARE(section.blinkSize(), QStringLiteral("small"));
         QCOMPARE(store.selectedMode(), QStringLiteral("dark"));
+        int previews = 0;
+        for (const QString& name :
+             {Notifications::breakPreviewRequested, Notifications::blinkPreviewRequested,
+              Notifications::posturePreviewRequested})
+            notifications.addObserver(name, &section, [&] { ++previews; });
+        section.previewBreak(), section.previewBlink(), section.previewPosture();
+        QCOMPARE(previews, 3);
     }
 
     // The window shows every section of the list, each over its own model, and the general section's

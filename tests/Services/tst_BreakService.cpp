@@ -81,8 +81,8 @@ private Q_SLOTS:
             << QStringList{"set:tavimor.breakDurationSec=2", "now", "wait:5"} << false << 60 << 0;
         QTest::newRow("stored duration 100000 is cut to 900 s")
             << QStringList{"set:tavimor.breakDurationSec=100000", "now", "wait:899"} << true << -1 << 0;
-        QTest::newRow("huge interval stays a valid date")
-            << QStringList{"set:tavimor.breakWorkIntervalMin=9223372036854775807"} << false << 316224000 << 0;
+        QTest::newRow("huge interval is cut to four hours")
+            << QStringList{"set:tavimor.breakWorkIntervalMin=9223372036854775807"} << false << 14400 << 0;
     }
 
     void schedule() {

@@ -51,7 +51,8 @@ ScrollView {
             Caption { text: section.texts.workInterval }
             SpinBox {
                 objectName: "workIntervalBox"
-                from: 1; to: 180
+                from: section.model.ranges.breakWorkIntervalMin.minimum
+                to: section.model.ranges.breakWorkIntervalMin.maximum
                 value: section.model.breakWorkIntervalMin
                 onValueModified: section.model.breakWorkIntervalMin = value
             }
@@ -59,7 +60,9 @@ ScrollView {
         RowLayout {
             Caption { text: section.texts.breakDuration }
             SpinBox {
-                from: 5; to: 900; stepSize: 5
+                from: section.model.ranges.breakDurationSec.minimum
+                to: section.model.ranges.breakDurationSec.maximum
+                stepSize: 5
                 value: section.model.breakDurationSec
                 onValueModified: section.model.breakDurationSec = value
             }
@@ -67,7 +70,8 @@ ScrollView {
         RowLayout {
             Caption { text: section.texts.snoozes }
             SpinBox {
-                from: 0; to: 10
+                from: section.model.ranges.breakSnoozes.minimum
+                to: section.model.ranges.breakSnoozes.maximum
                 value: section.model.breakSnoozes
                 onValueModified: section.model.breakSnoozes = value
             }
@@ -96,7 +100,8 @@ ScrollView {
         RowLayout {
             Caption { text: section.texts.interval }
             SpinBox {
-                from: 1; to: 60
+                from: section.model.ranges.blinkIntervalMin.minimum
+                to: section.model.ranges.blinkIntervalMin.maximum
                 value: section.model.blinkIntervalMin
                 onValueModified: section.model.blinkIntervalMin = value
             }
@@ -134,7 +139,8 @@ ScrollView {
         RowLayout {
             Caption { text: section.texts.interval }
             SpinBox {
-                from: 5; to: 120
+                from: section.model.ranges.postureIntervalMin.minimum
+                to: section.model.ranges.postureIntervalMin.maximum
                 value: section.model.postureIntervalMin
                 onValueModified: section.model.postureIntervalMin = value
             }
