@@ -52,7 +52,7 @@ private_buses() {
 
 start_x() { # WIDTHxHEIGHT, extra Xvfb arguments
   rm -f "$work/display"
-  screen_width="${1%x*}"
+  notch_x="$((${1%x*} / 2))" # the notch's centre: the middle of the screen, or of its first monitor
   Xvfb -displayfd 5 -screen 0 "${1}x24" -nolisten tcp "${@:2}" 5>"$work/display" 2>/dev/null &
   pids+=($!)
   wait_for 10 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
@@ -77,7 +77,7 @@ launch() { # the application in the background, its output in $work/app.log; wai
 shot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAVIMOR_SCREENSHOT_DIR/$1.png"; }
 
 # The open panel's tab bar, the one place that knows where each tab sits. The panel is 520 wide, centred on the
-# screen; its tab row is 53 below the top. Tabs are 24 wide, 4 apart: the left cluster in this order from the
+# notch; its tab row is 53 below the top. Tabs are 24 wide, 4 apart: the left cluster in this order from the
 # bar's left end, the right cluster (before the separator, the gear and the close button) counted from its
 # right end. Liquid insets the bar by 8, dark by 0: the 4 used here hits the tab in both. A tab that is not
 # shown in a run (notes and break need their setting) goes into `absent_tabs` so the ones after it move up.
@@ -85,7 +85,7 @@ left_tabs=(system music audio devices notes break shelf)
 right_tabs=(caffeinate servers usage) # right to left
 absent_tabs=()
 tab_at() { # widget id; prints x y
-  local left=$((screen_width / 2 - 260 + 12 + 4)) right=$((screen_width / 2 + 260 - 12 - 4 - 53)) slot=0 id
+  local left=$((notch_x - 260 + 12 + 4)) right=$((notch_x + 260 - 12 - 4 - 53)) slot=0 id
   for id in "${left_tabs[@]}"; do
     [ "$id" = "$1" ] && { echo "$((left + 12 + 28 * slot)) 53"; return; }
     [[ " ${absent_tabs[*]} " == *" $id "* ]] || slot=$((slot + 1))
@@ -97,6 +97,6 @@ tab_at() { # widget id; prints x y
   done
   echo "no tab $1" >&2; return 1
 }
-open_panel() { xdotool mousemove $((screen_width / 2)) 10; sleep 0.3; xdotool mousemove $((screen_width / 2)) 150; sleep 0.8; }
-close_panel() { xdotool mousemove 100 $((screen_width / 3)); sleep 1.2; }
+open_panel() { xdotool mousemove "$notch_x" 10; sleep 0.3; xdotool mousemove "$notch_x" 150; sleep 0.8; }
+close_panel() { xdotool mousemove "$notch_x" 700; sleep 1.2; }
 click_tab() { xdotool mousemove $(tab_at "$1") click 1; sleep 0.6; } # widget id; the panel is open
