@@ -77,10 +77,11 @@ launch() { # the application in the background, its output in $work/app.log; wai
 shot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAVIMOR_SCREENSHOT_DIR/$1.png"; }
 
 # The open panel's tab bar, the one place that knows where each tab sits. The panel is 520 wide, centred on the
-# notch; its tab row is 53 below the top. Tabs are 24 wide, 4 apart: the left cluster in this order from the
-# bar's left end, the right cluster (before the separator, the gear and the close button) counted from its
-# right end. Liquid insets the bar by 8, dark by 0: the 4 used here hits the tab in both. A tab that is not
-# shown in a run (notes and break need their setting) goes into `absent_tabs` so the ones after it move up.
+# notch; its tab row is 53 below the top. Tabs are 24 wide, 4 apart. The left cluster is listed from the bar's
+# left end in the order the bar shows it (priority, then registration order); the right cluster, before the
+# separator, the gear and the close button, from its right end. A new tab goes into its list at its place.
+# Liquid insets the bar by 8, dark by 0: the 4 used here hits the tab in both. A tab a run does not show
+# (notes and break need their setting) goes into `absent_tabs` so the ones after it move up.
 left_tabs=(system music audio devices notes break shelf)
 right_tabs=(caffeinate servers usage) # right to left
 absent_tabs=()
