@@ -17,38 +17,10 @@ cycles="${CYCLES:-200}"
 mode="${TAVIMOR_PANEL_APP:-tavimor}"
 clock_ticks="$(getconf CLK_TCK)"
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data"
-export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-for bus in session system; do
-  dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$work/$bus.pid" >"$work/$bus.address"
-  pids+=("$(cat "$work/$bus.pid")")
-done
-export DBUS_SESSION_BUS_ADDRESS="$(head -1 "$work/session.address")"
-export DBUS_SYSTEM_BUS_ADDRESS="$(head -1 "$work/system.address")"
-
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-until [ -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
-xcompmgr >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.3
+source "$root/scripts/benchmarks/lib.sh"
+desktop 1920x1080
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ {n += $2} END {print n}'; }
 rss_kib() { awk '/VmRSS/ {print $2}' "/proc/$1/status"; }
 
 warm_up_cycles=20
@@ -135,7 +107,7 @@ QT_QPA_PLATFORM=offscreen "$build_dir/tests/bench_NotchPanelHost" -minimumvalue 
 
 # Each feature's own figures: scripts/benchmarks/<feature>.sh, given the build folder.
 for feature in "$root"/scripts/benchmarks/*.sh; do
-  [ -e "$feature" ] || continue
+  [ "$(basename "$feature")" != lib.sh ] || continue
   echo "== $(basename "$feature" .sh)"
   bash "$feature" "$build_dir"
 done

@@ -8,12 +8,8 @@ build_dir="$(cd "${1:?usage: music-audio.sh <build dir>}" && pwd)"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 seconds="${IDLE_SECONDS:-30}"
 
-if [ -z "${TAVIMOR_PRIVATE_SESSION:-}" ]; then
-  export TAVIMOR_PRIVATE_SESSION=1
-  exec dbus-run-session -- bash "$0" "$@"
-fi
+source "$root/scripts/benchmarks/lib.sh"
 source "$root/tests/integration/music_audio_peers.sh"
-require_private_bus
 
 mkdir -m 700 "$work/burst"
 
@@ -27,13 +23,13 @@ burst="$(HOME="$work" XDG_RUNTIME_DIR="$work/burst" PULSE_RUNTIME_PATH="$work/bu
   "$build_dir/tests/tst_PulseAudioSystem" burstIsCoalesced 2>&1)"
 echo "   enumerations for a burst of 50 device changes: $(sed -n 's/.*burst of 50 device changes: //p' <<<"$burst")"
 
-start_private_desktop
+desktop 1920x1080
+prefs
 start_pulse
 add_null_devices
 
-# CPU nanoseconds and context switches of every thread of a process.
+# CPU nanoseconds of every thread of a process.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {printf "%.0f\n", n}'; }
-switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ {n += $2} END {print n}'; }
 # measure <label>: CPU ms per second and wake-ups per second of the application over $seconds.
 measure() {
   local c0 s0 c1 s1

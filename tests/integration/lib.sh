@@ -1,18 +1,24 @@
-# Sourced by the integration scripts: a throw-away home, private buses, Xvfb, and waiting for a condition.
-# Everything started is recorded in `pids` and stopped, newest first, when the script ends.
+# Sourced by the integration scripts and the benchmarks: a throw-away home, private buses, Xvfb, the panel's
+# tabs, and waiting for a condition. Everything started is recorded in `pids` and stopped, newest first, when
+# the script ends.
 work="$(mktemp -d)"
 pids=()
 stop_from() { # index of the first process to stop
   for ((i = ${#pids[@]} - 1; i >= $1; i--)); do kill "${pids[i]}" 2>/dev/null || true; wait "${pids[i]}" 2>/dev/null || true; done
   pids=("${pids[@]:0:$1}")
 }
-trap 'stop_from 0; rm -rf "$work"' EXIT
+trap 'exec 7>&- 2>/dev/null || true; stop_from 0; rm -rf "$work"' EXIT
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data"
 export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tavimor" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 log="$XDG_STATE_HOME/Tavimor/tavimor.log"
+failures=0
+
+require_tools() { # exits 77 (skipped) unless every tool is installed
+  for tool in "$@"; do command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }; done
+}
 
 # Waits up to $1 seconds for the command after it to succeed.
 wait_for() {
@@ -21,6 +27,17 @@ wait_for() {
     ((SECONDS <= deadline)) || return 1
     sleep 0.05
   done
+}
+not_() { ! "$@"; }
+
+check() { # description, then the command that must succeed
+  local what="$1"; shift
+  "$@" || { echo "FAIL: $what"; failures=$((failures + 1)); }
+}
+fail() { echo "FAIL: $*"; [ ! -f "$work/app.log" ] || sed 's/^/  tavimor: /' "$work/app.log"; exit 1; }
+finish() { # the exit status of a script that ran its checks
+  grep -q 'qrc:/Views' "$work/app.log" 2>/dev/null && check "the views load without a QML warning" false
+  [ "$failures" -eq 0 ] || fail "$failures check(s) failed"
 }
 
 # Two private buses stand in for the session and the system bus; the user's own are never touched.
@@ -33,10 +50,54 @@ private_buses() {
   export DBUS_SYSTEM_BUS_ADDRESS="$(head -1 "$work/system.address")"
 }
 
-start_x() { # WIDTHxHEIGHT
+start_x() { # WIDTHxHEIGHT, extra Xvfb arguments
   rm -f "$work/display"
-  Xvfb -displayfd 5 -screen 0 "${1}x24" -nolisten tcp 5>"$work/display" 2>/dev/null &
+  notch_x="$((${1%x*} / 2))" # the notch's centre: the middle of the screen, or of its first monitor
+  Xvfb -displayfd 5 -screen 0 "${1}x24" -nolisten tcp "${@:2}" 5>"$work/display" 2>/dev/null &
   pids+=($!)
   wait_for 10 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
   export DISPLAY=":$(head -1 "$work/display")"
 }
+start_compositor() { xcompmgr 2>/dev/null & compositor_pid=$!; pids+=($!); sleep 0.3; }
+desktop() { private_buses; start_x "$@"; start_compositor; } # the usual set-up: buses, X screen, compositor
+
+# Preferences past onboarding, then "key type json-value" triples: prefs appearanceMode text '"dark"'.
+prefs() {
+  local values='"tavimor.onboarding.completed": {"type": "bool", "value": true}'
+  while (($# >= 3)); do values+=", \"tavimor.$1\": {\"type\": \"$2\", \"value\": $3}"; shift 3; done
+  echo "{\"format\": \"tavimor-preferences\", \"version\": 1, \"values\": {$values}}" >"$XDG_CONFIG_HOME/Tavimor/preferences.json"
+}
+launch() { # the application in the background, its output in $work/app.log; waits for its panel
+  "$app" >>"$work/app.log" 2>&1 &
+  app_pid=$!
+  pids+=("$app_pid")
+  wait_for 20 xdotool search --onlyvisible --name '^Tavimor$' || fail "no notch panel on screen"
+  sleep 1
+}
+shot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAVIMOR_SCREENSHOT_DIR/$1.png"; }
+
+# The open panel's tab bar, the one place that knows where each tab sits. The panel is 520 wide, centred on the
+# notch; its tab row is 53 below the top. Tabs are 24 wide, 4 apart. The left cluster is listed from the bar's
+# left end in the order the bar shows it (priority, then registration order); the right cluster, before the
+# separator, the gear and the close button, from its right end. A new tab goes into its list at its place.
+# Liquid insets the bar by 8, dark by 0: the 4 used here hits the tab in both. A tab a run does not show
+# (notes and break need their setting) goes into `absent_tabs` so the ones after it move up.
+left_tabs=(system music audio devices notes break shelf)
+right_tabs=(caffeinate servers usage) # right to left
+absent_tabs=()
+tab_at() { # widget id; prints x y
+  local left=$((notch_x - 260 + 12 + 4)) right=$((notch_x + 260 - 12 - 4 - 53)) slot=0 id
+  for id in "${left_tabs[@]}"; do
+    [ "$id" = "$1" ] && { echo "$((left + 12 + 28 * slot)) 53"; return; }
+    [[ " ${absent_tabs[*]} " == *" $id "* ]] || slot=$((slot + 1))
+  done
+  slot=0
+  for id in "${right_tabs[@]}"; do
+    [ "$id" = "$1" ] && { echo "$((right - 12 - 28 * slot)) 53"; return; }
+    slot=$((slot + 1))
+  done
+  echo "no tab $1" >&2; return 1
+}
+open_panel() { xdotool mousemove "$notch_x" 10; sleep 0.3; xdotool mousemove "$notch_x" 150; sleep 0.8; }
+close_panel() { xdotool mousemove "$notch_x" 700; sleep 1.2; }
+click_tab() { xdotool mousemove $(tab_at "$1") click 1; sleep 0.6; } # widget id; the panel is open

@@ -9,19 +9,10 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 app="${1:?usage: test_app_x11.sh <directory of the tavimor binary>}/tavimor"
-for tool in Xvfb xcompmgr xdotool xev python3 dbus-daemon import; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
 source "$here/lib.sh"
+require_tools Xvfb xcompmgr xdotool xev python3 dbus-daemon import
 private_buses
 
-failures=0
-check() { # description, then the command that must succeed
-  local what="$1"; shift
-  "$@" || { echo "FAIL: $what"; failures=$((failures + 1)); }
-}
-fail() { echo "FAIL: $*"; sed 's/^/  tavimor: /' "$work/app.log"; exit 1; }
-not_() { ! "$@"; }
 # Windows count once they are mapped: a slow start (the sanitizer build) widens the gap after naming.
 window_named() { { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; } | head -n1; }
 has_window() { [ -n "$(window_named "$1")" ]; }
@@ -55,7 +46,6 @@ terminate_app() { # expects a clean exit within 10 s
   wait "$app_pid" || status=$?
   check "exit status $status after SIGTERM" test "$status" -eq 0
 }
-start_compositor() { xcompmgr 2>/dev/null & compositor_pid=$!; pids+=($!); sleep 0.3; }
 stop_compositor() { kill "$compositor_pid"; wait "$compositor_pid" 2>/dev/null || true; }
 input_at() { python3 "$here/xshape.py" "$window" input "$1" "$2"; }
 bounding_at() { python3 "$here/xshape.py" "$window" bounding "$1" "$2"; }
@@ -153,4 +143,4 @@ start_compositor
 check "compositor started later: the open band is whole" eval 'wait_for 3 bounding_at 300 200 && input_at 300 200'
 terminate_app
 
-[ "$failures" -eq 0 ] || { echo "--- tavimor output"; cat "$work/app.log"; exit 1; }
+finish
