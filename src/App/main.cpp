@@ -8,6 +8,7 @@
 #include "Foundation/L10n.h"
 #include "Platform/Audio/PulseAudioSystem.h"
 #include "Platform/Clipboard/QtClipboard.h"
+#include "Platform/GLib/GLibTypes.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
 #include "Platform/Mpris/DBusMprisSource.h"
 #include "Platform/Mpris/NetworkArtworkFetcher.h"
@@ -79,6 +80,7 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets(const WidgetPlatform& plat
 int main(int argc, char* argv[]) {
     Diagnostics::installCrashHandlers();
     QmlWindow::chooseRenderer();
+    registerGLibTypes();
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);

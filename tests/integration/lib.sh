@@ -82,7 +82,7 @@ shot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAVIMOR_S
 # separator, the gear and the close button, from its right end. A new tab goes into its list at its place.
 # Liquid insets the bar by 8, dark by 0: the 4 used here hits the tab in both. A tab a run does not show
 # (notes and break need their setting) goes into `absent_tabs` so the ones after it move up.
-left_tabs=(system music audio devices notes break shelf)
+left_tabs=(daily system music audio devices notes break shelf)
 right_tabs=(caffeinate servers usage) # right to left
 absent_tabs=()
 tab_at() { # widget id; prints x y
