@@ -57,6 +57,7 @@ pref() { grep -A3 "\"$1\"" "$XDG_CONFIG_HOME/Tavimor/preferences.json" | grep -q
 
 # The system figures.
 open_panel
+click_tab system
 crop 230x30+720+105 cpu-idle
 burners=()
 for ((i = 0; i < $(nproc); i++)); do (while :; do :; done) & burners+=($!); done

@@ -24,7 +24,7 @@ not_in_logs() { ! grep -rq "$1" "$XDG_STATE_HOME" "$work/app.log"; }
 keyring_up() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
   --method org.freedesktop.DBus.NameHasOwner org.freedesktop.secrets | grep -q true; }
 answer() { printf '%s\n%s' "$1" "$2" >"$work/answer"; }
-accent="#E4FC00" danger="#FF4444" compact="300x32+960+0" card="490x200+715+90"
+accent="#E4FC00" danger="#FF4444" compact="300x32+660+0" card="490x200+715+90"
 
 for appearance in liquid dark; do
   first="${#pids[@]}"
