@@ -3,6 +3,9 @@
 #include "Core/HealthSettingsModel.h"
 #include "Core/NotificationCenter.h"
 #include "Models/SettingsStore.h"
+#include "Platform/Calendar/EdsCalendarStore.h"
+#include "Services/AgendaSectionModel.h"
+#include "Services/DiagnosticsService.h"
 #include "Widgets/UsageSettingsModel.h"
 
 namespace {
@@ -16,6 +19,15 @@ QObject* overHealthReminders(const SettingsContext& context, QObject* parent) {
     return new HealthSettingsModel(context.preferences, NotificationCenter::shared(), parent);
 }
 
+// The agenda section lists the desktop's calendars through a store of its own, dropped with the window.
+QObject* overCalendars(const SettingsContext& context, QObject* parent) {
+    auto* calendars = new EdsCalendarStore(Diagnostics::degraded);
+    auto* model =
+        new AgendaSectionModel(*calendars, context.preferences, NotificationCenter::shared(), parent);
+    calendars->setParent(model);
+    return model;
+}
+
 QObject* overUsageService(const SettingsContext& context, QObject* parent) {
     return new UsageSettingsModel(context.usageService, parent);
 }
@@ -27,6 +39,7 @@ QList<SettingsSection> SettingsSections::all() {
     return {
         {"general", "config.secao.geral", "Geral", "gearshape", "GeneralSection",
          overPreferences<SettingsStore>},
+        {"agenda", "config.secao.agenda", "Agenda", "calendar", "AgendaSection", overCalendars},
         {"health", "config.secao.saude", "Saúde", "heart", "HealthSection", overHealthReminders},
         {"usage", "config.secao.uso", "Uso", "sparkles", "UsageSection", overUsageService},
     };
