@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tavimor 1.0
+import "qrc:/Theme"
 
 // The settings section of the breaks and of the blink and posture reminders, over a HealthSettingsModel.
 // Every change is written at once; the preview buttons show a break or a reminder now.
@@ -15,12 +16,14 @@ ScrollView {
 
     component SectionTitle: Label {
         textFormat: Text.PlainText
+        color: Theme.text
         font.pixelSize: 14
         font.weight: Font.DemiBold
         Layout.topMargin: 8
     }
     component Caption: Label {
         textFormat: Text.PlainText
+        color: Theme.text
         Layout.fillWidth: true
     }
     component ChoiceBox: ComboBox {
@@ -30,7 +33,7 @@ ScrollView {
         model: choices
         textRole: "title"
         valueRole: "raw"
-        currentIndex: indexOfValue(current)
+        currentIndex: choices.findIndex(choice => choice.raw === current)
         onActivated: picked(currentValue)
     }
 
