@@ -2,7 +2,6 @@
 
 #include "Core/NotchStateManager.h"
 #include "Core/PanelHost.h"
-#include "Core/SettingsWindowManager.h"
 #include "Foundation/Clock.h"
 #include "Foundation/DegradedReporter.h"
 #include "Platform/Keys/IKeyMonitor.h"
@@ -12,6 +11,7 @@
 #include "Platform/Session/IActivationPolicy.h"
 #include "Services/IReminderService.h"
 #include "Services/OnboardingWindowManager.h"
+#include "Services/SettingsWindowManager.h"
 #include "Services/UpdaterService.h"
 #include "Widgets/NotchWidget.h"
 #include "Widgets/WidgetRegistry.h"

@@ -1,6 +1,6 @@
 #include "App/HealthReminders.h"
 
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/ReminderPlacement.h"
 #include "Services/BlinkService.h"
 #include "Services/BreakOverlayWindowManager.h"

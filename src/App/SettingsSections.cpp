@@ -1,7 +1,7 @@
 #include "App/SettingsSections.h"
 
 #include "Core/HealthSettingsModel.h"
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/SettingsStore.h"
 #include "Platform/Calendar/EdsCalendarStore.h"
 #include "Services/AgendaSectionModel.h"

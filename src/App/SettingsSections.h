@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/SettingsSection.h"
+#include "Services/SettingsSection.h"
 
 #include <QList>
 

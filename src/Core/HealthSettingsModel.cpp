@@ -1,7 +1,7 @@
 #include "Core/HealthSettingsModel.h"
 
-#include "Core/NotificationCenter.h"
 #include "Foundation/L10n.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/ReminderPlacement.h"
 
 HealthSettingsModel::HealthSettingsModel(IPreferences& preferences, NotificationCenter& notifications,

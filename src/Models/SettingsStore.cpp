@@ -1,7 +1,7 @@
 #include "Models/SettingsStore.h"
 
-#include "Core/NotificationCenter.h"
 #include "Foundation/L10n.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/ReminderPlacement.h"
 #include "Models/ReminderSchedule.h"
 #include "Models/TavimorPreferences.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "Platform/Calendar/ICalendarStore.h"
 #include "Platform/Preferences/IPreferences.h"
 

@@ -1,6 +1,6 @@
 #include "Services/BlinkService.h"
 
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/TavimorPreferences.h"
 
 void BlinkReminderState::setVisible(bool visible) {

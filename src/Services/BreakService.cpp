@@ -1,6 +1,6 @@
 #include "Services/BreakService.h"
 
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/ReminderSchedule.h"
 #include "Models/TavimorPreferences.h"
 #include "Platform/Logind/ILogindSession.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Core/NotificationCenter.h"
 #include "Foundation/Clock.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/MeetingModels.h"
 #include "Platform/Calendar/ICalendarStore.h"
 #include "Platform/Preferences/IPreferences.h"

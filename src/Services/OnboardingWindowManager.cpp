@@ -1,7 +1,7 @@
 #include "Services/OnboardingWindowManager.h"
 
-#include "Core/QmlWindow.h"
 #include "Foundation/L10n.h"
+#include "Foundation/QmlWindow.h"
 #include "Platform/Calendar/EdsCalendarStore.h"
 #include "Services/DiagnosticsService.h"
 

@@ -1,6 +1,6 @@
 #include "Services/PostureService.h"
 
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/TavimorPreferences.h"
 
 void PostureReminderState::setFlying(bool flying) {

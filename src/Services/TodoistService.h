@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Core/NotificationCenter.h"
 #include "Foundation/Clock.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/TodoistModels.h"
 #include "Platform/Web/WebClient.h"
 

@@ -1,11 +1,11 @@
 #include "Widgets/BreakWidget.h"
 
-#include "Core/NotificationCenter.h"
-#include "Core/SettingsWindowManager.h"
 #include "Foundation/L10n.h"
+#include "Foundation/NotificationCenter.h"
 #include "Models/TavimorPreferences.h"
 #include "Platform/Preferences/IPreferences.h"
 #include "Services/BreakOverlayWindowManager.h"
+#include "Services/SettingsWindowManager.h"
 
 BreakTabModel::BreakTabModel(BreakService& service, IPreferences& preferences, QObject* parent)
     : QObject(parent)

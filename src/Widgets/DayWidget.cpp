@@ -1,9 +1,9 @@
 #include "Widgets/DayWidget.h"
 
-#include "Core/SettingsWindowManager.h"
 #include "Foundation/L10n.h"
 #include "Platform/Calendar/EdsCalendarStore.h"
 #include "Services/DiagnosticsService.h"
+#include "Services/SettingsWindowManager.h"
 #include "Theme/TavimorTheme.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "Services/NotesService.h"
 #include "Widgets/NotchWidget.h"
 

@@ -1,9 +1,9 @@
 #include "App/SettingsSections.h"
 #include "Core/HealthSettingsModel.h"
-#include "Core/NotificationCenter.h"
-#include "Core/SettingsWindowManager.h"
+#include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Models/SettingsStore.h"
+#include "Services/SettingsWindowManager.h"
 #include "Theme/ThemeQml.h"
 
 #include <QQuickItem>

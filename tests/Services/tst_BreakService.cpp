@@ -1,6 +1,6 @@
-#include "Core/NotificationCenter.h"
 #include "FakeClock.h"
 #include "FakeReminders.h"
+#include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Services/BreakService.h"
 #include "Services/DiagnosticsService.h"

@@ -1,4 +1,4 @@
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Services/NotesService.h"
 #include "Widgets/NotesWidget.h"

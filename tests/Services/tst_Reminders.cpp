@@ -1,7 +1,7 @@
-#include "Core/NotificationCenter.h"
 #include "FakeClock.h"
 #include "FakePlatform.h"
 #include "FakeReminders.h"
+#include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Platform/Screens/QtScreens.h"
 #include "Services/BlinkService.h"

@@ -1,5 +1,5 @@
 #include "Core/HealthSettingsModel.h"
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Theme/ThemeQml.h"
 

@@ -3,9 +3,9 @@
 
 #include "Core/NotchPanelHost.h"
 #include "Core/NotchStateManager.h"
-#include "Core/QmlWindow.h"
 #include "Core/ShellQml.h"
 #include "Foundation/Clock.h"
+#include "Foundation/QmlWindow.h"
 #include "Models/NotchHardwareProfile.h"
 #include "Platform/Panel/X11PanelWindow.h"
 #include "Platform/Preferences/JsonPreferences.h"

@@ -1,4 +1,4 @@
-#include "Core/NotificationCenter.h"
+#include "Foundation/NotificationCenter.h"
 
 #include <QCoreApplication>
 #include <QThread>

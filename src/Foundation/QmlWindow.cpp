@@ -1,4 +1,4 @@
-#include "Core/QmlWindow.h"
+#include "Foundation/QmlWindow.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>

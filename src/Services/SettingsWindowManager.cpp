@@ -1,7 +1,7 @@
-#include "Core/SettingsWindowManager.h"
+#include "Services/SettingsWindowManager.h"
 
-#include "Core/QmlWindow.h"
 #include "Foundation/L10n.h"
+#include "Foundation/QmlWindow.h"
 
 #include <QGuiApplication>
 #include <QQmlEngine>

@@ -1,4 +1,4 @@
-#include "Core/SettingsWindowManager.h"
+#include "Services/SettingsWindowManager.h"
 
 #include "FakePlatform.h"
 #include "InMemoryPreferences.h"

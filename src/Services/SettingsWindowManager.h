@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Core/SettingsSection.h"
 #include "Platform/Preferences/IPreferences.h"
 #include "Platform/Screens/IScreens.h"
+#include "Services/SettingsSection.h"
 
 #include <QObject>
 #include <QPoint>
