@@ -18,7 +18,7 @@ packages=(
   pulseaudio pulseaudio-utils python3-dbus python3-gi
   # Health reminders: a small EWMH window manager.
   openbox
-  # The desktop's calendar server, and its Python bindings that seed test calendars.
+  # The desktop's calendar server, and its Python bindings that fill test calendars.
   evolution-data-server gir1.2-ecal-2.0
 )
 

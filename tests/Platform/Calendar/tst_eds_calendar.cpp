@@ -19,7 +19,7 @@ static QString eventLine(const Meeting& m) {
              m.meetingLink ? rawValue(m.meetingLink->service) : QString());
 }
 
-static bool seed(const QStringList& arguments) {
+static bool fillCalendar(const QStringList& arguments) {
     return QProcess::execute("/usr/bin/python3",
                              QStringList{qEnvironmentVariable("TAVIMOR_EDS_SEEDER")} + arguments) == 0;
 }
@@ -95,13 +95,13 @@ private Q_SLOTS:
         if (mode != "seeded")
             QSKIP("no server");
         QSignalSpy fetched(&service, &CalendarService::meetingsChanged);
-        QVERIFY(seed({"burst", "5", "20260329T150000Z"}));
+        QVERIFY(fillCalendar({"burst", "5", "20260329T150000Z"}));
         QTRY_COMPARE_WITH_TIMEOUT(service.todayMeetings().size(), 11, 10'000);
         QTest::qWait(1000);
         QVERIFY2(fetched.size() <= 2, qPrintable(QString::number(fetched.size())));
 
         service.stop(); // nothing observed any more
-        QVERIFY(seed({"burst", "1", "20260329T170000Z"}));
+        QVERIFY(fillCalendar({"burst", "1", "20260329T170000Z"}));
         QTest::qWait(1500);
         QCOMPARE(service.todayMeetings().size(), 11);
     }
