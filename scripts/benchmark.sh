@@ -91,7 +91,7 @@ if [ "$mode" = tavimor ]; then
   QT_QUICK_BACKEND=software measure tavimor --name '^Tavimor$' -- "$build_dir/tavimor"
   QT_QUICK_BACKEND=rhi measure tavimor-gl --name '^Tavimor$' -- "$build_dir/tavimor"
 else
-  measure panel --name '^Tavimor$' -- "$build_dir/tests/panel_harness" "$root/tests/integration/PanelTestRoot.qml"
+  measure panel --name '^Tavimor$' -- "$build_dir/benchmarks/panel_harness" "$root/benchmarks/PanelTestRoot.qml"
 fi
 measure lxqt-panel --class '^lxqt-panel$' -- lxqt-panel
 
@@ -102,7 +102,7 @@ awk '{ rss[$1] = $2; order[NR] = $1 } END {
     printf "%-12s RSS after start %5.1f %% of lxqt-panel'"'"'s\n", order[i], 100 * rss[order[i]] / rss["lxqt-panel"] }' \
   "$work/start-rss"
 echo "== one pointer event in the hover handler"
-QT_QPA_PLATFORM=offscreen "$build_dir/tests/bench_NotchPanelHost" -minimumvalue 500 \
+QT_QPA_PLATFORM=offscreen "$build_dir/benchmarks/bench_NotchPanelHost" -minimumvalue 500 \
   | awk '/RESULT/ {getline; print "   " $0}'
 
 # Each feature's own figures: scripts/benchmarks/<feature>.sh, given the build folder.

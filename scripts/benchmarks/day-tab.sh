@@ -15,7 +15,7 @@ env HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_C
   dbus-run-session -- bash -c '
     set -euo pipefail
     /usr/bin/python3 "$1/tests/integration/eds_calendar.py" many 500 "$3"
-    "$2/tests/bench_calendar_fetch" -minimumtotal 2000 2>&1
+    "$2/benchmarks/bench_calendar_fetch" -minimumtotal 2000 2>&1
   ' bench "$root" "$build_dir" "$day" 2>&1 \
   | awk '/first fetch after start/ { sub(/.*QINFO *: *[^ ]+ /, ""); print "calendar, 500 events: " $0 }
          /RESULT/ { getline; print "calendar, 500 events: repeated fetch " $1 " " $2 " per fetch" }'

@@ -7,7 +7,7 @@
 set -euo pipefail
 
 build_dir="$(cd "${1:?usage: health-reminders.sh <build-dir>}" && pwd)"
-bench="$build_dir/tests/bench_health_reminders"
+bench="$build_dir/benchmarks/bench_health_reminders"
 wake_seconds="${WAKE_SECONDS:-30}"
 
 source "$(dirname "$0")/lib.sh"

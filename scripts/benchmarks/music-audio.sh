@@ -14,7 +14,7 @@ source "$root/tests/integration/music_audio_peers.sh"
 mkdir -m 700 "$work/burst"
 
 echo "   one elapsed tick (service, widget, both views redrawn):" \
-  "$(QT_QPA_PLATFORM=offscreen "$build_dir/tests/bench_music_tick" -minimumvalue 500 2>/dev/null \
+  "$(QT_QPA_PLATFORM=offscreen "$build_dir/benchmarks/bench_music_tick" -minimumvalue 500 2>/dev/null \
     | awk '/RESULT/ {getline; print $1 " ms"}')"
 
 burst="$(HOME="$work" XDG_RUNTIME_DIR="$work/burst" PULSE_RUNTIME_PATH="$work/burst" TAVIMOR_PULSE_TEST=1 \

@@ -15,7 +15,7 @@ desktop 1920x1080
 printf 'a line copied by another program' | xclip -selection clipboard 2>/dev/null
 
 # QBENCHMARK's wall time per call: single-threaded and never sleeping, so it is the CPU time.
-"$build_dir/tests/bench_system_monitor" -minimumtotal 200 2>/dev/null | awk '
+"$build_dir/benchmarks/bench_system_monitor" -minimumtotal 200 2>/dev/null | awk '
   /RESULT/ { name = $3; getline; us = $1 * 1000
     label["BenchSystemMonitor::sample():"] = "one sample (procfs, disk of home)"
     label["BenchSystemMonitor::idleClipboardPoll():"] = "one clipboard poll, nothing new"

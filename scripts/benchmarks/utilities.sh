@@ -19,7 +19,7 @@ for _ in range(50):
     s = socket.socket(); s.bind((\"127.0.0.1\", 0)); s.listen(); held.append(s)
 print(\"ready\", flush=True); time.sleep(600)" >"$1/sockets" &
   until grep -q ready "$1/sockets"; do sleep 0.05; done
-  "$2/tests/bench_localServers" -iterations 10 2>&1
+  "$2/benchmarks/bench_localServers" -iterations 10 2>&1
   kill %1' _ "$work" "$build_dir" |
   awk '/msecs per iteration/ {printf "lsof refresh, 50 listening sockets: %s ms (mean of 10)\n", $1}
        /longest GUI-thread gap/ {sub(/.*refresh\(\) /, ""); last = $0} END {print "  " last}'

@@ -1,5 +1,5 @@
-// A stand-in for the application that shows only the notch panel, for the X11 end-to-end test and the
-// benchmark. It wires the panel the way the application does and reports each open and close on stdout.
+// A stand-in for the application that shows only the notch panel, for the benchmark. It wires the panel the
+// way the application does and reports each open and close on stdout.
 
 #include "Core/NotchPanelHost.h"
 #include "Core/NotchStateManager.h"
