@@ -98,17 +98,15 @@ private Q_SLOTS:
     void entriesInFileAndSystemLog() {
         prefill("anterior\n");
         QList<QPair<Level, QString>> sent;
-        Diagnostics::setSystemLogSinkForTesting([&](Level level, const QString& text) {
-            sent.append({level, text});
-        });
+        Diagnostics::setSystemLogSinkForTesting([&](auto level, auto& text) { sent.append({level, text}); });
         Diagnostics::write(Level::Error, u"mensagem"_s, u"código 3"_s);
         Diagnostics::degraded(u"MediaRemote"_s, u"r"_s, u"i"_s);
 
         const QString degradedText = u"[MediaRemote] indisponível — r · impacto: i"_s;
         QCOMPARE(logLines(), (QStringList{u"anterior"_s, u"@ [ERROR] mensagem · código 3"_s,
                                           u"@ [WARN] "_s + degradedText}));
-        QCOMPARE(sent.size(), 2);
-        QCOMPARE(sent.at(1), qMakePair(Level::Warn, degradedText));
+        QCOMPARE(sent, (QList<QPair<Level, QString>>{{Level::Error, u"mensagem · código 3"_s},
+                                                     {Level::Warn, degradedText}}));
     }
 
     // Exactly the limit is kept; one byte more truncates, and the truncation line comes before the entry.
@@ -129,8 +127,6 @@ private Q_SLOTS:
         QTest::addColumn<Action>("crash");
         QTest::addColumn<int>("expectedSignal");
         const QString laterPath = folder.filePath(u"later/tavimor.log"_s);
-        QTest::newRow("SIGSEGV") << Action([] { std::raise(SIGSEGV); }) << int(SIGSEGV);
-        QTest::newRow("SIGABRT") << Action([] { std::raise(SIGABRT); }) << int(SIGABRT);
         QTest::newRow("stack overflow") << Action([] { overflowStack(0); }) << int(SIGSEGV);
         QTest::newRow("SIGPIPE is ignored") << Action([] {
             int ends[2];

@@ -7,7 +7,6 @@
 class TestDBusScreenSleepSource : public QObject {
     Q_OBJECT
 
-private:
     QProcess m_daemon;
     QString m_address;
 

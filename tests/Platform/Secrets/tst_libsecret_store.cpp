@@ -108,7 +108,7 @@ private Q_SLOTS:
             QSKIP("meant for the other bus");
     }
 
-    // Also: the bytes come back exactly, and the keychain reads bytes that are not UTF-8 as absent.
+    // Also: the bytes come back exactly.
     void addLookupUpdateAndRemove() {
         const QString account = u"round_trip"_s;
         const QByteArray bytes("\xff\x00one\xc3", 6);
@@ -117,7 +117,6 @@ private Q_SLOTS:
         QCOMPARE(add(*store, account, bytes, u"first"_s), SecretStatus::success);
         QCOMPARE(add(*store, account, "two", u"second"_s), SecretStatus::duplicateItem);
         QCOMPARE(lookup(*store, account).secret, bytes);
-        QCOMPARE(load(account), std::nullopt);
         QCOMPARE(update(*store, account, "three", u"third"_s), SecretStatus::success);
         QCOMPARE(lookup(*store, account).secret, QByteArray("three"));
         QCOMPARE(itemsOf(account).size(), 1);
