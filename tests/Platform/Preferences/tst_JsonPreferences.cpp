@@ -1,9 +1,5 @@
 #include "Platform/Preferences/JsonPreferences.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -21,13 +17,6 @@ QByteArray contentsOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeFile(const QString& path, const QByteArray& contents) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(contents), contents.size());
-}
-
 QStringList entriesBeside(const QString& path) {
     return QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
@@ -37,24 +26,27 @@ QStringList entriesBeside(const QString& path) {
 class JsonPreferencesTest : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir directory;
     QString path;
+    int runs = 0;
+    QStringList reports;
+    DegradedReporter report() {
+        return [this](const QString&, const QString& reason, const QString&) { reports.append(reason); };
+    }
 
 private Q_SLOTS:
     void init() {
-        QVERIFY(directory.isValid());
-        path = directory.filePath(QStringLiteral("nested/preferences.json"));
-        QDir(directory.path()).removeRecursively();
-        QDir().mkpath(directory.path());
+        path = directory.filePath(u"run-%1/nested/preferences.json"_s.arg(++runs));
+        reports.clear();
     }
 
-    // Every kind comes back as written (a QML list as a string list, an int as 64-bit); a removal persists;
-    // `changed` fires on real changes only (a change of kind is one), and unsupported types are refused.
+    // Every kind comes back as written at quit. The same value in another form (an int, a QML list, NaN
+    // again) is no change, a change of kind is one, and unsupported types are refused.
     void valuesSurviveAReloadAndChangesAreReal() {
         const QHash<QString, QVariant> written{
             {u"tavimor.flag"_s, false},
             {u"tavimor.big"_s, std::numeric_limits<qint64>::min()},
+            {u"tavimor.n"_s, qint64(5)},
             {u"tavimor.whole"_s, 2.0},
             {u"tavimor.text"_s, u"bottomTrailing ✓"_s},
             {u"tavimor.emptyText"_s, QString()},
@@ -63,26 +55,23 @@ private Q_SLOTS:
         };
         {
             JsonPreferences preferences(path);
-            QSignalSpy spy(&preferences, &IPreferences::changed);
             for (auto it = written.begin(); it != written.end(); ++it)
                 preferences.setValue(it.key(), it.value());
-            QCOMPARE(spy.count(), written.size());
+            preferences.setValue(u"tavimor.nan"_s, std::nan(""));
+            preferences.setValue(u"tavimor.gone"_s, true);
+            QSignalSpy spy(&preferences, &IPreferences::changed);
             preferences.setValue(u"tavimor.flag"_s, false);
             preferences.setValue(u"tavimor.n"_s, 5);
-            preferences.setValue(u"tavimor.n"_s, qint64(5));
             preferences.setValue(u"tavimor.nan"_s, std::nan(""));
-            preferences.setValue(u"tavimor.nan"_s, std::nan(""));
-            preferences.setValue(u"tavimor.list"_s, QVariantList{u"x"_s});
-            preferences.setValue(u"tavimor.list"_s, QStringList{u"x"_s});
+            preferences.setValue(u"key/with/slashes"_s, QVariantList{u"b/c"_s});
             preferences.remove(u"tavimor.missing"_s);
-            QCOMPARE(spy.count(), written.size() + 3);
-            preferences.setValue(u"tavimor.whole"_s, 2); // a change of kind is a change
-            preferences.setValue(u"tavimor.whole"_s, 2.0);
-            preferences.setValue(u"tavimor.gone"_s, true);
-            preferences.setValue(u"tavimor.gone"_s, QVariant()); // removes
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"refusing to store"_s));
             preferences.setValue(u"tavimor.mixed"_s, QVariantList{u"a"_s, 1});
-            QCOMPARE(spy.count(), written.size() + 7);
+            QCOMPARE(spy.count(), 0);
+            preferences.setValue(u"tavimor.whole"_s, 2);
+            preferences.setValue(u"tavimor.whole"_s, 2.0);
+            preferences.setValue(u"tavimor.gone"_s, QVariant()); // removes
+            QCOMPARE(spy.count(), 3);
         }
         JsonPreferences reloaded(path);
         QVERIFY(!reloaded.contains(u"tavimor.gone"_s) && !reloaded.contains(u"tavimor.mixed"_s));
@@ -90,45 +79,40 @@ private Q_SLOTS:
             QCOMPARE(reloaded.value(it.key()).typeId(), it.value().typeId());
             QCOMPARE(reloaded.value(it.key()), it.value());
         }
-        QCOMPARE(reloaded.value(u"tavimor.n"_s), QVariant(qint64(5)));
         QVERIFY(std::isnan(reloaded.value(u"tavimor.nan"_s).toDouble()));
-        QCOMPARE(reloaded.value(u"tavimor.list"_s), QVariant(QStringList{u"x"_s}));
     }
 
     void unreadableFilesGiveDefaultsAndAreKept_data() {
         QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<QString>("warning");
-        QTest::addColumn<QVariant>("good");
-        const QString defaults = u"starting from the defaults"_s;
-        QTest::newRow("empty") << QByteArray() << defaults << QVariant();
-        QTest::newRow("truncated")
-            << QByteArray("{\"format\":\"tavimor-preferences\",\"version\":1,\"values\":{\"a\":{\"ty")
-            << defaults << QVariant();
-        QTest::newRow("other json") << QByteArray("{\"tavimor.good\": 5}") << defaults << QVariant();
-        QTest::newRow("other version")
-            << QByteArray("{\"format\":\"tavimor-preferences\",\"version\":2,\"values\":{}}") << defaults
-            << QVariant();
+        QTest::addColumn<QVariant>("good"); // set when the file is ours: then each bad entry is warned about
+        const QByteArray ours = "{\"format\":\"tavimor-preferences\",\"version\":1,\"values\":{";
+        QTest::newRow("empty") << QByteArray() << QVariant();
+        QTest::newRow("truncated") << ours + "\"a\":{\"ty" << QVariant();
+        QTest::newRow("other json") << QByteArray("{\"tavimor.good\": 5}") << QVariant();
+        QTest::newRow("other version") << QByteArray(ours).replace(":1,", ":2,") + "}}" << QVariant();
         QTest::newRow("unreadable entries")
-            << QByteArray("{\"format\":\"tavimor-preferences\",\"version\":1,\"values\":{"
-                          "\"tavimor.good\":{\"type\":\"integer\",\"value\":3},"
-                          "\"tavimor.future\":{\"type\":\"colour\",\"value\":\"#fff\"},"
-                          "\"tavimor.wrong\":{\"type\":\"bool\",\"value\":\"yes\"}}}")
-            << u"skipping the unreadable entry"_s << QVariant(qint64(3));
+            << ours + "\"tavimor.good\":{\"type\":\"integer\",\"value\":3},"
+                      "\"tavimor.future\":{\"type\":\"colour\",\"value\":\"#fff\"},"
+                      "\"tavimor.wrong\":{\"type\":\"bool\",\"value\":\"yes\"}}}"
+            << QVariant(qint64(3));
     }
 
     // The preferences keep what they can read; the file is left alone until the first change sets it aside.
     void unreadableFilesGiveDefaultsAndAreKept() {
         QFETCH(QByteArray, contents);
-        QFETCH(QString, warning);
         QFETCH(QVariant, good);
-        writeFile(path, contents);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
+        file.close();
 
+        const QRegularExpression warning(good.isValid() ? u"skipping the unreadable"_s
+                                                        : u"from the defaults"_s);
         for (int entry = 0; entry < (good.isValid() ? 2 : 1); ++entry)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+            QTest::ignoreMessage(QtWarningMsg, warning);
         JsonPreferences preferences(path);
         QCOMPARE(preferences.value(u"tavimor.good"_s), good);
         QVERIFY(!preferences.contains(u"tavimor.future"_s) && !preferences.contains(u"tavimor.wrong"_s));
-        preferences.remove(u"tavimor.absent"_s); // no change, no write
         QCOMPARE(contentsOf(path), contents);
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"was kept as"_s));
@@ -155,11 +139,8 @@ private Q_SLOTS:
     // A file that exists but cannot be opened is not replaced, whatever changes.
     void aFileThatCannotBeReadIsNeverWrittenOver() {
         QVERIFY(QDir().mkpath(path));
-        QStringList reports;
-        JsonPreferences preferences(
-            path, [&](const QString&, const QString& reason, const QString&) { reports.append(reason); });
+        JsonPreferences preferences(path, report());
         preferences.setValue(u"tavimor.kept"_s, true);
-        preferences.setValue(u"tavimor.other"_s, 2);
         preferences.flush();
         QCOMPARE(preferences.value(u"tavimor.kept"_s), QVariant(true));
         QCOMPARE(reports.size(), 1);
@@ -169,9 +150,7 @@ private Q_SLOTS:
 
     // A full disk: the write fails part way, twice, and comes out with the next change.
     void aFailedWriteIsReportedOnceAndRetried() {
-        QStringList reports;
-        JsonPreferences preferences(
-            path, [&](const QString&, const QString& reason, const QString&) { reports.append(reason); });
+        JsonPreferences preferences(path, report());
         preferences.setValue(u"tavimor.kept"_s, u"before"_s);
         preferences.flush();
         const QByteArray before = contentsOf(path);

@@ -1,17 +1,12 @@
 #include "Platform/Screens/DBusScreenSleepSource.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTest>
+#include <QtDBus>
+#include <QtTest>
 
 // Runs against a private dbus-daemon started here; it stands in for both the system and the session bus.
 class TestDBusScreenSleepSource : public QObject {
     Q_OBJECT
 
-private:
     QProcess m_daemon;
     QString m_address;
 

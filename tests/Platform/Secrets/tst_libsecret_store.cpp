@@ -2,39 +2,29 @@
 #include "Platform/Secrets/LibsecretStore.h"
 #include "Services/KeychainService.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QDBusObjectPath>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QScopeGuard>
-#include <QTest>
-#include <QTimer>
+#include <QtDBus>
+#include <QtTest>
 
 #include <csignal>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 using Paths = QList<QDBusObjectPath>;
+using Attributes = QMap<QString, QString>;
 
-// Runs against a real Secret Service provider on a private session bus; see
-// tests/integration/test_secret_service.sh, which starts the bus and gnome-keyring and stores the
-// items "foreign_token" and two of the service "shared" (one in the session collection) with secret-tool.
-// TAVIMOR_SECRET_SERVICE_PROVIDER says what the bus holds: "gnome-keyring", "none" for a bus without any
-// provider, or "denied" for a provider the bus refuses to let anyone reach.
+// Runs inside tests/integration/test_secret_service.sh, on a private session bus holding what
+// TAVIMOR_SECRET_SERVICE_PROVIDER names: "gnome-keyring" (with the items "foreign_token" and two of the
+// service "shared", one in the session collection, stored by secret-tool), "none", or "denied" (a provider
+// the bus lets nobody reach).
 namespace {
 
 const QString service = u"com.dravo.tavimor"_s;
-using Attributes = QMap<QString, QString>;
+const QByteArray provider = qgetenv("TAVIMOR_SECRET_SERVICE_PROVIDER");
 
-QDBusMessage callSecrets(const QString& method, const QVariantList& arguments) {
-    QDBusMessage message =
+QDBusMessage callSecrets(const QString& method, const QVariant& argument) {
+    return QDBusConnection::sessionBus().call(
         QDBusMessage::createMethodCall(u"org.freedesktop.secrets"_s, u"/org/freedesktop/secrets"_s,
-                                       u"org.freedesktop.Secret.Service"_s, method);
-    message.setArguments(arguments);
-    return QDBusConnection::sessionBus().call(message);
+                                       u"org.freedesktop.Secret.Service"_s, method)
+        << argument);
 }
 
 Paths pathsIn(const QDBusMessage& reply, int argument) {
@@ -43,36 +33,30 @@ Paths pathsIn(const QDBusMessage& reply, int argument) {
 
 // The provider's own view of the items of an account, unlocked and locked alike.
 Paths itemsOf(const QString& account) {
-    const QDBusMessage reply =
-        callSecrets(u"SearchItems"_s,
-                    {QVariant::fromValue(Attributes{{u"service"_s, service}, {u"account"_s, account}})});
+    const QDBusMessage reply = callSecrets(
+        u"SearchItems"_s, QVariant::fromValue(Attributes{{u"service"_s, service}, {u"account"_s, account}}));
     return reply.type() == QDBusMessage::ReplyMessage ? pathsIn(reply, 0) + pathsIn(reply, 1) : Paths();
 }
 
 bool lockDefaultCollection() {
     const auto collection =
-        callSecrets(u"ReadAlias"_s, {u"default"_s}).arguments().value(0).value<QDBusObjectPath>();
-    return pathsIn(callSecrets(u"Lock"_s, {QVariant::fromValue(Paths{collection})}), 0).contains(collection);
+        callSecrets(u"ReadAlias"_s, u"default"_s).arguments().value(0).value<QDBusObjectPath>();
+    return pathsIn(callSecrets(u"Lock"_s, QVariant::fromValue(Paths{collection})), 0).contains(collection);
 }
 
 // Unlock requests are what would put a prompt on the user's screen. The script records the bus's
 // Service.Unlock calls with dbus-monitor; an empty Unlock sent here marks how far the record has got.
 int unlockRequestsSeen() {
     static int markers = 0;
-    callSecrets(u"Unlock"_s, {QVariant::fromValue(Paths())});
+    callSecrets(u"Unlock"_s, QVariant::fromValue(Paths()));
     ++markers;
-    const auto countInLog = [] {
-        QFile log(QString::fromLocal8Bit(qgetenv("TAVIMOR_SECRET_SERVICE_MONITOR_LOG")));
-        return log.open(QIODevice::ReadOnly) ? int(log.readAll().count("member=Unlock")) : 0;
-    };
     int seen = 0;
-    if (!QTest::qWaitFor([&] { return (seen = countInLog()) >= markers; }, 5000))
-        return -1; // the record is not being written
-    return seen - markers;
-}
-
-QByteArray provider() {
-    return qgetenv("TAVIMOR_SECRET_SERVICE_PROVIDER");
+    const auto caughtUp = [&] {
+        QFile log(qEnvironmentVariable("TAVIMOR_SECRET_SERVICE_MONITOR_LOG"));
+        seen = log.open(QIODevice::ReadOnly) ? int(log.readAll().count("member=Unlock")) : 0;
+        return seen >= markers;
+    };
+    return QTest::qWaitFor(caughtUp, 5000) ? seen - markers : -1; // -1: the record is not being written
 }
 
 SecretLookup lookup(ISecretStore& store, const QString& account, const QString& itemService = service) {
@@ -112,7 +96,7 @@ private Q_SLOTS:
         if (bus.isEmpty() || bus != qgetenv("TAVIMOR_TEST_SESSION_BUS") ||
             bus == qgetenv("TAVIMOR_OUTER_SESSION_BUS") || qgetenv("DBUS_SYSTEM_BUS_ADDRESS") != bus)
             QFAIL("refusing to run: the session and system buses are not the script's private bus");
-        QVERIFY(provider() == "gnome-keyring" || provider() == "none" || provider() == "denied");
+        QVERIFY(provider == "gnome-keyring" || provider == "none" || provider == "denied");
         qDBusRegisterMetaType<Attributes>();
         KeychainService::setStore(store);
     }
@@ -120,13 +104,11 @@ private Q_SLOTS:
     // Only the last test runs on the buses without a reachable provider; all the others need one.
     void init() {
         const bool wantsProvider = qstrcmp(QTest::currentTestFunction(), "withoutProviderEveryCallFails");
-        if (wantsProvider != (provider() == "gnome-keyring"))
+        if (wantsProvider != (provider == "gnome-keyring"))
             QSKIP("meant for the other bus");
     }
 
-    void cleanupTestCase() { KeychainService::setStore(nullptr); }
-
-    // Also: the bytes come back exactly, and the keychain reads bytes that are not UTF-8 as absent.
+    // Also: the bytes come back exactly.
     void addLookupUpdateAndRemove() {
         const QString account = u"round_trip"_s;
         const QByteArray bytes("\xff\x00one\xc3", 6);
@@ -135,7 +117,6 @@ private Q_SLOTS:
         QCOMPARE(add(*store, account, bytes, u"first"_s), SecretStatus::success);
         QCOMPARE(add(*store, account, "two", u"second"_s), SecretStatus::duplicateItem);
         QCOMPARE(lookup(*store, account).secret, bytes);
-        QCOMPARE(load(account), std::nullopt);
         QCOMPARE(update(*store, account, "three", u"third"_s), SecretStatus::success);
         QCOMPARE(lookup(*store, account).secret, QByteArray("three"));
         QCOMPARE(itemsOf(account).size(), 1);
@@ -169,9 +150,8 @@ private Q_SLOTS:
         LibsecretStore patient(std::chrono::seconds(3));
         const qint32 added = add(*store, u"slow"_s, "late", u"slow"_s);
         QVERIFY(added == SecretStatus::success || added == SecretStatus::duplicateItem);
-        int ticks = 0;
         QTimer ticker;
-        connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+        const QSignalSpy ticks(&ticker, &QTimer::timeout);
         ticker.start(50);
         const int pid = qEnvironmentVariableIntValue("TAVIMOR_SECRET_SERVICE_PID");
         QVERIFY(pid > 0 && ::kill(pid, SIGSTOP) == 0);
@@ -179,9 +159,8 @@ private Q_SLOTS:
         QTimer::singleShot(stoppedMs, this, [pid] { ::kill(pid, SIGCONT); });
         QElapsedTimer elapsed;
         elapsed.start();
-        const SecretLookup found = lookup(patient, u"slow"_s);
-        QCOMPARE(found.status, status);
-        QVERIFY2(ticks >= elapsed.elapsed() / 50 / 2, qPrintable(QString::number(ticks)));
+        QCOMPARE(lookup(patient, u"slow"_s).status, status);
+        QVERIFY2(ticks.count() >= elapsed.elapsed() / 50 / 2, qPrintable(QString::number(ticks.count())));
         QTRY_COMPARE_WITH_TIMEOUT(lookup(patient, u"slow"_s).secret, std::optional<QByteArray>("late"),
                                   10000);
     }
@@ -211,7 +190,7 @@ private Q_SLOTS:
     }
 
     void withoutProviderEveryCallFails() {
-        const qint32 expected = provider() == "none" ? SecretStatus::notAvailable : SecretStatus::authFailed;
+        const qint32 expected = provider == "none" ? SecretStatus::notAvailable : SecretStatus::authFailed;
         const QString account = u"absent"_s;
         QElapsedTimer elapsed;
         elapsed.start();
