@@ -2,7 +2,6 @@
 #include "Core/NotchShape.h"
 #include "Platform/Screens/QtScreens.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace NotchGeometry;
@@ -31,28 +30,23 @@ class NotchShapeTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void shapePerState_data() {
-        QTest::addColumn<qreal>("notchWidth");
-        QTest::addColumn<qreal>("notchHeight");
-        QTest::addColumn<NotchShape>("closed");
-        QTest::addColumn<NotchShape>("open");
-        QTest::newRow("fallback notch")
-            << 200.0 << 32.0 << NotchShape{200, 38, 0, 12} << NotchShape{520, 300, 0, 16};
-        QTest::newRow("notch wider than the panel")
-            << 600.0 << 40.0 << NotchShape{600, 46, 0, 12} << NotchShape{600, 300, 0, 16};
-    }
-
+    // The closed outline hugs the notch, 6 below it; the open panel is at least 520 wide.
     void shapePerState() {
-        QFETCH(qreal, notchWidth);
-        QFETCH(qreal, notchHeight);
-        QFETCH(NotchShape, closed);
-        QFETCH(NotchShape, open);
-        NotchShapeModel model;
-        model.setNotchWidth(notchWidth);
-        model.setNotchHeight(notchHeight);
-        QCOMPARE(model.shape(), closed);
-        model.setOpen(true);
-        QCOMPARE(model.shape(), open);
+        const struct {
+            qreal notchWidth, notchHeight;
+            NotchShape closed, open;
+        } cases[] = {
+            {200, 32, {200, 38, 0, 12}, {520, 300, 0, 16}},
+            {600, 40, {600, 46, 0, 12}, {600, 300, 0, 16}},
+        };
+        for (const auto& c : cases) {
+            NotchShapeModel model;
+            model.setNotchWidth(c.notchWidth);
+            model.setNotchHeight(c.notchHeight);
+            QCOMPARE(model.shape(), c.closed);
+            model.setOpen(true);
+            QCOMPARE(model.shape(), c.open);
+        }
     }
 
     // Square top corners (the control point sits on the corner), rounded bottom ones.
@@ -64,30 +58,17 @@ private Q_SLOTS:
                                 "L 400.000,4.000 Q 400.000,0.000 400.000,0.000 Z"));
     }
 
-    // The fill itself is checked where it is drawn, in the views test.
-    void fillChangesAreAnnouncedOnce() {
-        NotchShapeModel model;
-        QSignalSpy fillChanges(&model, &NotchShapeModel::fillColorChanged);
-        model.setLiquid(false);
-        model.setOpen(true);
-        QCOMPARE(fillChanges.count(), 1);
-    }
-
-    // Animations start when the shape changes, so the spring must already be the new direction's.
+    // Animations start when the shape changes, so the spring must already be the new direction's. The close
+    // button's spring carries the next close only, and only when asked for while open.
     void springIsAnnouncedBeforeTheShapeMoves() {
         NotchShapeModel model;
         QStringList events;
         connect(&model, &NotchShapeModel::springChanged, this, [&] { events << QStringLiteral("spring"); });
         connect(&model, &NotchShapeModel::shapeChanged, this, [&] { events << QStringLiteral("shape"); });
+        model.closeWithButtonSpring(); // closed: nothing to close
         model.setOpen(true);
         QCOMPARE(model.spring(), NotchShapeModel::Spring::Open);
         QCOMPARE(events, QStringList({QStringLiteral("spring"), QStringLiteral("shape")}));
-    }
-
-    void closeButtonSpringAppliesToTheNextCloseOnly() {
-        NotchShapeModel model;
-        model.closeWithButtonSpring(); // closed: nothing to close
-        model.setOpen(true);
         model.setOpen(false);
         QCOMPARE(model.spring(), NotchShapeModel::Spring::Close);
         model.setOpen(true);
@@ -98,6 +79,7 @@ private Q_SLOTS:
         model.setOpen(false);
         QCOMPARE(model.spring(), NotchShapeModel::Spring::Close);
     }
+
     void notchScreenPrefersFirstNotchThenMainThenFirst() {
         const ScreenInfo left = plainScreen("left", QRect(-1280, 0, 1280, 1024));
         const ScreenInfo laptop = notchedScreen("laptop", QRect(0, 0, 1512, 982), 180, 32);
@@ -109,28 +91,23 @@ private Q_SLOTS:
         QCOMPARE(notchScreen({left, primary}, left).name, QStringLiteral("p"));
     }
 
-    void notchRectAndSizeFollowTheAuxiliaryAreas() {
+    // A screen without a notch draws the 200 by 32 outline at its top centre; the hover zone must be built
+    // from that same rectangle, not from an empty one in a corner.
+    void notchAreas() {
         ScreenInfo notched = notchedScreen("n", QRect(100, 50, 1512, 982), 180, 32);
         QCOMPARE(notchRect(notched), QRect(666, 0, 180, 32));
         QCOMPARE(effectiveNotchRect(notched), QRectF(766, 50, 180, 32));
         notched.auxiliaryTopRightArea.reset();
         QCOMPARE(notchSize(notched), QSizeF(200, 32));
-    }
 
-    // A screen without a notch draws the 200 by 32 outline at its top centre; the hover zone must be built
-    // from that same rectangle, not from an empty one in a corner.
-    void screenWithoutNotchHoversOverTheDrawnOutline() {
-        const ScreenInfo plain = plainScreen("p", QRect(1920, 0, 1280, 1024));
-        QCOMPARE(effectiveNotchRect(plain), QRectF(1920 + 540, 0, 200, 32));
-        QCOMPARE(hoverZone(plain), QRectF(1920 + 540 - 24, -12, 248, 56));
-    }
-
-    void keepOpenZoneHangsFromTheScreenTopAroundThePanel() {
-        const ScreenInfo screen = plainScreen("s", QRect(1920, 100, 1280, 1024));
-        const QRectF zone = keepOpenZone(panelFrame(screen), screen);
+        const ScreenInfo plain = plainScreen("p", QRect(1920, 100, 1280, 1024));
+        QCOMPARE(effectiveNotchRect(plain), QRectF(1920 + 540, 100, 200, 32));
+        QCOMPARE(hoverZone(plain), QRectF(1920 + 540 - 24, 100 - 12, 248, 56));
+        // The keep-open zone hangs from the screen's top around the panel; its bottom edge is outside.
+        const QRectF zone = keepOpenZone(panelFrame(plain), plain);
         QCOMPARE(zone, QRectF(1920 + 640 - 300, 100, 600, 340));
         QVERIFY(!contains(zone, QPointF(1920 + 340, 440)));
-        QVERIFY(keepOpenZone(std::nullopt, screen).isEmpty());
+        QVERIFY(keepOpenZone(std::nullopt, plain).isEmpty());
     }
 };
 

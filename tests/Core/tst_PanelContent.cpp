@@ -53,13 +53,11 @@ private Q_SLOTS:
         FakeWidget* daily = fixture.add(u"daily"_qs);
         FakeWidget* music = fixture.add(u"music"_qs);
         QCOMPARE(fixture.currentId(), u"daily"_qs);
-        QSignalSpy selection(&fixture.model, &ExpandedPanelModel::selectionChanged);
         fixture.stateManager.open();
         fixture.model.select(u"music"_qs);
         QCOMPARE(fixture.currentId(), u"music"_qs);
         fixture.stateManager.close();
         QCOMPARE(fixture.currentId(), u"daily"_qs);
-        QCOMPARE(selection.count(), 2);
         fixture.model.select(u"music"_qs);
         music->setActive(false);
         QCOMPARE(fixture.currentId(), u"daily"_qs);
@@ -73,7 +71,6 @@ private Q_SLOTS:
     // stands until the next close.
     void hookAndSelectionFollowRealChangesOnly() {
         NotchStateManager manager;
-        QSignalSpy state(&manager, &NotchStateManager::stateChanged);
         QList<std::pair<bool, bool>> calls; // (argument, isOpen when called)
         manager.setOnOpenChange([&](bool opened) { calls.append({opened, manager.isOpen()}); });
         manager.setActiveWidgetId(QStringLiteral("music"));
@@ -82,13 +79,10 @@ private Q_SLOTS:
         manager.open();
         manager.setActiveWidgetId(QStringLiteral("shelf"));
         manager.open();
-        QVERIFY(manager.contentVisible());
         QCOMPARE(manager.property("activeWidgetId").toString(), QStringLiteral("shelf"));
         manager.close();
         manager.close();
         QCOMPARE(calls, (QList<std::pair<bool, bool>>{{true, true}, {false, false}}));
-        QCOMPARE(state.count(), 2);
-        QVERIFY(!manager.contentVisible());
         QCOMPARE(manager.activeWidgetId(), std::nullopt);
     }
     // Hidden widgets and music leave the list before it is split, so the split stays even/odd.
@@ -139,11 +133,9 @@ private Q_SLOTS:
         connect(&set->registry, &WidgetRegistry::activeWidgetsChanged, &layout,
                 [&] { layout.setWidgets(activeObjects(set->registry)); });
         layout.setWidgets(activeObjects(set->registry));
-        QSignalSpy geometry(&layout, &CompactBarLayout::geometryChanged);
         QSignalSpy left(&layout, &CompactBarLayout::leftWidgetsChanged);
         music->setHasCompactContent(true);
         QCOMPARE(layout.sideWidth(), 624.0);
-        QCOMPARE(geometry.count(), 1);
         QCOMPARE(left.count(), 0);
         set.reset();
         QVERIFY(!layout.musicWidget());
