@@ -8,15 +8,9 @@ static QJsonObject object(const char* json) {
 }
 
 static QString summary(const TodoistTask& t) {
-    return QStringList{t.id,
-                       t.content,
-                       t.projectId,
-                       t.sectionId.value_or("-"),
-                       t.labels.join(','),
-                       QString::number(t.priority),
-                       t.dueDate.value_or("-"),
-                       t.duration.value_or("-")}
-        .join('|');
+    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+        .arg(t.id, t.content, t.projectId, t.sectionId.value_or("-"), t.labels.join(','),
+             QString::number(t.priority), t.dueDate.value_or("-"), t.duration.value_or("-"));
 }
 
 template <typename T> QString listOutcome(const QByteArray& body) {

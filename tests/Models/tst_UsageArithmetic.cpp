@@ -5,6 +5,7 @@
 #include <limits>
 
 using namespace UsageArithmetic;
+using namespace Qt::StringLiterals;
 
 namespace {
 const QDateTime now(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
@@ -18,11 +19,7 @@ class TestUsageArithmetic : public QObject {
 private Q_SLOTS:
     // duration(a seconds); age(a seconds ago); reset(in a seconds); runsOut(a % left, reset in b s, session
     // window, or the weekly window for runsOutWeekly). NaN for b: no reset date.
-    void texts_data() {
-        QTest::addColumn<QString>("function");
-        QTest::addColumn<double>("a");
-        QTest::addColumn<double>("b");
-        QTest::addColumn<QString>("text");
+    void texts() {
         const struct {
             const char* function;
             double a, b;
@@ -42,28 +39,19 @@ private Q_SLOTS:
             {"runsOut", noValue, 10800, ""}, {"runsOut", 40, noValue, ""},
             // clang-format on
         };
-        for (const auto& row : rows)
-            QTest::addRow("%s %g %g", row.function, row.a, row.b)
-                << QString::fromLatin1(row.function) << row.a << row.b << QString::fromUtf8(row.text);
-    }
-
-    void texts() {
-        QFETCH(QString, function);
-        QFETCH(double, a);
-        QFETCH(double, b);
-        QFETCH(QString, text);
         const auto in = [](double seconds) { return now.addMSecs(qint64(seconds * 1000)); };
-        if (function == u"duration")
-            QCOMPARE(durationString(a), text);
-        else if (function == u"age")
-            QCOMPARE(relativeTime(in(-a), now), text);
-        else if (function == u"reset")
-            QCOMPARE(timeUntil(in(a), now), text);
-        else
-            QCOMPARE(runsOutIn(a, std::isnan(b) ? QDateTime() : in(b),
-                               function == u"runsOut" ? sessionPeriod : weeklyPeriod, now)
-                         .value_or(QString()),
-                     text);
+        for (const auto& [function, a, b, expected] : rows) {
+            const QString name = QString::fromLatin1(function);
+            const QString text = name == u"duration" ? durationString(a)
+                                 : name == u"age"    ? relativeTime(in(-a), now)
+                                 : name == u"reset"
+                                     ? timeUntil(in(a), now)
+                                     : runsOutIn(a, std::isnan(b) ? QDateTime() : in(b),
+                                                 name == u"runsOut" ? sessionPeriod : weeklyPeriod, now)
+                                           .value_or(QString());
+            QVERIFY2(text == QString::fromUtf8(expected),
+                     qPrintable(u"%1 %2 %3: %4"_s.arg(name).arg(a).arg(b).arg(text)));
+        }
     }
 
     void resetTimes() {

@@ -44,14 +44,10 @@ private Q_SLOTS:
     void figures() {
         const QColor danger = TavimorTheme::danger(), accent = TavimorTheme::accent(),
                      plain = TavimorTheme::compactText();
-        const struct {
-            std::optional<double> utilization;
-            bool failing;
-            const char *compact, *percent; // percent: of the session row; empty when no rows show
-            QColor colour;
-            bool low;
-            double fraction;
-        } rows[] = {
+        // utilization, failing, compact text, percent of the session row (empty when no rows show), compact
+        // colour, low, fraction
+        using Row = std::tuple<std::optional<double>, bool, const char*, const char*, QColor, bool, double>;
+        const Row rows[] = {
             // clang-format off
             {120, false, "0%", "0% restante", danger, true, 0.01}, {85.6, false, "14%", "14% restante", danger, true, 0.144},
             {85.5, false, "15%", "15% restante", accent, true, 0.145},
@@ -61,18 +57,18 @@ private Q_SLOTS:
             {-1e300, false, "9223372036854775807%", "9223372036854775807% restante", plain, false, 1},
             // clang-format on
         };
-        for (const auto& row : rows) {
-            const auto widget = widgetWith(row.utilization, row.failing);
+        for (const auto& [utilization, failing, compact, percent, colour, low, fraction] : rows) {
+            const auto widget = widgetWith(utilization, failing);
             const auto* model = qobject_cast<UsageViewModel*>(widget->viewModel());
             const QVariantMap session = model->rows().value(0).toMap();
-            const bool rowsShown = *row.percent;
-            QCOMPARE(model->compactText(), QString::fromUtf8(row.compact));
-            QCOMPARE(model->compactColor(), row.colour);
-            QCOMPARE(model->loadingText().isEmpty(), row.failing || rowsShown);
-            QCOMPARE(model->errorText().isEmpty(), !row.failing);
-            QCOMPARE(session.value("percentText", "").toString(), QString::fromUtf8(row.percent));
-            QCOMPARE(session.value("low", false).toBool(), row.low);
-            QCOMPARE(session.value("fraction", 0.0).toDouble(), row.fraction);
+            const bool rowsShown = *percent;
+            QCOMPARE(model->compactText(), QString::fromUtf8(compact));
+            QCOMPARE(model->compactColor(), colour);
+            QCOMPARE(model->loadingText().isEmpty(), failing || rowsShown);
+            QCOMPARE(model->errorText().isEmpty(), !failing);
+            QCOMPARE(session.value("percentText", "").toString(), QString::fromUtf8(percent));
+            QCOMPARE(session.value("low", false).toBool(), low);
+            QCOMPARE(session.value("fraction", 0.0).toDouble(), fraction);
             QCOMPARE(session.value("resetText").toString().startsWith(u"Reset em "), rowsShown);
         }
     }
