@@ -46,26 +46,25 @@ private Q_SLOTS:
                      QString(expected));
     }
 
-    // The list shapes the service may send, and where a failure is reported.
+    // The list shapes the service may send, and where a failure is reported (for tasks; for projects when
+    // they differ).
     void lists() {
         const std::tuple<const char*, const char*, const char*> cases[] = {
-            {R"({"results":[{"id":1,"name":"P"}]})", "1", "1"},
-            {R"([{"id":1,"name":"P"},{"id":2,"name":"Q"}])", "2", "2"},
-            {R"({"items":[{"id":1,"name":"P"}]})", "1", "1"},
-            {R"({"results":3,"data":[{"id":1,"name":"P"}]})", "1", "1"},
-            {R"({"x":[]})", "<root> Expected to decode Array<Any>", "<root> Expected to decode Array<Any>"},
-            {"<html>", "<root> The given data was", "<root> The given data was"},
-            {R"({"results":[{"id":1,"name":"P"},7]})", "<root> Expected to decode Array<Any>",
-             "<root> Expected to decode Array<Any>"},
-            {R"([{"id":1,"name":"P"},7])", "Index 1 Expected to decode Dictionary<String,",
-             "Index 1 Expected to decode Dictionary<String,"},
+            {R"({"results":[{"id":1,"name":"P"}]})", "1", nullptr},
+            {R"([{"id":1,"name":"P"},{"id":2,"name":"Q"}])", "2", nullptr},
+            {R"({"items":[{"id":1,"name":"P"}]})", "1", nullptr},
+            {R"({"results":3,"data":[{"id":1,"name":"P"}]})", "1", nullptr},
+            {R"({"x":[]})", "<root> Expected to decode Array<Any>", nullptr},
+            {"<html>", "<root> The given data was", nullptr},
+            {R"({"results":[{"id":1,"name":"P"},7]})", "<root> Expected to decode Array<Any>", nullptr},
+            {R"([{"id":1,"name":"P"},7])", "Index 1 Expected to decode Dictionary<String,", nullptr},
             {R"([{"id":1,"name":"P","color":true}])", "1",
              "Index 0.color Expected to decode String/Int/Double"},
             {R"([{"id":1}])", "1", "Index 0 No value associated with"},
         };
         for (const auto& [body, tasks, projects] : cases) {
             QCOMPARE(listOutcome<TodoistTask>(body), QString(tasks));
-            QCOMPARE(listOutcome<TodoistProject>(body), QString(projects));
+            QCOMPARE(listOutcome<TodoistProject>(body), QString(projects ? projects : tasks));
         }
     }
 

@@ -1,3 +1,4 @@
+#include "AnswerOf.h"
 #include "LoopbackHttpServer.h"
 #include "Platform/Web/WebClient.h"
 
@@ -11,18 +12,15 @@ class TestWebClient : public QObject {
 
     WebClient client;
 
-    // The answer to one request with a body cap of 1 KiB, or none within 10 s.
-    std::optional<WebResponse> fetch(const QUrl& url, const QByteArray& authorization = {},
-                                     int timeoutMs = 5000) {
+    // The answer to one request with a body cap of 1 KiB.
+    WebResponse fetch(const QUrl& url, const QByteArray& authorization = {}, int timeoutMs = 5000) {
         WebRequest request;
         request.url = url;
         request.timeoutMs = timeoutMs;
         request.maxBodyBytes = 1024;
         if (!authorization.isEmpty())
             request.headers.append({"Authorization", authorization});
-        std::optional<WebResponse> answer;
-        client.send(request, this, [&](const WebResponse& response) { answer = response; });
-        return QTest::qWaitFor([&] { return answer.has_value(); }, 10000) ? answer : std::nullopt;
+        return answerOf<WebResponse>([&](auto done) { client.send(request, this, done); }, 10000);
     }
 
 private Q_SLOTS:
@@ -46,14 +44,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, answer);
         LoopbackHttpServer server;
         server.answer = answer;
-        const auto response = fetch(server.url());
-        QVERIFY(response);
-        QTEST(response->status, "status");
-        QTEST(int(response->failure), "failure");
-        QVERIFY(response->body.size() <= 1024);
-        if (response->failure == Failure::none)
-            QTEST(response->body, "body");
-        QCOMPARE(response->header("retry-after"), QByteArray(response->status == 429 ? "30" : ""));
+        const WebResponse response = fetch(server.url());
+        QTEST(response.status, "status");
+        QTEST(int(response.failure), "failure");
+        QVERIFY(response.body.size() <= 1024);
+        if (response.failure == Failure::none)
+            QTEST(response.body, "body");
+        QCOMPARE(response.header("retry-after"), QByteArray(response.status == 429 ? "30" : ""));
     }
 
     void tokenNeverFollowsARedirectToAnotherOrigin() {
@@ -62,9 +59,8 @@ private Q_SLOTS:
         LoopbackHttpServer server;
         server.answer =
             LoopbackHttpServer::reply(302, {}, "Location: " + elsewhere.url().toEncoded() + "\r\n");
-        const auto response = fetch(server.url(), "Bearer secret");
-        QVERIFY(response);
-        QCOMPARE(response->failure, Failure::redirectRefused);
+        const WebResponse response = fetch(server.url(), "Bearer secret");
+        QCOMPARE(response.failure, Failure::redirectRefused);
         QVERIFY(elsewhere.requests.isEmpty());
     }
 
@@ -79,10 +75,9 @@ private Q_SLOTS:
         const std::pair<QUrl, Failure> cases[] = {{silent.url(), Failure::timeout},
                                                   {refused, Failure::transport}};
         for (const auto& [url, failure] : cases) {
-            const auto response = fetch(url, {}, 200);
-            QVERIFY(response);
-            QCOMPARE(response->failure, failure);
-            QCOMPARE(response->status, 0);
+            const WebResponse response = fetch(url, {}, 200);
+            QCOMPARE(response.failure, failure);
+            QCOMPARE(response.status, 0);
         }
     }
 
