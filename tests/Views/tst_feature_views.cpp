@@ -19,7 +19,6 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The feature views load over their real view models in both appearances without a QML warning, and the

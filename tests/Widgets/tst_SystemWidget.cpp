@@ -1,11 +1,13 @@
 #include "FakeInhibitor.h"
 #include "InMemoryPreferences.h"
+#include "Platform/Hardware/MacHardware.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/KeyboardCleanerWindow.h"
 #include "Widgets/SystemWidget.h"
 
 #include <QtTest>
 
+// The system card: the keep-awake line, the keyboard cleaner and the machine's name.
 class TestSystemWidget : public QObject {
     Q_OBJECT
 
@@ -53,6 +55,35 @@ private Q_SLOTS:
         KeyboardCleanerWindow::hide();
         QCOMPARE(first, 1);
         QCOMPARE(second, 1);
+    }
+
+    // Only the exact "unknown" is no model; Mac15,1 has no row of its own; the prefixes are case-sensitive.
+    void machineDisplayNames() {
+        const std::pair<const char*, const char*> cases[] = {{"unknown", "Mac"},
+                                                             {"Unknown", "Unknown"},
+                                                             {"Mac14,15", "MacBook Air (Mac14,15)"},
+                                                             {"Mac15,1", "Mac (Mac15,1)"},
+                                                             {"macmini9,1", "macmini9,1"}};
+        for (const auto& [identifier, expected] : cases)
+            QCOMPARE(MacHardware::displayName(identifier), QString(expected));
+    }
+
+    // The DMI product name wins over the device-tree model unless it is blank; the device tree ends at a NUL.
+    void identifierFromTheFirmware() {
+        QTemporaryDir root;
+        const auto write = [&](const QString& path, const QByteArray& contents) {
+            QDir().mkpath(QFileInfo(root.filePath(path)).absolutePath());
+            QFile file(root.filePath(path));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(contents);
+        };
+        QCOMPARE(MacHardware::readModelIdentifier(root.path()), QStringLiteral("unknown"));
+        write("proc/device-tree/model", QByteArray("Raspberry Pi 4 Model B\0junk", 27));
+        QCOMPARE(MacHardware::readModelIdentifier(root.path()), QStringLiteral("Raspberry Pi 4 Model B"));
+        write("sys/class/dmi/id/product_name", " \n");
+        QCOMPARE(MacHardware::readModelIdentifier(root.path()), QStringLiteral("Raspberry Pi 4 Model B"));
+        write("sys/class/dmi/id/product_name", "Mac17,3\n");
+        QCOMPARE(MacHardware::readModelIdentifier(root.path()), QStringLiteral("Mac17,3"));
     }
 };
 

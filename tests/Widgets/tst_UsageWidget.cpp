@@ -9,8 +9,7 @@
 
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 #include <limits>
 

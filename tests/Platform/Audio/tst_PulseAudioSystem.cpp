@@ -2,7 +2,6 @@
 #include "Platform/Audio/PulseAudioSystem.h"
 #include "Services/AudioDeviceService.h"
 
-#include <QProcess>
 #include <QtTest>
 
 // The audio-device service over a real pulseaudio with null devices, which this test starts, kills and
@@ -27,12 +26,11 @@ class PulseAudioSystemTest : public QObject {
     }
 
     void startServer() {
-        const QString socket = qEnvironmentVariable("TAVIMOR_PULSE_SOCKET");
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         server.start(QStringLiteral("pulseaudio"),
                      {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes", "--use-pid-file=no",
                       "--log-level=error",
-                      "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket});
+                      "--load=module-native-protocol-unix auth-anonymous=1 socket=" + qEnvironmentVariable("TAVIMOR_PULSE_SOCKET")});
         QVERIFY(QTest::qWaitFor([] { return !pactl({"info"}).isEmpty(); }, 10000));
         shell("add_null_devices; pactl set-default-source studio_mic");
     }

@@ -4,8 +4,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QtTest>
 
 // The session against python3-dbusmock's logind template, on buses of its own: a private bus stands in for

@@ -4,8 +4,6 @@
 #include "Services/MusicService.h"
 
 #include <QDBusConnection>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The music service over the real session-bus source and artwork loader, against fake MPRIS players on a
@@ -105,7 +103,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return service->volume() == 29.0; }, 3000));
         QVERIFY(QTest::qWaitFor([&] { return !service->nowPlaying().artwork.isNull(); }, 5000));
         service->setVolume(42.7);
-        QCOMPARE(service->volume(), 42.7);
         QVERIFY(service->sendCommand(MusicService::Command::Stop));
         QVERIFY(QTest::qWaitFor([&] { return logged("spotify.instance42").contains("Pause"); }, 3000));
         service->fetchVolume();
