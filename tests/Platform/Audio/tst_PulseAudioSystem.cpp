@@ -26,11 +26,12 @@ class PulseAudioSystemTest : public QObject {
     }
 
     void startServer() {
+        const QString socket = qEnvironmentVariable("TAVIMOR_PULSE_SOCKET");
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         server.start(QStringLiteral("pulseaudio"),
                      {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes", "--use-pid-file=no",
                       "--log-level=error",
-                      "--load=module-native-protocol-unix auth-anonymous=1 socket=" + qEnvironmentVariable("TAVIMOR_PULSE_SOCKET")});
+                      "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket});
         QVERIFY(QTest::qWaitFor([] { return !pactl({"info"}).isEmpty(); }, 10000));
         shell("add_null_devices; pactl set-default-source studio_mic");
     }
