@@ -87,29 +87,24 @@ private Q_SLOTS:
 
     // Lock goes to the caller's session; when nothing locks within 2 s, one warning is logged; when a
     // locker sets the hint, none is.
-    void lockAsksTheCallersSession_data() {
-        QTest::addColumn<bool>("lockerAnswers");
-        QTest::newRow("no locker") << false;
-        QTest::newRow("a locker sets the hint") << true;
-    }
-
     void lockAsksTheCallersSession() {
-        QFETCH(bool, lockerAnswers);
-        warnings.clear();
-        auto session = startedSession(systemBus);
-        logind.readAllStandardOutput(); // the mock logs each call and signal there; drop the earlier ones
-        bool accepted = false;
-        session->lock(this, [&](bool ok, const QString&) { accepted = ok; });
-        QTRY_VERIFY(accepted);
-        QByteArray calls;
-        QTRY_VERIFY(
-            (calls += logind.readAllStandardOutput()).contains("c2 org.freedesktop.login1.Session.Lock"));
-        QVERIFY(!calls.contains("c1 org.freedesktop.login1.Session.Lock"));
-        if (lockerAnswers)
-            setSession(session->path(), {{"LockedHint", true}});
-        QTest::qWait(LogindSession::lockCheckDelayMs + 500);
-        QCOMPARE(warnings.size(), lockerAnswers ? 0 : 1);
-        setSession(session->path(), {{"LockedHint", false}});
+        for (const bool lockerAnswers : {false, true}) {
+            warnings.clear();
+            auto session = startedSession(systemBus);
+            logind.readAllStandardOutput(); // the mock logs each call and signal there; drop the earlier ones
+            bool accepted = false;
+            session->lock(this, [&](bool ok, const QString&) { accepted = ok; });
+            QTRY_VERIFY(accepted);
+            QByteArray calls;
+            QTRY_VERIFY(
+                (calls += logind.readAllStandardOutput()).contains("c2 org.freedesktop.login1.Session.Lock"));
+            QVERIFY(!calls.contains("c1 org.freedesktop.login1.Session.Lock"));
+            if (lockerAnswers)
+                setSession(session->path(), {{"LockedHint", true}});
+            QTest::qWait(LogindSession::lockCheckDelayMs + 500);
+            QCOMPARE(warnings.size(), lockerAnswers ? 0 : 1);
+            setSession(session->path(), {{"LockedHint", false}});
+        }
     }
 
     // Without logind the user counts as present, and locking falls back to the screen saver; with neither,

@@ -24,21 +24,19 @@ class TestWebClient : public QObject {
     }
 
 private Q_SLOTS:
+    // Each answer's status and failure; a body within the cap arrives whole, a longer one never past it.
     void answers_data() {
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("failure");
-        QTest::addColumn<QByteArray>("body");
         const QByteArray big(4096, 'x');
-        QTest::newRow("ok") << LoopbackHttpServer::reply(200, "{}") << 200 << int(Failure::none)
-                            << QByteArray("{}");
+        QTest::newRow("ok") << LoopbackHttpServer::reply(200, "{}") << 200 << int(Failure::none);
         QTest::newRow("refusal is a status, not a transport failure; its headers readable")
-            << LoopbackHttpServer::reply(429, "no", "Retry-After: 30\r\n") << 429 << int(Failure::none)
-            << QByteArray("no");
+            << LoopbackHttpServer::reply(429, "no", "Retry-After: 30\r\n") << 429 << int(Failure::none);
         QTest::newRow("announced length over the cap")
-            << LoopbackHttpServer::reply(200, big) << 200 << int(Failure::tooLarge) << QByteArray();
-        QTest::newRow("unannounced body over the cap") << "HTTP/1.1 500 X\r\nConnection: close\r\n\r\n" + big
-                                                       << 500 << int(Failure::tooLarge) << QByteArray();
+            << LoopbackHttpServer::reply(200, big) << 200 << int(Failure::tooLarge);
+        QTest::newRow("unannounced body over the cap")
+            << "HTTP/1.1 500 X\r\nConnection: close\r\n\r\n" + big << 500 << int(Failure::tooLarge);
     }
     void answers() {
         QFETCH(QByteArray, answer);
@@ -49,7 +47,7 @@ private Q_SLOTS:
         QTEST(int(response.failure), "failure");
         QVERIFY(response.body.size() <= 1024);
         if (response.failure == Failure::none)
-            QTEST(response.body, "body");
+            QCOMPARE(response.body, answer.mid(answer.indexOf("\r\n\r\n") + 4));
         QCOMPARE(response.header("retry-after"), QByteArray(response.status == 429 ? "30" : ""));
     }
 
