@@ -109,40 +109,35 @@ private Q_SLOTS:
         QTest::qWait(50);
     }
 
-    void cards_data() {
-        QTest::addColumn<QString>("mode");
-        QTest::newRow("liquid") << "liquid";
-        QTest::newRow("dark") << "dark";
-    }
-
     void cards() {
-        QFETCH(QString, mode);
-        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), mode);
-        auto system = std::make_shared<FakeInhibitor>(), display = std::make_shared<FakeInhibitor>();
-        CaffeinateWidget caffeinate(CaffeinateLocks{system, display, std::make_shared<FakeInhibitor>(), {}},
-                                    nullptr);
-        const auto card = show(caffeinate.expandedBody(), &caffeinate);
-        QVERIFY(!visibleItem(*card, "stopButton"));
-        caffeinate.service()->activateFor(1800);
-        display->answer(true);
-        system->answer(true);
-        QTRY_VERIFY(visibleItem(*card, "stopButton"));
+        for (const char* mode : {"liquid", "dark"}) {
+            preferences.setValue(QStringLiteral("tavimor.appearanceMode"), mode);
+            auto system = std::make_shared<FakeInhibitor>(), display = std::make_shared<FakeInhibitor>();
+            CaffeinateWidget caffeinate(
+                CaffeinateLocks{system, display, std::make_shared<FakeInhibitor>(), {}}, nullptr);
+            const auto card = show(caffeinate.expandedBody(), &caffeinate);
+            QVERIFY(!visibleItem(*card, "stopButton"));
+            caffeinate.service()->activateFor(1800);
+            display->answer(true);
+            system->answer(true);
+            QTRY_VERIFY(visibleItem(*card, "stopButton"));
 
-        auto processes = std::make_shared<FakeProcessTable>();
-        processes->sockets = "p4242\ncnode\nn*:3000\n";
-        LocalServersWidget servers(processes);
-        const auto serversCard = show(servers.expandedBody(), &servers);
-        QTRY_VERIFY(visibleItem(*serversCard, "serverRow") && !visibleItem(*serversCard, "emptyText"));
+            auto processes = std::make_shared<FakeProcessTable>();
+            processes->sockets = "p4242\ncnode\nn*:3000\n";
+            LocalServersWidget servers(processes);
+            const auto serversCard = show(servers.expandedBody(), &servers);
+            QTRY_VERIFY(visibleItem(*serversCard, "serverRow") && !visibleItem(*serversCard, "emptyText"));
 
-        FakeBluetooth bluetooth;
-        bluetooth.deviceList = {{"AA:00", "Headset", "audio-headset", true, true, 150}};
-        DeviceBatteryWidget devices({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
-                                    &bluetooth);
-        const auto devicesCard = show(devices.expandedBody(), &devices);
-        QTRY_VERIFY(visibleItem(*devicesCard, "levelFill"));
-        const QQuickItem* fill = visibleItem(*devicesCard, "levelFill");
-        QCOMPARE(fill->width(), fill->parentItem()->width()); // a level above 100 stays inside its track
-        QVERIFY(visibleItem(*devicesCard, "connectButton"));
+            FakeBluetooth bluetooth;
+            bluetooth.deviceList = {{"AA:00", "Headset", "audio-headset", true, true, 150}};
+            DeviceBatteryWidget devices({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
+                                        &bluetooth);
+            const auto devicesCard = show(devices.expandedBody(), &devices);
+            QTRY_VERIFY(visibleItem(*devicesCard, "levelFill"));
+            const QQuickItem* fill = visibleItem(*devicesCard, "levelFill");
+            QCOMPARE(fill->width(), fill->parentItem()->width()); // a level above 100 stays inside its track
+            QVERIFY(visibleItem(*devicesCard, "connectButton"));
+        }
     }
 };
 
