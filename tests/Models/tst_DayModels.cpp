@@ -49,10 +49,8 @@ private Q_SLOTS:
         for (const auto& [url, location, notes, service, link] : cases) {
             CalendarOccurrence occurrence;
             occurrence.url = QUrl(url);
-            if (!location.isEmpty())
-                occurrence.location = location;
-            if (!notes.isEmpty())
-                occurrence.notes = notes;
+            occurrence.location = location;
+            occurrence.notes = notes;
             const auto found = MeetingLinkDetector::detect(occurrence);
             QCOMPARE(found ? rawValue(found->service) : QString(), service);
             QCOMPARE(found ? found->url.toString(QUrl::FullyEncoded) : QString(), link);
