@@ -20,8 +20,7 @@ private Q_SLOTS:
     // rounds the minutes left up.
     void keepAwakeHandOverAndStatus() {
         SystemWidget widget({preferences, nullptr, QString(), QString()});
-        const auto system = std::make_shared<FakeInhibitor>();
-        const auto display = std::make_shared<FakeInhibitor>();
+        const auto system = std::make_shared<FakeInhibitor>(), display = std::make_shared<FakeInhibitor>();
         CaffeinateService keepAwake(CaffeinateLocks{system, display, std::make_shared<FakeInhibitor>(), {}});
         QVERIFY(widget.setProperty("caffeinateService", QVariant::fromValue<QObject*>(&keepAwake)));
         QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Desligado"));
