@@ -1,8 +1,16 @@
+#include "Core/HealthSettingsModel.h"
 #include "Core/ShellQml.h"
+#include "FakeBluetooth.h"
 #include "FakeClipboard.h"
+#include "FakeInhibitor.h"
+#include "FakeProcessTable.h"
+#include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Models/SettingsStore.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/CaffeinateWidget.h"
+#include "Widgets/DeviceBatteryWidget.h"
+#include "Widgets/LocalServersWidget.h"
 #include "Widgets/NotesWidget.h"
 #include "Widgets/ShelfWidget.h"
 #include "Widgets/SystemWidget.h"
@@ -11,16 +19,48 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 #include <QtTest>
 
-// The feature views load over their real view models in both appearances without a QML warning.
+// The feature views load over their real view models in both appearances without a QML warning, and the
+// keep-awake, servers and devices cards show what their models decide. (The application loads the break
+// tab, the overlay and the reminder panels in the X11 test, which fails on any QML warning.)
 class TestFeatureViews : public QObject {
     Q_OBJECT
 
     InMemoryPreferences preferences;
     FakeClipboard clipboard;
     QTemporaryDir folder;
+    QQmlEngine engine;
+
+    // A window showing `view` over `model`; declared after the model, it goes first.
+    std::unique_ptr<QQuickWindow> show(const QUrl& view, QObject* model) {
+        auto window = std::make_unique<QQuickWindow>();
+        window->resize(780, 400);
+        QQmlComponent component(&engine, view);
+        auto* item = qobject_cast<QQuickItem*>(
+            component.createWithInitialProperties({{"model", QVariant::fromValue(model)}}));
+        if (!item) {
+            qWarning() << component.errors();
+            return window;
+        }
+        item->setParent(window.get());
+        item->setParentItem(window->contentItem());
+        item->setSize(window->size());
+        window->show();
+        return window;
+    }
+
+    // Delegates are not QObject children: walk the visual tree.
+    static QQuickItem* visibleItem(const QQuickWindow& window, const QString& name) {
+        QList<QQuickItem*> pending = window.contentItem()->childItems();
+        while (!pending.isEmpty()) {
+            QQuickItem* item = pending.takeLast();
+            if (item->isVisible() && item->objectName() == name)
+                return item;
+            pending += item->childItems();
+        }
+        return nullptr;
+    }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -28,6 +68,7 @@ private Q_SLOTS:
         registerShellQmlTypes();
         clipboard.put("copied text");
     }
+    void init() { QTest::failOnWarning(QRegularExpression(".*")); }
 
     void loadsWithoutWarnings_data() {
         QTest::addColumn<QString>("view");
@@ -35,7 +76,7 @@ private Q_SLOTS:
         for (const char* mode : {"liquid", "dark"}) {
             for (const char* view :
                  {"System/SystemCompactView", "System/SystemExpandedView", "Notes/NotesExpandedView",
-                  "Shelf/ShelfExpandedView", "Settings/GeneralSection"})
+                  "Shelf/ShelfExpandedView", "Settings/GeneralSection", "Settings/HealthSection"})
                 QTest::addRow("%s %s", view, mode) << view << mode;
         }
     }
@@ -53,27 +94,50 @@ private Q_SLOTS:
         NotesWidget notes(preferences, folder.filePath("Notes"));
         ShelfWidget shelf(folder.filePath("Shelf"), folder.filePath("Desktop"));
         SettingsStore settings(preferences);
-        QObject* model = view.startsWith(u"System")  ? static_cast<QObject*>(&system)
-                         : view.startsWith(u"Notes") ? static_cast<QObject*>(&notes)
-                         : view.startsWith(u"Shelf") ? static_cast<QObject*>(&shelf)
-                                                     : static_cast<QObject*>(&settings);
+        NotificationCenter notifications;
+        HealthSettingsModel health(preferences, notifications);
+        QObject* model = view.startsWith(u"System")         ? static_cast<QObject*>(&system)
+                         : view.startsWith(u"Notes")        ? static_cast<QObject*>(&notes)
+                         : view.startsWith(u"Shelf")        ? static_cast<QObject*>(&shelf)
+                         : view.endsWith(u"GeneralSection") ? static_cast<QObject*>(&settings)
+                                                            : static_cast<QObject*>(&health);
+        const auto window = show(QUrl(QStringLiteral("qrc:/Views/%1.qml").arg(view)), model);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // the health section also follows its settings as they change
+        health.setBlinkPosition(QStringLiteral("center"));
+        health.setBreakDurationSec(60);
+        QTest::qWait(50);
+    }
 
-        QQmlEngine engine;
-        QList<QQmlError> warnings;
-        connect(&engine, &QQmlEngine::warnings, this,
-                [&](const QList<QQmlError>& list) { warnings += list; });
-        QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Views/%1.qml").arg(view)));
-        std::unique_ptr<QObject> created(
-            component.createWithInitialProperties({{"model", QVariant::fromValue(model)}}));
-        QVERIFY2(created, qPrintable(component.errorString()));
-        QQuickWindow window;
-        window.resize(496, 220);
-        auto* item = qobject_cast<QQuickItem*>(created.get());
-        item->setParentItem(window.contentItem());
-        item->setSize(window.size());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.value(0).toString()));
+    void cards() {
+        for (const char* mode : {"liquid", "dark"}) {
+            preferences.setValue(QStringLiteral("tavimor.appearanceMode"), mode);
+            auto system = std::make_shared<FakeInhibitor>(), display = std::make_shared<FakeInhibitor>();
+            CaffeinateWidget caffeinate(
+                CaffeinateLocks{system, display, std::make_shared<FakeInhibitor>(), {}}, nullptr);
+            const auto card = show(caffeinate.expandedBody(), &caffeinate);
+            QVERIFY(!visibleItem(*card, "stopButton"));
+            caffeinate.service()->activateFor(1800);
+            display->answer(true);
+            system->answer(true);
+            QTRY_VERIFY(visibleItem(*card, "stopButton"));
+
+            auto processes = std::make_shared<FakeProcessTable>();
+            processes->sockets = "p4242\ncnode\nn*:3000\n";
+            LocalServersWidget servers(processes);
+            const auto serversCard = show(servers.expandedBody(), &servers);
+            QTRY_VERIFY(visibleItem(*serversCard, "serverRow") && !visibleItem(*serversCard, "emptyText"));
+
+            FakeBluetooth bluetooth;
+            bluetooth.deviceList = {{"AA:00", "Headset", "audio-headset", true, true, 150}};
+            DeviceBatteryWidget devices({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
+                                        &bluetooth);
+            const auto devicesCard = show(devices.expandedBody(), &devices);
+            QTRY_VERIFY(visibleItem(*devicesCard, "levelFill"));
+            const QQuickItem* fill = visibleItem(*devicesCard, "levelFill");
+            QCOMPARE(fill->width(), fill->parentItem()->width()); // a level above 100 stays inside its track
+            QVERIFY(visibleItem(*devicesCard, "connectButton"));
+        }
     }
 };
 

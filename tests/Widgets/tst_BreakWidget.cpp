@@ -30,49 +30,33 @@ private Q_SLOTS:
         preferences.setValue(QStringLiteral("tavimor.breakEnabled"), true);
         notifications.post(Notifications::breakSettingsChanged);
         QVERIFY(widget->isActive());
-        widget->stop();
-        preferences.remove(QStringLiteral("tavimor.breakEnabled"));
     }
 
     // The big value and the label, idle at a distance from the next break or during a break.
-    void bigValue_data() {
-        QTest::addColumn<int>("elapsed"); // seconds after the start, 20 min interval; -1: switched off
-        QTest::addColumn<bool>("inBreak");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("1199 s away") << 1 << false << "Próxima pausa"
-                                     << "19min";
-        QTest::newRow("exactly 60 s away") << 1140 << false << "Próxima pausa"
-                                           << "1min";
-        QTest::newRow("59 s away") << 1141 << false << "Próxima pausa"
-                                   << "59s";
-        QTest::newRow("past due") << 1300 << false << "Próxima pausa"
-                                  << "0s";
-        QTest::newRow("switched off") << -1 << false << "Próxima pausa"
-                                      << "—";
-        QTest::newRow("in a break") << 0 << true << "Em pausa"
-                                    << "00:20";
-    }
-
     void bigValue() {
-        QFETCH(int, elapsed);
-        QFETCH(bool, inBreak);
-        preferences.setValue(QStringLiteral("tavimor.breakEnabled"), elapsed >= 0);
-        preferences.remove(QStringLiteral("tavimor.breakDurationSec"));
-        preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 20);
-        auto widget = makeWidget();
-        widget->start();
-        clock.advance(std::max(elapsed, 0) * 1000);
-        if (inBreak)
-            widget->service()->takeBreakNow();
-        auto* tab = qobject_cast<BreakTabModel*>(widget->viewModel());
-        QTEST(tab->stateLabel(), "label");
-        QTEST(tab->bigValue(), "value");
-        QCOMPARE(tab->showsSkip(), inBreak);
-        // The info lines show the stored values, not the service's bounds.
-        preferences.setValue(QStringLiteral("tavimor.breakDurationSec"), 2);
-        QCOMPARE(tab->durationInfo(), QStringLiteral("2s de pausa"));
-        widget->stop();
+        // Seconds after the start with a 20 min interval (-1: switched off; 1140: exactly 60 s away), whether
+        // a break runs, the big value.
+        const std::tuple<int, bool, const char*> cases[] = {{1, false, "19min"},  {1140, false, "1min"},
+                                                            {1141, false, "59s"}, {1300, false, "0s"},
+                                                            {-1, false, "—"},     {0, true, "00:20"}};
+        for (const auto& [elapsed, inBreak, value] : cases) {
+            preferences.setValue(QStringLiteral("tavimor.breakEnabled"), elapsed >= 0);
+            preferences.remove(QStringLiteral("tavimor.breakDurationSec"));
+            preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 20);
+            auto widget = makeWidget();
+            widget->start();
+            clock.advance(std::max(elapsed, 0) * 1000);
+            if (inBreak)
+                widget->service()->takeBreakNow();
+            auto* tab = qobject_cast<BreakTabModel*>(widget->viewModel());
+            QCOMPARE(tab->stateLabel(),
+                     inBreak ? QStringLiteral("Em pausa") : QStringLiteral("Próxima pausa"));
+            QCOMPARE(tab->bigValue(), QString::fromUtf8(value));
+            QCOMPARE(tab->showsSkip(), inBreak);
+            // The info lines show the stored values, not the service's bounds.
+            preferences.setValue(QStringLiteral("tavimor.breakDurationSec"), 2);
+            QCOMPARE(tab->durationInfo(), QStringLiteral("2s de pausa"));
+        }
     }
 };
 

@@ -1,28 +1,32 @@
 #include "FakeInhibitor.h"
 #include "InMemoryPreferences.h"
+#include "Platform/Hardware/MacHardware.h"
+#include "Theme/ThemeQml.h"
+#include "Widgets/KeyboardCleanerWindow.h"
 #include "Widgets/SystemWidget.h"
 
 #include <QtTest>
 
+// The system card: the keep-awake line, the keyboard cleaner and the machine's name.
 class TestSystemWidget : public QObject {
     Q_OBJECT
 
+    InMemoryPreferences preferences;
+
 private Q_SLOTS:
-    // The delegate hands the keep-awake service over through the property; the status line follows it.
+    void initTestCase() { registerThemeQmlTypes(preferences); }
+
+    // The delegate hands the keep-awake service over through the property; the status line follows it and
+    // rounds the minutes left up.
     void keepAwakeHandOverAndStatus() {
-        InMemoryPreferences preferences;
         SystemWidget widget({preferences, nullptr, QString(), QString()});
-        QCOMPARE(widget.keepAwakeStatus(), QString());
-        const auto system = std::make_shared<FakeInhibitor>();
-        const auto display = std::make_shared<FakeInhibitor>();
+        const auto system = std::make_shared<FakeInhibitor>(), display = std::make_shared<FakeInhibitor>();
         CaffeinateService keepAwake(CaffeinateLocks{system, display, std::make_shared<FakeInhibitor>(), {}});
         QVERIFY(widget.setProperty("caffeinateService", QVariant::fromValue<QObject*>(&keepAwake)));
-        QCOMPARE(widget.caffeinateService(), &keepAwake);
         QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Desligado"));
         widget.setKeepAwake(true);
         system->answer(true);
         display->answer(true);
-        QVERIFY(keepAwake.isActive());
         QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Ativo"));
         keepAwake.activateFor(61);
         while (!system->pending.isEmpty())
@@ -32,6 +36,53 @@ private Q_SLOTS:
         QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Ativo · 2 min restantes"));
         widget.setKeepAwake(false);
         QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Desligado"));
+    }
+
+    // Offscreen has no keyboard grabs, so the cleaner's lock always takes the failure path (the grab is
+    // checked under Xvfb). A refused grab ends the lock at once and calls the callback exactly once; a
+    // callback that hides again, a second hide and a show over a showing lock never call a callback twice.
+    void keyboardCleanerCallsBackExactlyOnce() {
+        int first = 0, second = 0;
+        KeyboardCleanerWindow::show([&] {
+            ++first;
+            KeyboardCleanerWindow::hide();
+        });
+        QCOMPARE(first, 1);
+        QVERIFY(!KeyboardCleanerWindow::isLocked());
+        KeyboardCleanerWindow::hide();
+        KeyboardCleanerWindow::show([&] { ++second; });
+        KeyboardCleanerWindow::hide();
+        QCOMPARE(first, 1);
+        QCOMPARE(second, 1);
+    }
+
+    // Only the exact "unknown" is no model; Mac15,1 has no row of its own; the prefixes are case-sensitive.
+    void machineDisplayNames() {
+        const std::pair<const char*, const char*> cases[] = {{"unknown", "Mac"},
+                                                             {"Unknown", "Unknown"},
+                                                             {"Mac14,15", "MacBook Air (Mac14,15)"},
+                                                             {"Mac15,1", "Mac (Mac15,1)"},
+                                                             {"macmini9,1", "macmini9,1"}};
+        for (const auto& [identifier, expected] : cases)
+            QCOMPARE(MacHardware::displayName(identifier), QString(expected));
+    }
+
+    // The DMI product name wins over the device-tree model unless it is blank; the device tree ends at a NUL.
+    void identifierFromTheFirmware() {
+        QTemporaryDir root;
+        const auto write = [&](const QString& path, const QByteArray& contents) {
+            QDir().mkpath(QFileInfo(root.filePath(path)).absolutePath());
+            QFile file(root.filePath(path));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(contents);
+        };
+        QCOMPARE(MacHardware::readModelIdentifier(root.path()), QStringLiteral("unknown"));
+        write("proc/device-tree/model", QByteArray("Raspberry Pi 4 Model B\0junk", 27));
+        QCOMPARE(MacHardware::readModelIdentifier(root.path()), QStringLiteral("Raspberry Pi 4 Model B"));
+        write("sys/class/dmi/id/product_name", " \n");
+        QCOMPARE(MacHardware::readModelIdentifier(root.path()), QStringLiteral("Raspberry Pi 4 Model B"));
+        write("sys/class/dmi/id/product_name", "Mac17,3\n");
+        QCOMPARE(MacHardware::readModelIdentifier(root.path()), QStringLiteral("Mac17,3"));
     }
 };
 

@@ -5,8 +5,6 @@
 #include "Platform/Calendar/EdsCalendarStore.h"
 #include "Services/CalendarService.h"
 
-#include <QProcess>
-#include <QSignalSpy>
 #include <QtTest>
 
 static const QTimeZone berlin("Europe/Berlin");
