@@ -38,6 +38,8 @@ private Q_SLOTS:
         windows.made.clear();
         tipDraws = 0;
         preferences.setValue(QStringLiteral("tavimor.breakEnabled"), true);
+        preferences.remove(QStringLiteral("tavimor.breakStrict"));
+        preferences.remove(QStringLiteral("tavimor.breakSnoozes"));
         auto manager =
             std::make_unique<BreakOverlayWindowManager>(screens, windows, clock, [this](int count) {
                 ++tipDraws;
@@ -57,7 +59,6 @@ private Q_SLOTS:
         QCOMPARE(shown().size(), 2);
         QCOMPARE(shown().at(1)->spec.geometry, QRect(1280, 0, 1280, 800));
         QVERIFY(shown().at(0)->spec.takesFocus && !shown().at(1)->spec.takesFocus);
-        QCOMPARE(overlay->model()->tipTitle(), QStringLiteral("Beba uma água"));
         screens.list.append(QtScreens::describe(QStringLiteral("c"), QRect(0, 800, 800, 600),
                                                 QRect(0, 800, 800, 600), 1, false));
         Q_EMIT screens.screensChanged();
@@ -99,55 +100,24 @@ private Q_SLOTS:
             windows.made.constFirst()->spec.escapePressed();
         }
         QTEST(service->phase() == BreakService::Phase::active, "stillOn");
-        preferences.remove(QStringLiteral("tavimor.breakStrict"));
-        preferences.remove(QStringLiteral("tavimor.breakSnoozes"));
     }
 
-    // What the overlay shows for the break in progress.
-    void texts_data() {
-        QTest::addColumn<bool>("strict");
-        QTest::addColumn<int>("snoozes");
-        QTest::addColumn<bool>("showsSkip");
-        QTest::addColumn<bool>("showsSnooze");
-        QTest::addColumn<QString>("snoozeLine");
-        QTest::addColumn<QString>("hint");
-        QTest::newRow("defaults") << false << 4 << true << true << "4 soneca(s) disponível(is)"
-                                  << "Pressione <b>Esc</b> duas vezes para pular a pausa";
-        QTest::newRow("no snoozes") << false << 0 << true << false << ""
-                                    << "Pressione <b>Esc</b> duas vezes para pular a pausa";
-        QTest::newRow("strict, no snoozes") << true << 0 << false << false << ""
-                                            << "Pausa obrigatória — aproveite para descansar.";
-    }
-
-    void texts() {
-        QFETCH(bool, strict);
-        QFETCH(int, snoozes);
-        preferences.setValue(QStringLiteral("tavimor.breakStrict"), strict);
-        preferences.setValue(QStringLiteral("tavimor.breakSnoozes"), snoozes);
+    // Strict without snoozes: the hint says the break cannot be skipped and no snooze line is shown; the
+    // countdown never goes below zero.
+    void textsAndMarkup() {
+        preferences.setValue(QStringLiteral("tavimor.breakStrict"), true);
+        preferences.setValue(QStringLiteral("tavimor.breakSnoozes"), 0);
         service->applySettings();
-        const BreakOverlayModel& model = *overlay->model();
-        QTEST(model.showsSkip(), "showsSkip");
-        QTEST(model.showsSnooze(), "showsSnooze");
-        QTEST(model.snoozeLine(), "snoozeLine");
-        QTEST(model.hint(), "hint");
-        QCOMPARE(model.countdown(), QStringLiteral("00:20"));
+        QCOMPARE(overlay->model()->hint(), QStringLiteral("Pausa obrigatória — aproveite para descansar."));
+        QVERIFY(overlay->model()->snoozeLine().isEmpty());
         QCOMPARE(BreakOverlayModel::countdownText(-3), QStringLiteral("00:00"));
-    }
-
-    void markup_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("styled"); // empty: shown as it is
-        QTest::newRow("pair") << "Press **Esc** twice"
-                              << "Press <b>Esc</b> twice";
-        QTest::newRow("broken") << "Press **Esc twice"
-                                << "";
-        QTest::newRow("markup escaped") << "<img src=x> **a&b**"
-                                        << "&lt;img src=x&gt; <b>a&amp;b</b>";
-    }
-
-    void markup() {
-        QFETCH(QString, text);
-        QTEST(BreakOverlayModel::boldMarkup(text).value_or(QString()), "styled");
+        const std::pair<const char*, const char*> markup[] = {
+            {"Press **Esc** twice", "Press <b>Esc</b> twice"},
+            {"Press **Esc twice", ""}, // unpaired: shown as it is
+            {"<img src=x> **a&b**", "&lt;img src=x&gt; <b>a&amp;b</b>"}};
+        for (const auto& [text, styled] : markup)
+            QCOMPARE(BreakOverlayModel::boldMarkup(QString::fromUtf8(text)).value_or(QString()),
+                     QString::fromUtf8(styled));
     }
 };
 

@@ -30,63 +30,46 @@ private Q_SLOTS:
         Diagnostics::setLogFilePathForTesting(logFolder.filePath(QStringLiteral("t.log")));
     }
 
-    // Each script runs on a started service with breaks on, a 1-minute work interval and 20 s breaks
-    // (unless a "set" step says otherwise). Steps: wait:N (N ticks, one second apart), set:key=value
-    // (then the settings notification), preview, now, skip, snooze, lock, away, back, pause.
+    // Each script runs on a started service with breaks on, a 1-minute work interval and 20 s breaks. Steps,
+    // blank-separated: wait:N (N one-second ticks), set:key=number (a "tavimor." key, then the settings
+    // notification), preview, away, back, refuse (the next lock), or a slot to call.
     void schedule_data() {
-        QTest::addColumn<QStringList>("script");
+        QTest::addColumn<QString>("script");
         QTest::addColumn<bool>("onScreen");
         QTest::addColumn<int>("untilNext"); // -1: none
         QTest::addColumn<int>("snoozesUsed");
 
-        QTest::newRow("due after the interval") << QStringList{"wait:60"} << true << -1 << 0;
-        QTest::newRow("countdown ends the break, fresh interval")
-            << QStringList{"wait:60", "wait:20"} << false << 60 << 0;
-        QTest::newRow("settings change restarts the countdown")
-            << QStringList{"wait:50", "set:tavimor.breakDurationSec=30"} << false << 60 << 0;
-        QTest::newRow("due while away is dropped")
-            << QStringList{"away", "wait:60", "back"} << false << 60 << 0;
-        QTest::newRow("due while paused is dropped") << QStringList{"pause", "wait:60"} << false << 60 << 0;
-        QTest::newRow("snooze with a 1-minute interval: back in 60 s")
-            << QStringList{"wait:60", "snooze"} << false << 60 << 1;
-        QTest::newRow("snooze with the default interval: back in 300 s")
-            << QStringList{"set:tavimor.breakWorkIntervalMin=20", "wait:1200", "snooze"} << false << 300 << 1;
-        QTest::newRow("a snoozed break keeps its count")
-            << QStringList{"wait:60", "snooze", "wait:60", "snooze", "wait:60"} << true << -1 << 2;
-        QTest::newRow("a fresh break starts the count again")
-            << QStringList{"wait:60", "snooze", "wait:60", "skip", "wait:60"} << true << -1 << 0;
-        QTest::newRow("skip restarts the full interval")
-            << QStringList{"wait:60", "skip"} << false << 60 << 1;
-        QTest::newRow("snoozing a preview keeps the date, counts nothing")
-            << QStringList{"wait:30", "preview", "snooze"} << false << 30 << 0;
-        QTest::newRow("skipping a preview restarts the interval")
-            << QStringList{"wait:30", "preview", "skip"} << false << 60 << 0;
-        QTest::newRow("a preview leaves the count of a snoozed break")
-            << QStringList{"wait:60", "snooze", "preview", "skip"} << false << 60 << 1;
-        QTest::newRow("switching off during a break closes it")
-            << QStringList{"wait:60", "set:tavimor.breakEnabled=false"} << false << -1 << 0;
-        QTest::newRow("preview while off runs and switches off again")
-            << QStringList{"set:tavimor.breakEnabled=false", "preview", "wait:20"} << false << -1 << 0;
-        QTest::newRow("strict with no snoozes: neither skip nor snooze")
-            << QStringList{"set:tavimor.breakStrict=true", "set:tavimor.breakSnoozes=0", "wait:60", "skip",
-                           "snooze"}
-            << true << -1 << 0;
-        QTest::newRow("strict preview can be skipped")
-            << QStringList{"set:tavimor.breakStrict=true", "set:tavimor.breakSnoozes=0", "preview", "skip"}
-            << false << 60 << 0;
-        QTest::newRow("lock accepted ends the break") << QStringList{"wait:60", "lock"} << false << 60 << 0;
-        QTest::newRow("lock refused keeps the break, logged")
-            << QStringList{"wait:60", "refuse", "lock", "wait:1"} << true << -1 << 0;
-        QTest::newRow("stored duration 2 gives 5 s")
-            << QStringList{"set:tavimor.breakDurationSec=2", "now", "wait:5"} << false << 60 << 0;
-        QTest::newRow("stored duration 100000 is cut to 900 s")
-            << QStringList{"set:tavimor.breakDurationSec=100000", "now", "wait:899"} << true << -1 << 0;
-        QTest::newRow("huge interval is cut to four hours")
-            << QStringList{"set:tavimor.breakWorkIntervalMin=9223372036854775807"} << false << 14400 << 0;
+        QTest::newRow("due after the interval") << "wait:60" << true << -1 << 0;
+        QTest::newRow("countdown ends the break, fresh interval") << "wait:60 wait:20" << false << 60 << 0;
+        QTest::newRow("settings change restarts") << "wait:50 set:breakDurationSec=30" << false << 60 << 0;
+        QTest::newRow("due while away is dropped") << "away wait:60 back" << false << 60 << 0;
+        QTest::newRow("due while paused is dropped") << "set:remindersPaused=1 wait:60" << false << 60 << 0;
+        QTest::newRow("snooze: back in 60 s") << "wait:60 snooze" << false << 60 << 1;
+        QTest::newRow("snooze, default interval: 300 s")
+            << "set:breakWorkIntervalMin=20 wait:1200 snooze" << false << 300 << 1;
+        QTest::newRow("snoozed keeps count") << "wait:60 snooze wait:60 snooze wait:60" << true << -1 << 2;
+        QTest::newRow("fresh break counts anew") << "wait:60 snooze wait:60 skip wait:60" << true << -1 << 0;
+        QTest::newRow("skip restarts the full interval") << "wait:60 skip" << false << 60 << 1;
+        QTest::newRow("snoozed preview counts nothing") << "wait:30 preview snooze" << false << 30 << 0;
+        QTest::newRow("skipped preview restarts") << "wait:30 preview skip" << false << 60 << 0;
+        QTest::newRow("preview leaves the count") << "wait:60 snooze preview skip" << false << 60 << 1;
+        QTest::newRow("switched off in a break") << "wait:60 set:breakEnabled=0" << false << -1 << 0;
+        QTest::newRow("preview while off") << "set:breakEnabled=0 preview wait:20" << false << -1 << 0;
+        QTest::newRow("strict: no skip nor snooze")
+            << "set:breakStrict=1 set:breakSnoozes=0 wait:60 skip snooze" << true << -1 << 0;
+        QTest::newRow("strict preview skippable")
+            << "set:breakStrict=1 set:breakSnoozes=0 preview skip" << false << 60 << 0;
+        QTest::newRow("lock accepted ends the break") << "wait:60 lockScreen" << false << 60 << 0;
+        QTest::newRow("lock refused, logged") << "wait:60 refuse lockScreen wait:1" << true << -1 << 0;
+        QTest::newRow("duration 2: 5 s") << "set:breakDurationSec=2 takeBreakNow wait:5" << false << 60 << 0;
+        QTest::newRow("duration cut to 900 s")
+            << "set:breakDurationSec=100000 takeBreakNow wait:899" << true << -1 << 0;
+        QTest::newRow("interval cut to 4 h")
+            << "set:breakWorkIntervalMin=9223372036854775807" << false << 14400 << 0;
     }
 
     void schedule() {
-        QFETCH(QStringList, script);
+        QFETCH(QString, script);
         FakeClock clock;
         InMemoryPreferences preferences;
         FakePresence presence;
@@ -101,7 +84,7 @@ private Q_SLOTS:
         BreakService service({preferences, clock, presence, &session, notifications},
                              std::make_unique<RecordingOverlay>(&shown));
         service.start();
-        for (const QString& step : script) {
+        for (const QString& step : script.split(u' ')) {
             const QString verb = step.section(QLatin1Char(':'), 0, 0);
             const QString argument = step.section(QLatin1Char(':'), 1);
             if (verb == QLatin1String("wait")) {
@@ -110,11 +93,8 @@ private Q_SLOTS:
                     service.tick();
                 }
             } else if (verb == QLatin1String("set")) {
-                const QString value = argument.section(QLatin1Char('='), 1);
-                preferences.setValue(argument.section(QLatin1Char('='), 0, 0),
-                                     value == QLatin1String("true")    ? QVariant(true)
-                                     : value == QLatin1String("false") ? QVariant(false)
-                                                                       : QVariant(value.toLongLong()));
+                preferences.setValue("tavimor." + argument.section(QLatin1Char('='), 0, 0),
+                                     argument.section(QLatin1Char('='), 1).toLongLong());
                 notifications.post(Notifications::breakSettingsChanged);
             } else if (verb == QLatin1String("preview")) {
                 notifications.post(Notifications::breakPreviewRequested);
@@ -122,13 +102,8 @@ private Q_SLOTS:
                 presence.present = verb == QLatin1String("back");
             } else if (verb == QLatin1String("refuse")) {
                 session.answer = FakeLogindSession::Answer::refuse;
-            } else if (verb == QLatin1String("pause")) {
-                preferences.setValue(QStringLiteral("tavimor.remindersPaused"), true);
             } else {
-                QVERIFY(QMetaObject::invokeMethod(&service, verb == QLatin1String("lock") ? "lockScreen"
-                                                            : verb == QLatin1String("now")
-                                                                ? "takeBreakNow"
-                                                                : qPrintable(verb)));
+                QVERIFY(QMetaObject::invokeMethod(&service, qPrintable(verb)));
             }
         }
         QTEST(shown, "onScreen");

@@ -1,7 +1,6 @@
 #include "FakeInhibitor.h"
 #include "Widgets/CaffeinateWidget.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 class CaffeinateServiceTest : public QObject {
@@ -35,70 +34,52 @@ private Q_SLOTS:
     }
 
     // A timed run counts down and ends on its last tick; a new request while active only replaces the time
-    // left; an indefinite run counts up until switched off.
-    void countsDownAndLetsGo_data() {
-        QTest::addColumn<qint64>("first");
-        QTest::addColumn<int>("ticksBefore");
-        QTest::addColumn<std::optional<qint64>>("second");
-        QTest::addColumn<int>("ticksAfter");
-        QTest::addColumn<bool>("active");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("900 s, one left") << 900LL << 899 << std::optional<qint64>() << -1 << true
-                                         << QStringLiteral("Ativo há 14min • faltam 0min");
-        QTest::newRow("900 s ends on the 900th") << 900LL << 900 << std::optional<qint64>() << -1 << false
-                                                 << QStringLiteral("Mantém o Mac acordado (tela + sistema).");
-        QTest::newRow("re-timed keeps counting") << 900LL << 300 << std::optional<qint64>(1800) << 60 << true
-                                                 << QStringLiteral("Ativo há 6min • faltam 29min");
-        QTest::newRow("made indefinite") << 1800LL << 10 << std::optional<qint64>() << 7250 << true
-                                         << QStringLiteral("Ativo há 2h1min • indefinido");
-        QTest::newRow("zero ends on the first tick")
-            << 0LL << 1 << std::optional<qint64>() << -1 << false
-            << QStringLiteral("Mantém o Mac acordado (tela + sistema).");
-    }
-
+    // left, without a new lock; an indefinite run counts up until switched off.
     void countsDownAndLetsGo() {
-        QFETCH(qint64, first);
-        QFETCH(int, ticksBefore);
-        QFETCH(std::optional<qint64>, second);
-        QFETCH(int, ticksAfter);
-        activate(first);
-        for (int i = 0; i < ticksBefore; ++i)
-            service->tick();
-        if (ticksAfter >= 0) {
-            activate(second);
-            QVERIFY(display->pending.isEmpty() && system->pending.isEmpty()); // no new lock while active
-            for (int i = 0; i < ticksAfter; ++i)
+        const QString idle = QStringLiteral("Mantém o Mac acordado (tela + sistema).");
+        const struct {
+            qint64 first;
+            int ticksBefore;
+            std::optional<qint64> second;
+            int ticksAfter; // -1: no second request
+            QString status;
+        } rows[] = {{900, 899, {}, -1, QStringLiteral("Ativo há 14min • faltam 0min")},
+                    {900, 900, {}, -1, idle},
+                    {900, 300, 1800, 60, QStringLiteral("Ativo há 6min • faltam 29min")},
+                    {1800, 10, {}, 7250, QStringLiteral("Ativo há 2h1min • indefinido")},
+                    {0, 1, {}, -1, idle}};
+        for (const auto& row : rows) {
+            init();
+            activate(row.first);
+            for (int i = 0; i < row.ticksBefore; ++i)
                 service->tick();
+            if (row.ticksAfter >= 0) {
+                activate(row.second);
+                QVERIFY(display->pending.isEmpty() && system->pending.isEmpty());
+                for (int i = 0; i < row.ticksAfter; ++i)
+                    service->tick();
+            }
+            QCOMPARE(widget->statusText(), row.status);
+            QCOMPARE(system->alive + display->alive, row.status == idle ? 0 : 2);
+            QCOMPARE(service->isActive(), row.status != idle);
         }
-        QTEST(service->isActive(), "active");
-        QTEST(widget->statusText(), "status");
-        QCOMPARE(system->alive + display->alive, service->isActive() ? 2 : 0);
-        QCOMPARE(widget->icon(), service->isActive() ? "cup.and.saucer.fill" : "cup.and.saucer");
     }
 
     // Keep-awake comes on only with both locks; a refused half lets the other go and is reported once.
-    void needsBothLocks_data() {
-        QTest::addColumn<bool>("displayGranted");
-        QTest::addColumn<bool>("systemGranted");
-        QTest::newRow("display refused") << false << true;
-        QTest::newRow("system refused") << true << false;
-        QTest::newRow("both granted") << true << true;
-    }
-
     void needsBothLocks() {
-        QFETCH(bool, displayGranted);
-        QFETCH(bool, systemGranted);
-        QSignalSpy activeChanged(service, &CaffeinateService::isActiveChanged);
-        for (int attempt = 0; attempt < 2 && !service->isActive(); ++attempt) {
-            service->activate(900);
-            display->answer(displayGranted);
-            system->answer(systemGranted);
+        const std::pair<bool, bool> answers[] = {{false, true}, {true, false}, {true, true}};
+        for (const auto& [displayGranted, systemGranted] : answers) {
+            init();
+            for (int attempt = 0; attempt < 2 && !service->isActive(); ++attempt) {
+                service->activate(900);
+                display->answer(displayGranted);
+                system->answer(systemGranted);
+            }
+            const bool both = displayGranted && systemGranted;
+            QCOMPARE(service->isActive(), both);
+            QCOMPARE(system->alive + display->alive, both ? 2 : 0);
+            QCOMPARE(degraded.size(), both ? 0 : 1);
         }
-        const bool both = displayGranted && systemGranted;
-        QCOMPARE(service->isActive(), both);
-        QCOMPARE(activeChanged.count(), both ? 1 : 0);
-        QCOMPARE(system->alive + display->alive, both ? 2 : 0);
-        QCOMPARE(degraded.size(), both ? 0 : 1);
     }
 
     // Late locks are let go; the lid switch turns on only once the lock is held, turns off at once, and the

@@ -10,13 +10,8 @@ static const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 
 static CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, int endMinutes,
                                        bool allDay = false) {
-    CalendarOccurrence o;
-    o.id = title;
-    o.title = title;
-    o.start = nine.addSecs(startMinutes * 60);
-    o.end = nine.addSecs(endMinutes * 60);
-    o.isAllDay = allDay;
-    return o;
+    return {title, title, nine.addSecs(startMinutes * 60), nine.addSecs(endMinutes * 60), allDay, {}, {}, {},
+            0,     {}};
 }
 
 static QStringList titles(const QList<Meeting>& meetings) {

@@ -78,29 +78,18 @@ private Q_SLOTS:
         }
     }
 
-    // Only a positive pid other than this process's is signalled (with the row's name for the kernel check);
-    // every request ends with a refresh.
-    void signalsOnlySafePids_data() {
-        QTest::addColumn<qint32>("pid");
-        QTest::addColumn<bool>("signalled");
-        QTest::newRow("a server") << qint32(4242) << true;
-        QTest::newRow("zero: own process group") << qint32(0) << false;
-        QTest::newRow("minus one: every process") << qint32(-1) << false;
-        QTest::newRow("this process") << qint32(getpid()) << false;
-    }
-
+    // Only a positive pid other than this process's is signalled (with the row's name for the kernel check):
+    // not 0 (our process group), -1 (every process) nor our own; every request ends with a refresh.
     void signalsOnlySafePids() {
-        QFETCH(qint32, pid);
-        auto processes = std::make_shared<FakeProcessTable>();
-        processes->sockets = "p4242\ncnode\nn*:3000\n";
-        LocalServersWidget widget(processes);
-        QSignalSpy rows(&widget, &LocalServersWidget::rowsChanged);
-        widget.service()->stopServer({pid, 3000, QStringLiteral("node"), std::nullopt});
-        QTRY_VERIFY(!rows.isEmpty());
-        QFETCH(bool, signalled);
-        QCOMPARE(processes->signalled.value(0).second, signalled ? QStringLiteral("node") : QString());
-        QCOMPARE(widget.rows().value(0).toMap().value("stopToolTip").toString(),
-                 "Encerrar node (porta 3000)");
+        for (const qint32 pid : {4242, 0, -1, qint32(getpid())}) {
+            auto processes = std::make_shared<FakeProcessTable>();
+            processes->sockets = "p4242\ncnode\nn*:3000\n";
+            LocalServersWidget widget(processes);
+            QSignalSpy rows(&widget, &LocalServersWidget::rowsChanged);
+            widget.service()->stopServer({pid, 3000, QStringLiteral("node"), std::nullopt});
+            QTRY_VERIFY(!rows.isEmpty());
+            QCOMPARE(processes->signalled.value(0).second, pid == 4242 ? QStringLiteral("node") : QString());
+        }
     }
 
     // Random lsof-like output never crashes the parser, and it yields unique rows sorted by port.

@@ -78,7 +78,6 @@ private Q_SLOTS:
         source->volumeAnswer = 0.29;
         startWith({player(vlcBus, "Playing", "Video"), player(spotifyBus, "Paused", "Tune")});
         QCOMPARE(service->nowPlaying().title, QStringLiteral("Tune"));
-        QCOMPARE(service->nowPlaying().appBundleIdentifier, MusicService::spotifyBundleIdentifier);
         QCOMPARE(service->volume(), 29.0);
         source->setPlayers({player(vlcBus, "Playing", "Video"), player(spotifyBus, "Stopped", "Tune")});
         QCOMPARE(service->nowPlaying().title, QStringLiteral("Video"));
@@ -142,15 +141,11 @@ private Q_SLOTS:
     }
 
     void artworkAddresses() {
-        const std::pair<const char*, bool> addresses[] = {{"file:///tmp/cover.png", true},
-                                                          {"HTTPS://img.example/c.jpg", true},
-                                                          {"http:///c.jpg", false},
-                                                          {"ftp://img.example/c.jpg", false},
-                                                          {"data:image/png;base64,AAAA", false},
-                                                          {"cover.png", false}};
-        for (const auto& [address, fetched] : addresses)
-            QVERIFY2(MusicService::isFetchableArtwork(QUrl(QString::fromLatin1(address))) == fetched,
-                     address);
+        for (const char* address : {"file:///tmp/cover.png", "HTTPS://img.example/c.jpg"})
+            QVERIFY2(MusicService::isFetchableArtwork(QUrl(QString::fromLatin1(address))), address);
+        for (const char* address :
+             {"http:///c.jpg", "ftp://img.example/c.jpg", "data:image/png;base64,AAAA", "cover.png"})
+            QVERIFY2(!MusicService::isFetchableArtwork(QUrl(QString::fromLatin1(address))), address);
     }
 
     // A load that ends after the track moved on only fills the cache; the track coming back shows it at once.

@@ -26,32 +26,21 @@ class TestShelfService : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void clashesGetNewNames_data() {
-        QTest::addColumn<QStringList>("existing");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("free") << QStringList() << "report.pdf"
-                              << "report.pdf";
-        QTest::newRow("taken") << QStringList{"report.pdf"} << "report.pdf"
-                               << "report 2.pdf";
-        QTest::newRow("taken twice") << QStringList{"report.pdf", "report 2.pdf"} << "report.pdf"
-                                     << "report 3.pdf";
-        QTest::newRow("no extension") << QStringList{"Makefile"} << "Makefile"
-                                      << "Makefile 2";
-        QTest::newRow("hidden file") << QStringList{".profile"} << ".profile"
-                                     << ".profile 2";
-        QTest::newRow("last extension only") << QStringList{"a.tar.gz"} << "a.tar.gz"
-                                             << "a.tar 2.gz";
-    }
-
+    // A clash gets the first free number before the last extension.
     void clashesGetNewNames() {
-        QFETCH(QStringList, existing);
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        QTemporaryDir folder;
-        for (const QString& file : existing)
-            touch(folder.filePath(file));
-        QCOMPARE(ShelfService::freeName(folder.path(), name), expected);
+        const std::tuple<QStringList, const char*, const char*> rows[] = {
+            {{}, "report.pdf", "report.pdf"},
+            {{"report.pdf"}, "report.pdf", "report 2.pdf"},
+            {{"report.pdf", "report 2.pdf"}, "report.pdf", "report 3.pdf"},
+            {{"Makefile"}, "Makefile", "Makefile 2"},
+            {{".profile"}, ".profile", ".profile 2"},
+            {{"a.tar.gz"}, "a.tar.gz", "a.tar 2.gz"}};
+        for (const auto& [existing, name, expected] : rows) {
+            QTemporaryDir folder;
+            for (const QString& file : existing)
+                touch(folder.filePath(file));
+            QCOMPARE(ShelfService::freeName(folder.path(), name), QString::fromLatin1(expected));
+        }
     }
 
     // Drops copy local files and folders, never move or overwrite, and ignore other addresses; removal

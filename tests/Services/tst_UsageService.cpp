@@ -23,7 +23,7 @@ class TestUsageService : public QObject {
 
     LoopbackHttpServer server, elsewhere;
     QStringList reads;         // tokens the sources give, in order ("" for none)
-    QList<QByteArray> answers; // the server's answer after each read ("silence", "redirect", "refused")
+    QList<QByteArray> answers; // the server's answer after each read, or "silence" or "refused"
     qint32 readStatus = 0;
     int readsDone = 0;
 
@@ -32,10 +32,7 @@ class TestUsageService : public QObject {
         parts.readToken = [this](QObject*, auto done) {
             const QByteArray answer = answers.value(readsDone, answers.value(0));
             server.silent = answer == "silence";
-            server.answer = answer != "redirect"
-                                ? answer
-                                : "HTTP/1.1 302 Found\r\nLocation: " + elsewhere.url().toEncoded() +
-                                      "\r\nContent-Length: 0\r\n\r\n";
+            server.answer = answer;
             const QString token = reads.value(readsDone++);
             done(TokenRead{token.isEmpty() ? std::nullopt : std::optional(token), readStatus});
         };
@@ -50,7 +47,6 @@ class TestUsageService : public QObject {
 private Q_SLOTS:
     void init() {
         KeychainService::setStore(std::make_shared<FakeSecretStore>());
-        elsewhere.answer = reply(200, R"({"five_hour": {"utilization": 1}})");
         server.requests.clear(), elsewhere.requests.clear();
         readsDone = 0;
     }
@@ -68,11 +64,9 @@ private Q_SLOTS:
         const QByteArray html = "<html>" + QByteArray(300, 'x') + "</html>";
         // clang-format off
         QTest::newRow("no credentials") << none << -25300 << ok << UsageService::noTokenMessage(-25300) << 0 << 55.0;
-        QTest::newRow("read refused") << none << -25293 << ok << UsageService::noTokenMessage(-25293) << 0 << 55.0;
         QTest::newRow("keyring locked") << none << -25308 << ok << UsageService::noTokenMessage(-25293) << 0 << 55.0;
         QTest::newRow("interaction required") << none << -25315 << ok << UsageService::noTokenMessage(-25293) << 0 << 55.0;
         QTest::newRow("credentials without token") << none << 0 << ok << UsageService::noTokenMessage(0) << 0 << 55.0;
-        QTest::newRow("no secret service") << none << -25291 << ok << UsageService::noTokenMessage(0) << 0 << 55.0;
         QTest::newRow("401, same token") << twice << 0 << unauthorised << expired << 1 << 55.0;
         QTest::newRow("401, then none") << QStringList{"A", ""} << 0 << unauthorised << expired << 1 << 55.0;
         QTest::newRow("401, new token limited") << changed << 0 << QList{reply(401), reply(429)} << expired << 2 << 55.0;
@@ -92,7 +86,7 @@ private Q_SLOTS:
                                          << rateLimit << 1 << 55.0;
         QTest::newRow("500 long HTML") << tok << 0 << QList{reply(500, html)} << generic + "HTTP 500: " + html.left(120) << 1 << 55.0;
         QTest::newRow("500 invalid UTF-8") << tok << 0 << QList{reply(500, "\xff\xfe")} << generic + "HTTP 500: " << 1 << 55.0;
-        QTest::newRow("redirect to another origin") << tok << 0 << QList<QByteArray>{"redirect"} << anyCause << 1 << 55.0;
+        QTest::newRow("redirect to another origin") << tok << 0 << QList{reply(302, "", "Location: " + elsewhere.url().toEncoded() + "\r\n")} << anyCause << 1 << 55.0;
         QTest::newRow("silence") << tok << 0 << QList<QByteArray>{"silence"} << anyCause << 1 << 55.0;
         QTest::newRow("refused port") << tok << 0 << QList<QByteArray>{"refused"} << anyCause << 0 << 55.0;
         QTest::newRow("control character") << QStringList{"a\r\nX-Evil: 1"} << 0 << ok << generic + "o token…" << 0 << 55.0;
@@ -104,7 +98,6 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QList<QByteArray>, bodies);
         QFETCH(QString, error);
-        QFETCH(int, requests);
         QFETCH(double, sessionLeft);
         reads = tokens, readStatus = status, answers = bodies;
         QUrl base = server.url();
@@ -120,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(service->lastKeychainStatus(), status);
         QCOMPARE(service->sessionLeft(), sessionLeft); // a failure keeps the last figures
         QCOMPARE(service->weeklyLeft(), 90.0);
-        QCOMPARE(server.requests.size(), requests);
+        QTEST(int(server.requests.size()), "requests");
         QVERIFY(elsewhere.requests.isEmpty());
         for (qsizetype i = 0; i < server.requests.size(); ++i) // the headers, explicitly and in this order
             QVERIFY2(

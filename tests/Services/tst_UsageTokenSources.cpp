@@ -40,10 +40,8 @@ private Q_SLOTS:
         KeychainService::setStore(store);
     }
 
-    // The credentials file, then the assistant's keyring item, then the pasted token; the status is the
-    // assistant's. A keyring status other than 0 is forced on every lookup of the store. The file is read as
-    // JSON or as hexadecimal text of JSON, and only as a small regular file: a FIFO, /dev/zero or a huge file
-    // give nothing and never block.
+    // The credentials file (JSON or its hex text; only a small regular file, never blocking), then the
+    // assistant's keyring item, then the pasted token; the status is the assistant's keyring lookup's.
     void sources() {
         const QByteArray json = credentials("\"F\""), keyring = credentials("\"K\"").toHex();
         const struct {
