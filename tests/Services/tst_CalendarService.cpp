@@ -1,17 +1,23 @@
+#include "Services/AgendaSectionModel.h"
 #include "Services/CalendarService.h"
+#include "Services/KeychainService.h"
 
 #include "FakeCalendarStore.h"
 #include "FakeClock.h"
+#include "FakeSecretStore.h"
 #include "InMemoryPreferences.h"
+#include "Theme/ThemeQml.h"
 
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QtTest>
 
 static const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 
 static CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, int endMinutes,
                                        bool allDay = false) {
-    return {title, title, nine.addSecs(startMinutes * 60), nine.addSecs(endMinutes * 60), allDay, {}, {}, {},
-            0,     {}};
+    const QDateTime start = nine.addSecs(startMinutes * 60), end = nine.addSecs(endMinutes * 60);
+    return {title, title, start, end, allDay, {}, {}, {}, 0, {}};
 }
 
 static QStringList titles(const QList<Meeting>& meetings) {
@@ -29,6 +35,8 @@ class CalendarServiceTest : public QObject {
     FakeClock clock{nine, QTimeZone("America/Sao_Paulo")};
     NotificationCenter notifications;
     std::unique_ptr<CalendarService> service;
+    std::shared_ptr<FakeSecretStore> secrets = std::make_shared<FakeSecretStore>();
+    QStringList posted; // the agenda section's notifications
 
     void grant() {
         service->start();
@@ -36,10 +44,18 @@ class CalendarServiceTest : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() {
+        registerThemeQmlTypes(preferences);
+        KeychainService::setStore(secrets);
+        for (const QString& name : {Notifications::calendarFilterChanged, Notifications::todoistTokenSaved})
+            notifications.addObserver(name, this, [this, name] { posted << name; });
+    }
+
     void init() {
         store.sources = {{"w", "Work", {}}, {"h", "home", {}}, {"b", "Birthdays", {}}};
         store.occurrences = {};
         store.fetches.clear();
+        posted.clear();
         preferences.remove(CalendarService::selectedCalendarsKey);
         service = std::make_unique<CalendarService>(store, preferences, clock, notifications);
     }
@@ -115,7 +131,48 @@ private Q_SLOTS:
         notifications.post(Notifications::calendarFilterChanged);
         QCOMPARE(store.fetches.size(), 2);
     }
+
+    void agendaSectionSavesTheSelection() {
+        preferences.setValue(CalendarService::selectedCalendarsKey, QStringList{"w"});
+        AgendaSectionModel section(store, preferences, notifications);
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+        QCOMPARE(section.calendars().first().toMap().value("title").toString(), QString("Birthdays"));
+        section.setCalendarSelected("h", true);
+        QCOMPARE(preferences.value(CalendarService::selectedCalendarsKey).toStringList(),
+                 QStringList({"h", "w"}));
+        section.setCalendarSelected("h", false);
+        section.setCalendarSelected("w", false);
+        QCOMPARE(preferences.value(CalendarService::selectedCalendarsKey).toStringList(), QStringList());
+        QCOMPARE(posted, QStringList(3, Notifications::calendarFilterChanged));
+
+        QQmlEngine engine; // the section itself loads without a warning
+        QList<QQmlError> warnings;
+        connect(&engine, &QQmlEngine::warnings, this, [&](const QList<QQmlError>& w) { warnings << w; });
+        QQmlComponent component(&engine, QUrl("qrc:/Views/Settings/AgendaSection.qml"));
+        std::unique_ptr<QObject> view(
+            component.createWithInitialProperties({{"model", QVariant::fromValue<QObject*>(&section)}}));
+        QVERIFY2(view && warnings.isEmpty(),
+                 qPrintable(component.errorString() + warnings.value(0).toString()));
+    }
+
+    void agendaSectionTokenSavesAndFailures() {
+        AgendaSectionModel section(store, preferences, notifications);
+        secrets->forcedStatus.insert("add", -25293);
+        section.saveToken("  tok\n");
+        QTRY_VERIFY(!section.busy());
+        QVERIFY(section.tokenFailed() && section.tokenStatus().contains("-25293") && !section.hasToken());
+        QVERIFY(posted.isEmpty());
+
+        secrets->forcedStatus.clear();
+        section.saveToken("  tok\n");
+        QTRY_VERIFY(section.hasToken());
+        QCOMPARE(secrets->items.value({KeychainService::serviceName, "todoist_token"}).secret,
+                 QByteArray("tok"));
+        section.removeToken();
+        QTRY_VERIFY(!section.hasToken());
+        QCOMPARE(posted, QStringList(2, Notifications::todoistTokenSaved));
+    }
 };
 
-QTEST_GUILESS_MAIN(CalendarServiceTest)
+QTEST_MAIN(CalendarServiceTest)
 #include "tst_CalendarService.moc"
