@@ -51,11 +51,8 @@ private Q_SLOTS:
         QTEST(internal ? QStringLiteral("%1 %2").arg(internal->percent).arg(internal->charging) : QString(),
               "internal");
         QStringList peripherals;
-        for (const BatteryReading& reading : supplies.peripherals())
-            peripherals << QStringLiteral("%1 %2 %3")
-                               .arg(reading.modelName)
-                               .arg(reading.percent)
-                               .arg(reading.charging);
+        for (const BatteryReading& r : supplies.peripherals())
+            peripherals << QStringLiteral("%1 %2 %3").arg(r.modelName).arg(r.percent).arg(r.charging);
         QTEST(peripherals, "peripherals");
     }
 

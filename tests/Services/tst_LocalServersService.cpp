@@ -31,10 +31,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("output");
         QTest::addColumn<Rows>("expected");
         const QString id = QStringLiteral("4213-3000"), node = QStringLiteral("node");
-        QTest::newRow("IPv4 and IPv6 of one port") << "p4213\ncnode\nn*:3000\nn[::1]:3000\n"
-                                                   << Rows{{id, node}};
-        QTest::newRow("blocked, any case") << "p1\ncControlCenter\nn*:7000\np2\ncDropbox\nn127.0.0.1:17600\n"
-                                           << Rows{};
+        QTest::newRow("IPv4 and IPv6") << "p4213\ncnode\nn*:3000\nn[::1]:3000\n" << Rows{{id, node}};
+        QTest::newRow("blocked") << "p1\ncControlCenter\nn*:7000\np2\ncDropbox\nn127.0.0.1:17600\n" << Rows{};
         QTest::newRow("no port number") << "p4213\ncnode\nn*:*\nn[::1]:\n" << Rows{};
         QTest::newRow("same port, two processes, sorted by port")
             << "p9\ncvite\nn*:5173\np20\ncnode\nn127.0.0.1:3000\np10\ncnode\nn[::]:3000\n"

@@ -52,8 +52,8 @@ private Q_SLOTS:
                                                    notifications);
     }
 
-    // Hostile or failed answers to the task list give one short text and keep the tasks; a redirect to
-    // another origin is not followed.
+    // Hostile, failed or missing answers to the task list give one short text and keep the tasks; a redirect
+    // to another origin is not followed.
     void answers() {
         using S = LoopbackHttpServer;
         LoopbackHttpServer elsewhere;
@@ -73,28 +73,21 @@ private Q_SLOTS:
             {S::reply(302, "", "Location: " + elsewhere.url("/api/v1/tasks").toEncoded() + "\r\n"),
              "Erro 302"},
             {QByteArray(), "the server did not answer in time"},
+            {"refused", "Connection refused"},
         };
         for (const auto& [answer, error] : cases) {
             init();
             server->answer = answer;
             server->silent = answer.isEmpty();
+            if (answer == "refused")
+                server.reset(); // nothing listens on its port any more
             startWithToken("tok");
             QTRY_COMPARE_WITH_TIMEOUT(service->errorText(), error, 3000);
             QVERIFY(!service->isLoading() && service->tasks().isEmpty());
-            QCOMPARE(requestLine(0), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+            if (server)
+                QCOMPARE(requestLine(0), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
         }
         QVERIFY(elsewhere.requests.isEmpty());
-    }
-
-    void refusedPort() {
-        secrets->items.insert({KeychainService::serviceName, TodoistService::tokenKey}, {"tok", "t"});
-        QTcpServer closed;
-        closed.listen(QHostAddress::LocalHost);
-        const QUrl refused(QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort()));
-        closed.close();
-        TodoistService unreachable(*web, clock, scheduler, {refused, 500}, notifications);
-        unreachable.start();
-        QTRY_COMPARE(unreachable.errorText(), QString("Connection refused"));
     }
 
     // A token that could inject headers is never sent, nor shown; a token is trimmed; without a token nothing
