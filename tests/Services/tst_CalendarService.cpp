@@ -1,11 +1,13 @@
 #include "Services/AgendaSectionModel.h"
 #include "Services/CalendarService.h"
 #include "Services/KeychainService.h"
+#include "Services/TodoistService.h"
 
 #include "FakeCalendarStore.h"
 #include "FakeClock.h"
 #include "FakeSecretStore.h"
 #include "InMemoryPreferences.h"
+#include "LoopbackHttpServer.h"
 #include "Theme/ThemeQml.h"
 
 #include <QQmlComponent>
@@ -20,6 +22,13 @@ static CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, i
     return {title, title, start, end, allDay, {}, {}, {}, 0, {}};
 }
 
+static QStringList contents(const QList<TodoistTask>& tasks) {
+    QStringList list;
+    for (const auto& t : tasks)
+        list << t.content;
+    return list;
+}
+
 static QStringList titles(const QList<Meeting>& meetings) {
     QStringList list;
     for (const Meeting& m : meetings)
@@ -27,6 +36,7 @@ static QStringList titles(const QList<Meeting>& meetings) {
     return list;
 }
 
+// The day tab's services: the calendar, the agenda settings section and the tasks.
 class CalendarServiceTest : public QObject {
     Q_OBJECT
 
@@ -35,8 +45,26 @@ class CalendarServiceTest : public QObject {
     FakeClock clock{nine, QTimeZone("America/Sao_Paulo")};
     NotificationCenter notifications;
     std::unique_ptr<CalendarService> service;
-    std::shared_ptr<FakeSecretStore> secrets = std::make_shared<FakeSecretStore>();
+    std::shared_ptr<FakeSecretStore> secrets;
     QStringList posted; // the agenda section's notifications
+    // Each test talks to a fresh task server through a fresh client.
+    std::unique_ptr<LoopbackHttpServer> server;
+    std::unique_ptr<WebClient> web;
+    FakeScheduler scheduler;
+    std::unique_ptr<TodoistService> tasks;
+
+    void startWithToken(const QByteArray& token) {
+        if (!token.isNull())
+            secrets->items.insert({KeychainService::serviceName, TodoistService::tokenKey}, {token, "t"});
+        tasks->start();
+        if (!token.isNull())
+            QTRY_VERIFY(tasks->hasToken());
+    }
+
+    QByteArray requestLine(qsizetype index) const {
+        const QByteArray& request = server->requests.at(index);
+        return request.left(request.indexOf("\r\n"));
+    }
 
     void grant() {
         service->start();
@@ -46,7 +74,6 @@ class CalendarServiceTest : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         registerThemeQmlTypes(preferences);
-        KeychainService::setStore(secrets);
         for (const QString& name : {Notifications::calendarFilterChanged, Notifications::todoistTokenSaved})
             notifications.addObserver(name, this, [this, name] { posted << name; });
     }
@@ -58,6 +85,15 @@ private Q_SLOTS:
         posted.clear();
         preferences.remove(CalendarService::selectedCalendarsKey);
         service = std::make_unique<CalendarService>(store, preferences, clock, notifications);
+        secrets = std::make_shared<FakeSecretStore>();
+        KeychainService::setStore(secrets);
+        tasks.reset();
+        server = std::make_unique<LoopbackHttpServer>();
+        web = std::make_unique<WebClient>();
+        server->answer = LoopbackHttpServer::reply(200, "[]");
+        tasks = std::make_unique<TodoistService>(*web, clock, scheduler,
+                                                 TodoistEndpoint{server->url(QStringLiteral("/base")), 500},
+                                                 notifications);
     }
 
     void derivedLists() {
@@ -171,6 +207,107 @@ private Q_SLOTS:
         section.removeToken();
         QTRY_VERIFY(!section.hasToken());
         QCOMPARE(posted, QStringList(2, Notifications::todoistTokenSaved));
+    }
+
+    // Hostile, failed or missing answers to the task list give one short text and keep the tasks; a redirect
+    // to another origin is not followed.
+    void taskListAnswers() {
+        using S = LoopbackHttpServer;
+        LoopbackHttpServer elsewhere;
+        const std::pair<QByteArray, QString> cases[] = {
+            {S::reply(401, "{}"), "Token inválido"},
+            {S::reply(429, R"({"error":"slow","error_extra":{"retry_after":30}})"),
+             "Rate limit. Retry em 30s"},
+            {S::reply(429, ""), "Rate limit"},
+            {S::reply(500, QByteArray(200'000, 'x')), "Erro 500"},
+            {S::reply(204, ""), "Erro 204"},
+            {S::reply(200, "{\"results\":\"x\",\n\"n\":1}"),
+             "Erro ao ler dados do Todoist em: <root> (Expected to decode Array<Any> but found dictionary "
+             "instead.). Payload: {\"results\":\"x\", \"n\":1}"},
+            {S::reply(200, "[\"\xff\xfe\"]"), "Erro ao ler dados do Todoist em: <root> (The given data was "
+                                              "not valid JSON. (invalid UTF8 string))"},
+            {S::reply(200, "[" + QByteArray(5 << 20, ' ') + "]"), "the answer is too large"},
+            {S::reply(302, "", "Location: " + elsewhere.url("/api/v1/tasks").toEncoded() + "\r\n"),
+             "Erro 302"},
+            {QByteArray(), "the server did not answer in time"},
+            {"refused", "Connection refused"},
+        };
+        for (const auto& [answer, error] : cases) {
+            init();
+            server->answer = answer;
+            server->silent = answer.isEmpty();
+            if (answer == "refused")
+                server.reset(); // nothing listens on its port any more
+            startWithToken("tok");
+            QTRY_COMPARE_WITH_TIMEOUT(tasks->errorText(), error, 3000);
+            QVERIFY(!tasks->isLoading() && tasks->tasks().isEmpty());
+            if (server)
+                QCOMPARE(requestLine(0), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+        }
+        QVERIFY(elsewhere.requests.isEmpty());
+    }
+
+    // A token that could inject headers is never sent, nor shown; a token is trimmed; without a token nothing
+    // is asked.
+    void taskTokens() {
+        const std::tuple<QByteArray, QByteArray, QString> rows[] = {
+            {" tok\r\n", "Authorization: Bearer tok", ""},
+            {"abc\r\nX-Evil: 1", {}, "Token inválido"},
+            {"abc\x01", {}, "Token inválido"},
+            {{}, {}, ""}}; // no keychain item
+        for (const auto& [token, authorization, error] : rows) {
+            init();
+            startWithToken(token);
+            QTRY_VERIFY(secrets->operations.size() >= (token.isNull() ? 1 : 4));
+            tasks->closeTask("1");
+            notifications.post(Notifications::todoistTokenSaved);
+            QTest::qWait(200);
+            QCOMPARE(tasks->errorText(), error);
+            QCOMPARE(server->requests.isEmpty(), authorization.isEmpty());
+            if (!authorization.isEmpty())
+                QVERIFY(server->requests[0].contains("\r\n" + authorization + "\r\n"));
+        }
+    }
+
+    void closeTask() {
+        server->answer = LoopbackHttpServer::reply(
+            200, R"([{"id":"a/b c","content":"one"},{"id":"x","content":"two"},{"content":"idless"}])");
+        startWithToken("tok");
+        QTRY_COMPARE(tasks->tasks().size(), 3);
+        server->requests.clear();
+
+        tasks->closeTask(QString()); // nothing: not even the task without an id goes
+        QVERIFY(tasks->completingTaskIds().isEmpty());
+
+        server->answer = LoopbackHttpServer::reply(204, "");
+        tasks->closeTask("a/b c");
+        QCOMPARE(tasks->completingTaskIds(), QSet<QString>{"a/b c"});
+        scheduler.advance(399);
+        QCOMPARE(tasks->tasks().size(), 3);
+        scheduler.advance(1);
+        QCOMPARE(contents(tasks->tasks()), QStringList({"two", "idless"}));
+        QTRY_COMPARE(server->requests.size(), 1);
+        QCOMPARE(requestLine(0), QByteArray("POST /base/api/v1/tasks/a%2Fb%20c/close HTTP/1.1"));
+
+        server->answer = LoopbackHttpServer::reply(404, "");
+        tasks->closeTask("x");
+        scheduler.advance(400);
+        QTRY_COMPARE(server->requests.size(), 3); // the close, then the list again
+        QCOMPARE(requestLine(server->requests.size() - 1),
+                 QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+    }
+
+    void overdueAndTodayTasksOrder() {
+        // 2 March in São Paulo.
+        server->answer = LoopbackHttpServer::reply(200, R"([{"content":"o 05-02","due_date":"2024-05-02"},
+            {"content":"o 05-01 p1","due_date":"2024-05-01"}, {"content":"o 05-01 p4","due_date":"2024-05-01","priority":4},
+            {"content":"t 14:00","due_date":"2026-03-02T14:00:00"}, {"content":"t p1","due_date":"2026-03-02"},
+            {"content":"t 09:00","due_date":"2026-03-02T09:00:00"}, {"content":"t p3","due_date":"2026-03-02","priority":3},
+            {"content":"t utc","due_date":"2026-03-02T23:30:00Z"}, {"content":"done","due_date":"2024-05-01","checked":true}])");
+        startWithToken("tok");
+        QTRY_COMPARE(tasks->tasks().size(), 9);
+        QCOMPARE(contents(tasks->overdueTasks()), QStringList({"o 05-01 p4", "o 05-01 p1", "o 05-02"}));
+        QCOMPARE(contents(tasks->todayTasks()), QStringList({"t 09:00", "t 14:00", "t utc", "t p3", "t p1"}));
     }
 };
 
