@@ -22,17 +22,11 @@ static CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, i
     return {title, title, start, end, allDay, {}, {}, {}, 0, {}};
 }
 
-static QStringList contents(const QList<TodoistTask>& tasks) {
+// The titles of meetings or the contents of tasks, in order.
+template <typename Item> static QStringList texts(const QList<Item>& items, QString Item::*text) {
     QStringList list;
-    for (const auto& t : tasks)
-        list << t.content;
-    return list;
-}
-
-static QStringList titles(const QList<Meeting>& meetings) {
-    QStringList list;
-    for (const Meeting& m : meetings)
-        list << m.title;
+    for (const Item& item : items)
+        list << item.*text;
     return list;
 }
 
@@ -103,8 +97,9 @@ private Q_SLOTS:
                              occurrenceOf("Zulu", 0, 1440, true)};
         grant();
         QCOMPARE(service->nextMeeting()->title, QString("running"));
-        QCOMPARE(titles(service->todayMeetings()), QStringList({"ended", "running", "later", "same start"}));
-        QCOMPARE(titles(service->allDayEvents()), QStringList({"Alpha", "Zulu", "beta"}));
+        QCOMPARE(texts(service->todayMeetings(), &Meeting::title),
+                 QStringList({"ended", "running", "later", "same start"}));
+        QCOMPARE(texts(service->allDayEvents(), &Meeting::title), QStringList({"Alpha", "Zulu", "beta"}));
         clock.advance(21 * 60'000); // running has ended, later runs; of equal starts the store's first counts
         QCOMPARE(service->nextMeeting()->title, QString("later"));
         clock.advance(9 * 60'000); // later's end is reached
@@ -285,7 +280,7 @@ private Q_SLOTS:
         scheduler.advance(399);
         QCOMPARE(tasks->tasks().size(), 3);
         scheduler.advance(1);
-        QCOMPARE(contents(tasks->tasks()), QStringList({"two", "idless"}));
+        QCOMPARE(texts(tasks->tasks(), &TodoistTask::content), QStringList({"two", "idless"}));
         QTRY_COMPARE(server->requests.size(), 1);
         QCOMPARE(requestLine(0), QByteArray("POST /base/api/v1/tasks/a%2Fb%20c/close HTTP/1.1"));
 
@@ -306,8 +301,10 @@ private Q_SLOTS:
             {"content":"t utc","due_date":"2026-03-02T23:30:00Z"}, {"content":"done","due_date":"2024-05-01","checked":true}])");
         startWithToken("tok");
         QTRY_COMPARE(tasks->tasks().size(), 9);
-        QCOMPARE(contents(tasks->overdueTasks()), QStringList({"o 05-01 p4", "o 05-01 p1", "o 05-02"}));
-        QCOMPARE(contents(tasks->todayTasks()), QStringList({"t 09:00", "t 14:00", "t utc", "t p3", "t p1"}));
+        QCOMPARE(texts(tasks->overdueTasks(), &TodoistTask::content),
+                 QStringList({"o 05-01 p4", "o 05-01 p1", "o 05-02"}));
+        QCOMPARE(texts(tasks->todayTasks(), &TodoistTask::content),
+                 QStringList({"t 09:00", "t 14:00", "t utc", "t p3", "t p1"}));
     }
 };
 

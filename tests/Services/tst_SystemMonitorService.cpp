@@ -1,6 +1,8 @@
 #include "FakeClipboard.h"
+#include "FakeInhibitor.h"
 #include "InMemoryPreferences.h"
 #include "Services/SystemMonitorService.h"
+#include "Widgets/CaffeinateWidget.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,11 +21,38 @@ void write(const QString& path, const QByteArray& text) {
 
 } // namespace
 
+// The system tab's services: the figures, the clipboard history and keep-awake.
 class TestSystemMonitorService : public QObject {
     Q_OBJECT
 
+    std::shared_ptr<FakeInhibitor> system, display, lid;
+    QStringList degraded;
+    std::unique_ptr<CaffeinateWidget> keepAwakeWidget;
+    CaffeinateService* keepAwake = nullptr;
+
+    void activate(std::optional<qint64> seconds) {
+        keepAwake->activate(seconds);
+        if (!display->pending.isEmpty()) {
+            display->answer(true);
+            system->answer(true);
+        }
+    }
+
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void init() {
+        system = std::make_shared<FakeInhibitor>();
+        display = std::make_shared<FakeInhibitor>();
+        lid = std::make_shared<FakeInhibitor>();
+        degraded.clear();
+        keepAwakeWidget = std::make_unique<CaffeinateWidget>(
+            CaffeinateLocks{
+                system, display, lid,
+                [this](const QString& component, const QString&, const QString&) { degraded << component; }},
+            nullptr);
+        keepAwake = keepAwakeWidget->service();
+    }
 
     // iowait counts as idle and guest time once; the memory in use is MemTotal - MemAvailable; without an
     // aggregate line or with a truncated one nothing is read.
@@ -127,23 +156,92 @@ private Q_SLOTS:
         QCOMPARE(restarted.clipboardHistory().first(), history.last());
     }
 
-    // The switches persist and act at once while running; stop clears both timers, and a switch turned on
-    // while stopped starts nothing until the next start.
-    void startStopAndSwitches() {
+    // The switches act only while running: one turned on while stopped starts nothing until the next start.
+    void switchesActWhileRunning() {
         InMemoryPreferences preferences;
-        FakeClipboard clipboard;
-        SystemMonitorService service({preferences, &clipboard, QStringLiteral("/proc"), QString()});
-        service.start();
+        SystemMonitorService service({preferences, nullptr, QStringLiteral("/proc"), QString()});
         service.setClipboardHistoryEnabled(true);
+        QVERIFY(!service.isSampling() && !service.isPollingClipboard());
+        service.start();
         QVERIFY(service.isSampling() && service.isPollingClipboard());
         service.setSystemMonitoringEnabled(false);
         QVERIFY(!service.isSampling());
         service.stop();
-        service.setSystemMonitoringEnabled(true);
         QVERIFY(!service.isSampling() && !service.isPollingClipboard());
-        SystemMonitorService restarted({preferences, &clipboard, QStringLiteral("/proc"), QString()});
-        restarted.start();
-        QVERIFY(restarted.isSampling() && restarted.isPollingClipboard());
+    }
+
+    // A timed run counts down and ends on its last tick; a new request while active only replaces the time
+    // left, without a new lock; an indefinite run counts up until switched off.
+    void keepAwakeCountsDownAndLetsGo() {
+        const QString idle = QStringLiteral("Mantém o Mac acordado (tela + sistema).");
+        const struct {
+            qint64 first;
+            int ticksBefore;
+            std::optional<qint64> second;
+            int ticksAfter; // -1: no second request
+            QString status;
+        } rows[] = {{900, 899, {}, -1, QStringLiteral("Ativo há 14min • faltam 0min")},
+                    {900, 900, {}, -1, idle},
+                    {900, 300, 1800, 60, QStringLiteral("Ativo há 6min • faltam 29min")},
+                    {1800, 10, {}, 7250, QStringLiteral("Ativo há 2h1min • indefinido")},
+                    {0, 1, {}, -1, idle}};
+        for (const auto& row : rows) {
+            init();
+            activate(row.first);
+            for (int i = 0; i < row.ticksBefore; ++i)
+                keepAwake->tick();
+            if (row.ticksAfter >= 0) {
+                activate(row.second);
+                QVERIFY(display->pending.isEmpty() && system->pending.isEmpty());
+                for (int i = 0; i < row.ticksAfter; ++i)
+                    keepAwake->tick();
+            }
+            QCOMPARE(keepAwakeWidget->statusText(), row.status);
+            QCOMPARE(system->alive + display->alive, row.status == idle ? 0 : 2);
+            QCOMPARE(keepAwake->isActive(), row.status != idle);
+        }
+    }
+
+    // Keep-awake comes on only with both locks; a refused half lets the other go and is reported once.
+    void keepAwakeNeedsBothLocks() {
+        const std::pair<bool, bool> answers[] = {{false, true}, {true, false}, {true, true}};
+        for (const auto& [displayGranted, systemGranted] : answers) {
+            init();
+            for (int attempt = 0; attempt < 2 && !keepAwake->isActive(); ++attempt) {
+                keepAwake->activate(900);
+                display->answer(displayGranted);
+                system->answer(systemGranted);
+            }
+            const bool both = displayGranted && systemGranted;
+            QCOMPARE(keepAwake->isActive(), both);
+            QCOMPARE(system->alive + display->alive, both ? 2 : 0);
+            QCOMPARE(degraded.size(), both ? 0 : 1);
+        }
+    }
+
+    // Late locks are let go; the lid switch turns on only once the lock is held, turns off at once, and the
+    // keepAwakeWidget's stop ends both keep-awake and the lid lock.
+    void keepAwakeLidSwitchAndStop() {
+        keepAwake->activate(
+            std::nullopt); // switched off before the locks arrive: they are dropped on arrival
+        keepAwake->deactivate();
+        display->answer(true);
+        system->answer(true);
+        QCOMPARE(system->alive + display->alive, 0);
+        keepAwake->setLidSleepPrevention(true);
+        QVERIFY(!keepAwake->lidSleepPrevented());
+        lid->answer(false);
+        QVERIFY(!keepAwake->lidSleepPrevented());
+        keepAwake->setLidSleepPrevention(true);
+        lid->answer(true);
+        QVERIFY(keepAwake->lidSleepPrevented());
+        activate(std::nullopt);
+        keepAwake->deactivate();
+        QVERIFY(keepAwake->lidSleepPrevented());
+        activate(60);
+        keepAwakeWidget->stop();
+        QVERIFY(!keepAwake->isActive() && !keepAwake->lidSleepPrevented());
+        QCOMPARE(lid->alive + system->alive + display->alive, 0);
     }
 };
 
