@@ -14,8 +14,7 @@
 
 using Rows = QList<QStringList>; // pid-port id and process name of each server, in order
 
-// The devices and the local servers: their services over fake sysfs trees, Bluetooth stacks and process
-// tables.
+// The devices and the local servers over fake sysfs trees, Bluetooth stacks and process tables.
 class DeviceBatteryServiceTest : public QObject {
     Q_OBJECT
 
@@ -31,12 +30,8 @@ class DeviceBatteryServiceTest : public QObject {
         return rows;
     }
 
-    static DeviceBattery row(QString name, int percent) {
-        DeviceBattery device;
-        device.id = "sp-" + name.toLower();
-        device.name = name;
-        device.percent = percent;
-        return device;
+    static DeviceBattery row(const QString& name, int percent) {
+        return {"sp-" + name.toLower(), name, {}, percent, false, {}, {}, true};
     }
 
 private Q_SLOTS:
@@ -205,8 +200,7 @@ private Q_SLOTS:
         }
     }
 
-    // Random lsof-like output never crashes the parser, and it yields unique rows sorted by port.
-    // TAVIMOR_FUZZ_ITERATIONS asks for a longer run.
+    // Random lsof-like output never crashes the parser and yields unique rows sorted by port.
     void fuzzParser() {
         const int iterations = std::max(qEnvironmentVariableIntValue("TAVIMOR_FUZZ_ITERATIONS"), 20000);
         QRandomGenerator random(20261206);

@@ -69,8 +69,7 @@ private Q_SLOTS:
                  QByteArray("Inbox\n\nedited without a final line break\n\nsecond\n"));
     }
 
-    // While started the widget follows the notes notification, starting and stopping the service with it;
-    // once stopped the notification no longer reaches it.
+    // While started the widget follows the notes switch's notification; once stopped, no longer.
     void widgetFollowsTheNotesSwitch() {
         QTemporaryDir folder;
         InMemoryPreferences preferences;

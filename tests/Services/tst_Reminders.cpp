@@ -256,8 +256,7 @@ private Q_SLOTS:
         QCOMPARE(clock.now().secsTo(service->nextDate()), dueAfter - changeAt);
     }
 
-    // A preview while switched off: the eye shown at 20 ms, closed at 400 ms and 660 ms, faded by 1.5 s,
-    // panels gone at 1.85 s; the schedule is left alone.
+    // A preview while switched off: the eye's steps in time, then the panels gone; the schedule left alone.
     void blinkSteps() {
         BlinkService blink(services(), panels());
         blink.start();

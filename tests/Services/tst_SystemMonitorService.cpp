@@ -219,8 +219,7 @@ private Q_SLOTS:
         }
     }
 
-    // Late locks are let go; the lid switch turns on only once the lock is held, turns off at once, and the
-    // keepAwakeWidget's stop ends both keep-awake and the lid lock.
+    // Late locks are let go; the lid switch is on only once its lock is held; stop lets every lock go.
     void keepAwakeLidSwitchAndStop() {
         keepAwake->activate(
             std::nullopt); // switched off before the locks arrive: they are dropped on arrival

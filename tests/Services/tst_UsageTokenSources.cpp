@@ -27,9 +27,8 @@ QByteArray reply(int status, const QByteArray& body = "{}", const QByteArray& he
 }
 } // namespace
 
-// Where the usage token comes from, and the usage service over scripted token reads and the real endpoint
-// client against a loopback server: what each answer and each token read end as, and that the token only
-// ever reaches the endpoint's origin.
+// Where the usage token comes from, and what the usage service makes of each token read and of each answer
+// of a loopback endpoint; the token only ever reaches the endpoint's origin.
 class TestUsageTokenSources : public QObject {
     Q_OBJECT
 
