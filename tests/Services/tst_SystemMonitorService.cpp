@@ -112,48 +112,44 @@ private Q_SLOTS:
         QVERIFY(service.diskFraction() > 0 && service.diskFraction() <= 1);
     }
 
-    // What is copied, in order (a leading "!" marks a secret), and the history that results, newest first.
-    void keepsTheClipboardHistory_data() {
-        QTest::addColumn<QStringList>("copies");
-        QTest::addColumn<QStringList>("history");
-        QTest::newRow("newest first") << QStringList{"a", "b", "c"} << QStringList{"c", "b", "a"};
-        QTest::newRow("a copy again moves to the top") << QStringList{"a", "b", "a"} << QStringList{"a", "b"};
-        QTest::newRow("secrets never kept") << QStringList{"a", "!hunter2", "b"} << QStringList{"b", "a"};
-        QTest::newRow("blank texts skipped") << QStringList{"a", " \n\t"} << QStringList{"a"};
-        QTest::newRow("oversized skipped")
-            << QStringList{"a", QString(SystemMonitorService::entryLimit + 1, 'x')} << QStringList{"a"};
+    // What is copied, in order (a leading "!" marks a secret), gives the history, newest first; it survives a
+    // restart without its secrets, and an entry copied back comes to the top.
+    void keepsTheClipboardHistory() {
         QStringList many, newest;
         for (int i = 0; i < SystemMonitorService::historyLimit + 5; ++i)
             many.append(QString::number(i));
         for (int i = SystemMonitorService::historyLimit + 4; i >= 5; --i)
             newest.append(QString::number(i));
-        QTest::newRow("bounded") << many << newest;
-    }
-
-    void keepsTheClipboardHistory() {
-        QFETCH(QStringList, copies);
-        QFETCH(QStringList, history);
-        InMemoryPreferences preferences;
-        FakeClipboard clipboard;
-        {
-            SystemMonitorService service({preferences, &clipboard, QString(), QString()});
-            for (const QString& copy : copies) {
-                const bool secret = copy.startsWith(u'!');
-                clipboard.put(secret ? copy.mid(1) : copy, secret);
-                service.pollClipboard();
+        const std::pair<QStringList, QStringList> rows[] = {
+            {{"a", "b", "c"}, {"c", "b", "a"}},
+            {{"a", "b", "a"}, {"a", "b"}},        // a copy again moves to the top
+            {{"a", "!hunter2", "b"}, {"b", "a"}}, // secrets never kept
+            {{"a", " \n\t"}, {"a"}},              // blank texts skipped
+            {{"a", QString(SystemMonitorService::entryLimit + 1, 'x')}, {"a"}}, // oversized skipped
+            {many, newest}};                                                    // bounded
+        for (const auto& [copies, history] : rows) {
+            InMemoryPreferences preferences;
+            FakeClipboard clipboard;
+            {
+                SystemMonitorService service({preferences, &clipboard, QString(), QString()});
+                for (const QString& copy : copies) {
+                    const bool secret = copy.startsWith(u'!');
+                    clipboard.put(secret ? copy.mid(1) : copy, secret);
+                    service.pollClipboard();
+                }
+                QCOMPARE(service.clipboardHistory(), history);
+                const int reads = clipboard.reads;
+                service.pollClipboard(); // nothing changed: nothing read
+                QCOMPARE(clipboard.reads, reads);
             }
-            QCOMPARE(service.clipboardHistory(), history);
-            const int reads = clipboard.reads;
-            service.pollClipboard(); // nothing changed: nothing read
-            QCOMPARE(clipboard.reads, reads);
+            SystemMonitorService restarted({preferences, &clipboard, QString(), QString()});
+            QCOMPARE(restarted.clipboardHistory(), history);
+            QVERIFY(!preferences.value("tavimor.clipboardHistoryData").toByteArray().contains("hunter2"));
+            restarted.copyEntry(history.size() - 1);
+            QCOMPARE(clipboard.content->text, history.last());
+            restarted.pollClipboard();
+            QCOMPARE(restarted.clipboardHistory().first(), history.last());
         }
-        SystemMonitorService restarted({preferences, &clipboard, QString(), QString()});
-        QCOMPARE(restarted.clipboardHistory(), history);
-        QVERIFY(!preferences.value("tavimor.clipboardHistoryData").toByteArray().contains("hunter2"));
-        restarted.copyEntry(history.size() - 1);
-        QCOMPARE(clipboard.content->text, history.last());
-        restarted.pollClipboard();
-        QCOMPARE(restarted.clipboardHistory().first(), history.last());
     }
 
     // The switches act only while running: one turned on while stopped starts nothing until the next start.

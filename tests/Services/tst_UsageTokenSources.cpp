@@ -59,12 +59,6 @@ class TestUsageTokenSources : public QObject {
 
     QString filePath() const { return home.filePath(QStringLiteral(".credentials.json")); }
 
-    void writeFile(const QByteArray& content) {
-        QFile file(filePath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                file.write(content) == content.size());
-    }
-
 private Q_SLOTS:
     void init() {
         QFile::remove(filePath());
@@ -102,8 +96,12 @@ private Q_SLOTS:
                 QCOMPARE(::mkfifo(QFile::encodeName(filePath()), 0600), 0);
             else if (row.file == "<zero>")
                 QVERIFY(QFile::link(QStringLiteral("/dev/zero"), filePath()));
-            else if (!row.file.isEmpty())
-                writeFile(row.file == "<huge>" ? QByteArray(maxCredentialsFileBytes, ' ') + json : row.file);
+            else if (!row.file.isEmpty()) {
+                QFile file(filePath());
+                const QByteArray content =
+                    row.file == "<huge>" ? QByteArray(maxCredentialsFileBytes, ' ') + json : row.file;
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+            }
             if (!row.keyring.isEmpty())
                 store->items.insert({assistantService, QStringLiteral("someone")}, {row.keyring, {}});
             if (row.manual)
