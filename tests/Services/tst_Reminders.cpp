@@ -30,6 +30,9 @@ class RemindersTest : public QObject {
     BreakOverlayWindowManager* overlay = nullptr;
     std::unique_ptr<BreakService> breaks;
 
+    static ScreenInfo screen(const char* name, QRect frame, bool primary = false) {
+        return QtScreens::describe(QString::fromLatin1(name), frame, frame, 1, primary);
+    }
     IntervalReminderService::Dependencies services() { return {preferences, clock, presence, notifications}; }
     ReminderPanels::Dependencies panels() { return {screens, windows, scheduler, clock, coordinator}; }
     QList<FakeReminderWindows::Window*> shown() const {
@@ -54,10 +57,7 @@ private Q_SLOTS:
 
     // Two screens, every reminder off but breaks, which come every minute; the break service is not started.
     void init() {
-        screens.list = {QtScreens::describe(QStringLiteral("a"), QRect(0, 0, 1920, 1080),
-                                            QRect(0, 0, 1920, 1080), 1, true),
-                        QtScreens::describe(QStringLiteral("b"), QRect(1920, 0, 1280, 1024),
-                                            QRect(1920, 0, 1280, 1024), 1, false)};
+        screens.list = {screen("a", QRect(0, 0, 1920, 1080), true), screen("b", QRect(1920, 0, 1280, 1024))};
         for (const char* key : {"blinkEnabled", "blinkIntervalMin", "remindersPaused", "postureEnabled",
                                 "postureIntervalMin", "breakStrict", "breakSnoozes", "breakDurationSec"})
             preferences.remove(QStringLiteral("tavimor.") + QLatin1String(key));
@@ -65,7 +65,6 @@ private Q_SLOTS:
         preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 1);
         presence.present = true;
         session.answer = FakeLogindSession::Answer::accept;
-        breaks.reset();
         windows.made.clear();
         tipDraws = 0;
         auto manager =
@@ -174,8 +173,7 @@ private Q_SLOTS:
         QCOMPARE(shown().size(), 2);
         QCOMPARE(shown().at(1)->spec.geometry, QRect(1920, 0, 1280, 1024));
         QVERIFY(shown().at(0)->spec.takesFocus && !shown().at(1)->spec.takesFocus);
-        screens.list.append(QtScreens::describe(QStringLiteral("c"), QRect(0, 1080, 800, 600),
-                                                QRect(0, 1080, 800, 600), 1, false));
+        screens.list.append(screen("c", QRect(0, 1080, 800, 600)));
         Q_EMIT screens.screensChanged();
         QCOMPARE(shown().size(), 3);
         QCOMPARE(tipDraws, 1);
