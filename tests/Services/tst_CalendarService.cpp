@@ -1,31 +1,36 @@
+#include "Services/AgendaSectionModel.h"
 #include "Services/CalendarService.h"
+#include "Services/KeychainService.h"
+#include "Services/TodoistService.h"
 
 #include "FakeCalendarStore.h"
 #include "FakeClock.h"
+#include "FakeSecretStore.h"
 #include "InMemoryPreferences.h"
+#include "LoopbackHttpServer.h"
+#include "Theme/ThemeQml.h"
 
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QtTest>
 
 static const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 
 static CalendarOccurrence occurrenceOf(const QString& title, int startMinutes, int endMinutes,
                                        bool allDay = false) {
-    CalendarOccurrence o;
-    o.id = title;
-    o.title = title;
-    o.start = nine.addSecs(startMinutes * 60);
-    o.end = nine.addSecs(endMinutes * 60);
-    o.isAllDay = allDay;
-    return o;
+    const QDateTime start = nine.addSecs(startMinutes * 60), end = nine.addSecs(endMinutes * 60);
+    return {title, title, start, end, allDay, {}, {}, {}, 0, {}};
 }
 
-static QStringList titles(const QList<Meeting>& meetings) {
+// The titles of meetings or the contents of tasks, in order.
+template <typename Item> static QStringList texts(const QList<Item>& items, QString Item::*text) {
     QStringList list;
-    for (const Meeting& m : meetings)
-        list << m.title;
+    for (const Item& item : items)
+        list << item.*text;
     return list;
 }
 
+// The day tab's services: the calendar, the agenda settings section and the tasks.
 class CalendarServiceTest : public QObject {
     Q_OBJECT
 
@@ -34,6 +39,26 @@ class CalendarServiceTest : public QObject {
     FakeClock clock{nine, QTimeZone("America/Sao_Paulo")};
     NotificationCenter notifications;
     std::unique_ptr<CalendarService> service;
+    std::shared_ptr<FakeSecretStore> secrets;
+    QStringList posted; // the agenda section's notifications
+    // Each test talks to a fresh task server through a fresh client.
+    std::unique_ptr<LoopbackHttpServer> server;
+    std::unique_ptr<WebClient> web;
+    FakeScheduler scheduler;
+    std::unique_ptr<TodoistService> tasks;
+
+    void startWithToken(const QByteArray& token) {
+        if (!token.isNull())
+            secrets->items.insert({KeychainService::serviceName, TodoistService::tokenKey}, {token, "t"});
+        tasks->start();
+        if (!token.isNull())
+            QTRY_VERIFY(tasks->hasToken());
+    }
+
+    QByteArray requestLine(qsizetype index) const {
+        const QByteArray& request = server->requests.at(index);
+        return request.left(request.indexOf("\r\n"));
+    }
 
     void grant() {
         service->start();
@@ -41,12 +66,28 @@ class CalendarServiceTest : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() {
+        registerThemeQmlTypes(preferences);
+        for (const QString& name : {Notifications::calendarFilterChanged, Notifications::todoistTokenSaved})
+            notifications.addObserver(name, this, [this, name] { posted << name; });
+    }
+
     void init() {
         store.sources = {{"w", "Work", {}}, {"h", "home", {}}, {"b", "Birthdays", {}}};
         store.occurrences = {};
         store.fetches.clear();
+        posted.clear();
         preferences.remove(CalendarService::selectedCalendarsKey);
         service = std::make_unique<CalendarService>(store, preferences, clock, notifications);
+        secrets = std::make_shared<FakeSecretStore>();
+        KeychainService::setStore(secrets);
+        tasks.reset();
+        server = std::make_unique<LoopbackHttpServer>();
+        web = std::make_unique<WebClient>();
+        server->answer = LoopbackHttpServer::reply(200, "[]");
+        tasks = std::make_unique<TodoistService>(*web, clock, scheduler,
+                                                 TodoistEndpoint{server->url(QStringLiteral("/base")), 500},
+                                                 notifications);
     }
 
     void derivedLists() {
@@ -56,8 +97,9 @@ private Q_SLOTS:
                              occurrenceOf("Zulu", 0, 1440, true)};
         grant();
         QCOMPARE(service->nextMeeting()->title, QString("running"));
-        QCOMPARE(titles(service->todayMeetings()), QStringList({"ended", "running", "later", "same start"}));
-        QCOMPARE(titles(service->allDayEvents()), QStringList({"Alpha", "Zulu", "beta"}));
+        QCOMPARE(texts(service->todayMeetings(), &Meeting::title),
+                 QStringList({"ended", "running", "later", "same start"}));
+        QCOMPARE(texts(service->allDayEvents(), &Meeting::title), QStringList({"Alpha", "Zulu", "beta"}));
         clock.advance(21 * 60'000); // running has ended, later runs; of equal starts the store's first counts
         QCOMPARE(service->nextMeeting()->title, QString("later"));
         clock.advance(9 * 60'000); // later's end is reached
@@ -86,18 +128,16 @@ private Q_SLOTS:
         QCOMPARE(store.fetches.last().end, QDateTime(QDate(2026, 3, 3), QTime(3, 0), Qt::UTC));
     }
 
+    // A refusal or a failure leaves no access and says why; a later grant observes the calendars.
     void accessAnswers() {
-        const std::tuple<CalendarAccess::Answer, bool, QString> cases[] = {
-            {CalendarAccess::Answer::denied, false, "Acesso ao calendário negado"},
-            {CalendarAccess::Answer::failed, false, "no registry"},
-            {CalendarAccess::Answer::granted, true, "no registry"}, // a grant leaves the last failure's text
-        };
-        for (const auto& [answer, hasAccess, error] : cases) {
-            service->start();
-            store.answerAccess({answer, "no registry"});
-            QCOMPARE(service->errorText(), error);
-            QVERIFY(service->hasAccess() == hasAccess && service->isObserving() == hasAccess);
-        }
+        service->start();
+        store.answerAccess({CalendarAccess::Answer::denied, "no registry"});
+        QCOMPARE(service->errorText(), QString("Acesso ao calendário negado"));
+        service->start();
+        store.answerAccess({CalendarAccess::Answer::failed, "no registry"});
+        QVERIFY(service->errorText() == "no registry" && !service->hasAccess() && !service->isObserving());
+        grant();
+        QVERIFY(service->hasAccess() && service->isObserving());
     }
 
     void lateAnswerAfterStopInstallsNothing() {
@@ -120,7 +160,151 @@ private Q_SLOTS:
         notifications.post(Notifications::calendarFilterChanged);
         QCOMPARE(store.fetches.size(), 2);
     }
+
+    void agendaSectionSavesTheSelection() {
+        preferences.setValue(CalendarService::selectedCalendarsKey, QStringList{"w"});
+        AgendaSectionModel section(store, preferences, notifications);
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+        QCOMPARE(section.calendars().first().toMap().value("title").toString(), QString("Birthdays"));
+        section.setCalendarSelected("h", true);
+        QCOMPARE(preferences.value(CalendarService::selectedCalendarsKey).toStringList(),
+                 QStringList({"h", "w"}));
+        section.setCalendarSelected("h", false);
+        section.setCalendarSelected("w", false);
+        QCOMPARE(preferences.value(CalendarService::selectedCalendarsKey).toStringList(), QStringList());
+        QCOMPARE(posted, QStringList(3, Notifications::calendarFilterChanged));
+
+        QQmlEngine engine; // the section itself loads without a warning
+        QList<QQmlError> warnings;
+        connect(&engine, &QQmlEngine::warnings, this, [&](const QList<QQmlError>& w) { warnings << w; });
+        QQmlComponent component(&engine, QUrl("qrc:/Views/Settings/AgendaSection.qml"));
+        std::unique_ptr<QObject> view(
+            component.createWithInitialProperties({{"model", QVariant::fromValue<QObject*>(&section)}}));
+        QVERIFY2(view && warnings.isEmpty(),
+                 qPrintable(component.errorString() + warnings.value(0).toString()));
+    }
+
+    void agendaSectionTokenSavesAndFailures() {
+        AgendaSectionModel section(store, preferences, notifications);
+        secrets->forcedStatus.insert("add", -25293);
+        section.saveToken("  tok\n");
+        QTRY_VERIFY(!section.busy());
+        QVERIFY(section.tokenFailed() && section.tokenStatus().contains("-25293") && !section.hasToken());
+        QVERIFY(posted.isEmpty());
+
+        secrets->forcedStatus.clear();
+        section.saveToken("  tok\n");
+        QTRY_VERIFY(section.hasToken());
+        QCOMPARE(secrets->items.value({KeychainService::serviceName, "todoist_token"}).secret,
+                 QByteArray("tok"));
+        section.removeToken();
+        QTRY_VERIFY(!section.hasToken());
+        QCOMPARE(posted, QStringList(2, Notifications::todoistTokenSaved));
+    }
+
+    // Hostile, failed or missing answers to the task list give one short text and keep the tasks; a redirect
+    // to another origin is not followed.
+    void taskListAnswers() {
+        using S = LoopbackHttpServer;
+        LoopbackHttpServer elsewhere;
+        const std::pair<QByteArray, QString> cases[] = {
+            {S::reply(401, "{}"), "Token inválido"},
+            {S::reply(429, R"({"error":"slow","error_extra":{"retry_after":30}})"),
+             "Rate limit. Retry em 30s"},
+            {S::reply(429, ""), "Rate limit"},
+            {S::reply(500, QByteArray(200'000, 'x')), "Erro 500"},
+            {S::reply(204, ""), "Erro 204"},
+            {S::reply(200, "{\"results\":\"x\",\n\"n\":1}"),
+             "Erro ao ler dados do Todoist em: <root> (Expected to decode Array<Any> but found dictionary "
+             "instead.). Payload: {\"results\":\"x\", \"n\":1}"},
+            {S::reply(200, "[\"\xff\xfe\"]"), "Erro ao ler dados do Todoist em: <root> (The given data was "
+                                              "not valid JSON. (invalid UTF8 string))"},
+            {S::reply(200, "[" + QByteArray(5 << 20, ' ') + "]"), "the answer is too large"},
+            {S::reply(302, "", "Location: " + elsewhere.url("/api/v1/tasks").toEncoded() + "\r\n"),
+             "Erro 302"},
+            {QByteArray(), "the server did not answer in time"},
+            {"refused", "Connection refused"},
+        };
+        for (const auto& [answer, error] : cases) {
+            init();
+            server->answer = answer;
+            server->silent = answer.isEmpty();
+            if (answer == "refused")
+                server.reset(); // nothing listens on its port any more
+            startWithToken("tok");
+            QTRY_COMPARE_WITH_TIMEOUT(tasks->errorText(), error, 3000);
+            QVERIFY(!tasks->isLoading() && tasks->tasks().isEmpty());
+            if (server)
+                QCOMPARE(requestLine(0), QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+        }
+        QVERIFY(elsewhere.requests.isEmpty());
+    }
+
+    // A token that could inject headers is never sent, nor shown; a token is trimmed; without a token nothing
+    // is asked.
+    void taskTokens() {
+        const std::tuple<QByteArray, QByteArray, QString> rows[] = {
+            {" tok\r\n", "Authorization: Bearer tok", ""},
+            {"abc\r\nX-Evil: 1", {}, "Token inválido"},
+            {"abc\x01", {}, "Token inválido"},
+            {{}, {}, ""}}; // no keychain item
+        for (const auto& [token, authorization, error] : rows) {
+            init();
+            startWithToken(token);
+            QTRY_VERIFY(secrets->operations.size() >= (token.isNull() ? 1 : 4));
+            tasks->closeTask("1");
+            notifications.post(Notifications::todoistTokenSaved);
+            QTest::qWait(200);
+            QCOMPARE(tasks->errorText(), error);
+            QCOMPARE(server->requests.isEmpty(), authorization.isEmpty());
+            if (!authorization.isEmpty())
+                QVERIFY(server->requests[0].contains("\r\n" + authorization + "\r\n"));
+        }
+    }
+
+    void closeTask() {
+        server->answer = LoopbackHttpServer::reply(
+            200, R"([{"id":"a/b c","content":"one"},{"id":"x","content":"two"},{"content":"idless"}])");
+        startWithToken("tok");
+        QTRY_COMPARE(tasks->tasks().size(), 3);
+        server->requests.clear();
+
+        tasks->closeTask(QString()); // nothing: not even the task without an id goes
+        QVERIFY(tasks->completingTaskIds().isEmpty());
+
+        server->answer = LoopbackHttpServer::reply(204, "");
+        tasks->closeTask("a/b c");
+        QCOMPARE(tasks->completingTaskIds(), QSet<QString>{"a/b c"});
+        scheduler.advance(399);
+        QCOMPARE(tasks->tasks().size(), 3);
+        scheduler.advance(1);
+        QCOMPARE(texts(tasks->tasks(), &TodoistTask::content), QStringList({"two", "idless"}));
+        QTRY_COMPARE(server->requests.size(), 1);
+        QCOMPARE(requestLine(0), QByteArray("POST /base/api/v1/tasks/a%2Fb%20c/close HTTP/1.1"));
+
+        server->answer = LoopbackHttpServer::reply(404, "");
+        tasks->closeTask("x");
+        scheduler.advance(400);
+        QTRY_COMPARE(server->requests.size(), 3); // the close, then the list again
+        QCOMPARE(requestLine(server->requests.size() - 1),
+                 QByteArray("GET /base/api/v1/tasks?limit=200 HTTP/1.1"));
+    }
+
+    void overdueAndTodayTasksOrder() {
+        // 2 March in São Paulo.
+        server->answer = LoopbackHttpServer::reply(200, R"([{"content":"o 05-02","due_date":"2024-05-02"},
+            {"content":"o 05-01 p1","due_date":"2024-05-01"}, {"content":"o 05-01 p4","due_date":"2024-05-01","priority":4},
+            {"content":"t 14:00","due_date":"2026-03-02T14:00:00"}, {"content":"t p1","due_date":"2026-03-02"},
+            {"content":"t 09:00","due_date":"2026-03-02T09:00:00"}, {"content":"t p3","due_date":"2026-03-02","priority":3},
+            {"content":"t utc","due_date":"2026-03-02T23:30:00Z"}, {"content":"done","due_date":"2024-05-01","checked":true}])");
+        startWithToken("tok");
+        QTRY_COMPARE(tasks->tasks().size(), 9);
+        QCOMPARE(texts(tasks->overdueTasks(), &TodoistTask::content),
+                 QStringList({"o 05-01 p4", "o 05-01 p1", "o 05-02"}));
+        QCOMPARE(texts(tasks->todayTasks(), &TodoistTask::content),
+                 QStringList({"t 09:00", "t 14:00", "t utc", "t p3", "t p1"}));
+    }
 };
 
-QTEST_GUILESS_MAIN(CalendarServiceTest)
+QTEST_MAIN(CalendarServiceTest)
 #include "tst_CalendarService.moc"

@@ -1,20 +1,37 @@
 #include "FakeBluetooth.h"
+#include "FakeProcessTable.h"
 #include "Platform/Power/PowerSupplies.h"
 #include "Widgets/DeviceBatteryWidget.h"
+#include "Widgets/LocalServersWidget.h"
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Rows = QList<QStringList>; // pid-port id and process name of each server, in order
+
+// The devices and the local servers over fake sysfs trees, Bluetooth stacks and process tables.
 class DeviceBatteryServiceTest : public QObject {
     Q_OBJECT
 
-    static DeviceBattery row(QString name, int percent) {
-        DeviceBattery device;
-        device.id = "sp-" + name.toLower();
-        device.name = name;
-        device.percent = percent;
-        return device;
+    static bool write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    static Rows rowsOf(const QList<LocalServer>& servers) {
+        Rows rows;
+        for (const LocalServer& server : servers)
+            rows.append({server.id(), server.processName});
+        return rows;
+    }
+
+    static DeviceBattery row(const QString& name, int percent) {
+        return {"sp-" + name.toLower(), name, {}, percent, false, {}, {}, true};
     }
 
 private Q_SLOTS:
@@ -43,55 +60,41 @@ private Q_SLOTS:
         QTemporaryDir root;
         for (const QString& entry : files.split(' ')) {
             QDir(root.path()).mkpath(entry.section('/', 0, 0));
-            QFile file(root.filePath(entry.section('=', 0, 0)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(entry.section('=', 1).toUtf8());
+            QVERIFY(write(root.filePath(entry.section('=', 0, 0)), entry.section('=', 1).toUtf8()));
         }
         const SysfsPowerSupplies supplies(root.path());
         const auto internal = supplies.internalBattery();
         QTEST(internal ? QStringLiteral("%1 %2").arg(internal->percent).arg(internal->charging) : QString(),
               "internal");
         QStringList peripherals;
-        for (const BatteryReading& reading : supplies.peripherals())
-            peripherals << QStringLiteral("%1 %2 %3")
-                               .arg(reading.modelName)
-                               .arg(reading.percent)
-                               .arg(reading.charging);
+        for (const BatteryReading& r : supplies.peripherals())
+            peripherals << QStringLiteral("%1 %2 %3").arg(r.modelName).arg(r.percent).arg(r.charging);
         QTEST(peripherals, "peripherals");
     }
 
     // A row takes the address and state of the paired device of the same name, else of one whose name
     // contains or is contained in its own; an empty name never matches.
-    void mergesWithPairedDevices_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("address");
-        QTest::newRow("same name after clean-up") << "Team’s AirPods Pro"
-                                                  << "aa-01";
-        QTest::newRow("contained") << "AirPods Pro"
-                                   << "aa-01";
-        QTest::newRow("exact beats contained") << "Keys"
-                                               << "aa-03";
-        QTest::newRow("no match") << "Speaker"
-                                  << "";
-        QTest::newRow("empty name") << " 's "
-                                    << "";
-    }
-
     void mergesWithPairedDevices() {
-        QFETCH(QString, name);
         const QList<PairedDeviceInfo> paired{
             {"", "aa-00", true},
             {"Team's AirPods Pro", DeviceBatteryService::pairedAddress("AA:01"), true},
             {"MX Keys", "aa-02", false},
             {"keys", "aa-03", false}};
-        QTEST(DeviceBatteryService::merge(row(name, 50), paired).btAddress.value_or(QString()), "address");
+        const std::pair<const char*, const char*> rows[] = {{"Team’s AirPods Pro", "aa-01"}, // after clean-up
+                                                            {"AirPods Pro", "aa-01"},        // contained
+                                                            {"Keys", "aa-03"}, // exact beats contained
+                                                            {"Speaker", ""},
+                                                            {" 's ", ""}}; // empty after clean-up
+        for (const auto& [name, address] : rows)
+            QCOMPARE(DeviceBatteryService::merge(row(QString::fromUtf8(name), 50), paired)
+                         .btAddress.value_or(QString()),
+                     QString::fromLatin1(address));
     }
 
     // Levels: low below 20, the bar never above the track nor below a sliver; names decide the glyph.
     void drawsRows() {
-        FakeBluetooth bluetooth;
         DeviceBatteryWidget widget({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
-                                   &bluetooth);
+                                   nullptr);
         const std::tuple<const char*, int, bool, double, const char*> cases[] = {
             {"Buds Keyboard", 19, true, 0.19, "headphones"},
             {"Magic Keyboard", 20, false, 0.2, "keyboard.fill"},
@@ -101,14 +104,12 @@ private Q_SLOTS:
             const QVariantMap shown = widget.rowFor(row(name, percent));
             QCOMPARE(shown.value("low").toBool(), low);
             QCOMPARE(shown.value("fraction").toDouble(), fraction);
-            QCOMPARE(shown.value("levelText").toString(), QStringLiteral("%1%").arg(percent));
             QCOMPARE(DeviceBatteryService::icon(name, {}), QString::fromLatin1(image));
         }
     }
 
-    // The whole road of a row: listed from BlueZ with its level, connected devices counted in the status, a
-    // connect that fails leaves a retry with its text, the retry clears it and shows the spinner; the radio
-    // follows the user while busy and ignores a second switch.
+    // Only devices with a level are listed; two clicks send one request; a failed connect leaves a retry
+    // with its text, which sends again; the radio follows the user while busy and ignores a second switch.
     void connectsAndSwitchesTheRadio() {
         FakeBluetooth bluetooth;
         bluetooth.deviceList = {{"AA:BB:CC:00:00:01", "Headset", "audio-headset", true, false, 55},
@@ -116,30 +117,106 @@ private Q_SLOTS:
                                 {"AA:BB:CC:00:00:03", "Phone", "phone", true, true, std::nullopt}};
         DeviceBatteryWidget widget({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
                                    &bluetooth);
-        QSignalSpy rows(&widget, &DeviceBatteryWidget::rowsChanged);
+        const auto paired = [&](const char* key) { return widget.pairedRows().value(0).toMap().value(key); };
         widget.start();
         QTRY_COMPARE(widget.pairedRows().size(), 1);
-        QCOMPARE(widget.connectedRows().value(0).toMap().value("image").toString(), "computermouse.fill");
         QCOMPARE(widget.statusText(), "1 conectados");
-        QCOMPARE(widget.pairedRows().value(0).toMap().value("image").toString(), "headphones");
-
         widget.toggleConnection("sp-headset");
         widget.toggleConnection("sp-headset");
         QCOMPARE(bluetooth.requests.size(), 1);
         QCOMPARE(bluetooth.requests.constFirst().address, "AA:BB:CC:00:00:01");
-        QCOMPARE(widget.pairedRows().value(0).toMap().value("trailing").toString(), "spinner");
         bluetooth.answer(false);
-        QTRY_COMPARE_WITH_TIMEOUT(widget.pairedRows().value(0).toMap().value("trailing").toString(), "retry",
-                                  3000);
-        QCOMPARE(widget.pairedRows().value(0).toMap().value("errorText").toString(), "Falha ao conectar");
+        QTRY_COMPARE_WITH_TIMEOUT(paired("trailing").toString(), "retry", 3000);
+        QCOMPARE(paired("errorText").toString(), "Falha ao conectar");
         widget.toggleConnection("sp-headset");
-        QCOMPARE(widget.pairedRows().value(0).toMap().value("trailing").toString(), "spinner");
-
         widget.toggleRadio();
         widget.toggleRadio();
         QVERIFY(!widget.radioOn() && widget.radioBusy());
-        QCOMPARE(widget.statusText(), "Rádio desligado");
         QCOMPARE(bluetooth.requests.size(), 2);
+    }
+
+    void parsesLsofOutput_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<Rows>("expected");
+        const QString id = QStringLiteral("4213-3000"), node = QStringLiteral("node");
+        QTest::newRow("IPv4 and IPv6") << "p4213\ncnode\nn*:3000\nn[::1]:3000\n" << Rows{{id, node}};
+        QTest::newRow("blocked") << "p1\ncControlCenter\nn*:7000\np2\ncDropbox\nn127.0.0.1:17600\n" << Rows{};
+        QTest::newRow("no port number") << "p4213\ncnode\nn*:*\nn[::1]:\n" << Rows{};
+        QTest::newRow("same port, two processes, sorted by port")
+            << "p9\ncvite\nn*:5173\np20\ncnode\nn127.0.0.1:3000\np10\ncnode\nn[::]:3000\n"
+            << Rows{{"10-3000", node}, {"20-3000", node}, {"9-5173", "vite"}};
+        QTest::newRow("names with spaces and cut at 15") << "p7\ncWeb Content Pro\nn*:8080\n"
+                                                         << Rows{{"7-8080", "Web Content Pro"}};
+        QTest::newRow("socket before any process") << "n*:8000\np5\ncpython3\nn*:8001\n"
+                                                   << Rows{{"0-8000", ""}, {"5-8001", "python3"}};
+        QTest::newRow("unreadable pid") << "pabc\ncnode\nn*:3000\np-1\nn*:3001\n"
+                                        << Rows{{"0-3000", node}, {"-1-3001", node}};
+        QTest::newRow("garbage") << "\n\nx\nfoo\n:\nn\nc\np\n\x01\xff" << Rows{};
+    }
+
+    void parsesLsofOutput() {
+        QFETCH(QString, output);
+        QTEST(rowsOf(LocalServersService::parse(output)), "expected");
+    }
+
+    // A project's name comes only from a small regular package.json holding an object with a non-empty
+    // string "name"; anything else falls back to the folder's name, and nothing blocks.
+    void namesTheProject() {
+        const QByteArray named = R"({"name": "web-shop"})",
+                         huge = "{\"pad\": \"" + QByteArray(1 << 20, 'x') + "\"}";
+        const std::pair<std::function<bool(const QByteArray&, const QByteArray&)>, const char*> cases[] = {
+            {[&](auto& file, auto&) { return write(file, named); }, "web-shop"},
+            {[&](auto& file, auto&) { return write(file, R"({"name": ""})"); }, "project"},
+            {[&](auto& file, auto&) { return write(file, "{name"); }, "project"},
+            {[&](auto& file, auto&) { return write(file, huge); }, "project"},
+            {[&](auto& file, auto&) { return mkfifo(file.constData(), 0600) == 0; }, "project"},
+            {[&](auto& file, auto&) { return symlink(file.constData(), file.constData()) == 0; }, "project"},
+            {[&](auto& file, auto& real) {
+                 return write(real, named) && symlink(real, file.constData()) == 0;
+             },
+             "web-shop"}};
+        for (const auto& [make, expected] : cases) {
+            QTemporaryDir root;
+            QVERIFY(QDir(root.path()).mkdir("project"));
+            QVERIFY(make(root.filePath("project/package.json").toLocal8Bit(),
+                         root.filePath("real").toLocal8Bit()));
+            QCOMPARE(LocalServersService::appName(root.filePath("project")).value_or(QString()), expected);
+        }
+    }
+
+    // Only a positive pid other than this process's is signalled (with the row's name for the kernel check):
+    // not 0 (our process group), -1 (every process) nor our own; every request ends with a refresh.
+    void signalsOnlySafePids() {
+        for (const qint32 pid : {4242, 0, -1, qint32(getpid())}) {
+            auto processes = std::make_shared<FakeProcessTable>();
+            processes->sockets = "p4242\ncnode\nn*:3000\n";
+            LocalServersWidget widget(processes);
+            QSignalSpy rows(&widget, &LocalServersWidget::rowsChanged);
+            widget.service()->stopServer({pid, 3000, QStringLiteral("node"), std::nullopt});
+            QTRY_VERIFY(!rows.isEmpty());
+            QCOMPARE(processes->signalled.value(0).second, pid == 4242 ? QStringLiteral("node") : QString());
+        }
+    }
+
+    // Random lsof-like output never crashes the parser and yields unique rows sorted by port.
+    void fuzzParser() {
+        const int iterations = std::max(qEnvironmentVariableIntValue("TAVIMOR_FUZZ_ITERATIONS"), 20000);
+        QRandomGenerator random(20261206);
+        const QString alphabet = QStringLiteral("pcnf0123456789:*[]-+. \n\x7f\u00e9\U0001F600abcx");
+        for (int i = 0; i < iterations; ++i) {
+            QString input;
+            const int length = random.bounded(80);
+            for (int c = 0; c < length; ++c)
+                input += random.bounded(4) == 0 ? QStringLiteral("\nn*:")
+                                                : QString(alphabet.at(random.bounded(alphabet.size())));
+            const auto servers = LocalServersService::parse(input);
+            QSet<QString> ids;
+            for (qsizetype n = 0; n < servers.size(); ++n) {
+                QVERIFY(n == 0 || servers.at(n - 1).port <= servers.at(n).port);
+                ids.insert(servers.at(n).id());
+            }
+            QCOMPARE(ids.size(), servers.size());
+        }
     }
 };
 

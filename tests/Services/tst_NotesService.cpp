@@ -1,6 +1,7 @@
 #include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Services/NotesService.h"
+#include "Services/ShelfService.h"
 #include "Widgets/NotesWidget.h"
 
 #include <QTemporaryDir>
@@ -13,23 +14,34 @@ QByteArray read(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void write(const QString& path, const QByteArray& text, const QDateTime& modified) {
+// Writes a file and its folder; a valid `modified` becomes its modification time.
+void write(const QString& path, const QByteArray& text = "x", const QDateTime& modified = {}) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(text);
     file.flush();
-    QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    if (modified.isValid())
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+QStringList names(const QList<ShelfItem>& items) {
+    QStringList list;
+    for (const ShelfItem& item : items)
+        list.append(item.name);
+    list.sort();
+    return list;
 }
 
 } // namespace
 
+// The notes folder and the shelf.
 class TestNotesService : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Newest first, titled by their first line that is not blank, at most six, notes files only; a capture
-    // starts the inbox with its title, lands in a paragraph of its own and shows at once; blank text is not
-    // captured.
+    // Newest six notes files first, titled by their first non-blank line; a non-blank capture starts the
+    // inbox with its title, lands in a paragraph of its own and shows at once.
     void listsTheRecentNotes() {
         QTemporaryDir folder;
         const QDateTime now = QDateTime::currentDateTime();
@@ -41,7 +53,6 @@ private Q_SLOTS:
         NotesService service(folder.path());
         QSignalSpy changes(&service, &NotesService::recentNotesChanged);
         service.start();
-        QVERIFY(service.isRunning());
         QTRY_COMPARE(changes.size(), 1);
         QStringList titles;
         for (const NoteSummary& note : service.recent())
@@ -58,30 +69,69 @@ private Q_SLOTS:
                  QByteArray("Inbox\n\nedited without a final line break\n\nsecond\n"));
     }
 
-    // Hidden until enabled; while started it follows the notes notification, starting and stopping the
-    // service with it; once stopped the notification no longer reaches it.
+    // While started the widget follows the notes switch's notification; once stopped, no longer.
     void widgetFollowsTheNotesSwitch() {
         QTemporaryDir folder;
         InMemoryPreferences preferences;
         NotesWidget widget(preferences, folder.path());
-        QSignalSpy activity(&widget, &NotchWidget::isActiveChanged);
-        QVERIFY(!widget.isActive());
         widget.start();
-        QVERIFY(!widget.service()->isRunning());
-        preferences.setValue("tavimor.notesEnabled", true);
-        QVERIFY(!widget.isActive()); // only the notification re-applies it
-        NotificationCenter::shared().post(Notifications::notesEnabledChanged);
-        QVERIFY(widget.isActive() && widget.service()->isRunning());
-        preferences.setValue("tavimor.notesEnabled", false);
-        NotificationCenter::shared().post(Notifications::notesEnabledChanged);
-        QVERIFY(!widget.isActive() && !widget.service()->isRunning());
+        for (const bool enabled : {true, false}) {
+            preferences.setValue("tavimor.notesEnabled", enabled);
+            NotificationCenter::shared().post(Notifications::notesEnabledChanged);
+            QVERIFY(widget.isActive() == enabled && widget.service()->isRunning() == enabled);
+        }
         widget.stop();
         preferences.setValue("tavimor.notesEnabled", true);
         NotificationCenter::shared().post(Notifications::notesEnabledChanged);
         QVERIFY(!widget.isActive());
-        QCOMPARE(activity.size(), 2);
-        NotesWidget enabledAtLaunch(preferences, folder.path());
-        QVERIFY(enabledAtLaunch.isActive());
+    }
+
+    // A clash gets the first free number before the last extension.
+    void clashesGetNewNames() {
+        const std::tuple<QStringList, const char*, const char*> rows[] = {
+            {{}, "report.pdf", "report.pdf"},
+            {{"report.pdf"}, "report.pdf", "report 2.pdf"},
+            {{"report.pdf", "report 2.pdf"}, "report.pdf", "report 3.pdf"},
+            {{"Makefile"}, "Makefile", "Makefile 2"},
+            {{".profile"}, ".profile", ".profile 2"},
+            {{"a.tar.gz"}, "a.tar.gz", "a.tar 2.gz"}};
+        for (const auto& [existing, name, expected] : rows) {
+            QTemporaryDir folder;
+            for (const QString& file : existing)
+                write(folder.filePath(file));
+            QCOMPARE(ShelfService::freeName(folder.path(), name), QString::fromLatin1(expected));
+        }
+    }
+
+    // Drops copy local files and folders, never move or overwrite, and ignore other addresses; removal
+    // touches only what lies on the shelf; the listings follow.
+    void dropsListingsAndRemoval() {
+        QTemporaryDir home;
+        const QString shelf = home.filePath("data/Shelf"), desktop = home.filePath("Desktop");
+        write(home.filePath("report.txt"), "figures");
+        write(home.filePath("photos/a.jpg"));
+        write(home.filePath("photos/trip/b.jpg"));
+        write(desktop + "/readme.txt");
+        write(shelf + "/report.txt", "older");
+        ShelfService service(shelf, desktop);
+        QSignalSpy drops(&service, &ShelfService::dropFinished);
+        service.start();
+        service.addUrls({QUrl::fromLocalFile(home.filePath("report.txt")), QUrl("https://example.com/x.txt"),
+                         QUrl::fromLocalFile(home.filePath("photos")),
+                         QUrl::fromLocalFile(home.filePath("gone.txt")), QUrl::fromLocalFile(home.path())});
+        QTRY_COMPARE(drops.size(), 1);
+        QCOMPARE(drops.first().first().toStringList(), QStringList({home.filePath("gone.txt"), home.path()}));
+        QVERIFY(!service.errorMessage().isEmpty());
+        QTRY_COMPARE(names(service.shelf()), QStringList({"photos", "report 2.txt", "report.txt"}));
+        QCOMPARE(names(service.desktop()), QStringList({"readme.txt"}));
+        QVERIFY(QFile::exists(home.filePath("report.txt")));
+        QVERIFY(QFile::exists(shelf + "/photos/trip/b.jpg"));
+        QCOMPARE(QFileInfo(shelf + "/report.txt").size(), 5); // "older", not overwritten
+
+        service.remove(desktop + "/readme.txt");
+        service.remove(shelf + "/photos");
+        QTRY_COMPARE(names(service.shelf()), QStringList({"report 2.txt", "report.txt"}));
+        QVERIFY(QFile::exists(desktop + "/readme.txt"));
     }
 };
 

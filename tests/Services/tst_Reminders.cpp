@@ -5,28 +5,42 @@
 #include "InMemoryPreferences.h"
 #include "Platform/Screens/QtScreens.h"
 #include "Services/BlinkService.h"
+#include "Services/BreakOverlayWindowManager.h"
+#include "Services/DiagnosticsService.h"
 #include "Services/PostureService.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
-// The blink and posture reminders on a fake clock, over fake screens and windows.
+// The break, blink and posture reminders on a fake clock, over fake screens and windows.
 class RemindersTest : public QObject {
     Q_OBJECT
 
+    QTemporaryDir logFolder;
     FakeClock clock;
     FakeScheduler scheduler{&clock};
     InMemoryPreferences preferences;
     FakePresence presence;
+    FakeLogindSession session;
     NotificationCenter notifications;
     FakeScreens screens;
     FakeReminderWindows windows;
     ReminderCoordinator coordinator;
+    int tipDraws = 0;
+    BreakOverlayWindowManager* overlay = nullptr;
+    std::unique_ptr<BreakService> breaks;
 
+    static ScreenInfo screen(const char* name, QRect frame, bool primary = false) {
+        return QtScreens::describe(QString::fromLatin1(name), frame, frame, 1, primary);
+    }
     IntervalReminderService::Dependencies services() { return {preferences, clock, presence, notifications}; }
     ReminderPanels::Dependencies panels() { return {screens, windows, scheduler, clock, coordinator}; }
-    int visiblePanels() const {
-        return int(
-            std::count_if(windows.made.cbegin(), windows.made.cend(), [](auto* w) { return w->visible; }));
+    QList<FakeReminderWindows::Window*> shown() const {
+        QList<FakeReminderWindows::Window*> list;
+        for (auto* window : windows.made)
+            if (window->visible)
+                list.append(window);
+        return list;
     }
     // Moves on second by second, ticking the service.
     void wait(IntervalReminderService& service, int seconds) {
@@ -37,21 +51,164 @@ class RemindersTest : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() {
+        Diagnostics::setLogFilePathForTesting(logFolder.filePath(QStringLiteral("t.log")));
+    }
+
+    // Two screens, every reminder off but breaks, which come every minute; the break service is not started.
     void init() {
-        screens.list = {QtScreens::describe(QStringLiteral("a"), QRect(0, 0, 1920, 1080),
-                                            QRect(0, 0, 1920, 1080), 1, true),
-                        QtScreens::describe(QStringLiteral("b"), QRect(1920, 0, 1280, 1024),
-                                            QRect(1920, 0, 1280, 1024), 1, false)};
-        for (const char* key : {"tavimor.blinkEnabled", "tavimor.blinkIntervalMin", "tavimor.remindersPaused",
-                                "tavimor.postureEnabled", "tavimor.postureIntervalMin"})
-            preferences.remove(QString::fromLatin1(key));
+        screens.list = {screen("a", QRect(0, 0, 1920, 1080), true), screen("b", QRect(1920, 0, 1280, 1024))};
+        for (const char* key : {"blinkEnabled", "blinkIntervalMin", "remindersPaused", "postureEnabled",
+                                "postureIntervalMin", "breakStrict", "breakSnoozes", "breakDurationSec"})
+            preferences.remove(QStringLiteral("tavimor.") + QLatin1String(key));
+        preferences.setValue(QStringLiteral("tavimor.breakEnabled"), true);
+        preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 1);
         presence.present = true;
+        session.answer = FakeLogindSession::Answer::accept;
         windows.made.clear();
+        tipDraws = 0;
+        auto manager =
+            std::make_unique<BreakOverlayWindowManager>(screens, windows, clock, [this](int count) {
+                ++tipDraws;
+                return count - 1;
+            });
+        overlay = manager.get();
+        breaks = std::make_unique<BreakService>(
+            BreakService::Dependencies{preferences, clock, presence, &session, notifications},
+            std::move(manager));
+    }
+
+    // Each script runs on a started service with breaks on, a 1-minute work interval and 20 s breaks. Steps,
+    // blank-separated: wait:N (N one-second ticks), set:key=number (a "tavimor." key, then the settings
+    // notification), preview, away, back, refuse (the next lock), esc:N (Escape on the overlay N ms after the
+    // previous step, 0 if not given), or a slot to call.
+    void breakSchedule_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("onScreen");
+        QTest::addColumn<int>("untilNext"); // -1: none
+        QTest::addColumn<int>("snoozesUsed");
+
+        QTest::newRow("due after the interval") << "wait:60" << true << -1 << 0;
+        QTest::newRow("countdown ends the break, fresh interval") << "wait:60 wait:20" << false << 60 << 0;
+        QTest::newRow("settings change restarts") << "wait:50 set:breakDurationSec=30" << false << 60 << 0;
+        QTest::newRow("due while away is dropped") << "away wait:60 back" << false << 60 << 0;
+        QTest::newRow("due while paused is dropped") << "set:remindersPaused=1 wait:60" << false << 60 << 0;
+        QTest::newRow("snooze: back in 60 s") << "wait:60 snooze" << false << 60 << 1;
+        QTest::newRow("snooze, default interval: 300 s")
+            << "set:breakWorkIntervalMin=20 wait:1200 snooze" << false << 300 << 1;
+        QTest::newRow("snoozed keeps count") << "wait:60 snooze wait:60 snooze wait:60" << true << -1 << 2;
+        QTest::newRow("fresh break counts anew") << "wait:60 snooze wait:60 skip wait:60" << true << -1 << 0;
+        QTest::newRow("skip restarts the full interval") << "wait:60 skip" << false << 60 << 1;
+        QTest::newRow("snoozed preview counts nothing") << "wait:30 preview snooze" << false << 30 << 0;
+        QTest::newRow("skipped preview restarts") << "wait:30 preview skip" << false << 60 << 0;
+        QTest::newRow("preview leaves the count") << "wait:60 snooze preview skip" << false << 60 << 1;
+        QTest::newRow("switched off in a break") << "wait:60 set:breakEnabled=0" << false << -1 << 0;
+        QTest::newRow("preview while off") << "set:breakEnabled=0 preview wait:20" << false << -1 << 0;
+        QTest::newRow("strict: no skip nor snooze")
+            << "set:breakStrict=1 set:breakSnoozes=0 wait:60 skip snooze" << true << -1 << 0;
+        QTest::newRow("strict preview skippable")
+            << "set:breakStrict=1 set:breakSnoozes=0 preview skip" << false << 60 << 0;
+        QTest::newRow("lock accepted ends the break") << "wait:60 lockScreen" << false << 60 << 0;
+        QTest::newRow("lock refused, logged") << "wait:60 refuse lockScreen wait:1" << true << -1 << 0;
+        QTest::newRow("duration 2: 5 s") << "set:breakDurationSec=2 takeBreakNow wait:5" << false << 60 << 0;
+        QTest::newRow("duration cut to 900 s")
+            << "set:breakDurationSec=100000 takeBreakNow wait:899" << true << -1 << 0;
+        QTest::newRow("interval cut to 4 h")
+            << "set:breakWorkIntervalMin=9223372036854775807" << false << 14400 << 0;
+        QTest::newRow("Esc once") << "takeBreakNow esc" << true << -1 << 0;
+        QTest::newRow("Esc twice within 1.5 s skips") << "takeBreakNow esc esc:1400" << false << 60 << 1;
+        QTest::newRow("second Esc 2 s later") << "takeBreakNow esc esc:2000" << true << -1 << 0;
+        QTest::newRow("third Esc pairs") << "takeBreakNow esc esc:2000 esc:1000" << false << 60 << 1;
+        QTest::newRow("strict Esc twice")
+            << "set:breakStrict=1 set:breakSnoozes=0 takeBreakNow esc esc:100" << true << -1 << 0;
+    }
+
+    void breakSchedule() {
+        QFETCH(QString, script);
+        QStringList logged;
+        Diagnostics::setSystemLogSinkForTesting(
+            [&](Diagnostics::Level, const QString& text) { logged << text; });
+        breaks->start();
+        for (const QString& step : script.split(u' ')) {
+            const QString verb = step.section(QLatin1Char(':'), 0, 0);
+            const QString argument = step.section(QLatin1Char(':'), 1);
+            if (verb == QLatin1String("wait")) {
+                for (int i = 0; i < argument.toInt(); ++i) {
+                    clock.advance(1000);
+                    breaks->tick();
+                }
+            } else if (verb == QLatin1String("set")) {
+                preferences.setValue("tavimor." + argument.section(QLatin1Char('='), 0, 0),
+                                     argument.section(QLatin1Char('='), 1).toLongLong());
+                notifications.post(Notifications::breakSettingsChanged);
+            } else if (verb == QLatin1String("esc")) {
+                clock.advance(argument.toInt());
+                windows.made.constFirst()->spec.escapePressed();
+            } else if (verb == QLatin1String("preview")) {
+                notifications.post(Notifications::breakPreviewRequested);
+            } else if (verb == QLatin1String("away") || verb == QLatin1String("back")) {
+                presence.present = verb == QLatin1String("back");
+            } else if (verb == QLatin1String("refuse")) {
+                session.answer = FakeLogindSession::Answer::refuse;
+            } else {
+                QVERIFY(QMetaObject::invokeMethod(breaks.get(), qPrintable(verb)));
+            }
+        }
+        const bool onScreen = !shown().isEmpty();
+        QTEST(onScreen, "onScreen");
+        QCOMPARE(breaks->phase() == BreakService::Phase::active, onScreen);
+        QTEST(int(breaks->secondsUntilNextBreak().value_or(-1)), "untilNext");
+        QTEST(int(breaks->snoozesUsed()), "snoozesUsed");
+        QCOMPARE(breaks->isTicking(), breaks->nextBreakDate().isValid() || onScreen);
+        Diagnostics::setSystemLogSinkForTesting({});
+        QCOMPARE(logged, script.contains("refuse") ? QStringList{"Tavimor: falha ao bloquear tela: no locker"}
+                                                   : QStringList());
+    }
+
+    // One window per screen, the first taking the focus; a second present changes nothing; a screen added
+    // during the break gets its window, with the same tip; the break ending orders all out.
+    void breakOverlayFollowsScreens() {
+        breaks->takeBreakNow();
+        overlay->present(*breaks);
+        QCOMPARE(shown().size(), 2);
+        QCOMPARE(shown().at(1)->spec.geometry, QRect(1920, 0, 1280, 1024));
+        QVERIFY(shown().at(0)->spec.takesFocus && !shown().at(1)->spec.takesFocus);
+        screens.list.append(screen("c", QRect(0, 1080, 800, 600)));
+        Q_EMIT screens.screensChanged();
+        QCOMPARE(shown().size(), 3);
+        QCOMPARE(tipDraws, 1);
+        breaks->skip();
+        QCOMPARE(shown().size(), 0);
+        Q_EMIT screens.screensChanged();
+        QCOMPARE(shown().size(), 0);
+        // The next break on the same screens shows the kept windows over its own model.
+        breaks->takeBreakNow();
+        QCOMPARE(shown().size(), 3);
+        QCOMPARE(windows.made.size(), 5);
+        QCOMPARE(shown().at(2)->spec.properties.value("model").value<QObject*>(), overlay->model());
+    }
+
+    // Strict without snoozes: the hint says the break cannot be skipped; the countdown never goes below zero;
+    // the hint's markup is escaped.
+    void breakOverlayTexts() {
+        preferences.setValue(QStringLiteral("tavimor.breakStrict"), true);
+        preferences.setValue(QStringLiteral("tavimor.breakSnoozes"), 0);
+        breaks->applySettings();
+        breaks->takeBreakNow();
+        QCOMPARE(overlay->model()->hint(), QStringLiteral("Pausa obrigatória — aproveite para descansar."));
+        QCOMPARE(BreakOverlayModel::countdownText(-3), QStringLiteral("00:00"));
+        const std::pair<const char*, const char*> markup[] = {
+            {"Press **Esc** twice", "Press <b>Esc</b> twice"},
+            {"Press **Esc twice", ""}, // unpaired: shown as it is
+            {"<img src=x> **a&b**", "&lt;img src=x&gt; <b>a&amp;b</b>"}};
+        for (const auto& [text, styled] : markup)
+            QCOMPARE(BreakOverlayModel::boldMarkup(QString::fromUtf8(text)).value_or(QString()),
+                     QString::fromUtf8(styled));
     }
 
     // Seconds from the last settings change to the reminder, how a change on the way moves it, and a
     // reminder due while the user is away or reminders are paused: dropped, the next a full interval later.
-    void schedule_data() {
+    void reminderSchedule_data() {
         QTest::addColumn<bool>("posture");
         QTest::addColumn<QVariant>("storedMinutes");
         QTest::addColumn<int>("changeAt"); // a settings notification this many seconds in; 0 for none
@@ -66,7 +223,7 @@ private Q_SLOTS:
         QTest::newRow("posture paused") << true << QVariant(15) << 0 << 900 << "paused";
     }
 
-    void schedule() {
+    void reminderSchedule() {
         QFETCH(bool, posture);
         QFETCH(QVariant, storedMinutes);
         QFETCH(int, changeAt);
@@ -91,12 +248,11 @@ private Q_SLOTS:
         wait(*service, dueAfter - changeAt - 1);
         QCOMPARE(windows.made.size(), 0);
         wait(*service, 1);
-        QCOMPARE(visiblePanels(), unwanted.isEmpty() ? 2 : 0);
+        QCOMPARE(shown().size(), unwanted.isEmpty() ? 2 : 0);
         QCOMPARE(clock.now().secsTo(service->nextDate()), dueAfter - changeAt);
     }
 
-    // A preview while switched off: the eye shown at 20 ms, closed at 400 ms and 660 ms, faded by 1.5 s,
-    // panels gone at 1.85 s; the schedule is left alone.
+    // A preview while switched off: the eye's steps in time, then the panels gone; the schedule left alone.
     void blinkSteps() {
         BlinkService blink(services(), panels());
         blink.start();
@@ -115,7 +271,7 @@ private Q_SLOTS:
             at = step.atMs;
             QCOMPARE(state.visible(), step.visible);
             QCOMPARE(state.closed(), step.closed);
-            QCOMPARE(visiblePanels(), step.panels);
+            QCOMPARE(shown().size(), step.panels);
         }
         QVERIFY(!blink.nextDate().isValid() && !blink.isTicking());
     }
@@ -137,7 +293,7 @@ private Q_SLOTS:
         scheduler.advance(800);
         QCOMPARE(posture.pill().state().opacity(), 0.0);
         posture.stop();
-        QCOMPARE(visiblePanels(), 2);          // only blink's
+        QCOMPARE(shown().size(), 2);           // only blink's
         QCOMPARE(scheduler.pendingCount(), 2); // blink's last two steps
     }
 };

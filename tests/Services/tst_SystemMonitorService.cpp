@@ -1,6 +1,8 @@
 #include "FakeClipboard.h"
+#include "FakeInhibitor.h"
 #include "InMemoryPreferences.h"
 #include "Services/SystemMonitorService.h"
+#include "Widgets/CaffeinateWidget.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,41 +21,56 @@ void write(const QString& path, const QByteArray& text) {
 
 } // namespace
 
+// The system tab's services: the figures, the clipboard history and keep-awake.
 class TestSystemMonitorService : public QObject {
     Q_OBJECT
+
+    std::shared_ptr<FakeInhibitor> system, display, lid;
+    QStringList degraded;
+    std::unique_ptr<CaffeinateWidget> keepAwakeWidget;
+    CaffeinateService* keepAwake = nullptr;
+
+    void activate(std::optional<qint64> seconds) {
+        keepAwake->activate(seconds);
+        if (!display->pending.isEmpty()) {
+            display->answer(true);
+            system->answer(true);
+        }
+    }
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
-    void parsesProcfs_data() {
-        QTest::addColumn<QByteArray>("stat");
-        QTest::addColumn<QByteArray>("meminfo");
-        QTest::addColumn<std::optional<CpuTimes>>("cpu");
-        QTest::addColumn<std::optional<MemoryFigures>>("memory");
+    void init() {
+        system = std::make_shared<FakeInhibitor>();
+        display = std::make_shared<FakeInhibitor>();
+        lid = std::make_shared<FakeInhibitor>();
+        degraded.clear();
+        keepAwakeWidget = std::make_unique<CaffeinateWidget>(
+            CaffeinateLocks{
+                system, display, lid,
+                [this](const QString& component, const QString&, const QString&) { degraded << component; }},
+            nullptr);
+        keepAwake = keepAwakeWidget->service();
+    }
+
+    // iowait counts as idle and guest time once; the memory in use is MemTotal - MemAvailable; without an
+    // aggregate line or with a truncated one nothing is read.
+    void parsesProcfs() {
         using Cpu = std::optional<CpuTimes>;
         using Memory = std::optional<MemoryFigures>;
         const Memory parsed = MemoryFigures{16000000ull * 1024, 12000000ull * 1024, 2000000ull * 1024};
-        QTest::newRow("iowait is idle, guest counted once")
-            << QByteArray("cpu  100 10 50 800 40 5 5 0 30 0\ncpu0 1 2 3 4\n") << meminfo
-            << Cpu(CpuTimes{170, 1010}) << parsed;
-        QTest::newRow("four fields") << QByteArray("cpu 1 2 3 4") << meminfo << Cpu(CpuTimes{6, 10})
-                                     << parsed;
-        QTest::newRow("no aggregate line")
-            << QByteArray("cpu0 1 2 3 4\n") << QByteArray() << Cpu() << Memory();
-        QTest::newRow("truncated") << QByteArray("cpu 1 2") << QByteArray("MemTotal: 10 kB\n") << Cpu()
-                                   << Memory();
-        QTest::newRow("only SwapCached: no page cache")
-            << QByteArray() << QByteArray("MemTotal: 10 kB\nMemAvailable: 4 kB\nSwapCached: 3 kB\n") << Cpu()
-            << Memory(MemoryFigures{10240, 4096, 0});
-    }
-
-    void parsesProcfs() {
-        QFETCH(QByteArray, stat);
-        QFETCH(QByteArray, meminfo);
-        QFETCH(std::optional<CpuTimes>, cpu);
-        QFETCH(std::optional<MemoryFigures>, memory);
-        QCOMPARE(ProcfsReader::parseStat(stat), cpu);
-        QCOMPARE(ProcfsReader::parseMeminfo(meminfo), memory);
+        const Memory noPageCache = MemoryFigures{10240, 4096, 0}; // SwapCached is not Cached
+        const std::tuple<QByteArray, QByteArray, Cpu, Memory> rows[] = {
+            {"cpu  100 10 50 800 40 5 5 0 30 0\ncpu0 1 2 3 4\n", meminfo, CpuTimes{170, 1010}, parsed},
+            {"cpu 1 2 3 4", meminfo, CpuTimes{6, 10}, parsed},
+            {"cpu0 1 2 3 4\n", {}, {}, {}},
+            {"cpu 1 2", "MemTotal: 10 kB\n", {}, {}},
+            {{}, "MemTotal: 10 kB\nMemAvailable: 4 kB\nSwapCached: 3 kB\n", {}, noPageCache}};
+        for (const auto& [stat, memoryText, cpu, memory] : rows) {
+            QCOMPARE(ProcfsReader::parseStat(stat), cpu);
+            QCOMPARE(ProcfsReader::parseMeminfo(memoryText), memory);
+        }
     }
 
     // The first sample has no load; the next one reads the deltas. Unchanged figures announce nothing.
@@ -65,7 +82,6 @@ private Q_SLOTS:
         SystemMonitorService service({preferences, nullptr, root.path(), root.path()});
         QSignalSpy changes(&service, &SystemMonitorService::metricsChanged);
         service.updateMetrics();
-        QVERIFY(!service.hasCpuUsage());
         QCOMPARE(service.cpuText(), QStringLiteral("—"));
         QCOMPARE(service.memoryPercentText(), QStringLiteral("25%"));
         QCOMPARE(service.cacheText(), QStringLiteral("1.9 GB"));
@@ -96,76 +112,131 @@ private Q_SLOTS:
         QVERIFY(service.diskFraction() > 0 && service.diskFraction() <= 1);
     }
 
-    // Each row: what is copied, in order (a leading "!" marks a secret, "=" polls without a change), and the
-    // history that results, newest first.
-    void keepsTheClipboardHistory_data() {
-        QTest::addColumn<QStringList>("copies");
-        QTest::addColumn<QStringList>("history");
-        QTest::newRow("newest first") << QStringList{"a", "b", "c"} << QStringList{"c", "b", "a"};
-        QTest::newRow("a copy again moves to the top") << QStringList{"a", "b", "a"} << QStringList{"a", "b"};
-        QTest::newRow("secrets never kept") << QStringList{"a", "!hunter2", "b"} << QStringList{"b", "a"};
-        QTest::newRow("blank texts skipped") << QStringList{"a", " \n\t"} << QStringList{"a"};
-        QTest::newRow("oversized skipped")
-            << QStringList{"a", QString(SystemMonitorService::entryLimit + 1, 'x')} << QStringList{"a"};
+    // What is copied, in order (a leading "!" marks a secret), gives the history, newest first; it survives a
+    // restart without its secrets, and an entry copied back comes to the top.
+    void keepsTheClipboardHistory() {
         QStringList many, newest;
         for (int i = 0; i < SystemMonitorService::historyLimit + 5; ++i)
             many.append(QString::number(i));
         for (int i = SystemMonitorService::historyLimit + 4; i >= 5; --i)
             newest.append(QString::number(i));
-        QTest::newRow("bounded") << many << newest;
-    }
-
-    void keepsTheClipboardHistory() {
-        QFETCH(QStringList, copies);
-        QFETCH(QStringList, history);
-        InMemoryPreferences preferences;
-        FakeClipboard clipboard;
-        {
-            SystemMonitorService service({preferences, &clipboard, QString(), QString()});
-            for (const QString& copy : copies) {
-                const bool secret = copy.startsWith(u'!');
-                clipboard.put(secret ? copy.mid(1) : copy, secret);
-                service.pollClipboard();
+        const std::pair<QStringList, QStringList> rows[] = {
+            {{"a", "b", "c"}, {"c", "b", "a"}},
+            {{"a", "b", "a"}, {"a", "b"}},        // a copy again moves to the top
+            {{"a", "!hunter2", "b"}, {"b", "a"}}, // secrets never kept
+            {{"a", " \n\t"}, {"a"}},              // blank texts skipped
+            {{"a", QString(SystemMonitorService::entryLimit + 1, 'x')}, {"a"}}, // oversized skipped
+            {many, newest}};                                                    // bounded
+        for (const auto& [copies, history] : rows) {
+            InMemoryPreferences preferences;
+            FakeClipboard clipboard;
+            {
+                SystemMonitorService service({preferences, &clipboard, QString(), QString()});
+                for (const QString& copy : copies) {
+                    const bool secret = copy.startsWith(u'!');
+                    clipboard.put(secret ? copy.mid(1) : copy, secret);
+                    service.pollClipboard();
+                }
+                QCOMPARE(service.clipboardHistory(), history);
+                const int reads = clipboard.reads;
+                service.pollClipboard(); // nothing changed: nothing read
+                QCOMPARE(clipboard.reads, reads);
             }
-            QCOMPARE(service.clipboardHistory(), history);
-            const int reads = clipboard.reads;
-            service.pollClipboard(); // nothing changed: nothing read
-            QCOMPARE(clipboard.reads, reads);
+            SystemMonitorService restarted({preferences, &clipboard, QString(), QString()});
+            QCOMPARE(restarted.clipboardHistory(), history);
+            QVERIFY(!preferences.value("tavimor.clipboardHistoryData").toByteArray().contains("hunter2"));
+            restarted.copyEntry(history.size() - 1);
+            QCOMPARE(clipboard.content->text, history.last());
+            restarted.pollClipboard();
+            QCOMPARE(restarted.clipboardHistory().first(), history.last());
         }
-        SystemMonitorService restarted({preferences, &clipboard, QString(), QString()});
-        QCOMPARE(restarted.clipboardHistory(), history);
-        QVERIFY(!preferences.value("tavimor.clipboardHistoryData").toByteArray().contains("hunter2"));
-        restarted.copyEntry(history.size() - 1);
-        QCOMPARE(clipboard.content->text, history.last());
-        restarted.pollClipboard();
-        QCOMPARE(restarted.clipboardHistory().first(), history.last());
     }
 
-    // Start samples once and then every 2 s when monitoring is on, polls the clipboard only when its history
-    // is on; the switches persist and act at once while running; stop clears both timers.
-    void startStopAndSwitches() {
+    // The switches act only while running: one turned on while stopped starts nothing until the next start.
+    void switchesActWhileRunning() {
         InMemoryPreferences preferences;
-        FakeClipboard clipboard;
-        SystemMonitorService service({preferences, &clipboard, QStringLiteral("/proc"), QString()});
-        QSignalSpy samples(&service, &SystemMonitorService::metricsChanged);
-        service.start();
-        QCOMPARE(samples.size(), 1);
-        QVERIFY(service.isSampling());
-        QVERIFY(!service.isPollingClipboard());
+        SystemMonitorService service({preferences, nullptr, QStringLiteral("/proc"), QString()});
         service.setClipboardHistoryEnabled(true);
-        QVERIFY(service.isPollingClipboard());
+        QVERIFY(!service.isSampling() && !service.isPollingClipboard());
+        service.start();
+        QVERIFY(service.isSampling() && service.isPollingClipboard());
         service.setSystemMonitoringEnabled(false);
         QVERIFY(!service.isSampling());
-        QCOMPARE(preferences.value("tavimor.systemMonitoringEnabled"), QVariant(false));
-        QCOMPARE(preferences.value("tavimor.clipboardHistoryEnabled"), QVariant(true));
         service.stop();
         QVERIFY(!service.isSampling() && !service.isPollingClipboard());
-        service.setSystemMonitoringEnabled(true); // stopped: only remembered
-        QVERIFY(!service.isSampling());
+    }
 
-        SystemMonitorService restarted({preferences, &clipboard, QStringLiteral("/proc"), QString()});
-        restarted.start();
-        QVERIFY(restarted.isSampling() && restarted.isPollingClipboard());
+    // A timed run counts down and ends on its last tick; a new request while active only replaces the time
+    // left, without a new lock; an indefinite run counts up until switched off.
+    void keepAwakeCountsDownAndLetsGo() {
+        const QString idle = QStringLiteral("Mantém o Mac acordado (tela + sistema).");
+        const struct {
+            qint64 first;
+            int ticksBefore;
+            std::optional<qint64> second;
+            int ticksAfter; // -1: no second request
+            QString status;
+        } rows[] = {{900, 899, {}, -1, QStringLiteral("Ativo há 14min • faltam 0min")},
+                    {900, 900, {}, -1, idle},
+                    {900, 300, 1800, 60, QStringLiteral("Ativo há 6min • faltam 29min")},
+                    {1800, 10, {}, 7250, QStringLiteral("Ativo há 2h1min • indefinido")},
+                    {0, 1, {}, -1, idle}};
+        for (const auto& row : rows) {
+            init();
+            activate(row.first);
+            for (int i = 0; i < row.ticksBefore; ++i)
+                keepAwake->tick();
+            if (row.ticksAfter >= 0) {
+                activate(row.second);
+                QVERIFY(display->pending.isEmpty() && system->pending.isEmpty());
+                for (int i = 0; i < row.ticksAfter; ++i)
+                    keepAwake->tick();
+            }
+            QCOMPARE(keepAwakeWidget->statusText(), row.status);
+            QCOMPARE(system->alive + display->alive, row.status == idle ? 0 : 2);
+            QCOMPARE(keepAwake->isActive(), row.status != idle);
+        }
+    }
+
+    // Keep-awake comes on only with both locks; a refused half lets the other go and is reported once.
+    void keepAwakeNeedsBothLocks() {
+        const std::pair<bool, bool> answers[] = {{false, true}, {true, false}, {true, true}};
+        for (const auto& [displayGranted, systemGranted] : answers) {
+            init();
+            for (int attempt = 0; attempt < 2 && !keepAwake->isActive(); ++attempt) {
+                keepAwake->activate(900);
+                display->answer(displayGranted);
+                system->answer(systemGranted);
+            }
+            const bool both = displayGranted && systemGranted;
+            QCOMPARE(keepAwake->isActive(), both);
+            QCOMPARE(system->alive + display->alive, both ? 2 : 0);
+            QCOMPARE(degraded.size(), both ? 0 : 1);
+        }
+    }
+
+    // Late locks are let go; the lid switch is on only once its lock is held; stop lets every lock go.
+    void keepAwakeLidSwitchAndStop() {
+        keepAwake->activate(
+            std::nullopt); // switched off before the locks arrive: they are dropped on arrival
+        keepAwake->deactivate();
+        display->answer(true);
+        system->answer(true);
+        QCOMPARE(system->alive + display->alive, 0);
+        keepAwake->setLidSleepPrevention(true);
+        QVERIFY(!keepAwake->lidSleepPrevented());
+        lid->answer(false);
+        QVERIFY(!keepAwake->lidSleepPrevented());
+        keepAwake->setLidSleepPrevention(true);
+        lid->answer(true);
+        QVERIFY(keepAwake->lidSleepPrevented());
+        activate(std::nullopt);
+        keepAwake->deactivate();
+        QVERIFY(keepAwake->lidSleepPrevented());
+        activate(60);
+        keepAwakeWidget->stop();
+        QVERIFY(!keepAwake->isActive() && !keepAwake->lidSleepPrevented());
+        QCOMPARE(lid->alive + system->alive + display->alive, 0);
     }
 };
 
