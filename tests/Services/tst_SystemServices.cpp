@@ -241,4 +241,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestSystemMonitorService)
-#include "tst_SystemMonitorService.moc"
+#include "tst_SystemServices.moc"

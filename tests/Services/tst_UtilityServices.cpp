@@ -221,4 +221,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(DeviceBatteryServiceTest)
-#include "tst_DeviceBatteryService.moc"
+#include "tst_UtilityServices.moc"

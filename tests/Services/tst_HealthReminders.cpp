@@ -299,4 +299,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(RemindersTest)
-#include "tst_Reminders.moc"
+#include "tst_HealthReminders.moc"

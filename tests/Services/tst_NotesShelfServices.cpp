@@ -136,4 +136,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestNotesService)
-#include "tst_NotesService.moc"
+#include "tst_NotesShelfServices.moc"

@@ -260,4 +260,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(MusicServiceTest)
-#include "tst_MusicService.moc"
+#include "tst_MusicAudioServices.moc"

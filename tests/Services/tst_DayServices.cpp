@@ -307,4 +307,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(CalendarServiceTest)
-#include "tst_CalendarService.moc"
+#include "tst_DayServices.moc"

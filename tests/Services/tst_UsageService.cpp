@@ -235,4 +235,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestUsageTokenSources)
-#include "tst_UsageTokenSources.moc"
+#include "tst_UsageService.moc"
