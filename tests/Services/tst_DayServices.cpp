@@ -31,7 +31,7 @@ template <typename Item> static QStringList texts(const QList<Item>& items, QStr
 }
 
 // The day tab's services: the calendar, the agenda settings section and the tasks.
-class CalendarServiceTest : public QObject {
+class DayServicesTest : public QObject {
     Q_OBJECT
 
     FakeCalendarStore store;
@@ -306,5 +306,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(CalendarServiceTest)
+QTEST_MAIN(DayServicesTest)
 #include "tst_DayServices.moc"

@@ -13,7 +13,7 @@
 #include <QtTest>
 
 // The break, blink and posture reminders on a fake clock, over fake screens and windows.
-class RemindersTest : public QObject {
+class HealthRemindersTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir logFolder;
@@ -298,5 +298,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(RemindersTest)
+QTEST_GUILESS_MAIN(HealthRemindersTest)
 #include "tst_HealthReminders.moc"

@@ -36,7 +36,7 @@ QList<AudioDeviceRecord> usualDevices() {
 } // namespace
 
 // The music service over fake players and the audio devices over a fake sound server.
-class MusicServiceTest : public QObject {
+class MusicAudioServicesTest : public QObject {
     Q_OBJECT
 
     FakeMprisSource* source = nullptr;
@@ -259,5 +259,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(MusicServiceTest)
+QTEST_GUILESS_MAIN(MusicAudioServicesTest)
 #include "tst_MusicAudioServices.moc"

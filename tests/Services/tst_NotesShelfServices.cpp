@@ -36,7 +36,7 @@ QStringList names(const QList<ShelfItem>& items) {
 } // namespace
 
 // The notes folder and the shelf.
-class TestNotesService : public QObject {
+class NotesShelfServicesTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -135,5 +135,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestNotesService)
+QTEST_MAIN(NotesShelfServicesTest)
 #include "tst_NotesShelfServices.moc"

@@ -22,7 +22,7 @@ void write(const QString& path, const QByteArray& text) {
 } // namespace
 
 // The system tab's services: the figures, the clipboard history and keep-awake.
-class TestSystemMonitorService : public QObject {
+class SystemServicesTest : public QObject {
     Q_OBJECT
 
     std::shared_ptr<FakeInhibitor> system, display, lid;
@@ -240,5 +240,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSystemMonitorService)
+QTEST_MAIN(SystemServicesTest)
 #include "tst_SystemServices.moc"

@@ -29,7 +29,7 @@ QByteArray reply(int status, const QByteArray& body = "{}", const QByteArray& he
 
 // Where the usage token comes from, and what the usage service makes of each token read and of each answer
 // of a loopback endpoint; the token only ever reaches the endpoint's origin.
-class TestUsageTokenSources : public QObject {
+class UsageServiceTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir home;
@@ -234,5 +234,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUsageTokenSources)
+QTEST_GUILESS_MAIN(UsageServiceTest)
 #include "tst_UsageService.moc"

@@ -15,7 +15,7 @@
 using Rows = QList<QStringList>; // pid-port id and process name of each server, in order
 
 // The devices and the local servers over fake sysfs trees, Bluetooth stacks and process tables.
-class DeviceBatteryServiceTest : public QObject {
+class UtilityServicesTest : public QObject {
     Q_OBJECT
 
     static bool write(const QString& path, const QByteArray& bytes) {
@@ -220,5 +220,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(DeviceBatteryServiceTest)
+QTEST_GUILESS_MAIN(UtilityServicesTest)
 #include "tst_UtilityServices.moc"
