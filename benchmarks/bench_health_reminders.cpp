@@ -2,6 +2,7 @@
 #include "FakePlatform.h"
 #include "FakeReminders.h"
 #include "Foundation/NotificationCenter.h"
+#include "Foundation/QmlWindow.h"
 #include "InMemoryPreferences.h"
 #include "Platform/Screens/QtScreens.h"
 #include "Platform/Windows/X11ReminderWindow.h"
@@ -52,6 +53,7 @@ class HealthRemindersBench : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
+        QmlWindow::chooseRenderer(); // the renderer the application draws with
         registerThemeQmlTypes(preferences);
         for (const char* key : {"tavimor.breakEnabled", "tavimor.blinkEnabled", "tavimor.postureEnabled"})
             preferences.setValue(QString::fromLatin1(key), true);

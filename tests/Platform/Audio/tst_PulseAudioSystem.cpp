@@ -89,6 +89,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return service->outputs().size() == 52; }, 10000));
         QTest::qWait(200);
         const int enumerations = system->enumerationCount() - before;
+        qInfo("enumerations for a burst of 50 device changes: %d", enumerations); // read by the benchmark
         QVERIFY2(enumerations <= 5, qPrintable(QString::number(enumerations)));
     }
 
