@@ -6,14 +6,12 @@
 #include "Models/ReminderSchedule.h"
 #include "Models/TavimorPreferences.h"
 #include "Platform/Preferences/IPreferences.h"
+#include "Theme/TavimorAppearanceMode.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
-
-constexpr const char* appearanceKey = "tavimor.appearanceMode";
-constexpr std::array<const char*, 2> appearanceModes{"dark", "liquid"};
 
 template <std::size_t N, typename Table> constexpr std::array<const char*, N> rawsOf(const Table& table) {
     std::array<const char*, N> raws{};
@@ -97,17 +95,18 @@ SettingsStore::SettingsStore(IPreferences& preferences, NotificationCenter& noti
 }
 
 QString SettingsStore::appearanceMode() const {
-    const QVariant stored = m_preferences.value(QString::fromLatin1(appearanceKey));
-    return stored.typeId() == QMetaType::QString ? stored.toString() : QStringLiteral("liquid");
+    const QVariant stored = m_preferences.value(QString::fromLatin1(AppearanceMode::preferenceKey));
+    return stored.typeId() == QMetaType::QString ? stored.toString()
+                                                 : QString::fromLatin1(AppearanceMode::defaultRawValue);
 }
 
 QString SettingsStore::selectedMode() const {
-    return appearanceMode() == QLatin1String("liquid") ? QStringLiteral("liquid") : QStringLiteral("dark");
+    return AppearanceMode::rawValue(AppearanceMode::fromStored(appearanceMode()));
 }
 
 void SettingsStore::setAppearanceMode(const QString& raw) {
-    if (isOneOf(appearanceModes, raw))
-        m_preferences.setValue(QString::fromLatin1(appearanceKey), raw);
+    if (AppearanceMode::fromRaw(raw))
+        m_preferences.setValue(QString::fromLatin1(AppearanceMode::preferenceKey), raw);
 }
 
 QVariantMap SettingsStore::texts() {
@@ -181,7 +180,7 @@ void SettingsStore::write(const QString& key, const QVariant& value, const QStri
 }
 
 void SettingsStore::onPreferenceChanged(const QString& key) {
-    if (key == QLatin1String(appearanceKey))
+    if (key == QLatin1String(AppearanceMode::preferenceKey))
         Q_EMIT appearanceModeChanged();
     else if (key == QLatin1String(notesEnabledKey))
         Q_EMIT notesEnabledChanged();
