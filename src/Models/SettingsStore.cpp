@@ -46,7 +46,8 @@ const std::array<SettingsStore::TextKey, 4> textEntries{{
     {"tavimor.postureSize", "small", sizes, Notifications::postureSettingsChanged},
 }};
 
-template <typename Entry> const Entry* find(std::span<const Entry> table, const QString& key) {
+template <typename Entry, std::size_t N>
+const Entry* find(const std::array<Entry, N>& table, const QString& key) {
     const auto found =
         std::find_if(table.begin(), table.end(), [&](const Entry& entry) { return key == entry.key; });
     return found != table.end() ? &*found : nullptr;
@@ -58,28 +59,16 @@ bool isOneOf(std::span<const char* const> raws, const QString& raw) {
 
 } // namespace
 
-std::span<const SettingsStore::IntegerKey> SettingsStore::integerKeys() {
-    return integers;
-}
-
-std::span<const SettingsStore::TextKey> SettingsStore::textKeys() {
-    return textEntries;
-}
-
-std::span<const SettingsStore::FlagKey> SettingsStore::flagKeys() {
-    return flags;
-}
-
 const SettingsStore::IntegerKey* SettingsStore::integerKey(const QString& key) {
-    return find(integerKeys(), key);
+    return find(integers, key);
 }
 
 QString SettingsStore::notificationOf(const QString& key) {
     if (const IntegerKey* entry = integerKey(key))
         return entry->notification;
-    if (const TextKey* entry = find(textKeys(), key))
+    if (const TextKey* entry = find(textEntries, key))
         return entry->notification;
-    if (const FlagKey* entry = find(flagKeys(), key))
+    if (const FlagKey* entry = find(flags, key))
         return entry->notification;
     return {};
 }
@@ -134,7 +123,7 @@ void SettingsStore::setNotesEnabled(bool enabled) {
 }
 
 int SettingsStore::integerValue(const QString& key) const {
-    const IntegerKey* entry = find(integerKeys(), key);
+    const IntegerKey* entry = find(integers, key);
     if (!entry)
         return 0;
     const qint64 stored = TavimorPreferences::intValue(m_preferences, key, entry->defaultValue);
@@ -142,14 +131,14 @@ int SettingsStore::integerValue(const QString& key) const {
 }
 
 void SettingsStore::setIntegerValue(const QString& key, int value) {
-    const IntegerKey* entry = find(integerKeys(), key);
+    const IntegerKey* entry = find(integers, key);
     if (!entry)
         return;
     write(key, std::clamp(value, entry->minimum, entry->maximum), entry->notification);
 }
 
 QString SettingsStore::textValue(const QString& key) const {
-    const TextKey* entry = find(textKeys(), key);
+    const TextKey* entry = find(textEntries, key);
     if (!entry)
         return {};
     const QString stored = m_preferences.value(key).toString();
@@ -157,18 +146,18 @@ QString SettingsStore::textValue(const QString& key) const {
 }
 
 void SettingsStore::setTextValue(const QString& key, const QString& raw) {
-    const TextKey* entry = find(textKeys(), key);
+    const TextKey* entry = find(textEntries, key);
     if (!entry || !isOneOf(entry->rawValues, raw))
         return;
     write(key, raw, entry->notification);
 }
 
 bool SettingsStore::flagValue(const QString& key) const {
-    return find(flagKeys(), key) && m_preferences.value(key).toBool();
+    return find(flags, key) && m_preferences.value(key).toBool();
 }
 
 void SettingsStore::setFlagValue(const QString& key, bool on) {
-    if (const FlagKey* entry = find(flagKeys(), key))
+    if (const FlagKey* entry = find(flags, key))
         write(key, on, entry->notification);
 }
 

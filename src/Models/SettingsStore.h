@@ -4,7 +4,6 @@
 #include <QString>
 #include <QVariantMap>
 
-#include <optional>
 #include <span>
 
 class IPreferences;
@@ -43,9 +42,6 @@ public:
 
     static constexpr const char* notesEnabledKey = "tavimor.notesEnabled";
 
-    static std::span<const IntegerKey> integerKeys();
-    static std::span<const TextKey> textKeys();
-    static std::span<const FlagKey> flagKeys();
     static const IntegerKey* integerKey(const QString& key);
     // The notification a write of the key is followed by; empty for keys written elsewhere.
     static QString notificationOf(const QString& key);
