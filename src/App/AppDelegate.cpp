@@ -15,8 +15,6 @@ AppDelegate::AppDelegate(AppDelegateDependencies dependencies, QObject* parent)
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (m_deps.installCrashHandlers)
-        m_deps.installCrashHandlers();
     if (m_deps.logSessionStart)
         m_deps.logSessionStart();
     m_deps.activationPolicy->becomeAccessory();

@@ -37,7 +37,6 @@ struct AppDelegateDependencies {
     OnboardingWindowManager* onboarding = nullptr;
     UpdaterService* updater = nullptr;
 
-    std::function<void()> installCrashHandlers;
     std::function<void()> logSessionStart;
     DegradedReporter reportDegraded;
     std::function<void()> flushLog;

@@ -31,9 +31,8 @@ struct Harness {
         registerThemeQmlTypes(preferences);
         const auto logs = [this](const char* entry) { return [this, entry] { log.add(entry); }; };
         AppDelegateDependencies deps(&shell, &screens, &shell, &shell, &shell, &scheduler, &preferences,
-                                     &settingsWindow, &onboarding, &updater, logs("crashHandlers"),
-                                     logs("sessionStart"), nullptr, logs("flushLog"),
-                                     std::make_unique<FakeReminderService>("posture", &log),
+                                     &settingsWindow, &onboarding, &updater, logs("sessionStart"), nullptr,
+                                     logs("flushLog"), std::make_unique<FakeReminderService>("posture", &log),
                                      std::make_unique<FakeReminderService>("blink", &log), WidgetList());
         deps.reportDegraded = [this](const QString& component, auto&&...) {
             log.add("degraded:" + component);
@@ -73,7 +72,7 @@ private Q_SLOTS:
         Harness h;
         h.delegate->applicationDidFinishLaunching();
         QCOMPARE(h.log.entries,
-                 calls("crashHandlers sessionStart accessory degraded:Updater") + restarted +
+                 calls("sessionStart accessory degraded:Updater") + restarted +
                      calls("panel.setup posture.start blink.start sleepSource.start keyMonitor.set"));
         QCOMPARE(h.scheduler.pendingCount(), 1); // the onboarding check, nothing else
         QCOMPARE(h.widgets["system"]->caffeinateService, h.widgets["caffeinate"]->service());
