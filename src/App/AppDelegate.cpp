@@ -10,6 +10,7 @@ AppDelegate::AppDelegate(AppDelegateDependencies dependencies, QObject* parent)
     : QObject(parent)
     , m_deps(std::move(dependencies)) {
     m_deps.settingsWindow->setScreens(m_deps.screens);
+    m_deps.settingsWindow->setPreferences(m_deps.preferences);
     m_deps.onboarding->setPreferences(m_deps.preferences);
     m_deps.updater->setDegradedReporter(m_deps.reportDegraded);
 }

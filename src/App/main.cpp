@@ -106,7 +106,6 @@ int main(int argc, char* argv[]) {
     ApplicationKeyMonitor keyMonitor;
     QtScheduler scheduler;
 
-    SettingsWindowManager::shared().setPreferences(&preferences);
     SettingsWindowManager::shared().setSections(SettingsSections::all());
 
     AppDelegateDependencies dependencies;
