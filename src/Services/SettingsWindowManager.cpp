@@ -39,10 +39,7 @@ void SettingsWindowManager::setSections(QList<SettingsSection> sections) {
 }
 
 void SettingsWindowManager::setUsageService(QObject* service) {
-    if (m_usageService == service)
-        return;
     m_usageService = service;
-    Q_EMIT usageServiceChanged();
 }
 
 void SettingsWindowManager::open() {
@@ -100,7 +97,6 @@ QQuickWindow* SettingsWindowManager::buildWindow() {
     QQuickWindow* window = QmlWindow::create(*m_engine, QStringLiteral("SettingsWindow"));
     if (!window)
         return nullptr;
-    window->setProperty("usageService", QVariant::fromValue<QObject*>(m_usageService));
     window->setProperty("sections", buildSections(window));
     window->setTitle(windowTitle());
     window->setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

@@ -19,7 +19,6 @@ class QQmlEngine;
 // and it either brings the existing window forward or builds a new one below the notch. One window at most.
 class SettingsWindowManager final : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QObject* usageService READ usageService WRITE setUsageService NOTIFY usageServiceChanged)
 
 public:
     static constexpr QSize windowSize{540, 600};
@@ -37,6 +36,7 @@ public:
     // The preferences the sections write, and the sections the window shows, in sidebar order.
     void setPreferences(IPreferences* preferences);
     void setSections(QList<SettingsSection> sections);
+    // What the usage section's view model is built over.
     QObject* usageService() const { return m_usageService; }
     void setUsageService(QObject* service);
     QQuickWindow* window() const { return m_window; }
@@ -54,9 +54,6 @@ public Q_SLOTS:
     void open();
     // The window is closing: forget it, so that the next open() builds a fresh one.
     void windowWillClose();
-
-Q_SIGNALS:
-    void usageServiceChanged();
 
 private:
     QQuickWindow* buildWindow();
