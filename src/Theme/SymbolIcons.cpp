@@ -14,7 +14,6 @@ const QHash<QString, char32_t>& symbolTable() {
         {QStringLiteral("arrow.clockwise"), 0xe5d5},                // refresh
         {QStringLiteral("arrow.triangle.2.circlepath"), 0xe86a},    // cached
         {QStringLiteral("arrow.up"), 0xe5d8},                       // arrow_upward
-        {QStringLiteral("arrow.up.forward.app"), 0xe89e},           // open_in_new
         {QStringLiteral("backward.fill"), 0xe020},                  // fast_rewind
         {QStringLiteral("battery.100"), 0xe1a4},                    // battery_full
         {QStringLiteral("bolt.fill"), 0xea0b},                      // bolt
