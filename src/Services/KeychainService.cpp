@@ -1,9 +1,9 @@
 #include "Services/KeychainService.h"
 
+#include "Foundation/WhileAlive.h"
 #include "Platform/Secrets/LibsecretStore.h"
 #include "Services/DiagnosticsService.h"
 
-#include <QPointer>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -97,11 +97,14 @@ void enqueue(Job job) {
         runNextJob();
 }
 
-// Runs `done` with the result, unless the caller's context object is gone.
-template <typename Done, typename... Result>
-void deliver(const QPointer<QObject>& context, bool hadContext, const Done& done, Result&&... result) {
-    if (done && (!hadContext || context))
-        done(std::forward<Result>(result)...);
+// `done` as it will be called with the result: doing nothing when absent or once the caller's context
+// object is gone.
+template <typename Done> Done guarded(QObject* context, Done done) {
+    if (!done)
+        return [](auto&&...) {};
+    if (!context)
+        return done;
+    return whileAlive(context, std::move(done));
 }
 
 void saveItem(const QString& key, const QString& value, std::function<void(qint32)> done) {
@@ -129,8 +132,7 @@ void KeychainService::setStore(std::shared_ptr<ISecretStore> store) {
 
 void KeychainService::loadAsync(const QString& key, QObject* context,
                                 std::function<void(const KeychainRead&)> done) {
-    enqueue([key, guard = QPointer<QObject>(context), hadContext = context != nullptr,
-             done = std::move(done)](const std::function<void()>& finished) {
+    enqueue([key, done = guarded(context, std::move(done))](const std::function<void()>& finished) {
         currentStore()->lookup(serviceName, key, [=](const SecretLookup& found) {
             noteFailure(found.status);
             KeychainRead read{found.status, std::nullopt};
@@ -139,44 +141,41 @@ void KeychainService::loadAsync(const QString& key, QObject* context,
                 read.status = read.value ? SecretStatus::success : SecretStatus::itemNotFound;
             }
             finished();
-            deliver(guard, hadContext, done, read);
+            done(read);
         });
     });
 }
 
 void KeychainService::saveAsync(const QString& key, const QString& value, QObject* context,
                                 std::function<void(std::optional<KeychainError>)> done) {
-    enqueue([key, value, guard = QPointer<QObject>(context), hadContext = context != nullptr,
-             done = std::move(done)](const std::function<void()>& finished) {
+    enqueue([key, value, done = guarded(context, std::move(done))](const std::function<void()>& finished) {
         saveItem(key, value, [=](qint32 status) {
             noteFailure(status);
             finished();
             std::optional<KeychainError> error;
             if (status != SecretStatus::success)
                 error = KeychainError{KeychainError::Kind::saveFailed, status};
-            deliver(guard, hadContext, done, error);
+            done(error);
         });
     });
 }
 
 void KeychainService::removeAsync(const QString& key, QObject* context, std::function<void()> done) {
-    enqueue([key, guard = QPointer<QObject>(context), hadContext = context != nullptr,
-             done = std::move(done)](const std::function<void()>& finished) {
+    enqueue([key, done = guarded(context, std::move(done))](const std::function<void()>& finished) {
         currentStore()->remove(serviceName, key, [=](qint32) {
             finished();
-            deliver(guard, hadContext, done);
+            done();
         });
     });
 }
 
 void KeychainService::readForeignItemAsync(const QString& service, QObject* context,
                                            std::function<void(const SecretLookup&)> done) {
-    enqueue([service, guard = QPointer<QObject>(context), hadContext = context != nullptr,
-             done = std::move(done)](const std::function<void()>& finished) {
+    enqueue([service, done = guarded(context, std::move(done))](const std::function<void()>& finished) {
         currentStore()->lookup(service, QString(), [=](const SecretLookup& found) {
             noteFailure(found.status);
             finished();
-            deliver(guard, hadContext, done, found);
+            done(found);
         });
     });
 }
