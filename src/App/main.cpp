@@ -42,21 +42,14 @@
 
 namespace {
 
-// What the widgets' services are built over.
-struct WidgetPlatform {
-    IPreferences& preferences;
-    IClipboard& clipboard;
-    IScheduler& scheduler;
-};
-
 // The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
 // list's.
-std::vector<std::unique_ptr<NotchWidget>> makeWidgets(const WidgetPlatform& platform) {
-    IPreferences& preferences = platform.preferences;
+std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences, IClipboard& clipboard,
+                                                      IScheduler& scheduler) {
     std::vector<std::unique_ptr<NotchWidget>> widgets;
-    widgets.push_back(DayWidget::makeDefault(preferences, platform.scheduler));
+    widgets.push_back(DayWidget::makeDefault(preferences, scheduler));
     widgets.push_back(std::make_unique<SystemWidget>(
-        SystemMonitorService::Dependencies{preferences, &platform.clipboard, QStringLiteral("/proc"), {}}));
+        SystemMonitorService::Dependencies{preferences, &clipboard, QStringLiteral("/proc"), {}}));
     const QDir data(AppPaths::dataDirectory());
     widgets.push_back(std::make_unique<NotesWidget>(preferences, data.filePath(QStringLiteral("Notes"))));
     widgets.push_back(
@@ -66,7 +59,7 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets(const WidgetPlatform& plat
     widgets.push_back(std::make_unique<MusicWidget>(std::make_unique<MusicService>(
         MusicService::Dependencies{std::make_unique<DBusMprisSource>(QDBusConnection::sessionBus()),
                                    std::make_unique<NetworkArtworkFetcher>(), std::make_unique<SystemClock>(),
-                                   &platform.scheduler, Diagnostics::degraded})));
+                                   &scheduler, Diagnostics::degraded})));
     widgets.push_back(std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(
         std::make_unique<PulseAudioSystem>(Diagnostics::degraded), preferences)));
     widgets.push_back(std::make_unique<CaffeinateWidget>(Diagnostics::degraded));
@@ -122,7 +115,7 @@ int main(int argc, char* argv[]) {
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;
     QtClipboard clipboard;
-    dependencies.widgets = makeWidgets({preferences, clipboard, scheduler});
+    dependencies.widgets = makeWidgets(preferences, clipboard, scheduler);
     HealthReminders healthReminders(preferences, screens, sleepSource, scheduler, Diagnostics::degraded);
     dependencies.widgets.push_back(healthReminders.makeBreakWidget());
     dependencies.postureService = healthReminders.makePostureService();
