@@ -10,8 +10,7 @@
 #include <QQuickWindow>
 
 OnboardingWindowManager::OnboardingWindowManager(QObject* parent)
-    : QObject(parent)
-    , m_calendarStoreFactory([] { return std::make_unique<EdsCalendarStore>(Diagnostics::degraded); }) {}
+    : QObject(parent) {}
 
 OnboardingWindowManager::~OnboardingWindowManager() {
     releaseWindow();
@@ -59,14 +58,9 @@ QVariantMap OnboardingWindowManager::calendarTexts() const {
     };
 }
 
-void OnboardingWindowManager::setCalendarStoreFactory(CalendarStoreFactory factory) {
-    m_calendarStoreFactory = std::move(factory);
-    m_calendarStore.reset();
-}
-
 void OnboardingWindowManager::requestCalendarAccess() {
     if (!m_calendarStore)
-        m_calendarStore = m_calendarStoreFactory();
+        m_calendarStore = std::make_unique<EdsCalendarStore>(Diagnostics::degraded);
     m_calendarStore->requestAccess(this, [this](const CalendarAccess& access) {
         const bool granted = access.answer == CalendarAccess::Answer::granted;
         m_calendarFailed = !granted;

@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QQuickWindow>
 
-#include <functional>
 #include <memory>
 
 class QQmlEngine;
@@ -43,8 +42,6 @@ public:
     bool calendarFailed() const { return m_calendarFailed; }
 
     // The calendar step reaches the desktop's calendars through a store made on first use.
-    using CalendarStoreFactory = std::function<std::unique_ptr<ICalendarStore>()>;
-    void setCalendarStoreFactory(CalendarStoreFactory factory);
     Q_INVOKABLE void requestCalendarAccess();
 
     void show();
@@ -63,7 +60,6 @@ private:
     QPointer<IPreferences> m_preferences;
     QPointer<QQuickWindow> m_window;
     std::unique_ptr<QQmlEngine> m_engine;
-    CalendarStoreFactory m_calendarStoreFactory;
     std::unique_ptr<ICalendarStore> m_calendarStore;
     QString m_calendarStatus;
     bool m_calendarFailed = false;
