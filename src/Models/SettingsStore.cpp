@@ -83,14 +83,8 @@ SettingsStore::SettingsStore(IPreferences& preferences, NotificationCenter& noti
     connect(&preferences, &IPreferences::changed, this, &SettingsStore::onPreferenceChanged);
 }
 
-QString SettingsStore::appearanceMode() const {
-    const QVariant stored = m_preferences.value(QString::fromLatin1(AppearanceMode::preferenceKey));
-    return stored.typeId() == QMetaType::QString ? stored.toString()
-                                                 : QString::fromLatin1(AppearanceMode::defaultRawValue);
-}
-
 QString SettingsStore::selectedMode() const {
-    return AppearanceMode::rawValue(AppearanceMode::fromStored(appearanceMode()));
+    return AppearanceMode::rawValue(AppearanceMode::fromStored(AppearanceMode::storedRaw(m_preferences)));
 }
 
 void SettingsStore::setAppearanceMode(const QString& raw) {

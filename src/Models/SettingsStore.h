@@ -49,8 +49,6 @@ public:
     explicit SettingsStore(IPreferences& preferences, QObject* parent = nullptr);
     SettingsStore(IPreferences& preferences, NotificationCenter& notifications, QObject* parent = nullptr);
 
-    // The stored raw text (the default when absent); any text other than "liquid" renders dark.
-    QString appearanceMode() const;
     QString selectedMode() const;
     // Writes a known mode's raw value; other texts are ignored.
     Q_INVOKABLE void setAppearanceMode(const QString& raw);

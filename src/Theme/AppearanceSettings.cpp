@@ -5,7 +5,7 @@
 AppearanceSettings::AppearanceSettings(IPreferences& preferences, QObject* parent)
     : QObject(parent)
     , preferences(preferences)
-    , storedRaw(readStored()) {
+    , storedRaw(AppearanceMode::storedRaw(preferences)) {
     connect(&preferences, &IPreferences::changed, this, &AppearanceSettings::onPreferenceChanged);
 }
 
@@ -24,19 +24,10 @@ QString AppearanceSettings::description(const QString& raw) const {
     return AppearanceMode::description(AppearanceMode::fromStored(raw));
 }
 
-QString AppearanceSettings::readStored() const {
-    // Like a text binding with a default: an absent key, or one holding something other than text, reads
-    // as the default.
-    const QVariant stored = preferences.value(QString::fromLatin1(AppearanceMode::preferenceKey));
-    if (stored.typeId() != QMetaType::QString)
-        return QString::fromLatin1(AppearanceMode::defaultRawValue);
-    return stored.toString();
-}
-
 void AppearanceSettings::onPreferenceChanged(const QString& key) {
     if (key != QLatin1String(AppearanceMode::preferenceKey))
         return;
-    const QString newRaw = readStored();
+    const QString newRaw = AppearanceMode::storedRaw(preferences);
     if (newRaw == storedRaw)
         return;
     const bool wasLiquid = isLiquid();

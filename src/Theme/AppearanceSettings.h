@@ -34,7 +34,6 @@ Q_SIGNALS:
 
 private:
     void onPreferenceChanged(const QString& key);
-    QString readStored() const;
 
     IPreferences& preferences;
     QString storedRaw;

@@ -1,6 +1,7 @@
 #include "Theme/TavimorAppearanceMode.h"
 
 #include "Foundation/L10n.h"
+#include "Platform/Preferences/IPreferences.h"
 
 namespace AppearanceMode {
 
@@ -22,6 +23,13 @@ std::optional<TavimorAppearanceMode> fromRaw(const QString& raw) {
 
 TavimorAppearanceMode fromStored(const QString& stored) {
     return stored == QLatin1String("liquid") ? TavimorAppearanceMode::liquid : TavimorAppearanceMode::dark;
+}
+
+QString storedRaw(const IPreferences& preferences) {
+    const QVariant stored = preferences.value(QString::fromLatin1(preferenceKey));
+    if (stored.typeId() != QMetaType::QString)
+        return QString::fromLatin1(defaultRawValue);
+    return stored.toString();
 }
 
 QString title(TavimorAppearanceMode mode) {
