@@ -21,10 +21,6 @@ QString sessionExpired() {
                       "Erro de uso: o token foi recusado");
 }
 
-QVariant optionalValue(const std::optional<double>& value) {
-    return value ? QVariant(*value) : QVariant();
-}
-
 } // namespace
 
 UsageService::UsageService(Parts parts, QObject* parent)
@@ -46,19 +42,6 @@ UsageService::UsageService(Parts parts, QObject* parent)
 
 std::optional<qint64> UsageService::primaryPercent() const {
     return m_sessionLeft ? std::optional(UsageArithmetic::rounded(*m_sessionLeft)) : std::nullopt;
-}
-
-QVariant UsageService::sessionLeftValue() const {
-    return optionalValue(m_sessionLeft);
-}
-
-QVariant UsageService::weeklyLeftValue() const {
-    return optionalValue(m_weeklyLeft);
-}
-
-QVariant UsageService::primaryPercentValue() const {
-    const std::optional<qint64> percent = primaryPercent();
-    return percent ? QVariant(qlonglong(*percent)) : QVariant();
 }
 
 void UsageService::start() {
@@ -146,9 +129,6 @@ void UsageService::applyResponse(const UsageResponse& response) {
         assign(m_weeklyResetsAt, resetTime(response.sevenDay->resetsAt),
                &UsageService::weeklyResetsAtChanged);
     }
-    if (response.sevenDaySonnet)
-        assign(m_sonnetLeft, std::optional(leftPercent(response.sevenDaySonnet->utilization)),
-               &UsageService::sonnetLeftChanged);
 }
 
 QString UsageService::noTokenMessage(qint32 status) {
@@ -204,7 +184,6 @@ void UsageService::clearManualToken() {
     m_cachedToken.reset();
     assign(m_sessionLeft, std::optional<double>(), &UsageService::sessionLeftChanged);
     assign(m_weeklyLeft, std::optional<double>(), &UsageService::weeklyLeftChanged);
-    assign(m_sonnetLeft, std::optional<double>(), &UsageService::sonnetLeftChanged);
     setErrorMessage(QString());
 }
 
