@@ -44,6 +44,7 @@ public:
     QDateTime sessionResetsAt() const { return m_sessionResetsAt; } // invalid: none
     QDateTime weeklyResetsAt() const { return m_weeklyResetsAt; }
     QDateTime lastUpdated() const { return m_lastUpdated; }
+    const IClock& clock() const { return *m_parts.clock; }
     QString errorMessage() const { return m_errorMessage; } // null: none
     qint32 lastKeychainStatus() const { return m_lastKeychainStatus; }
     // Whether a token pasted in the settings window is stored; refreshed after a save, a removal and every
