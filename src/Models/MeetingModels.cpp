@@ -65,15 +65,6 @@ QString rawValue(MeetingService service) {
     return QStringLiteral("Link");
 }
 
-std::optional<MeetingService> meetingServiceFromRaw(const QString& raw) {
-    for (auto service : {MeetingService::zoom, MeetingService::meet, MeetingService::teams,
-                         MeetingService::webex, MeetingService::other}) {
-        if (rawValue(service) == raw)
-            return service;
-    }
-    return std::nullopt;
-}
-
 Meeting Meeting::fromOccurrence(const CalendarOccurrence& occurrence, const QDateTime& now) {
     Meeting meeting;
     meeting.id = occurrence.id.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : occurrence.id;

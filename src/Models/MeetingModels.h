@@ -15,8 +15,6 @@
 enum class MeetingService { zoom, meet, teams, webex, other };
 
 QString rawValue(MeetingService service);
-// Exactly one of the five display names, case included.
-std::optional<MeetingService> meetingServiceFromRaw(const QString& raw);
 
 struct MeetingLink {
     QUrl url;
@@ -51,7 +49,6 @@ struct Meeting {
     // "agora", "<1m", "25m", "2h", "1h5m" for the time left until the start.
     QString countdownString(const QDateTime& now) const;
     bool isRunning(const QDateTime& now) const { return startDate <= now && now < endDate; }
-    bool hasEnded(const QDateTime& now) const { return endDate <= now; }
 };
 
 // Finds the video-call link of an event: the event's own address when it belongs to a known provider,
