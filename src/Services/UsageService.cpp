@@ -1,11 +1,9 @@
 #include "Services/UsageService.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/WhileAlive.h"
 #include "Models/UsageArithmetic.h"
 #include "Services/DiagnosticsService.h"
-
-#include <QCoreApplication>
-#include <QPointer>
 
 namespace {
 
@@ -155,32 +153,26 @@ QString UsageService::noTokenMessage(qint32 status) {
     }
 }
 
-// The secret store answers through the application object, which outlives every pending call (Qt 6.4 asserts
-// when a continuation's context is gone before the work ends); a service gone by then drops the answer.
 void UsageService::saveManualToken(const QString& token,
                                    std::function<void(std::optional<KeychainError>)> done) {
     m_cachedToken.reset();
     KeychainService::saveAsync(
-        UsageTokenSources::manualTokenKey, token, qApp,
-        [self = QPointer(this), done = std::move(done)](std::optional<KeychainError> error) {
-            if (!self)
-                return;
+        UsageTokenSources::manualTokenKey, token, answerContext(),
+        whileAlive(this, [this, done = std::move(done)](std::optional<KeychainError> error) {
             if (error)
                 Diagnostics::write(Diagnostics::Level::Warn,
                                    QStringLiteral("Falha ao salvar o token do Claude"),
                                    QStringLiteral("status %1").arg(error->status));
-            self->m_cachedToken.reset();
-            self->fetch(false);
+            m_cachedToken.reset();
+            fetch(false);
             if (done)
                 done(error);
-        });
+        }));
 }
 
 void UsageService::clearManualToken() {
-    KeychainService::removeAsync(UsageTokenSources::manualTokenKey, qApp, [self = QPointer(this)] {
-        if (self)
-            self->refreshManualTokenFlag();
-    });
+    KeychainService::removeAsync(UsageTokenSources::manualTokenKey, answerContext(),
+                                 whileAlive(this, [this] { refreshManualTokenFlag(); }));
     m_cachedToken.reset();
     assign(m_sessionLeft, std::optional<double>(), &UsageService::sessionLeftChanged);
     assign(m_weeklyLeft, std::optional<double>(), &UsageService::weeklyLeftChanged);
@@ -188,12 +180,11 @@ void UsageService::clearManualToken() {
 }
 
 void UsageService::refreshManualTokenFlag() {
-    KeychainService::loadAsync(
-        UsageTokenSources::manualTokenKey, qApp, [self = QPointer(this)](const KeychainRead& read) {
-            if (self)
-                self->assign(self->m_hasManualToken, read.value.has_value() && !read.value->isEmpty(),
-                             &UsageService::hasManualTokenChanged);
-        });
+    KeychainService::loadAsync(UsageTokenSources::manualTokenKey, answerContext(),
+                               whileAlive(this, [this](const KeychainRead& read) {
+                                   assign(m_hasManualToken, read.value.has_value() && !read.value->isEmpty(),
+                                          &UsageService::hasManualTokenChanged);
+                               }));
 }
 
 void UsageService::setErrorMessage(const QString& message) {
