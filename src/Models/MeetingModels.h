@@ -22,6 +22,9 @@ struct MeetingLink {
 };
 
 struct CalendarInfo {
+    // What a calendar without a colour of its own is drawn in: the system blue.
+    static inline const QColor fallbackColor{0x00, 0x7A, 0xFF};
+
     QString title;
     QColor color;
 };
