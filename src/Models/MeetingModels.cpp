@@ -65,15 +65,6 @@ QString rawValue(MeetingService service) {
     return QStringLiteral("Link");
 }
 
-std::optional<MeetingService> meetingServiceFromRaw(const QString& raw) {
-    for (auto service : {MeetingService::zoom, MeetingService::meet, MeetingService::teams,
-                         MeetingService::webex, MeetingService::other}) {
-        if (rawValue(service) == raw)
-            return service;
-    }
-    return std::nullopt;
-}
-
 Meeting Meeting::fromOccurrence(const CalendarOccurrence& occurrence, const QDateTime& now) {
     Meeting meeting;
     meeting.id = occurrence.id.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : occurrence.id;
@@ -87,13 +78,12 @@ Meeting Meeting::fromOccurrence(const CalendarOccurrence& occurrence, const QDat
     meeting.url = occurrence.url;
     meeting.attendeeCount = occurrence.attendeeCount;
     meeting.meetingLink = MeetingLinkDetector::detect(occurrence);
-    const QColor systemBlue(0x00, 0x7A, 0xFF);
     if (occurrence.calendar)
         meeting.calendarInfo = {occurrence.calendar->title, occurrence.calendar->color.isValid()
                                                                 ? occurrence.calendar->color
-                                                                : systemBlue};
+                                                                : CalendarInfo::fallbackColor};
     else
-        meeting.calendarInfo = {QString(), systemBlue};
+        meeting.calendarInfo = {QString(), CalendarInfo::fallbackColor};
     return meeting;
 }
 

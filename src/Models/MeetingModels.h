@@ -15,8 +15,6 @@
 enum class MeetingService { zoom, meet, teams, webex, other };
 
 QString rawValue(MeetingService service);
-// Exactly one of the five display names, case included.
-std::optional<MeetingService> meetingServiceFromRaw(const QString& raw);
 
 struct MeetingLink {
     QUrl url;
@@ -24,6 +22,9 @@ struct MeetingLink {
 };
 
 struct CalendarInfo {
+    // What a calendar without a colour of its own is drawn in: the system blue.
+    static inline const QColor fallbackColor{0x00, 0x7A, 0xFF};
+
     QString title;
     QColor color;
 };
@@ -51,7 +52,6 @@ struct Meeting {
     // "agora", "<1m", "25m", "2h", "1h5m" for the time left until the start.
     QString countdownString(const QDateTime& now) const;
     bool isRunning(const QDateTime& now) const { return startDate <= now && now < endDate; }
-    bool hasEnded(const QDateTime& now) const { return endDate <= now; }
 };
 
 // Finds the video-call link of an event: the event's own address when it belongs to a known provider,

@@ -87,6 +87,19 @@ std::optional<QString> durationOf(const QJsonObject& task) {
     return QString::number(*amount) + unit.value_or(QStringLiteral("m")).left(1);
 }
 
+// An optional field of a project that takes a string or a number: absent or null is nothing, another type
+// fails the record.
+std::optional<TodoistDecodeFailure> readLossy(const QJsonObject& object, const char* key, const QString& path,
+                                              std::optional<QString>& out) {
+    const QJsonValue value = object.value(QLatin1String(key));
+    if (value.isUndefined() || value.isNull())
+        return std::nullopt;
+    out = TodoistJson::lossyString(value);
+    if (!out)
+        return typeMismatch(joined(path, QLatin1String(key)), "String/Int/Double", value);
+    return std::nullopt;
+}
+
 QStringList labelsOf(const QJsonValue& value) {
     QStringList labels;
     for (const QJsonValue& label : value.toArray()) {
@@ -207,11 +220,7 @@ std::variant<TodoistProject, TodoistDecodeFailure> TodoistProject::decode(const 
         return typeMismatch(path, "Dictionary<String, Any>", value);
     const QJsonObject json = value.toObject();
     TodoistProject project;
-    const auto required = [&](const char* key, auto read) -> std::optional<QString> {
-        const QJsonValue field = json.value(QLatin1String(key));
-        return read(field);
-    };
-    const auto id = required("id", TodoistJson::lossyString);
+    const auto id = TodoistJson::lossyString(json.value(QLatin1String("id")));
     if (!id)
         return typeMismatch(joined(path, QStringLiteral("id")), "String/Int/Double",
                             json.value(QLatin1String("id")));
@@ -223,21 +232,12 @@ std::variant<TodoistProject, TodoistDecodeFailure> TodoistProject::decode(const 
         return typeMismatch(joined(path, QStringLiteral("name")), "String", name);
     project.id = *id;
     project.name = name.toString();
-    for (const auto& [key, target] : {std::pair{"color", &project.color}}) {
-        const QJsonValue field = json.value(QLatin1String(key));
-        if (field.isUndefined() || field.isNull())
-            continue;
-        const auto text = TodoistJson::lossyString(field);
-        if (!text)
-            return typeMismatch(joined(path, QLatin1String(key)), "String/Int/Double", field);
-        *target = *text;
-    }
-    const QJsonValue parent = json.value(QLatin1String("parent_id"));
-    if (!parent.isUndefined() && !parent.isNull()) {
-        project.parentId = TodoistJson::lossyString(parent);
-        if (!project.parentId)
-            return typeMismatch(joined(path, QStringLiteral("parent_id")), "String/Int/Double", parent);
-    }
+    std::optional<QString> color;
+    if (auto failure = readLossy(json, "color", path, color))
+        return *failure;
+    project.color = color.value_or(project.color);
+    if (auto failure = readLossy(json, "parent_id", path, project.parentId))
+        return *failure;
     project.childOrder = integerOnly(json.value(QLatin1String("child_order"))).value_or(0);
     project.isFavorite = json.value(QLatin1String("is_favorite")).toBool(false);
     project.isInboxProject = json.value(QLatin1String("inbox_project")).toBool(false);

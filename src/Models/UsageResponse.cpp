@@ -16,21 +16,10 @@ UsagePeriod periodFrom(const QJsonValue& value) {
     return period;
 }
 
-std::optional<double> numberFrom(const QJsonValue& value) {
-    return value.isDouble() ? std::optional(value.toDouble()) : std::nullopt;
-}
-
-ExtraUsage extraFrom(const QJsonValue& value) {
-    const QJsonObject object = value.toObject();
-    return {object.value(u"is_enabled").toBool(false), numberFrom(object.value(u"used_credits")),
-            numberFrom(object.value(u"monthly_limit"))};
-}
-
-template <typename T>
-std::optional<T> fieldOf(const QJsonObject& object, QStringView key, T (*read)(const QJsonValue&)) {
+std::optional<UsagePeriod> periodOf(const QJsonObject& object, QStringView key) {
     if (!object.contains(key))
         return std::nullopt;
-    return read(object.value(key));
+    return periodFrom(object.value(key));
 }
 
 } // namespace
@@ -46,7 +35,5 @@ std::optional<UsageResponse> decodeUsageResponse(const QByteArray& body, QString
         return std::nullopt;
     }
     const QJsonObject top = document.array().first().toObject();
-    return UsageResponse{fieldOf(top, u"five_hour", periodFrom), fieldOf(top, u"seven_day", periodFrom),
-                         fieldOf(top, u"seven_day_sonnet", periodFrom),
-                         fieldOf(top, u"extra_usage", extraFrom)};
+    return UsageResponse{periodOf(top, u"five_hour"), periodOf(top, u"seven_day")};
 }

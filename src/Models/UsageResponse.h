@@ -12,19 +12,11 @@ struct UsagePeriod {
     std::optional<QString> resetsAt;
 };
 
-struct ExtraUsage {
-    bool isEnabled = false;
-    std::optional<double> usedCredits;
-    std::optional<double> monthlyLimit;
-};
-
 struct UsageResponse {
-    std::optional<UsagePeriod> fiveHour;       // "five_hour"
-    std::optional<UsagePeriod> sevenDay;       // "seven_day"
-    std::optional<UsagePeriod> sevenDaySonnet; // "seven_day_sonnet"
-    std::optional<ExtraUsage> extraUsage;      // "extra_usage"
+    std::optional<UsagePeriod> fiveHour; // "five_hour"
+    std::optional<UsagePeriod> sevenDay; // "seven_day"
 };
 
-// Any valid JSON text decodes (a top-level scalar or array gives four absent fields); anything else,
+// Any valid JSON text decodes (a top-level scalar or array gives both fields absent); anything else,
 // the empty body included, gives none and the parser's reason in `error`.
 std::optional<UsageResponse> decodeUsageResponse(const QByteArray& body, QString* error = nullptr);

@@ -36,11 +36,11 @@ QVariantList AgendaSectionModel::calendars() const {
     });
     QVariantList list;
     for (const CalendarSource& source : sources)
-        list.append(
-            QVariantMap{{QStringLiteral("id"), source.id},
-                        {QStringLiteral("title"), source.title},
-                        {QStringLiteral("color"), source.color.isValid() ? source.color : QColor(0x007AFF)},
-                        {QStringLiteral("selected"), m_selected.contains(source.id)}});
+        list.append(QVariantMap{
+            {QStringLiteral("id"), source.id},
+            {QStringLiteral("title"), source.title},
+            {QStringLiteral("color"), source.color.isValid() ? source.color : CalendarInfo::fallbackColor},
+            {QStringLiteral("selected"), m_selected.contains(source.id)}});
     return list;
 }
 

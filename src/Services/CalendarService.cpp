@@ -51,7 +51,6 @@ void CalendarService::answerAccess(const CalendarAccess& access, quint64 generat
     }
     if (!m_hasAccess || generation != m_generation)
         return;
-    loadCalendars();
     fetchTodayEvents();
     observeChanges();
     m_refreshTimer.start();
@@ -59,10 +58,8 @@ void CalendarService::answerAccess(const CalendarAccess& access, quint64 generat
 
 void CalendarService::observeChanges() {
     removeObservers();
-    m_changeConnection = connect(&m_store, &ICalendarStore::changed, this, [this] {
-        loadCalendars();
-        fetchTodayEvents();
-    });
+    m_changeConnection =
+        connect(&m_store, &ICalendarStore::changed, this, &CalendarService::fetchTodayEvents);
     m_filterObserver = m_notifications.addObserver(Notifications::calendarFilterChanged, this,
                                                    [this] { fetchTodayEvents(); });
 }
@@ -74,16 +71,6 @@ void CalendarService::removeObservers() {
         m_notifications.removeObserver(*m_filterObserver);
     m_filterObserver.reset();
     m_refreshTimer.stop();
-}
-
-void CalendarService::loadCalendars() {
-    auto sorted = stableSorted(m_store.calendars(), [](const CalendarSource& a, const CalendarSource& b) {
-        return titleLess(a.title, b.title);
-    });
-    if (sorted == m_availableCalendars)
-        return;
-    m_availableCalendars = std::move(sorted);
-    Q_EMIT availableCalendarsChanged();
 }
 
 QStringList CalendarService::chosenCalendarIds() const {

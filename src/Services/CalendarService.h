@@ -33,7 +33,6 @@ public:
     void fetchTodayEvents();
 
     const QList<Meeting>& meetings() const { return m_meetings; }
-    const QList<CalendarSource>& availableCalendars() const { return m_availableCalendars; }
     bool hasAccess() const { return m_hasAccess; }
     const std::optional<QString>& error() const { return m_error; }
     QString errorText() const { return m_error.value_or(QString()); }
@@ -48,7 +47,6 @@ public:
 
 Q_SIGNALS:
     void meetingsChanged(); // on every fetch, changed or not
-    void availableCalendarsChanged();
     void hasAccessChanged();
     void errorChanged();
 
@@ -56,7 +54,6 @@ private:
     void answerAccess(const CalendarAccess& access, quint64 generation);
     void observeChanges();
     void removeObservers();
-    void loadCalendars();
     QStringList chosenCalendarIds() const;
     void setHasAccess(bool hasAccess);
     void setError(const QString& error);
@@ -67,7 +64,6 @@ private:
     NotificationCenter& m_notifications;
 
     QList<Meeting> m_meetings;
-    QList<CalendarSource> m_availableCalendars;
     bool m_hasAccess = false;
     std::optional<QString> m_error;
 

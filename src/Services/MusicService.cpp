@@ -78,10 +78,6 @@ std::optional<MprisPlayer> MusicService::spotifyPlayer() const {
     return std::nullopt;
 }
 
-bool MusicService::isRunning(const QString& bundleId) const {
-    return bundleId == spotifyBundleIdentifier && spotifyPlayer().has_value();
-}
-
 MusicService::Snapshot MusicService::snapshotOf(const MprisPlayer& player, const QString& bundleId) {
     Snapshot snapshot;
     snapshot.track.title = player.title;
@@ -166,16 +162,10 @@ void MusicService::refreshSoon() {
     m_deps.scheduler->after(refreshSoonMs, this, [this] { fetchNowPlaying(); });
 }
 
+// A session player showing its track takes the command itself; otherwise (Spotify's track included) it goes
+// to Spotify when it runs, and the track is read again shortly after.
 bool MusicService::sendCommand(Command command) {
     const auto id = m_nowPlaying.appBundleIdentifier;
-    const auto spotify = spotifyPlayer();
-    if (id == appleMusicBundleIdentifier || id == spotifyBundleIdentifier) {
-        const bool delivered = isRunning(*id);
-        if (delivered)
-            runCommand(spotify->busName, command, *id);
-        refreshSoon();
-        return delivered;
-    }
     const auto players = m_deps.source->players();
     const bool playerPresent = id && std::any_of(players.begin(), players.end(),
                                                  [&](const MprisPlayer& p) { return p.busName == *id; });
@@ -183,6 +173,7 @@ bool MusicService::sendCommand(Command command) {
         runCommand(*id, command, *id);
         return true;
     }
+    const auto spotify = spotifyPlayer();
     if (spotify)
         runCommand(spotify->busName, command, spotifyBundleIdentifier);
     refreshSoon();

@@ -32,7 +32,6 @@ public:
         PreviousTrack = 5
     };
 
-    static inline const QString appleMusicBundleIdentifier = QStringLiteral("com.apple.Music");
     static inline const QString spotifyBundleIdentifier = QStringLiteral("com.spotify.client");
     static inline const QString spotifyBusName = QStringLiteral("org.mpris.MediaPlayer2.spotify");
     static constexpr int artworkCacheLimit = 41;
@@ -92,7 +91,6 @@ private:
 
     void applyPlayers();
     std::optional<MprisPlayer> spotifyPlayer() const;
-    bool isRunning(const QString& bundleId) const;
     static Snapshot snapshotOf(const MprisPlayer& player, const QString& bundleId);
     void apply(Snapshot snapshot, bool readVolume);
     void downloadArtwork(const QString& address);

@@ -1,11 +1,9 @@
 #include "Services/UsageService.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/WhileAlive.h"
 #include "Models/UsageArithmetic.h"
 #include "Services/DiagnosticsService.h"
-
-#include <QCoreApplication>
-#include <QPointer>
 
 namespace {
 
@@ -19,10 +17,6 @@ QDateTime resetTime(const std::optional<QString>& text) {
 QString sessionExpired() {
     return L10n::text("uso.erro.sessao_expirada", "Sessão expirada. Abra o Claude Code para reautenticar.",
                       "Erro de uso: o token foi recusado");
-}
-
-QVariant optionalValue(const std::optional<double>& value) {
-    return value ? QVariant(*value) : QVariant();
 }
 
 } // namespace
@@ -46,19 +40,6 @@ UsageService::UsageService(Parts parts, QObject* parent)
 
 std::optional<qint64> UsageService::primaryPercent() const {
     return m_sessionLeft ? std::optional(UsageArithmetic::rounded(*m_sessionLeft)) : std::nullopt;
-}
-
-QVariant UsageService::sessionLeftValue() const {
-    return optionalValue(m_sessionLeft);
-}
-
-QVariant UsageService::weeklyLeftValue() const {
-    return optionalValue(m_weeklyLeft);
-}
-
-QVariant UsageService::primaryPercentValue() const {
-    const std::optional<qint64> percent = primaryPercent();
-    return percent ? QVariant(qlonglong(*percent)) : QVariant();
 }
 
 void UsageService::start() {
@@ -146,9 +127,6 @@ void UsageService::applyResponse(const UsageResponse& response) {
         assign(m_weeklyResetsAt, resetTime(response.sevenDay->resetsAt),
                &UsageService::weeklyResetsAtChanged);
     }
-    if (response.sevenDaySonnet)
-        assign(m_sonnetLeft, std::optional(leftPercent(response.sevenDaySonnet->utilization)),
-               &UsageService::sonnetLeftChanged);
 }
 
 QString UsageService::noTokenMessage(qint32 status) {
@@ -175,46 +153,38 @@ QString UsageService::noTokenMessage(qint32 status) {
     }
 }
 
-// The secret store answers through the application object, which outlives every pending call (Qt 6.4 asserts
-// when a continuation's context is gone before the work ends); a service gone by then drops the answer.
 void UsageService::saveManualToken(const QString& token,
                                    std::function<void(std::optional<KeychainError>)> done) {
     m_cachedToken.reset();
     KeychainService::saveAsync(
-        UsageTokenSources::manualTokenKey, token, qApp,
-        [self = QPointer(this), done = std::move(done)](std::optional<KeychainError> error) {
-            if (!self)
-                return;
+        UsageTokenSources::manualTokenKey, token, answerContext(),
+        whileAlive(this, [this, done = std::move(done)](std::optional<KeychainError> error) {
             if (error)
                 Diagnostics::write(Diagnostics::Level::Warn,
                                    QStringLiteral("Falha ao salvar o token do Claude"),
                                    QStringLiteral("status %1").arg(error->status));
-            self->m_cachedToken.reset();
-            self->fetch(false);
+            m_cachedToken.reset();
+            fetch(false);
             if (done)
                 done(error);
-        });
+        }));
 }
 
 void UsageService::clearManualToken() {
-    KeychainService::removeAsync(UsageTokenSources::manualTokenKey, qApp, [self = QPointer(this)] {
-        if (self)
-            self->refreshManualTokenFlag();
-    });
+    KeychainService::removeAsync(UsageTokenSources::manualTokenKey, answerContext(),
+                                 whileAlive(this, [this] { refreshManualTokenFlag(); }));
     m_cachedToken.reset();
     assign(m_sessionLeft, std::optional<double>(), &UsageService::sessionLeftChanged);
     assign(m_weeklyLeft, std::optional<double>(), &UsageService::weeklyLeftChanged);
-    assign(m_sonnetLeft, std::optional<double>(), &UsageService::sonnetLeftChanged);
     setErrorMessage(QString());
 }
 
 void UsageService::refreshManualTokenFlag() {
-    KeychainService::loadAsync(
-        UsageTokenSources::manualTokenKey, qApp, [self = QPointer(this)](const KeychainRead& read) {
-            if (self)
-                self->assign(self->m_hasManualToken, read.value.has_value() && !read.value->isEmpty(),
-                             &UsageService::hasManualTokenChanged);
-        });
+    KeychainService::loadAsync(UsageTokenSources::manualTokenKey, answerContext(),
+                               whileAlive(this, [this](const KeychainRead& read) {
+                                   assign(m_hasManualToken, read.value.has_value() && !read.value->isEmpty(),
+                                          &UsageService::hasManualTokenChanged);
+                               }));
 }
 
 void UsageService::setErrorMessage(const QString& message) {

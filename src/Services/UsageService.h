@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QObject>
 #include <QTimer>
-#include <QVariant>
 
 #include <functional>
 #include <optional>
@@ -32,12 +31,6 @@ struct UsageServiceParts {
 // figures stay. Everything runs on the GUI thread; the token read and the request never block it.
 class UsageService : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QVariant sessionLeft READ sessionLeftValue NOTIFY sessionLeftChanged)
-    Q_PROPERTY(QVariant weeklyLeft READ weeklyLeftValue NOTIFY weeklyLeftChanged)
-    Q_PROPERTY(QVariant primaryPercent READ primaryPercentValue NOTIFY sessionLeftChanged)
-    Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY lastUpdatedChanged)
-    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
-    Q_PROPERTY(bool hasManualToken READ hasManualToken NOTIFY hasManualTokenChanged)
 
 public:
     static constexpr int refreshIntervalMs = 300 * 1000;
@@ -48,10 +41,10 @@ public:
 
     std::optional<double> sessionLeft() const { return m_sessionLeft; }
     std::optional<double> weeklyLeft() const { return m_weeklyLeft; }
-    std::optional<double> sonnetLeft() const { return m_sonnetLeft; }
     QDateTime sessionResetsAt() const { return m_sessionResetsAt; } // invalid: none
     QDateTime weeklyResetsAt() const { return m_weeklyResetsAt; }
     QDateTime lastUpdated() const { return m_lastUpdated; }
+    const IClock& clock() const { return *m_parts.clock; }
     QString errorMessage() const { return m_errorMessage; } // null: none
     qint32 lastKeychainStatus() const { return m_lastKeychainStatus; }
     // Whether a token pasted in the settings window is stored; refreshed after a save, a removal and every
@@ -63,11 +56,11 @@ public:
     void start();
     void stop();
     // A forced fetch reads the token sources again instead of reusing the token that worked last.
-    Q_INVOKABLE void fetch(bool force);
+    void fetch(bool force);
     // Stores a pasted token (already trimmed by the caller) and fetches again; `done` gets the save's
     // outcome. A failed save is logged without the token.
     void saveManualToken(const QString& token, std::function<void(std::optional<KeychainError>)> done = {});
-    Q_INVOKABLE void clearManualToken();
+    void clearManualToken();
 
     // The text for a token search that found nothing, by the status of the assistant's credentials.
     static QString noTokenMessage(qint32 status);
@@ -76,7 +69,6 @@ public:
 Q_SIGNALS:
     void sessionLeftChanged();
     void weeklyLeftChanged();
-    void sonnetLeftChanged();
     void sessionResetsAtChanged();
     void weeklyResetsAtChanged();
     void lastUpdatedChanged();
@@ -85,10 +77,6 @@ Q_SIGNALS:
     void hasManualTokenChanged();
 
 private:
-    QVariant sessionLeftValue() const;
-    QVariant weeklyLeftValue() const;
-    QVariant primaryPercentValue() const;
-
     void callWith(const QString& token);
     void handleFailure(const QString& rejectedToken, const UsageFetchError& error);
     void retryAfterRejection(const QString& rejectedToken);
@@ -108,7 +96,6 @@ private:
     QTimer m_refreshTimer;
     std::optional<double> m_sessionLeft;
     std::optional<double> m_weeklyLeft;
-    std::optional<double> m_sonnetLeft;
     QDateTime m_sessionResetsAt;
     QDateTime m_weeklyResetsAt;
     QDateTime m_lastUpdated;

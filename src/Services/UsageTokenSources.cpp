@@ -1,8 +1,8 @@
 #include "Services/UsageTokenSources.h"
 
+#include "Foundation/WhileAlive.h"
 #include "Services/KeychainService.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -67,7 +67,7 @@ struct Search : std::enable_shared_from_this<Search> {
         auto self = shared_from_this();
         QtConcurrent::run([] {
             return readCredentialsFile(credentialsFilePath());
-        }).then(context, [self](const SecretLookup& file) { self->afterFile(file); });
+        }).then(answerContext(), [self](const SecretLookup& file) { self->afterFile(file); });
     }
 
     void afterFile(const SecretLookup& file) {
@@ -77,7 +77,7 @@ struct Search : std::enable_shared_from_this<Search> {
         if (const auto token = file.secret ? extractAccessToken(*file.secret) : std::nullopt; usable(token))
             return done({token, fileStatus});
         auto self = shared_from_this();
-        KeychainService::readForeignItemAsync(assistantService, qApp,
+        KeychainService::readForeignItemAsync(assistantService, answerContext(),
                                               [self](const SecretLookup& item) { self->afterKeyring(item); });
     }
 

@@ -36,17 +36,12 @@ DayViewModel::DayViewModel(DayWidget& widget, CalendarService& calendar, Todoist
     , m_todoist(todoist)
     , m_clock(clock) {
     for (auto signal : {&CalendarService::meetingsChanged, &CalendarService::errorChanged})
-        connect(&calendar, signal, this, &DayViewModel::refresh);
+        connect(&calendar, signal, this, &DayViewModel::changed);
     for (auto signal : {&TodoistService::tasksChanged, &TodoistService::projectsChanged,
                         &TodoistService::isLoadingChanged, &TodoistService::errorChanged,
                         &TodoistService::completingTaskIdsChanged, &TodoistService::tokenChanged})
-        connect(&todoist, signal, this, &DayViewModel::refresh);
-    connect(&widget, &DayWidget::tickChanged, this, &DayViewModel::refresh);
-}
-
-void DayViewModel::refresh() {
-    m_next = m_calendar.nextMeeting();
-    Q_EMIT changed();
+        connect(&todoist, signal, this, &DayViewModel::changed);
+    connect(&widget, &DayWidget::tickChanged, this, &DayViewModel::changed);
 }
 
 double DayViewModel::secondsToStart(const Meeting& meeting) const {
@@ -54,16 +49,19 @@ double DayViewModel::secondsToStart(const Meeting& meeting) const {
 }
 
 QString DayViewModel::compactCountdown() const {
-    return m_next ? m_next->countdownString(m_clock.now()) : QString();
+    const std::optional<Meeting> next = m_calendar.nextMeeting();
+    return next ? next->countdownString(m_clock.now()) : QString();
 }
 
 QColor DayViewModel::compactGlyphColor() const {
-    const double s = m_next ? secondsToStart(*m_next) : 0;
+    const std::optional<Meeting> next = m_calendar.nextMeeting();
+    const double s = next ? secondsToStart(*next) : 0;
     return s > 0 && s < 300 ? TavimorTheme::accent() : TavimorTheme::compactText();
 }
 
 QColor DayViewModel::compactTextColor() const {
-    const double s = m_next ? secondsToStart(*m_next) : 0;
+    const std::optional<Meeting> next = m_calendar.nextMeeting();
+    const double s = next ? secondsToStart(*next) : 0;
     if (s > 0 && s < 300)
         return TavimorTheme::accent();
     if (s >= 300 && s < 900)
@@ -95,20 +93,22 @@ QVariantMap DayViewModel::meetingRow(const Meeting& meeting) const {
 }
 
 QVariantMap DayViewModel::hero() const {
-    if (!m_next)
+    const std::optional<Meeting> next = m_calendar.nextMeeting();
+    if (!next)
         return {};
-    QVariantMap hero = meetingRow(*m_next);
-    hero.insert(QStringLiteral("isRunning"), m_next->isRunning(m_clock.now()));
-    hero.insert(QStringLiteral("countdown"), m_next->countdownString(m_clock.now()));
-    hero.insert(QStringLiteral("countdownColor"), heroCountdownColor(secondsToStart(*m_next)));
-    hero.insert(QStringLiteral("hasLink"), m_next->meetingLink.has_value());
+    QVariantMap hero = meetingRow(*next);
+    hero.insert(QStringLiteral("isRunning"), next->isRunning(m_clock.now()));
+    hero.insert(QStringLiteral("countdown"), next->countdownString(m_clock.now()));
+    hero.insert(QStringLiteral("countdownColor"), heroCountdownColor(secondsToStart(*next)));
+    hero.insert(QStringLiteral("hasLink"), next->meetingLink.has_value());
     return hero;
 }
 
 QVariantList DayViewModel::agendaRows() const {
+    const std::optional<Meeting> next = m_calendar.nextMeeting();
     QVariantList rows;
     for (const Meeting& meeting : m_calendar.todayMeetings()) {
-        if (!m_next || meeting.id != m_next->id)
+        if (!next || meeting.id != next->id)
             rows.append(meetingRow(meeting));
     }
     return rows;
@@ -122,7 +122,7 @@ QVariantList DayViewModel::allDayRows() const {
 }
 
 bool DayViewModel::showsEmptyAgenda() const {
-    return !m_next && m_calendar.todayMeetings().isEmpty() && m_calendar.allDayEvents().isEmpty();
+    return !hasNextMeeting() && m_calendar.todayMeetings().isEmpty() && m_calendar.allDayEvents().isEmpty();
 }
 
 // Without a reachable calendar store the empty day would claim a free day: the store's failure shows instead.
@@ -242,13 +242,9 @@ DayWidget::DayWidget(Parts parts, QObject* parent)
     , m_name(L10n::text("daily.aba.titulo", "Daily", "Tooltip da aba que junta agenda e tarefas do dia"))
     , m_calendarService(*m_parts.calendarStore, *m_parts.preferences, *m_parts.clock)
     , m_todoistService(m_web, *m_parts.clock, *m_parts.scheduler, m_parts.endpoint)
-    , m_tick(m_parts.clock->now())
     , m_viewModel(*this, m_calendarService, m_todoistService, *m_parts.clock) {
     m_tickTimer.setInterval(tickIntervalMs);
-    connect(&m_tickTimer, &QTimer::timeout, this, [this] {
-        m_tick = m_parts.clock->now();
-        Q_EMIT tickChanged();
-    });
+    connect(&m_tickTimer, &QTimer::timeout, this, &DayWidget::tickChanged);
 }
 
 std::unique_ptr<DayWidget> DayWidget::makeDefault(IPreferences& preferences, IScheduler& scheduler) {

@@ -19,7 +19,8 @@
 class DayWidget;
 
 // What the day tab and its compact item show, decided here and read by the QML views: texts, colours,
-// opacities and which block shows. Everything is recomputed when a service or the minute tick changes.
+// opacities and which block shows. Everything is worked out on each read; `changed` fires when a service
+// changes and on the minute tick.
 class DayViewModel final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool hasNextMeeting READ hasNextMeeting NOTIFY changed)
@@ -42,7 +43,7 @@ class DayViewModel final : public QObject {
 public:
     DayViewModel(DayWidget& widget, CalendarService& calendar, TodoistService& todoist, const IClock& clock);
 
-    bool hasNextMeeting() const { return m_next.has_value(); }
+    bool hasNextMeeting() const { return m_calendar.nextMeeting().has_value(); }
     QString compactCountdown() const;
     QColor compactGlyphColor() const;
     QColor compactTextColor() const;
@@ -74,7 +75,6 @@ Q_SIGNALS:
     void changed();
 
 private:
-    void refresh();
     double secondsToStart(const Meeting& meeting) const;
     QVariantMap meetingRow(const Meeting& meeting) const;
 
@@ -82,7 +82,6 @@ private:
     CalendarService& m_calendar;
     TodoistService& m_todoist;
     const IClock& m_clock;
-    std::optional<Meeting> m_next;
 };
 
 // The first tab: today's agenda beside the task service's open tasks, and the countdown to the next meeting
@@ -122,10 +121,6 @@ public:
     void stop() override;
 
     QObject* service() { return &m_calendarService; }
-    CalendarService& calendarService() { return m_calendarService; }
-    TodoistService& todoistService() { return m_todoistService; }
-    QDateTime tick() const { return m_tick; }
-    bool isTicking() const { return m_tickTimer.isActive(); }
 
 Q_SIGNALS:
     void tickChanged();
@@ -139,6 +134,5 @@ private:
     CalendarService m_calendarService;
     TodoistService m_todoistService;
     QTimer m_tickTimer;
-    QDateTime m_tick;
     DayViewModel m_viewModel;
 };

@@ -1,6 +1,7 @@
 #include "Widgets/UsageSettingsModel.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/WhileAlive.h"
 #include "Models/UsageArithmetic.h"
 
 UsageSettingsModel::UsageSettingsModel(QObject* usageService, QObject* parent)
@@ -48,10 +49,8 @@ void UsageSettingsModel::save(const QString& pastedToken) {
     if (!m_service || token.isEmpty())
         return;
     setSaveError(std::nullopt);
-    m_service->saveManualToken(token, [self = QPointer(this)](std::optional<KeychainError> error) {
-        if (self)
-            self->setSaveError(error);
-    });
+    m_service->saveManualToken(
+        token, whileAlive(this, [this](std::optional<KeychainError> error) { setSaveError(error); }));
 }
 
 void UsageSettingsModel::remove() {

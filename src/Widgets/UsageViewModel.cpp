@@ -4,10 +4,9 @@
 #include "Models/UsageArithmetic.h"
 #include "Theme/TavimorTheme.h"
 
-UsageViewModel::UsageViewModel(UsageService& service, const IClock& clock, QObject* parent)
+UsageViewModel::UsageViewModel(UsageService& service, QObject* parent)
     : QObject(parent)
-    , m_service(&service)
-    , m_clock(clock) {
+    , m_service(service) {
     for (const auto signal : {&UsageService::sessionLeftChanged, &UsageService::weeklyLeftChanged,
                               &UsageService::sessionResetsAtChanged, &UsageService::weeklyResetsAtChanged,
                               &UsageService::lastUpdatedChanged, &UsageService::errorMessageChanged})
@@ -15,12 +14,12 @@ UsageViewModel::UsageViewModel(UsageService& service, const IClock& clock, QObje
 }
 
 QString UsageViewModel::compactText() const {
-    const std::optional<qint64> percent = m_service ? m_service->primaryPercent() : std::nullopt;
+    const std::optional<qint64> percent = m_service.primaryPercent();
     return percent ? QString::number(*percent) + u'%' : QStringLiteral("\u2013");
 }
 
 QColor UsageViewModel::compactColor() const {
-    const std::optional<qint64> percent = m_service ? m_service->primaryPercent() : std::nullopt;
+    const std::optional<qint64> percent = m_service.primaryPercent();
     if (percent && *percent < compactLowBelow)
         return TavimorTheme::danger();
     if (percent && *percent < compactMediumBelow)
@@ -29,32 +28,32 @@ QColor UsageViewModel::compactColor() const {
 }
 
 QString UsageViewModel::ageText() const {
-    if (!m_service || !m_service->lastUpdated().isValid())
+    if (!m_service.lastUpdated().isValid())
         return {};
-    return UsageArithmetic::relativeTime(m_service->lastUpdated(), m_clock.now());
+    return UsageArithmetic::relativeTime(m_service.lastUpdated(), m_service.clock().now());
 }
 
 QString UsageViewModel::errorText() const {
-    return m_service ? m_service->errorMessage() : QString();
+    return m_service.errorMessage();
 }
 
 QString UsageViewModel::loadingText() const {
-    if (!m_service || !m_service->errorMessage().isNull() || m_service->sessionLeft())
+    if (!m_service.errorMessage().isNull() || m_service.sessionLeft())
         return {};
     return L10n::text("uso.carregando", "Carregando...",
                       "Placeholder enquanto a cota do Claude ainda não carregou");
 }
 
 QVariantList UsageViewModel::rows() const {
-    if (!m_service || !m_service->errorMessage().isNull() || !m_service->sessionLeft())
+    if (!m_service.errorMessage().isNull() || !m_service.sessionLeft())
         return {};
-    const QDateTime now = m_clock.now();
+    const QDateTime now = m_service.clock().now();
     QVariantList rows{
         row(L10n::text("uso.periodo.sessao", "Sessão", "Rótulo da cota da sessão atual do Claude"),
-            *m_service->sessionLeft(), m_service->sessionResetsAt(), UsageArithmetic::sessionPeriod, now)};
-    if (const std::optional<double> weekly = m_service->weeklyLeft())
+            *m_service.sessionLeft(), m_service.sessionResetsAt(), UsageArithmetic::sessionPeriod, now)};
+    if (const std::optional<double> weekly = m_service.weeklyLeft())
         rows.append(row(L10n::text("uso.periodo.semanal", "Semana", "Rótulo da cota semanal do Claude"),
-                        *weekly, m_service->weeklyResetsAt(), UsageArithmetic::weeklyPeriod, now));
+                        *weekly, m_service.weeklyResetsAt(), UsageArithmetic::weeklyPeriod, now));
     return rows;
 }
 
@@ -84,6 +83,5 @@ QVariantMap UsageViewModel::row(const QString& label, double leftPercent, const 
 }
 
 void UsageViewModel::refresh() {
-    if (m_service)
-        m_service->fetch(true);
+    m_service.fetch(true);
 }

@@ -4,7 +4,6 @@
 
 #include <QColor>
 #include <QObject>
-#include <QPointer>
 #include <QVariantList>
 
 // What the compact item and the card of the usage tab show, worked out from the usage service. Every text
@@ -23,7 +22,7 @@ public:
     static constexpr qint64 compactMediumBelow = 30;
     static constexpr qint64 rowLowBelow = 20;
 
-    UsageViewModel(UsageService& service, const IClock& clock, QObject* parent = nullptr);
+    explicit UsageViewModel(UsageService& service, QObject* parent = nullptr);
 
     // "42%", or an en dash before the first figures.
     QString compactText() const;
@@ -47,6 +46,5 @@ private:
     QVariantMap row(const QString& label, double leftPercent, const QDateTime& resetsAt, double period,
                     const QDateTime& now) const;
 
-    QPointer<UsageService> m_service;
-    const IClock& m_clock;
+    UsageService& m_service;
 };

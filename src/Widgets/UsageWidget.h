@@ -33,7 +33,6 @@ public:
 private:
     QObject* serviceObject() { return &m_service; }
 
-    SystemClock m_clock;
     UsageService m_service;
     UsageViewModel m_viewModel;
 };

@@ -53,7 +53,7 @@ class UsageServiceTest : public QObject {
             endpoint.fetch(token, context, done);
         };
         auto service = std::make_unique<UsageService>(parts);
-        service->applyResponse({UsagePeriod{45, {}}, UsagePeriod{10, {}}, {}, {}});
+        service->applyResponse({UsagePeriod{45, {}}, UsagePeriod{10, {}}});
         return service;
     }
 
