@@ -27,10 +27,10 @@ BreakOverlayModel::BreakOverlayModel(BreakService& service, BreakTip tip, bool o
     , m_service(&service)
     , m_tip(std::move(tip))
     , m_opaque(opaque) {
-    for (auto signal :
-         {&BreakService::remainingChanged, &BreakService::canSkipChanged, &BreakService::canSnoozeChanged,
-          &BreakService::snoozesRemainingChanged, &BreakService::maxSnoozesChanged})
-        connect(&service, signal, this, &BreakOverlayModel::changed);
+    connect(&service, &BreakService::remainingChanged, this, &BreakOverlayModel::countdownChanged);
+    for (auto signal : {&BreakService::canSkipChanged, &BreakService::canSnoozeChanged,
+                        &BreakService::snoozesRemainingChanged, &BreakService::maxSnoozesChanged})
+        connect(&service, signal, this, &BreakOverlayModel::actionsChanged);
 }
 
 QString BreakOverlayModel::clock() const {
