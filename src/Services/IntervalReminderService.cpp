@@ -32,7 +32,7 @@ void IntervalReminderService::start() {
 void IntervalReminderService::stop() {
     m_ticker.stop();
     removeObservers();
-    hideReminder();
+    hideCue();
 }
 
 void IntervalReminderService::applySettings() {
@@ -50,7 +50,7 @@ void IntervalReminderService::applySettings() {
     }
     m_ticker.stop();
     setNextDate({});
-    hideReminder();
+    hideCue();
 }
 
 void IntervalReminderService::tick() {
@@ -63,6 +63,10 @@ void IntervalReminderService::tick() {
         !m_deps.preferences.value(QStringLiteral("tavimor.remindersPaused")).toBool())
         showReminder();
     setNextDate(now.addSecs(m_intervalSec));
+}
+
+void IntervalReminderService::showReminder() {
+    showCue(m_keys.size(m_deps.preferences), m_keys.position(m_deps.preferences));
 }
 
 void IntervalReminderService::setNextDate(const QDateTime& date) {
