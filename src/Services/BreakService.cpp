@@ -13,7 +13,6 @@
 namespace {
 
 const QString enabledKey = QStringLiteral("tavimor.breakEnabled");
-const QString pausedKey = QStringLiteral("tavimor.remindersPaused");
 
 } // namespace
 
@@ -169,7 +168,7 @@ void BreakService::tick() {
     }
     if (!breaksEnabled() || !m_nextBreakDate.isValid() || m_deps.clock.now() < m_nextBreakDate)
         return;
-    if (m_deps.presence.userIsPresent() && !m_deps.preferences.value(pausedKey).toBool())
+    if (mayRemindNow(m_deps.presence, m_deps.preferences))
         beginBreak(m_snoozeDue);
     else
         scheduleIn(m_workIntervalSec);

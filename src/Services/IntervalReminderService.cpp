@@ -59,8 +59,7 @@ void IntervalReminderService::tick() {
     const QDateTime now = m_deps.clock.now();
     if (!m_nextDate.isValid() || now < m_nextDate)
         return;
-    if (m_deps.presence.userIsPresent() &&
-        !m_deps.preferences.value(QStringLiteral("tavimor.remindersPaused")).toBool())
+    if (mayRemindNow(m_deps.presence, m_deps.preferences))
         showReminder();
     setNextDate(now.addSecs(m_intervalSec));
 }
