@@ -41,8 +41,7 @@ std::optional<qint64> BreakService::secondsUntilNextBreak() const {
 }
 
 void BreakService::start() {
-    m_deps.notifications.removeObserver(m_settingsObserver);
-    m_deps.notifications.removeObserver(m_previewObserver);
+    removeObservers();
     m_settingsObserver = m_deps.notifications.addObserver(Notifications::breakSettingsChanged, this,
                                                           [this] { applySettings(); });
     m_previewObserver = m_deps.notifications.addObserver(Notifications::breakPreviewRequested, this,
@@ -51,10 +50,19 @@ void BreakService::start() {
 }
 
 void BreakService::stop() {
-    stopTicker();
+    removeObservers();
+    halt();
+}
+
+void BreakService::removeObservers() {
     m_deps.notifications.removeObserver(m_settingsObserver);
     m_deps.notifications.removeObserver(m_previewObserver);
     m_settingsObserver = m_previewObserver = 0;
+}
+
+// No ticks and no break on screen.
+void BreakService::halt() {
+    m_ticker.stop();
     if (m_overlay)
         m_overlay->dismiss();
     updateDerived([this] {
@@ -94,13 +102,7 @@ void BreakService::applySettings() {
         startTickerIfNeeded();
         return;
     }
-    stopTicker();
-    if (m_overlay)
-        m_overlay->dismiss();
-    updateDerived([this] {
-        assign(m_isPreview, false, &BreakService::isPreviewChanged);
-        assign(m_phase, Phase::idle, &BreakService::phaseChanged);
-    });
+    halt();
     clearSchedule();
 }
 
@@ -179,10 +181,6 @@ void BreakService::startTickerIfNeeded() {
         m_ticker.start();
 }
 
-void BreakService::stopTicker() {
-    m_ticker.stop();
-}
-
 // A break brought back by a snooze keeps counting the snoozes used; any other real break starts afresh.
 // A preview leaves the count alone.
 void BreakService::beginBreak(bool keepSnoozeCount) {
@@ -206,7 +204,7 @@ void BreakService::endBreak(bool rescheduleFresh) {
     updateDerived([this] { assign(m_phase, Phase::idle, &BreakService::phaseChanged); });
     if (!breaksEnabled()) {
         clearSchedule();
-        stopTicker();
+        m_ticker.stop();
     } else if (rescheduleFresh) {
         scheduleIn(m_workIntervalSec);
     }
