@@ -168,7 +168,7 @@ void BreakService::tick() {
             endBreak(true);
         return;
     }
-    if (!breaksEnabled() || !m_nextBreakDate.isValid() || m_deps.clock.now() < m_nextBreakDate)
+    if (!m_nextBreakDate.isValid() || m_deps.clock.now() < m_nextBreakDate)
         return;
     if (mayRemindNow(m_deps.presence, m_deps.preferences))
         beginBreak(m_snoozeDue);

@@ -54,8 +54,6 @@ void IntervalReminderService::applySettings() {
 }
 
 void IntervalReminderService::tick() {
-    if (!m_deps.preferences.value(m_keys.enabled).toBool())
-        return;
     const QDateTime now = m_deps.clock.now();
     if (!m_nextDate.isValid() || now < m_nextDate)
         return;
