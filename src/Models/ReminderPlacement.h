@@ -48,28 +48,12 @@ inline constexpr std::array<std::pair<ReminderSize, const char*>, 3> sizeRawValu
 }};
 
 template <typename Enum, std::size_t N>
-QString rawValueIn(const std::array<std::pair<Enum, const char*>, N>& table, Enum value) {
-    for (const auto& [candidate, raw] : table) {
-        if (candidate == value)
-            return QString::fromLatin1(raw);
-    }
-    return {};
-}
-
-template <typename Enum, std::size_t N>
 std::optional<Enum> fromRawIn(const std::array<std::pair<Enum, const char*>, N>& table, const QString& raw) {
     for (const auto& [candidate, text] : table) {
         if (raw == QLatin1String(text))
             return candidate;
     }
     return std::nullopt;
-}
-
-inline QString rawValue(ReminderPosition position) {
-    return rawValueIn(positionRawValues, position);
-}
-inline QString rawValue(ReminderSize size) {
-    return rawValueIn(sizeRawValues, size);
 }
 
 inline std::optional<ReminderPosition> positionFromRaw(const QString& raw) {

@@ -21,6 +21,16 @@ BlinkReminderWindow::BlinkReminderWindow(ReminderPanels::Dependencies dependenci
     : QObject(parent)
     , m_panels(dependencies, QUrl(QStringLiteral("qrc:/Views/Reminders/BlinkReminderView.qml")), &m_state) {}
 
+IntervalReminderService::Keys BlinkReminderWindow::keys() {
+    return {QStringLiteral("tavimor.blinkEnabled"),
+            QStringLiteral("tavimor.blinkIntervalMin"),
+            5,
+            Notifications::blinkSettingsChanged,
+            Notifications::blinkPreviewRequested,
+            &TavimorPreferences::blinkPosition,
+            &TavimorPreferences::blinkSize};
+}
+
 void BlinkReminderWindow::show(ReminderSize size, ReminderPosition position) {
     const double scale = ReminderPlacement::scale(size);
     const double side = basePanel * scale;
@@ -43,16 +53,4 @@ void BlinkReminderWindow::hide() {
     m_panels.orderOut();
     m_state.setVisible(false);
     m_state.setClosed(false);
-}
-
-BlinkService::BlinkService(Dependencies dependencies, ReminderPanels::Dependencies panels, QObject* parent)
-    : IntervalReminderService({QStringLiteral("tavimor.blinkEnabled"),
-                               QStringLiteral("tavimor.blinkIntervalMin"), 5,
-                               Notifications::blinkSettingsChanged, Notifications::blinkPreviewRequested},
-                              dependencies, parent)
-    , m_reminder(panels) {}
-
-void BlinkService::showReminder() {
-    m_reminder.show(TavimorPreferences::blinkSize(preferences()),
-                    TavimorPreferences::blinkPosition(preferences()));
 }

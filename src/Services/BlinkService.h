@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Services/IntervalReminderService.h"
-#include "Services/ReminderPanels.h"
 
 // What the blink panels draw: the eye shown or not, open or closed.
 class BlinkReminderState final : public QObject {
@@ -32,6 +31,8 @@ public:
 
     BlinkReminderWindow(ReminderPanels::Dependencies dependencies, QObject* parent = nullptr);
 
+    // On by "tavimor.blinkEnabled", every "tavimor.blinkIntervalMin" minutes (5 when absent).
+    static IntervalReminderService::Keys keys();
     void show(ReminderSize size, ReminderPosition position);
     void hide();
     BlinkReminderState& state() { return m_state; }
@@ -42,16 +43,4 @@ private:
     ReminderPanels m_panels;
 };
 
-class BlinkService final : public IntervalReminderService {
-    Q_OBJECT
-public:
-    BlinkService(Dependencies dependencies, ReminderPanels::Dependencies panels, QObject* parent = nullptr);
-    BlinkReminderWindow& reminder() { return m_reminder; }
-
-protected:
-    void showReminder() override;
-    void hideReminder() override { m_reminder.hide(); }
-
-private:
-    BlinkReminderWindow m_reminder;
-};
+using BlinkService = IntervalReminder<BlinkReminderWindow>;

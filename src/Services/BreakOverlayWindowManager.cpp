@@ -9,6 +9,11 @@
 
 namespace {
 
+QString escapeHint() {
+    return L10n::text("pausas.esc_para_pular", "Pressione **Esc** duas vezes para pular a pausa",
+                      "Dica de teclado; o texto entre ** aparece em negrito");
+}
+
 // Declared so that the windows go before the model their views read.
 struct Doomed {
     std::unique_ptr<BreakOverlayModel> model;
@@ -22,10 +27,10 @@ BreakOverlayModel::BreakOverlayModel(BreakService& service, BreakTip tip, bool o
     , m_service(&service)
     , m_tip(std::move(tip))
     , m_opaque(opaque) {
-    for (auto signal :
-         {&BreakService::remainingChanged, &BreakService::canSkipChanged, &BreakService::canSnoozeChanged,
-          &BreakService::snoozesRemainingChanged, &BreakService::maxSnoozesChanged})
-        connect(&service, signal, this, &BreakOverlayModel::changed);
+    connect(&service, &BreakService::remainingChanged, this, &BreakOverlayModel::countdownChanged);
+    for (auto signal : {&BreakService::canSkipChanged, &BreakService::canSnoozeChanged,
+                        &BreakService::snoozesRemainingChanged, &BreakService::maxSnoozesChanged})
+        connect(&service, signal, this, &BreakOverlayModel::actionsChanged);
 }
 
 QString BreakOverlayModel::clock() const {
@@ -59,17 +64,12 @@ QString BreakOverlayModel::hint() const {
     if (!showsSkip())
         return L10n::text("pausas.obrigatoria", "Pausa obrigatória — aproveite para descansar.",
                           "Texto do modo estrito, quando a pausa não pode ser pulada");
-    const QString text =
-        L10n::text("pausas.esc_para_pular", "Pressione **Esc** duas vezes para pular a pausa",
-                   "Dica de teclado; o texto entre ** aparece em negrito");
+    const QString text = escapeHint();
     return boldMarkup(text).value_or(text);
 }
 
 bool BreakOverlayModel::hintStyled() const {
-    return showsSkip() &&
-           boldMarkup(L10n::text("pausas.esc_para_pular", "Pressione **Esc** duas vezes para pular a pausa",
-                                 "Dica de teclado; o texto entre ** aparece em negrito"))
-               .has_value();
+    return showsSkip() && boldMarkup(escapeHint()).has_value();
 }
 
 QString BreakOverlayModel::skipLabel() const {

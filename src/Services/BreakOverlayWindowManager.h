@@ -26,13 +26,13 @@ class BreakOverlayModel final : public QObject {
     Q_PROPERTY(QString tipTitle READ tipTitle CONSTANT)
     Q_PROPERTY(QString tipSubtitle READ tipSubtitle CONSTANT)
     Q_PROPERTY(bool opaque READ opaque CONSTANT)
-    Q_PROPERTY(QString clock READ clock NOTIFY changed)
-    Q_PROPERTY(QString countdown READ countdown NOTIFY changed)
-    Q_PROPERTY(bool showsSkip READ showsSkip NOTIFY changed)
-    Q_PROPERTY(bool showsSnooze READ showsSnooze NOTIFY changed)
-    Q_PROPERTY(QString snoozeLine READ snoozeLine NOTIFY changed)
-    Q_PROPERTY(QString hint READ hint NOTIFY changed)
-    Q_PROPERTY(bool hintStyled READ hintStyled NOTIFY changed)
+    Q_PROPERTY(QString clock READ clock NOTIFY countdownChanged)
+    Q_PROPERTY(QString countdown READ countdown NOTIFY countdownChanged)
+    Q_PROPERTY(bool showsSkip READ showsSkip NOTIFY actionsChanged)
+    Q_PROPERTY(bool showsSnooze READ showsSnooze NOTIFY actionsChanged)
+    Q_PROPERTY(QString snoozeLine READ snoozeLine NOTIFY actionsChanged)
+    Q_PROPERTY(QString hint READ hint NOTIFY actionsChanged)
+    Q_PROPERTY(bool hintStyled READ hintStyled NOTIFY actionsChanged)
     Q_PROPERTY(QString skipLabel READ skipLabel CONSTANT)
     Q_PROPERTY(QString snoozeLabel READ snoozeLabel CONSTANT)
     Q_PROPERTY(QString lockLabel READ lockLabel CONSTANT)
@@ -65,7 +65,8 @@ public:
     static std::optional<QString> boldMarkup(const QString& text);
 
 Q_SIGNALS:
-    void changed();
+    void countdownChanged(); // every second of the break, with the clock
+    void actionsChanged();   // the buttons and the lines under them
 
 private:
     QPointer<BreakService> m_service;

@@ -13,7 +13,6 @@
 namespace {
 
 const QString enabledKey = QStringLiteral("tavimor.breakEnabled");
-const QString pausedKey = QStringLiteral("tavimor.remindersPaused");
 
 } // namespace
 
@@ -42,8 +41,7 @@ std::optional<qint64> BreakService::secondsUntilNextBreak() const {
 }
 
 void BreakService::start() {
-    m_deps.notifications.removeObserver(m_settingsObserver);
-    m_deps.notifications.removeObserver(m_previewObserver);
+    removeObservers();
     m_settingsObserver = m_deps.notifications.addObserver(Notifications::breakSettingsChanged, this,
                                                           [this] { applySettings(); });
     m_previewObserver = m_deps.notifications.addObserver(Notifications::breakPreviewRequested, this,
@@ -52,10 +50,19 @@ void BreakService::start() {
 }
 
 void BreakService::stop() {
-    stopTicker();
+    removeObservers();
+    halt();
+}
+
+void BreakService::removeObservers() {
     m_deps.notifications.removeObserver(m_settingsObserver);
     m_deps.notifications.removeObserver(m_previewObserver);
     m_settingsObserver = m_previewObserver = 0;
+}
+
+// No ticks and no break on screen.
+void BreakService::halt() {
+    m_ticker.stop();
     if (m_overlay)
         m_overlay->dismiss();
     updateDerived([this] {
@@ -95,13 +102,7 @@ void BreakService::applySettings() {
         startTickerIfNeeded();
         return;
     }
-    stopTicker();
-    if (m_overlay)
-        m_overlay->dismiss();
-    updateDerived([this] {
-        assign(m_isPreview, false, &BreakService::isPreviewChanged);
-        assign(m_phase, Phase::idle, &BreakService::phaseChanged);
-    });
+    halt();
     clearSchedule();
 }
 
@@ -167,9 +168,9 @@ void BreakService::tick() {
             endBreak(true);
         return;
     }
-    if (!breaksEnabled() || !m_nextBreakDate.isValid() || m_deps.clock.now() < m_nextBreakDate)
+    if (!m_nextBreakDate.isValid() || m_deps.clock.now() < m_nextBreakDate)
         return;
-    if (m_deps.presence.userIsPresent() && !m_deps.preferences.value(pausedKey).toBool())
+    if (mayRemindNow(m_deps.presence, m_deps.preferences))
         beginBreak(m_snoozeDue);
     else
         scheduleIn(m_workIntervalSec);
@@ -178,10 +179,6 @@ void BreakService::tick() {
 void BreakService::startTickerIfNeeded() {
     if (!m_ticker.isActive())
         m_ticker.start();
-}
-
-void BreakService::stopTicker() {
-    m_ticker.stop();
 }
 
 // A break brought back by a snooze keeps counting the snoozes used; any other real break starts afresh.
@@ -207,7 +204,7 @@ void BreakService::endBreak(bool rescheduleFresh) {
     updateDerived([this] { assign(m_phase, Phase::idle, &BreakService::phaseChanged); });
     if (!breaksEnabled()) {
         clearSchedule();
-        stopTicker();
+        m_ticker.stop();
     } else if (rescheduleFresh) {
         scheduleIn(m_workIntervalSec);
     }

@@ -105,9 +105,10 @@ Q_SIGNALS:
 
 private:
     bool breaksEnabled() const;
+    void removeObservers();
+    void halt();
     void loadConfig();
     void startTickerIfNeeded();
-    void stopTicker();
     void beginBreak(bool keepSnoozeCount);
     void endBreak(bool rescheduleFresh);
     void scheduleIn(qint64 seconds);

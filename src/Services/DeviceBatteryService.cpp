@@ -130,9 +130,9 @@ void DeviceBatteryService::refresh() {
 }
 
 // Bluetooth levels: every device with a level now, or one seen earlier in this run.
-QList<DeviceBattery> DeviceBatteryService::bluetoothRows() {
+QList<DeviceBattery> DeviceBatteryService::bluetoothRows(const QList<BluetoothDeviceInfo>& devices) {
     QList<DeviceBattery> rows;
-    for (const BluetoothDeviceInfo& device : m_bluetooth->devices()) {
+    for (const BluetoothDeviceInfo& device : devices) {
         if (device.battery)
             m_lastLevels.insert(device.address, *device.battery);
         if (!m_lastLevels.contains(device.address))
@@ -145,15 +145,16 @@ QList<DeviceBattery> DeviceBatteryService::bluetoothRows() {
 }
 
 void DeviceBatteryService::publish(std::optional<DeviceBattery> internal, QList<DeviceBattery> peripherals) {
+    const QList<BluetoothDeviceInfo> devices = m_bluetooth->devices();
     QMap<QString, DeviceBattery> byId;
-    for (const DeviceBattery& row : peripherals + bluetoothRows())
+    for (const DeviceBattery& row : peripherals + bluetoothRows(devices))
         byId.insert(row.id, row);
     QList<DeviceBattery> sorted = byId.values();
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const DeviceBattery& a, const DeviceBattery& b) { return a.percent < b.percent; });
 
     QList<PairedDeviceInfo> paired;
-    for (const BluetoothDeviceInfo& device : m_bluetooth->devices())
+    for (const BluetoothDeviceInfo& device : devices)
         if (device.paired)
             paired.append({device.name, pairedAddress(device.address), device.connected});
     QList<DeviceBattery> rows;

@@ -67,7 +67,7 @@ Q_SIGNALS:
     void requestsChanged(); // in-flight requests or error texts
 
 private:
-    QList<DeviceBattery> bluetoothRows();
+    QList<DeviceBattery> bluetoothRows(const QList<BluetoothDeviceInfo>& devices);
     void publish(std::optional<DeviceBattery> internal, QList<DeviceBattery> peripherals);
     void setPoweredOn(bool on);
     void setRadioBusy(bool busy);

@@ -32,7 +32,7 @@ void IntervalReminderService::start() {
 void IntervalReminderService::stop() {
     m_ticker.stop();
     removeObservers();
-    hideReminder();
+    hideCue();
 }
 
 void IntervalReminderService::applySettings() {
@@ -50,19 +50,20 @@ void IntervalReminderService::applySettings() {
     }
     m_ticker.stop();
     setNextDate({});
-    hideReminder();
+    hideCue();
 }
 
 void IntervalReminderService::tick() {
-    if (!m_deps.preferences.value(m_keys.enabled).toBool())
-        return;
     const QDateTime now = m_deps.clock.now();
     if (!m_nextDate.isValid() || now < m_nextDate)
         return;
-    if (m_deps.presence.userIsPresent() &&
-        !m_deps.preferences.value(QStringLiteral("tavimor.remindersPaused")).toBool())
+    if (mayRemindNow(m_deps.presence, m_deps.preferences))
         showReminder();
     setNextDate(now.addSecs(m_intervalSec));
+}
+
+void IntervalReminderService::showReminder() {
+    showCue(m_keys.size(m_deps.preferences), m_keys.position(m_deps.preferences));
 }
 
 void IntervalReminderService::setNextDate(const QDateTime& date) {

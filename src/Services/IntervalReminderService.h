@@ -2,6 +2,7 @@
 
 #include "Foundation/Clock.h"
 #include "Services/IReminderService.h"
+#include "Services/ReminderPanels.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -28,6 +29,8 @@ public:
         qint64 defaultMinutes;
         QString settingsChanged;
         QString previewRequested;
+        ReminderPosition (*position)(const IPreferences&);
+        ReminderSize (*size)(const IPreferences&);
     };
     struct Dependencies {
         IPreferences& preferences;
@@ -53,12 +56,12 @@ Q_SIGNALS:
     void intervalSecChanged();
 
 protected:
-    IPreferences& preferences() const { return m_deps.preferences; }
-    // Shows the reminder at the position and size the preferences hold now.
-    virtual void showReminder() = 0;
-    virtual void hideReminder() = 0;
+    virtual void showCue(ReminderSize size, ReminderPosition position) = 0;
+    virtual void hideCue() = 0;
 
 private:
+    // Shows the reminder at the position and size the preferences hold now.
+    void showReminder();
     void setNextDate(const QDateTime& date);
     void removeObservers();
 
@@ -69,4 +72,23 @@ private:
     quint64 m_previewObserver = 0;
     QDateTime m_nextDate;
     qint64 m_intervalSec;
+};
+
+// An interval reminder and its cue, the panels it shows. The cue names its preferences and notifications
+// in keys().
+template <typename Cue> class IntervalReminder final : public IntervalReminderService {
+public:
+    IntervalReminder(Dependencies dependencies, ReminderPanels::Dependencies panels,
+                     QObject* parent = nullptr)
+        : IntervalReminderService(Cue::keys(), dependencies, parent)
+        , m_cue(panels) {}
+
+    Cue& cue() { return m_cue; }
+
+protected:
+    void showCue(ReminderSize size, ReminderPosition position) override { m_cue.show(size, position); }
+    void hideCue() override { m_cue.hide(); }
+
+private:
+    Cue m_cue;
 };

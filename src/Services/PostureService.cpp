@@ -22,18 +22,28 @@ PostureReminderWindow::PostureReminderWindow(ReminderPanels::Dependencies depend
     , m_panels(dependencies, QUrl(QStringLiteral("qrc:/Views/Reminders/PostureReminderView.qml")), &m_state) {
 }
 
-void PostureReminderWindow::show(ReminderSize size, ReminderPosition position, int durationMs) {
+IntervalReminderService::Keys PostureReminderWindow::keys() {
+    return {QStringLiteral("tavimor.postureEnabled"),
+            QStringLiteral("tavimor.postureIntervalMin"),
+            30,
+            Notifications::postureSettingsChanged,
+            Notifications::posturePreviewRequested,
+            &TavimorPreferences::posturePosition,
+            &TavimorPreferences::postureSize};
+}
+
+void PostureReminderWindow::show(ReminderSize size, ReminderPosition position) {
     m_panels.cancelPending();
     const double scale = ReminderPlacement::scale(size);
     m_state.setFlying(false);
     m_state.setOpacity(0);
-    m_panels.showAt(position, basePanel * scale, scale, durationMs);
+    m_panels.showAt(position, basePanel * scale, scale, showMs);
     m_panels.after(20, [this] {
         m_state.setOpacity(1);
         m_state.setFlying(true);
     });
     m_panels.after(950, [this] { m_state.setOpacity(0); });
-    m_panels.after(durationMs, [this] { hide(); });
+    m_panels.after(showMs, [this] { hide(); });
 }
 
 void PostureReminderWindow::hide() {
@@ -41,17 +51,4 @@ void PostureReminderWindow::hide() {
     m_panels.orderOut();
     m_state.setFlying(false);
     m_state.setOpacity(0);
-}
-
-PostureService::PostureService(Dependencies dependencies, ReminderPanels::Dependencies panels,
-                               QObject* parent)
-    : IntervalReminderService({QStringLiteral("tavimor.postureEnabled"),
-                               QStringLiteral("tavimor.postureIntervalMin"), 30,
-                               Notifications::postureSettingsChanged, Notifications::posturePreviewRequested},
-                              dependencies, parent)
-    , m_pill(panels) {}
-
-void PostureService::showReminder() {
-    m_pill.show(TavimorPreferences::postureSize(preferences()),
-                TavimorPreferences::posturePosition(preferences()), PostureReminderWindow::showMs);
 }

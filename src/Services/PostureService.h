@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Services/IntervalReminderService.h"
-#include "Services/ReminderPanels.h"
 
 // What the posture panels draw: the arrow at the bottom or flown to the top, and its opacity.
 class PostureReminderState final : public QObject {
@@ -32,7 +31,9 @@ public:
 
     PostureReminderWindow(ReminderPanels::Dependencies dependencies, QObject* parent = nullptr);
 
-    void show(ReminderSize size, ReminderPosition position, int durationMs);
+    // On by "tavimor.postureEnabled", every "tavimor.postureIntervalMin" minutes (30 when absent).
+    static IntervalReminderService::Keys keys();
+    void show(ReminderSize size, ReminderPosition position);
     void hide();
     PostureReminderState& state() { return m_state; }
     const ReminderPanels& panels() const { return m_panels; }
@@ -42,16 +43,4 @@ private:
     ReminderPanels m_panels;
 };
 
-class PostureService final : public IntervalReminderService {
-    Q_OBJECT
-public:
-    PostureService(Dependencies dependencies, ReminderPanels::Dependencies panels, QObject* parent = nullptr);
-    PostureReminderWindow& pill() { return m_pill; }
-
-protected:
-    void showReminder() override;
-    void hideReminder() override { m_pill.hide(); }
-
-private:
-    PostureReminderWindow m_pill;
-};
+using PostureService = IntervalReminder<PostureReminderWindow>;

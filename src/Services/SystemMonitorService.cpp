@@ -78,10 +78,14 @@ void SystemMonitorService::setClipboardHistoryEnabled(bool enabled) {
     }
 }
 
+double SystemMonitorService::usedMemory() const {
+    return double(m_memory->total - std::min(m_memory->available, m_memory->total));
+}
+
 double SystemMonitorService::memoryFraction() const {
     if (!m_memory || m_memory->total == 0)
         return 0;
-    return double(m_memory->total - std::min(m_memory->available, m_memory->total)) / double(m_memory->total);
+    return usedMemory() / double(m_memory->total);
 }
 
 double SystemMonitorService::diskFraction() const {
@@ -99,8 +103,7 @@ QString SystemMonitorService::memoryPercentText() const {
 QString SystemMonitorService::memoryText() const {
     if (!m_memory)
         return noFigure;
-    const double used = double(m_memory->total - std::min(m_memory->available, m_memory->total));
-    return QStringLiteral("%1 / %2 GB").arg(gigabytes(used), gigabytes(double(m_memory->total)));
+    return QStringLiteral("%1 / %2 GB").arg(gigabytes(usedMemory()), gigabytes(double(m_memory->total)));
 }
 
 QString SystemMonitorService::cacheText() const {
@@ -130,7 +133,6 @@ void SystemMonitorService::stop() {
 }
 
 void SystemMonitorService::startSampling() {
-    m_timer.stop();
     updateMetrics();
     m_timer.start();
     Q_EMIT timersChanged();
@@ -161,7 +163,6 @@ void SystemMonitorService::updateMetrics() {
 }
 
 void SystemMonitorService::startClipboardMonitoring() {
-    m_clipboardTimer.stop();
     m_clipboardTimer.start();
     Q_EMIT timersChanged();
 }

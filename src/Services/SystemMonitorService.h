@@ -77,7 +77,6 @@ public:
     void stop();
 
     Q_INVOKABLE void updateMetrics();
-    void startClipboardMonitoring();
     Q_INVOKABLE void pollClipboard();
     // Puts a history entry back on the clipboard.
     Q_INVOKABLE void copyEntry(int index);
@@ -92,6 +91,8 @@ Q_SIGNALS:
 
 private:
     void startSampling();
+    void startClipboardMonitoring();
+    double usedMemory() const; // bytes in use; needs a memory reading
     void remember(const QString& text);
     void setHistory(QStringList history);
     QStringList storedHistory() const;

@@ -1,5 +1,7 @@
 #include "Services/SystemPresence.h"
 
+#include "Platform/Preferences/IPreferences.h"
+
 SystemPresence::SystemPresence(ILogindSession* session, IScreenSleepSource* sleepSource, QObject* parent)
     : QObject(parent)
     , m_session(session) {
@@ -15,4 +17,8 @@ bool SystemPresence::userIsPresent() const {
     if (!m_session || !m_session->isKnown())
         return true;
     return m_session->isActive() && !m_session->isLocked();
+}
+
+bool mayRemindNow(const IPresence& presence, const IPreferences& preferences) {
+    return presence.userIsPresent() && !preferences.value(QStringLiteral("tavimor.remindersPaused")).toBool();
 }

@@ -13,6 +13,12 @@ public:
     virtual bool userIsPresent() const = 0;
 };
 
+class IPreferences;
+
+// Whether a reminder falling due now is shown: the user is present and reminders are not paused
+// ("tavimor.remindersPaused").
+bool mayRemindNow(const IPresence& presence, const IPreferences& preferences);
+
 // Present unless the displays sleep, the session is not in the foreground of its seat, or it is locked. A
 // session that logind cannot tell about counts as present. Every input is a cached value kept current by its
 // source's signals, so the answer costs nothing.

@@ -11,9 +11,11 @@ BreakTabModel::BreakTabModel(BreakService& service, IPreferences& preferences, Q
     : QObject(parent)
     , m_service(service)
     , m_preferences(preferences) {
-    for (auto signal : {&BreakService::phaseChanged, &BreakService::remainingChanged,
-                        &BreakService::nextBreakDateChanged, &BreakService::canSkipChanged})
+    for (auto signal : {&BreakService::phaseChanged, &BreakService::canSkipChanged})
         connect(&service, signal, this, &BreakTabModel::changed);
+    for (auto signal :
+         {&BreakService::phaseChanged, &BreakService::remainingChanged, &BreakService::nextBreakDateChanged})
+        connect(&service, signal, this, &BreakTabModel::bigValueChanged);
     connect(&preferences, &IPreferences::changed, this, [this](const QString& key) {
         if (key == QLatin1String("tavimor.breakWorkIntervalMin") ||
             key == QLatin1String("tavimor.breakDurationSec"))

@@ -14,7 +14,7 @@ class BreakTabModel final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool active READ active NOTIFY changed)
     Q_PROPERTY(QString stateLabel READ stateLabel NOTIFY changed)
-    Q_PROPERTY(QString bigValue READ bigValue NOTIFY changed)
+    Q_PROPERTY(QString bigValue READ bigValue NOTIFY bigValueChanged)
     Q_PROPERTY(QString workInfo READ workInfo NOTIFY changed)
     Q_PROPERTY(QString durationInfo READ durationInfo NOTIFY changed)
     Q_PROPERTY(bool showsSkip READ showsSkip NOTIFY changed)
@@ -48,6 +48,7 @@ public:
 
 Q_SIGNALS:
     void changed();
+    void bigValueChanged(); // also every second of a break
 
 private:
     BreakService& m_service;

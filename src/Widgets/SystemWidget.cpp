@@ -4,8 +4,6 @@
 #include "Platform/Hardware/MacHardware.h"
 #include "Widgets/KeyboardCleanerWindow.h"
 
-#include <QMetaProperty>
-
 SystemWidget::SystemWidget(SystemMonitorService::Dependencies dependencies, QObject* parent)
     : NotchWidget(parent)
     , m_service(std::move(dependencies)) {}
@@ -17,20 +15,15 @@ QString SystemWidget::name() const {
 void SystemWidget::setCaffeinateService(CaffeinateService* service) {
     if (m_caffeinate == service)
         return;
-    for (const auto& connection : m_caffeinateConnections)
-        disconnect(connection);
-    m_caffeinateConnections.clear();
+    if (m_caffeinate)
+        disconnect(m_caffeinate, nullptr, this, nullptr);
     m_caffeinate = service;
+    // The status line reads whether keep-awake is on and the seconds left; not the seconds since it began,
+    // which change every second.
     if (service) {
-        // Whatever the keep-awake service announces may change the status line.
-        const QMetaObject* meta = service->metaObject();
-        const QMetaMethod refresh =
-            metaObject()->method(metaObject()->indexOfSignal("keepAwakeStatusChanged()"));
-        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-            if (meta->property(i).hasNotifySignal())
-                m_caffeinateConnections.append(
-                    connect(service, meta->property(i).notifySignal(), this, refresh));
-        }
+        for (auto changed :
+             {&CaffeinateService::isActiveChanged, &CaffeinateService::remainingSecondsChanged})
+            connect(service, changed, this, &SystemWidget::keepAwakeStatusChanged);
     }
     Q_EMIT caffeinateServiceChanged();
     Q_EMIT keepAwakeStatusChanged();

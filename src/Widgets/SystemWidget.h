@@ -61,6 +61,5 @@ private:
 
     SystemMonitorService m_service;
     QPointer<CaffeinateService> m_caffeinate;
-    QList<QMetaObject::Connection> m_caffeinateConnections;
     bool m_keyboardCleaning = false;
 };

@@ -257,7 +257,7 @@ private Q_SLOTS:
         BlinkService blink(services(), panels());
         blink.start();
         notifications.post(Notifications::blinkPreviewRequested);
-        BlinkReminderState& state = blink.reminder().state();
+        BlinkReminderState& state = blink.cue().state();
         const struct {
             int atMs;
             bool visible, closed;
@@ -284,14 +284,14 @@ private Q_SLOTS:
         posture.start();
         blink.start();
         notifications.post(Notifications::posturePreviewRequested);
-        QCOMPARE(posture.pill().panels().geometries(),
+        QCOMPARE(posture.cue().panels().geometries(),
                  (QList<QRect>{QRect(924, 60, 72, 132), QRect(2524, 24, 72, 132)}));
         scheduler.advance(500);
         notifications.post(Notifications::blinkPreviewRequested);
-        QCOMPARE(blink.reminder().panels().geometries(),
+        QCOMPARE(blink.cue().panels().geometries(),
                  (QList<QRect>{QRect(932, 204, 56, 56), QRect(2532, 168, 56, 56)}));
         scheduler.advance(800);
-        QCOMPARE(posture.pill().state().opacity(), 0.0);
+        QCOMPARE(posture.cue().state().opacity(), 0.0);
         posture.stop();
         QCOMPARE(shown().size(), 2);           // only blink's
         QCOMPARE(scheduler.pendingCount(), 2); // blink's last two steps
