@@ -1,6 +1,7 @@
 #include "Services/DeviceBatteryService.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/WhileAlive.h"
 #include "Platform/Bluetooth/BluezBluetooth.h"
 #include "Platform/Power/PowerSupplies.h"
 
@@ -124,9 +125,13 @@ void DeviceBatteryService::stop() {
 void DeviceBatteryService::refresh() {
     QtConcurrent::run([sources = m_sources] {
         return std::pair{sources.internalBattery(), sources.peripherals()};
-    }).then(this, [this](const std::pair<std::optional<DeviceBattery>, QList<DeviceBattery>>& read) {
-        publish(read.first, read.second);
-    });
+    })
+        .then(answerContext(),
+              [self = QPointer(this)](
+                  const std::pair<std::optional<DeviceBattery>, QList<DeviceBattery>>& read) {
+                  if (self)
+                      self->publish(read.first, read.second);
+              });
 }
 
 // Bluetooth levels: every device with a level now, or one seen earlier in this run.

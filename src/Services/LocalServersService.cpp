@@ -1,5 +1,6 @@
 #include "Services/LocalServersService.h"
 
+#include "Foundation/WhileAlive.h"
 #include "Platform/Processes/LinuxProcessTable.h"
 
 #include <QCoreApplication>
@@ -121,9 +122,11 @@ void LocalServersService::refresh() {
         const auto output = processes->listeningSockets();
         const auto text = output ? decodeUtf8(*output) : std::nullopt;
         return enrichWithAppNames(parse(text.value_or(QString())), *processes);
-    }).then(this, [this](const QList<LocalServer>& servers) {
-        m_servers = servers;
-        Q_EMIT serversChanged();
+    }).then(answerContext(), [self = QPointer(this)](const QList<LocalServer>& servers) {
+        if (!self)
+            return;
+        self->m_servers = servers;
+        Q_EMIT self->serversChanged();
     });
 }
 
@@ -132,7 +135,10 @@ void LocalServersService::stopServer(const LocalServer& server) {
         return refresh();
     QtConcurrent::run([processes = m_processes, server] {
         processes->terminate(server.pid, server.processName);
-    }).then(this, [this] { QTimer::singleShot(500, this, &LocalServersService::refresh); });
+    }).then(answerContext(), [self = QPointer(this)] {
+        if (self)
+            QTimer::singleShot(500, self, &LocalServersService::refresh);
+    });
 }
 
 QList<LocalServer> LocalServersService::parse(const QString& output) {
