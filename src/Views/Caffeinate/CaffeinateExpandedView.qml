@@ -59,27 +59,12 @@ Item {
                     anchors.verticalCenter: parent.verticalCenter
                     spacing: 6
 
-                    Rectangle {
+                    CapsuleButton {
                         objectName: "stopButton"
                         visible: root.service.isActive
-                        width: stopLabel.implicitWidth + 16
-                        height: stopLabel.implicitHeight + 8
-                        radius: height / 2
-                        color: root.tinted(Theme.danger, 0.12)
-                        border.width: 1
-                        border.color: root.tinted(Theme.danger, 0.4)
-                        Text {
-                            id: stopLabel
-                            anchors.centerIn: parent
-                            text: root.model.texts.stop
-                            textFormat: Text.PlainText
-                            color: Theme.danger
-                            font.pixelSize: 10
-                            font.weight: Font.DemiBold
-                        }
-                        TapHandler {
-                            onTapped: root.service.deactivate()
-                        }
+                        text: root.model.texts.stop
+                        tint: Theme.danger
+                        onActivated: root.service.deactivate()
                     }
 
                     Rectangle {

@@ -12,10 +12,6 @@ Item {
     readonly property bool liquid: Appearance.isLiquid
     readonly property color dim: Theme.secondaryText(liquid)
 
-    function tinted(c, a) {
-        return Qt.rgba(c.r, c.g, c.b, a);
-    }
-
     Component.onCompleted: model.refresh()
 
     GlassCard {
@@ -162,36 +158,15 @@ Item {
                             }
                         }
 
-                        Rectangle {
+                        CapsuleButton {
                             id: stop
                             objectName: "stopButton"
                             anchors.right: parent.right
                             anchors.verticalCenter: parent.verticalCenter
-                            width: stopLabel.implicitWidth + 16
-                            height: stopLabel.implicitHeight + 8
-                            radius: height / 2
-                            color: root.tinted(Theme.danger, 0.12)
-                            border.width: 1
-                            border.color: root.tinted(Theme.danger, 0.4)
-                            Text {
-                                id: stopLabel
-                                anchors.centerIn: parent
-                                text: root.model.texts.stop
-                                textFormat: Text.PlainText
-                                color: Theme.danger
-                                font.pixelSize: 10
-                                font.weight: Font.DemiBold
-                            }
-                            HoverHandler {
-                                id: stopHover
-                            }
-                            TapHandler {
-                                onTapped: root.model.stopServer(row.index)
-                            }
-                            PlainToolTip {
-                                visible: stopHover.hovered
-                                text: row.modelData.stopToolTip
-                            }
+                            text: root.model.texts.stop
+                            tint: Theme.danger
+                            toolTip: row.modelData.stopToolTip
+                            onActivated: root.model.stopServer(row.index)
                         }
                     }
                 }
