@@ -39,20 +39,9 @@ Item {
             width: parent.width
             spacing: 8
 
-            Row {
-                spacing: 5
-                SymbolIcon {
-                    anchors.verticalCenter: parent.verticalCenter
-                    name: "wave.3.right"
-                    size: 11
-                    color: root.dim
-                }
-                Text {
-                    text: root.model.texts.title
-                    textFormat: Text.PlainText
-                    color: root.dim
-                    font: Theme.sectionTitle
-                }
+            SectionHeader {
+                symbol: "wave.3.right"
+                title: root.model.texts.title
             }
 
             Rectangle {
@@ -155,21 +144,10 @@ Item {
         width: rightCard.width - 16
         height: rightCard.height - 16
 
-        Row {
+        SectionHeader {
             id: columnHeader
-            spacing: 5
-            SymbolIcon {
-                anchors.verticalCenter: parent.verticalCenter
-                name: "battery.100"
-                size: 11
-                color: root.dim
-            }
-            Text {
-                text: root.model.texts.column
-                textFormat: Text.PlainText
-                color: root.dim
-                font: Theme.sectionTitle
-            }
+            symbol: "battery.100"
+            title: root.model.texts.column
         }
 
         Text {
