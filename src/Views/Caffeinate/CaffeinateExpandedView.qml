@@ -36,19 +36,15 @@ Item {
                 width: parent.width
                 spacing: 6
 
-                SymbolIcon {
+                SectionHeader {
                     anchors.verticalCenter: parent.verticalCenter
-                    name: root.model.icon
-                    size: 12
-                    color: Theme.accent
-                }
-                Text {
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: root.model.texts.title
-                    textFormat: Text.PlainText
+                    spacing: 6
+                    symbol: root.model.icon
+                    title: root.model.texts.title
+                    symbolSize: 12
+                    symbolColor: Theme.accent
                     color: Theme.primaryLabel
-                    font.pixelSize: 14
-                    font.weight: Font.DemiBold
+                    titleSize: 14
                 }
                 Item {
                     width: Math.max(0, header.width - x - controls.width)

@@ -30,22 +30,15 @@ Item {
             width: parent.width
             height: 18
 
-            Row {
+            SectionHeader {
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 6
-                SymbolIcon {
-                    anchors.verticalCenter: parent.verticalCenter
-                    name: "server.rack"
-                    size: 12
-                    color: Theme.accent
-                }
-                Text {
-                    text: root.model.texts.title
-                    textFormat: Text.PlainText
-                    color: Theme.primaryLabel
-                    font.pixelSize: 14
-                    font.weight: Font.DemiBold
-                }
+                symbol: "server.rack"
+                title: root.model.texts.title
+                symbolSize: 12
+                symbolColor: Theme.accent
+                color: Theme.primaryLabel
+                titleSize: 14
             }
             SymbolIcon {
                 objectName: "refreshButton"
