@@ -51,7 +51,7 @@ scene() {
   launch
   [ "$token" = none ] || check "$name: a task fetch" wait_for 40 grep -q "GET /api/v1/projects" "$work/api.log"
   [ "$calendar" = empty ] || check "$name: a calendar" wait_for 40 has_owner org.gnome.evolution.dataserver.Calendar8
-  sleep 1
+  sleep 2
   import -window root -crop 1920x40+0+0 "$shots/$appearance-$name-compact.png"
   xdotool mousemove 960 20
   sleep 1.5
