@@ -12,8 +12,8 @@ packages=(
   libecal2.0-dev libedataserver1.2-dev
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.
-  dbus dbus-x11 python3-dbusmock gnome-keyring libsecret-tools
-  xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick lxqt-panel procps xclip
+  dbus dbus-x11 libglib2.0-bin python3-dbusmock gnome-keyring libsecret-tools
+  xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick lxqt-panel procps xclip bc
   # Sound server and a fake media player for the music and audio tests.
   pulseaudio pulseaudio-utils python3-dbus python3-gi
   # Health reminders: a small EWMH window manager.

@@ -3,18 +3,16 @@ import Tavimor 1.0
 import "Settings"
 
 // The settings window. Its title, size, flags and position are set by SettingsWindowManager, which also
-// hands over the sections and the usage service.
+// hands over the sections.
 Window {
     id: window
 
     property var sections: []
-    property QtObject usageService: null
 
     color: Theme.background
 
     SettingsView {
         anchors.fill: parent
         sections: window.sections
-        usageService: window.usageService
     }
 }

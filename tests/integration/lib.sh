@@ -11,8 +11,12 @@ trap 'exec 7>&- 2>/dev/null || true; stop_from 0; rm -rf "$work"' EXIT
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data"
 export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tavimor" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+fresh_home() { # empty home and XDG directories, as at the start
+  rm -rf "$HOME" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tavimor" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+}
+fresh_home
 log="$XDG_STATE_HOME/Tavimor/tavimor.log"
 failures=0
 
@@ -60,6 +64,15 @@ start_x() { # WIDTHxHEIGHT, extra Xvfb arguments
 }
 start_compositor() { xcompmgr 2>/dev/null & compositor_pid=$!; pids+=($!); sleep 0.3; }
 desktop() { private_buses; start_x "$@"; start_compositor; } # the usual set-up: buses, X screen, compositor
+has_owner() { # whether the well-known name $1 is on the session bus
+  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+}
+start_keyring() { # an unlocked secret service on the session bus
+  printf secret | gnome-keyring-daemon --foreground --unlock --components=secrets >/dev/null 2>&1 &
+  pids+=($!)
+  wait_for 10 has_owner org.freedesktop.secrets || fail "gnome-keyring did not start"
+}
 
 # Preferences past onboarding, then "key type json-value" triples: prefs appearanceMode text '"dark"'.
 prefs() {

@@ -21,8 +21,6 @@ shows() {
 requests() { grep -c "^/api/oauth/usage" "$work/requests.log" || true; }
 more_requests_than() { test "$(requests)" -gt "$1"; }
 not_in_logs() { ! grep -rq "$1" "$XDG_STATE_HOME" "$work/app.log"; }
-keyring_up() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-  --method org.freedesktop.DBus.NameHasOwner org.freedesktop.secrets | grep -q true; }
 answer() { printf '%s\n%s' "$1" "$2" >"$work/answer"; }
 accent="#E4FC00" danger="#FF4444" compact="300x32+660+0" card="490x200+715+90"
 
@@ -35,9 +33,7 @@ for appearance in liquid dark; do
     printf '%s' "$credentials" >"$HOME/.claude/.credentials.json"
   else
     rm "$HOME/.claude/.credentials.json"
-    printf secret | gnome-keyring-daemon --foreground --unlock --components=secrets >/dev/null 2>&1 &
-    pids+=($!)
-    wait_for 10 keyring_up || fail "gnome-keyring did not start"
+    start_keyring
     printf '0x%s\n' "$(printf '%s' "$credentials" | od -An -v -tx1 | tr -d ' \n')" \
       | secret-tool store --label=credentials service "Claude Code-credentials" account someone
   fi

@@ -69,20 +69,10 @@ Item {
                 RowLayout {
                     Layout.fillWidth: true
                     spacing: 6
-                    RowLayout {
-                        spacing: 5
-                        SymbolIcon {
-                            name: card.symbol
-                            size: 11
-                            font.weight: Font.DemiBold
-                            color: view.secondary
-                        }
-                        Text {
-                            text: card.title
-                            textFormat: Text.PlainText
-                            font: Theme.sectionTitle
-                            color: view.secondary
-                        }
+                    SectionHeader {
+                        symbol: card.symbol
+                        title: card.title
+                        symbolWeight: Font.DemiBold
                     }
                     Item { Layout.fillWidth: true; Layout.minimumWidth: 4 }
                     LockSwitch { visible: card.showsLock }

@@ -38,13 +38,14 @@ Item {
                 RowLayout {
                     spacing: 6
                     Layout.fillWidth: true
-                    SymbolIcon { name: "heart"; size: 12; color: Theme.accent }
-                    Text {
-                        text: view.model.title
-                        textFormat: Text.PlainText
+                    SectionHeader {
+                        spacing: 6
+                        symbol: "heart"
+                        title: view.model.title
+                        symbolSize: 12
+                        symbolColor: Theme.accent
                         color: Theme.primaryLabel
-                        font.pixelSize: 14
-                        font.weight: Font.DemiBold
+                        titleSize: 14
                     }
                     Item { Layout.fillWidth: true }
                     PanelToolButton {

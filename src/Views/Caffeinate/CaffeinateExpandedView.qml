@@ -36,19 +36,15 @@ Item {
                 width: parent.width
                 spacing: 6
 
-                SymbolIcon {
+                SectionHeader {
                     anchors.verticalCenter: parent.verticalCenter
-                    name: root.model.icon
-                    size: 12
-                    color: Theme.accent
-                }
-                Text {
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: root.model.texts.title
-                    textFormat: Text.PlainText
+                    spacing: 6
+                    symbol: root.model.icon
+                    title: root.model.texts.title
+                    symbolSize: 12
+                    symbolColor: Theme.accent
                     color: Theme.primaryLabel
-                    font.pixelSize: 14
-                    font.weight: Font.DemiBold
+                    titleSize: 14
                 }
                 Item {
                     width: Math.max(0, header.width - x - controls.width)
@@ -59,27 +55,12 @@ Item {
                     anchors.verticalCenter: parent.verticalCenter
                     spacing: 6
 
-                    Rectangle {
+                    CapsuleButton {
                         objectName: "stopButton"
                         visible: root.service.isActive
-                        width: stopLabel.implicitWidth + 16
-                        height: stopLabel.implicitHeight + 8
-                        radius: height / 2
-                        color: root.tinted(Theme.danger, 0.12)
-                        border.width: 1
-                        border.color: root.tinted(Theme.danger, 0.4)
-                        Text {
-                            id: stopLabel
-                            anchors.centerIn: parent
-                            text: root.model.texts.stop
-                            textFormat: Text.PlainText
-                            color: Theme.danger
-                            font.pixelSize: 10
-                            font.weight: Font.DemiBold
-                        }
-                        TapHandler {
-                            onTapped: root.service.deactivate()
-                        }
+                        text: root.model.texts.stop
+                        tint: Theme.danger
+                        onActivated: root.service.deactivate()
                     }
 
                     Rectangle {

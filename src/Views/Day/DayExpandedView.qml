@@ -1,6 +1,7 @@
 import QtQuick
 import Tavimor 1.0
 import "qrc:/Theme"
+import "qrc:/Views"
 
 // The day tab: the agenda card (the next meeting as hero with its join button, the day's other meetings
 // dimmed by whether they are past, the all-day events) beside the tasks card (overdue and today's tasks, each
@@ -293,24 +294,11 @@ Item {
         }
     }
 
-    component ColumnHeader: Row {
-        property string title
-        property string symbol
+    component ColumnHeader: SectionHeader {
         spacing: 4
-        SymbolIcon {
-            anchors.verticalCenter: parent.verticalCenter
-            name: parent.symbol
-            size: 9
-            font.weight: Font.DemiBold
-            color: Theme.accent
-        }
-        Text {
-            anchors.verticalCenter: parent.verticalCenter
-            text: parent.title
-            textFormat: Text.PlainText
-            font: Theme.sectionTitle
-            color: Theme.accent
-        }
+        symbolSize: 9
+        symbolWeight: Font.DemiBold
+        color: Theme.accent
     }
 
     component EventRow: Row {

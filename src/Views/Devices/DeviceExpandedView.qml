@@ -39,20 +39,9 @@ Item {
             width: parent.width
             spacing: 8
 
-            Row {
-                spacing: 5
-                SymbolIcon {
-                    anchors.verticalCenter: parent.verticalCenter
-                    name: "wave.3.right"
-                    size: 11
-                    color: root.dim
-                }
-                Text {
-                    text: root.model.texts.title
-                    textFormat: Text.PlainText
-                    color: root.dim
-                    font: Theme.sectionTitle
-                }
+            SectionHeader {
+                symbol: "wave.3.right"
+                title: root.model.texts.title
             }
 
             Rectangle {
@@ -155,21 +144,10 @@ Item {
         width: rightCard.width - 16
         height: rightCard.height - 16
 
-        Row {
+        SectionHeader {
             id: columnHeader
-            spacing: 5
-            SymbolIcon {
-                anchors.verticalCenter: parent.verticalCenter
-                name: "battery.100"
-                size: 11
-                color: root.dim
-            }
-            Text {
-                text: root.model.texts.column
-                textFormat: Text.PlainText
-                color: root.dim
-                font: Theme.sectionTitle
-            }
+            symbol: "battery.100"
+            title: root.model.texts.column
         }
 
         Text {
@@ -329,35 +307,15 @@ Item {
                             text: row.modelData.errorText
                         }
                     }
-                    Rectangle {
+                    CapsuleButton {
                         objectName: "connectButton"
                         visible: row.modelData.trailing === "connect"
-                        width: visible ? connectLabel.implicitWidth + 16 : 0
-                        height: connectLabel.implicitHeight + 8
+                        width: visible ? implicitWidth : 0
                         anchors.verticalCenter: parent.verticalCenter
-                        radius: height / 2
-                        color: row.modelData.connected ? Theme.accent : root.tinted(Theme.accent, 0.12)
-                        border.width: row.modelData.connected ? 0 : 1
-                        border.color: root.tinted(Theme.accent, 0.4)
-                        Text {
-                            id: connectLabel
-                            anchors.centerIn: parent
-                            text: row.modelData.connectText
-                            textFormat: Text.PlainText
-                            color: row.modelData.connected ? Theme.background : Theme.accent
-                            font.pixelSize: 10
-                            font.weight: Font.DemiBold
-                        }
-                        HoverHandler {
-                            id: connectHover
-                        }
-                        TapHandler {
-                            onTapped: root.model.toggleConnection(row.modelData.id)
-                        }
-                        PlainToolTip {
-                            visible: connectHover.hovered
-                            text: row.modelData.connectToolTip
-                        }
+                        text: row.modelData.connectText
+                        filled: row.modelData.connected
+                        toolTip: row.modelData.connectToolTip
+                        onActivated: root.model.toggleConnection(row.modelData.id)
                     }
                 }
             }

@@ -12,10 +12,6 @@ Item {
     readonly property bool liquid: Appearance.isLiquid
     readonly property color dim: Theme.secondaryText(liquid)
 
-    function tinted(c, a) {
-        return Qt.rgba(c.r, c.g, c.b, a);
-    }
-
     Component.onCompleted: model.refresh()
 
     GlassCard {
@@ -34,22 +30,15 @@ Item {
             width: parent.width
             height: 18
 
-            Row {
+            SectionHeader {
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 6
-                SymbolIcon {
-                    anchors.verticalCenter: parent.verticalCenter
-                    name: "server.rack"
-                    size: 12
-                    color: Theme.accent
-                }
-                Text {
-                    text: root.model.texts.title
-                    textFormat: Text.PlainText
-                    color: Theme.primaryLabel
-                    font.pixelSize: 14
-                    font.weight: Font.DemiBold
-                }
+                symbol: "server.rack"
+                title: root.model.texts.title
+                symbolSize: 12
+                symbolColor: Theme.accent
+                color: Theme.primaryLabel
+                titleSize: 14
             }
             SymbolIcon {
                 objectName: "refreshButton"
@@ -162,36 +151,15 @@ Item {
                             }
                         }
 
-                        Rectangle {
+                        CapsuleButton {
                             id: stop
                             objectName: "stopButton"
                             anchors.right: parent.right
                             anchors.verticalCenter: parent.verticalCenter
-                            width: stopLabel.implicitWidth + 16
-                            height: stopLabel.implicitHeight + 8
-                            radius: height / 2
-                            color: root.tinted(Theme.danger, 0.12)
-                            border.width: 1
-                            border.color: root.tinted(Theme.danger, 0.4)
-                            Text {
-                                id: stopLabel
-                                anchors.centerIn: parent
-                                text: root.model.texts.stop
-                                textFormat: Text.PlainText
-                                color: Theme.danger
-                                font.pixelSize: 10
-                                font.weight: Font.DemiBold
-                            }
-                            HoverHandler {
-                                id: stopHover
-                            }
-                            TapHandler {
-                                onTapped: root.model.stopServer(row.index)
-                            }
-                            PlainToolTip {
-                                visible: stopHover.hovered
-                                text: row.modelData.stopToolTip
-                            }
+                            text: root.model.texts.stop
+                            tint: Theme.danger
+                            toolTip: row.modelData.stopToolTip
+                            onActivated: root.model.stopServer(row.index)
                         }
                     }
                 }

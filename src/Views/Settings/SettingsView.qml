@@ -8,7 +8,6 @@ Item {
     id: view
 
     required property var sections
-    property QtObject usageService: null
     property int currentIndex: 0
 
     readonly property var currentSection: sections.length > 0

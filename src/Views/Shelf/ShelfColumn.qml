@@ -18,21 +18,13 @@ Item {
     signal removeRequested(string path)
     signal dragRequested(string path)
 
-    Row {
+    SectionHeader {
         id: heading
         spacing: 6
-        SymbolIcon {
-            anchors.verticalCenter: parent.verticalCenter
-            name: column.symbol
-            size: 12
-            color: Theme.accent
-        }
-        Text {
-            text: column.title
-            textFormat: Text.PlainText
-            color: Theme.secondaryText(Appearance.isLiquid)
-            font: Theme.sectionTitle
-        }
+        symbol: column.symbol
+        title: column.title
+        symbolSize: 12
+        symbolColor: Theme.accent
     }
 
     Text {

@@ -19,36 +19,24 @@ Row {
         font.weight: Font.DemiBold
     }
 
-    Row {
+    Figure { symbol: "cpu"; text: compact.model.service.cpuText }
+    Figure { symbol: "memorychip"; text: compact.model.service.memoryPercentText }
+
+    component Figure: Row {
+        id: figure
+        property string symbol
+        property string text
         spacing: 2
         SymbolIcon {
             anchors.verticalCenter: parent.verticalCenter
-            name: "cpu"
+            name: figure.symbol
             size: 11
             color: Theme.compactText
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
             width: widest.advanceWidth
-            text: compact.model.service.cpuText
-            textFormat: Text.PlainText
-            color: Theme.compactText
-            font.pixelSize: 10
-            font.weight: Font.DemiBold
-        }
-    }
-    Row {
-        spacing: 2
-        SymbolIcon {
-            anchors.verticalCenter: parent.verticalCenter
-            name: "memorychip"
-            size: 11
-            color: Theme.compactText
-        }
-        Text {
-            anchors.verticalCenter: parent.verticalCenter
-            width: widest.advanceWidth
-            text: compact.model.service.memoryPercentText
+            text: figure.text
             textFormat: Text.PlainText
             color: Theme.compactText
             font.pixelSize: 10

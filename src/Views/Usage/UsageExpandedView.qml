@@ -1,6 +1,7 @@
 import QtQuick
 import Tavimor 1.0
 import "qrc:/Theme"
+import "qrc:/Views"
 
 // The usage tab: a header with the age of the figures and a refresh button, then the failure text, a loading
 // text, or one row per quota window.
@@ -31,25 +32,15 @@ Item {
                 width: parent.width
                 height: 20
 
-                Row {
+                SectionHeader {
                     anchors.verticalCenter: parent.verticalCenter
                     spacing: 6
-
-                    SymbolIcon {
-                        anchors.verticalCenter: parent.verticalCenter
-                        name: "sparkle"
-                        size: 12
-                        color: Theme.accent
-                    }
-
-                    Text {
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: "Claude"
-                        textFormat: Text.PlainText
-                        color: Theme.primaryLabel
-                        font.pixelSize: 14
-                        font.weight: Font.DemiBold
-                    }
+                    symbol: "sparkle"
+                    title: "Claude"
+                    symbolSize: 12
+                    symbolColor: Theme.accent
+                    color: Theme.primaryLabel
+                    titleSize: 14
                 }
 
                 Row {
