@@ -5,13 +5,6 @@
 
 #include <optional>
 
-// An extra level shown beside a device's main one (a charging case).
-struct SecondaryLevel {
-    QString label;
-    int value = 0;
-    bool operator==(const SecondaryLevel&) const = default;
-};
-
 // One row of the devices list: the internal battery or a peripheral.
 struct DeviceBattery {
     QString id;
@@ -19,7 +12,6 @@ struct DeviceBattery {
     QString iconSystemName;
     int percent = 0;
     bool isCharging = false;
-    std::optional<QList<SecondaryLevel>> secondaryPercents;
     std::optional<QString> btAddress; // lower case, "-" between the byte pairs
     bool isConnected = true;
     bool operator==(const DeviceBattery&) const = default;

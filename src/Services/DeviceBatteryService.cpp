@@ -29,7 +29,6 @@ DeviceBattery internalRow(const BatteryReading& reading) {
             reading.percent,
             reading.charging,
             std::nullopt,
-            std::nullopt,
             true};
 }
 
@@ -41,7 +40,6 @@ DeviceBattery peripheralRow(const BatteryReading& reading) {
             DeviceBatteryService::icon(reading.modelName, {}),
             reading.percent,
             reading.charging,
-            std::nullopt,
             std::nullopt,
             true};
 }
@@ -144,7 +142,7 @@ QList<DeviceBattery> DeviceBatteryService::bluetoothRows(const QList<BluetoothDe
             continue;
         rows.append({QStringLiteral("sp-") + device.name.toLower(), cleanName(device.name),
                      icon(device.name, minorTypeFor(device.icon)), m_lastLevels.value(device.address), false,
-                     std::nullopt, std::nullopt, true});
+                     std::nullopt, true});
     }
     return rows;
 }

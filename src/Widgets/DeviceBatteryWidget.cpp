@@ -12,15 +12,6 @@ QString levelText(int percent) {
     return L10n::formatted("%lld%", "%lld%", "", {qint64(percent)});
 }
 
-QVariantList secondaryLevels(const DeviceBattery& device) {
-    QVariantList levels;
-    for (const SecondaryLevel& level : device.secondaryPercents.value_or(QList<SecondaryLevel>()))
-        levels.append(QVariantMap{{QStringLiteral("label"), level.label},
-                                  {QStringLiteral("valueText"), levelText(level.value)},
-                                  {QStringLiteral("low"), level.value < lowLevel}});
-    return levels;
-}
-
 // Which control ends the row: the spinner while a request runs, the retry button after a failure, the
 // connect button for a paired device, else none.
 QString trailingControl(const DeviceBatteryService& service, const DeviceBattery& device) {
@@ -98,7 +89,6 @@ QVariantMap DeviceBatteryWidget::rowFor(const DeviceBattery& device) const {
             {QStringLiteral("levelText"), levelText(device.percent)},
             {QStringLiteral("low"), device.percent < lowLevel},
             {QStringLiteral("fraction"), fraction},
-            {QStringLiteral("secondary"), secondaryLevels(device)},
             {QStringLiteral("trailing"), trailingControl(*m_service, device)},
             {QStringLiteral("connected"), device.isConnected},
             {QStringLiteral("connectText"), device.isConnected

@@ -31,7 +31,7 @@ class UtilityServicesTest : public QObject {
     }
 
     static DeviceBattery row(const QString& name, int percent) {
-        return {"sp-" + name.toLower(), name, {}, percent, false, {}, {}, true};
+        return {"sp-" + name.toLower(), name, {}, percent, false, {}, true};
     }
 
 private Q_SLOTS:

@@ -337,32 +337,6 @@ Item {
                     color: row.modelData.low ? Theme.danger : Theme.accent
                 }
             }
-
-            Row {
-                visible: row.modelData.secondary.length > 0
-                spacing: 10
-                Repeater {
-                    model: row.modelData.secondary
-                    delegate: Row {
-                        required property var modelData
-                        spacing: 3
-                        Text {
-                            text: modelData.label
-                            textFormat: Text.PlainText
-                            color: root.dim
-                            font.pixelSize: 9
-                            font.weight: Font.DemiBold
-                        }
-                        Text {
-                            text: modelData.valueText
-                            textFormat: Text.PlainText
-                            color: modelData.low ? Theme.danger : root.dim
-                            font.family: "monospace"
-                            font.pixelSize: 9
-                        }
-                    }
-                }
-            }
         }
     }
 }
