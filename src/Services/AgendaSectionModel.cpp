@@ -1,7 +1,6 @@
 #include "Services/AgendaSectionModel.h"
 
 #include "Foundation/L10n.h"
-#include "Foundation/WhileAlive.h"
 #include "Services/CalendarService.h"
 #include "Services/KeychainService.h"
 #include "Services/TodoistService.h"
@@ -23,10 +22,9 @@ AgendaSectionModel::AgendaSectionModel(ICalendarStore& store, IPreferences& pref
         m_calendarError = access.answer == CalendarAccess::Answer::granted ? QString() : access.message;
         Q_EMIT calendarsChanged();
     });
-    KeychainService::loadAsync(
-        TodoistService::tokenKey, answerContext(), whileAlive(this, [this](const KeychainRead& read) {
-            setTokenState(read.value.has_value(), m_busy, m_tokenStatus, m_tokenFailed);
-        }));
+    KeychainService::loadAsync(TodoistService::tokenKey, this, [this](const KeychainRead& read) {
+        setTokenState(read.value.has_value(), m_busy, m_tokenStatus, m_tokenFailed);
+    });
 }
 
 QVariantList AgendaSectionModel::calendars() const {
@@ -67,8 +65,7 @@ void AgendaSectionModel::saveToken(const QString& token) {
     }
     setTokenState(m_hasToken, true, QString(), false);
     KeychainService::saveAsync(
-        TodoistService::tokenKey, trimmed, answerContext(),
-        whileAlive(this, [this](std::optional<KeychainError> error) {
+        TodoistService::tokenKey, trimmed, this, [this](std::optional<KeychainError> error) {
             if (error) {
                 setTokenState(
                     m_hasToken, false,
@@ -84,19 +81,18 @@ void AgendaSectionModel::saveToken(const QString& token) {
                 L10n::text("config.tarefas.salvo", "Token salvo", "Confirmação de que o token foi guardado"),
                 false);
             m_notifications.post(Notifications::todoistTokenSaved);
-        }));
+        });
 }
 
 void AgendaSectionModel::removeToken() {
     setTokenState(m_hasToken, true, QString(), false);
-    KeychainService::removeAsync(TodoistService::tokenKey, answerContext(), whileAlive(this, [this] {
-                                     setTokenState(
-                                         false, false,
-                                         L10n::text("config.tarefas.removido", "Token removido",
-                                                    "Confirmação de que o token foi apagado do chaveiro"),
-                                         false);
-                                     m_notifications.post(Notifications::todoistTokenSaved);
-                                 }));
+    KeychainService::removeAsync(TodoistService::tokenKey, this, [this] {
+        setTokenState(false, false,
+                      L10n::text("config.tarefas.removido", "Token removido",
+                                 "Confirmação de que o token foi apagado do chaveiro"),
+                      false);
+        m_notifications.post(Notifications::todoistTokenSaved);
+    });
 }
 
 void AgendaSectionModel::setTokenState(bool hasToken, bool busy, const QString& status, bool failed) {

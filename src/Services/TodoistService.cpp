@@ -1,7 +1,6 @@
 #include "Services/TodoistService.h"
 
 #include "Foundation/L10n.h"
-#include "Foundation/WhileAlive.h"
 #include "Services/KeychainService.h"
 
 #include <QStringDecoder>
@@ -88,18 +87,16 @@ void TodoistService::loadToken(std::function<void()> then) {
         setToken(read.value);
         then();
     };
-    KeychainService::loadAsync(
-        tokenKey, answerContext(), whileAlive(this, [this, finish](const KeychainRead& first) {
-            if (!first.value) {
-                finish(first);
-                return;
-            }
-            KeychainService::saveAsync(tokenKey, *first.value, answerContext(),
-                                       whileAlive(this, [this, finish](std::optional<KeychainError>) {
-                                           KeychainService::loadAsync(tokenKey, answerContext(),
-                                                                      whileAlive(this, finish));
-                                       }));
-        }));
+    KeychainService::loadAsync(tokenKey, this, [this, finish](const KeychainRead& first) {
+        if (!first.value) {
+            finish(first);
+            return;
+        }
+        KeychainService::saveAsync(tokenKey, *first.value, this,
+                                   [this, finish](std::optional<KeychainError>) {
+                                       KeychainService::loadAsync(tokenKey, this, finish);
+                                   });
+    });
 }
 
 void TodoistService::setToken(std::optional<QString> token) {

@@ -1,7 +1,6 @@
 #include "Services/UsageService.h"
 
 #include "Foundation/L10n.h"
-#include "Foundation/WhileAlive.h"
 #include "Models/UsageArithmetic.h"
 #include "Services/DiagnosticsService.h"
 
@@ -156,23 +155,22 @@ QString UsageService::noTokenMessage(qint32 status) {
 void UsageService::saveManualToken(const QString& token,
                                    std::function<void(std::optional<KeychainError>)> done) {
     m_cachedToken.reset();
-    KeychainService::saveAsync(
-        UsageTokenSources::manualTokenKey, token, answerContext(),
-        whileAlive(this, [this, done = std::move(done)](std::optional<KeychainError> error) {
-            if (error)
-                Diagnostics::write(Diagnostics::Level::Warn,
-                                   QStringLiteral("Falha ao salvar o token do Claude"),
-                                   QStringLiteral("status %1").arg(error->status));
-            m_cachedToken.reset();
-            fetch(false);
-            if (done)
-                done(error);
-        }));
+    KeychainService::saveAsync(UsageTokenSources::manualTokenKey, token, this,
+                               [this, done = std::move(done)](std::optional<KeychainError> error) {
+                                   if (error)
+                                       Diagnostics::write(Diagnostics::Level::Warn,
+                                                          QStringLiteral("Falha ao salvar o token do Claude"),
+                                                          QStringLiteral("status %1").arg(error->status));
+                                   m_cachedToken.reset();
+                                   fetch(false);
+                                   if (done)
+                                       done(error);
+                               });
 }
 
 void UsageService::clearManualToken() {
-    KeychainService::removeAsync(UsageTokenSources::manualTokenKey, answerContext(),
-                                 whileAlive(this, [this] { refreshManualTokenFlag(); }));
+    KeychainService::removeAsync(UsageTokenSources::manualTokenKey, this,
+                                 [this] { refreshManualTokenFlag(); });
     m_cachedToken.reset();
     assign(m_sessionLeft, std::optional<double>(), &UsageService::sessionLeftChanged);
     assign(m_weeklyLeft, std::optional<double>(), &UsageService::weeklyLeftChanged);
@@ -180,11 +178,10 @@ void UsageService::clearManualToken() {
 }
 
 void UsageService::refreshManualTokenFlag() {
-    KeychainService::loadAsync(UsageTokenSources::manualTokenKey, answerContext(),
-                               whileAlive(this, [this](const KeychainRead& read) {
-                                   assign(m_hasManualToken, read.value.has_value() && !read.value->isEmpty(),
-                                          &UsageService::hasManualTokenChanged);
-                               }));
+    KeychainService::loadAsync(UsageTokenSources::manualTokenKey, this, [this](const KeychainRead& read) {
+        assign(m_hasManualToken, read.value.has_value() && !read.value->isEmpty(),
+               &UsageService::hasManualTokenChanged);
+    });
 }
 
 void UsageService::setErrorMessage(const QString& message) {
