@@ -57,8 +57,12 @@ bool DBusMprisSource::start() {
     if (!m_bus.isConnected())
         return false;
     m_started = true;
-    m_bus.connect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), this,
-                  SLOT(handleNameOwnerChanged(QString, QString, QString)));
+    m_nameWatch = std::make_unique<DBusSignalWatch>(
+        m_bus, busService, busPath, busService, QStringLiteral("NameOwnerChanged"),
+        [this](const QDBusMessage& message) {
+            handleNameOwnerChanged(message.arguments().value(0).toString(),
+                                   message.arguments().value(2).toString());
+        });
     const auto listNames =
         QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ListNames"));
     callAsync(m_bus, listNames, callTimeoutMs, this, [this](const QDBusMessage& reply) {
@@ -74,8 +78,7 @@ void DBusMprisSource::stop() {
     if (!m_started)
         return;
     m_started = false;
-    m_bus.disconnect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), this,
-                     SLOT(handleNameOwnerChanged(QString, QString, QString)));
+    m_nameWatch.reset();
     m_players.clear();
 }
 
@@ -132,7 +135,7 @@ void DBusMprisSource::writeVolume(const QString& busName, double volume, QObject
                   });
 }
 
-void DBusMprisSource::handleNameOwnerChanged(const QString& name, const QString&, const QString& newOwner) {
+void DBusMprisSource::handleNameOwnerChanged(const QString& name, const QString& newOwner) {
     if (!name.startsWith(mprisPrefix))
         return;
     if (newOwner.isEmpty())
