@@ -5,8 +5,6 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 
-#include <cmath>
-
 namespace {
 
 const QString mprisPrefix = QStringLiteral("org.mpris.MediaPlayer2.");
@@ -157,7 +155,7 @@ void DBusMprisSource::addPlayer(const QString& busName) {
         entry->seekedWatch = std::make_unique<DBusSignalWatch>(
             m_bus, busName, mprisPath, playerInterface, QStringLiteral("Seeked"),
             [this, busName](const QDBusMessage& message) {
-                handleSeeked(busName, message.arguments().value(0).toLongLong());
+                handleSeeked(busName, microsecondsToSeconds(message.arguments().value(0)));
             });
     }
     readAll(busName, [this] { Q_EMIT playersChanged(); });
@@ -235,11 +233,11 @@ void DBusMprisSource::handlePropertiesChanged(const QString& busName, const QStr
     Q_EMIT playersChanged();
 }
 
-void DBusMprisSource::handleSeeked(const QString& busName, qlonglong positionUs) {
+void DBusMprisSource::handleSeeked(const QString& busName, double positionSeconds) {
     const auto entry = m_players.value(busName);
     if (!entry)
         return;
-    entry->player.positionSeconds = positionUs > 0 ? double(positionUs) / 1e6 : 0;
+    entry->player.positionSeconds = positionSeconds;
     entry->positionAge.start();
     Q_EMIT playersChanged();
 }

@@ -45,7 +45,7 @@ private:
     void merge(Entry& entry, const QVariantMap& properties);
     void handlePropertiesChanged(const QString& busName, const QString& interface, const QVariantMap& changed,
                                  const QStringList& invalidated);
-    void handleSeeked(const QString& busName, qlonglong positionUs);
+    void handleSeeked(const QString& busName, double positionSeconds);
     QDBusConnection m_bus;
     bool m_started = false;
     std::unique_ptr<DBusSignalWatch> m_nameWatch;
