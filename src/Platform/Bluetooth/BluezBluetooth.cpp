@@ -1,11 +1,11 @@
 #include "Platform/Bluetooth/BluezBluetooth.h"
 
+#include "Foundation/SystemProgram.h"
 #include "Platform/DBus/DBusReply.h"
 
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusServiceWatcher>
-#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 
@@ -37,15 +37,6 @@ QVariantMap plain(QVariantMap properties) {
         if (it->canConvert<QDBusArgument>() && it->userType() == qMetaTypeId<QDBusArgument>())
             *it = QVariant();
     return properties;
-}
-
-QString rfkillPath() {
-    for (const char* folder : {"/usr/sbin", "/usr/bin", "/sbin", "/bin"}) {
-        const QFileInfo candidate(QString::fromLatin1(folder) + QStringLiteral("/rfkill"));
-        if (candidate.isFile() && candidate.isExecutable())
-            return candidate.filePath();
-    }
-    return {};
 }
 
 bool isReply(const QDBusMessage& reply) {
@@ -184,7 +175,7 @@ void BluezBluetooth::setPowered(bool on, QObject* context, Done done) {
                void();
     QPointer<BluezBluetooth> self(this);
     writePowered(adapter, on, context, [self, adapter, on, context, done](bool ok) {
-        const QString rfkill = rfkillPath();
+        const QString rfkill = systemProgram(QStringLiteral("rfkill"));
         if (ok || !on || !self || rfkill.isEmpty())
             return done(ok);
         // The radio may be blocked by rfkill: unblock it, then ask once more.
