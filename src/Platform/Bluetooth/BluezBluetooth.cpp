@@ -43,6 +43,12 @@ bool isReply(const QDBusMessage& reply) {
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
+// An answer known at once still arrives on the main loop, like one from the stack.
+void answerLater(QObject* context, IBluetooth::Done done, bool ok) {
+    QMetaObject::invokeMethod(
+        context, [done = std::move(done), ok] { done(ok); }, Qt::QueuedConnection);
+}
+
 } // namespace
 
 BluezBluetooth::BluezBluetooth(QDBusConnection systemBus, QObject* parent)
@@ -166,13 +172,9 @@ std::optional<bool> BluezBluetooth::adapterPowered() const {
 void BluezBluetooth::setPowered(bool on, QObject* context, Done done) {
     const QString adapter = adapterPath();
     if (adapter.isEmpty())
-        return QMetaObject::invokeMethod(
-                   context, [done] { done(false); }, Qt::QueuedConnection),
-               void();
+        return answerLater(context, std::move(done), false);
     if (adapterPowered() == on)
-        return QMetaObject::invokeMethod(
-                   context, [done] { done(true); }, Qt::QueuedConnection),
-               void();
+        return answerLater(context, std::move(done), true);
     QPointer<BluezBluetooth> self(this);
     writePowered(adapter, on, context, [self, adapter, on, context, done](bool ok) {
         const QString rfkill = systemProgram(QStringLiteral("rfkill"));
@@ -211,9 +213,7 @@ void BluezBluetooth::setConnected(const QString& address, bool connect, QObject*
                 .compare(address, Qt::CaseInsensitive) == 0)
             path = it.key();
     if (path.isEmpty())
-        return QMetaObject::invokeMethod(
-                   context, [done] { done(false); }, Qt::QueuedConnection),
-               void();
+        return answerLater(context, std::move(done), false);
     const QDBusMessage call = QDBusMessage::createMethodCall(
         bluez, path, deviceInterface, connect ? QStringLiteral("Connect") : QStringLiteral("Disconnect"));
     callAsync(m_bus, call, connectTimeoutMs, context,
