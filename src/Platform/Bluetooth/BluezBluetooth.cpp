@@ -31,10 +31,11 @@ void registerTypes() {
     Q_UNUSED(registered);
 }
 
-// Values inside nested maps arrive as QDBusArgument: turn them into plain variants.
+// Values that are containers themselves (ManufacturerData, ServiceData) arrive still marshalled as
+// QDBusArgument; nothing here reads them, so they are kept empty.
 QVariantMap plain(QVariantMap properties) {
     for (auto it = properties.begin(); it != properties.end(); ++it)
-        if (it->canConvert<QDBusArgument>() && it->userType() == qMetaTypeId<QDBusArgument>())
+        if (it->userType() == qMetaTypeId<QDBusArgument>())
             *it = QVariant();
     return properties;
 }
