@@ -192,28 +192,24 @@ void DBusMprisSource::readPosition(const QString& busName) {
                  });
 }
 
+// The maps come out of toVariantMap, whose values are already taken out of their variants.
 void DBusMprisSource::merge(Entry& entry, const QVariantMap& properties) {
     MprisPlayer& player = entry.player;
     if (properties.contains(QStringLiteral("PlaybackStatus")))
-        player.status = unwrapVariant(properties.value(QStringLiteral("PlaybackStatus"))).toString();
+        player.status = properties.value(QStringLiteral("PlaybackStatus")).toString();
     if (properties.contains(QStringLiteral("Position"))) {
-        player.positionSeconds =
-            microsecondsToSeconds(unwrapVariant(properties.value(QStringLiteral("Position"))));
+        player.positionSeconds = microsecondsToSeconds(properties.value(QStringLiteral("Position")));
         entry.positionAge.start();
     }
     if (!properties.contains(QStringLiteral("Metadata")))
         return;
-    const QVariantMap metadata = toVariantMap(unwrapVariant(properties.value(QStringLiteral("Metadata"))));
-    const auto text = [&](const char* key) {
-        return unwrapVariant(metadata.value(QLatin1String(key))).toString();
-    };
+    const QVariantMap metadata = toVariantMap(properties.value(QStringLiteral("Metadata")));
+    const auto text = [&](const char* key) { return metadata.value(QLatin1String(key)).toString(); };
     player.title = text("xesam:title");
     player.album = text("xesam:album");
     player.artUrl = text("mpris:artUrl");
-    player.artist = asStringList(unwrapVariant(metadata.value(QStringLiteral("xesam:artist"))))
-                        .join(QStringLiteral(", "));
-    player.lengthSeconds =
-        microsecondsToSeconds(unwrapVariant(metadata.value(QStringLiteral("mpris:length"))));
+    player.artist = asStringList(metadata.value(QStringLiteral("xesam:artist"))).join(QStringLiteral(", "));
+    player.lengthSeconds = microsecondsToSeconds(metadata.value(QStringLiteral("mpris:length")));
 }
 
 void DBusMprisSource::handlePropertiesChanged(const QString& busName, const QString& interface,
