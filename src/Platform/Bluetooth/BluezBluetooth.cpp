@@ -1,11 +1,11 @@
 #include "Platform/Bluetooth/BluezBluetooth.h"
 
+#include "Foundation/SystemProgram.h"
 #include "Platform/DBus/DBusReply.h"
 
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusServiceWatcher>
-#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 
@@ -31,25 +31,23 @@ void registerTypes() {
     Q_UNUSED(registered);
 }
 
-// Values inside nested maps arrive as QDBusArgument: turn them into plain variants.
+// Values that are containers themselves (ManufacturerData, ServiceData) arrive still marshalled as
+// QDBusArgument; nothing here reads them, so they are kept empty.
 QVariantMap plain(QVariantMap properties) {
     for (auto it = properties.begin(); it != properties.end(); ++it)
-        if (it->canConvert<QDBusArgument>() && it->userType() == qMetaTypeId<QDBusArgument>())
+        if (it->userType() == qMetaTypeId<QDBusArgument>())
             *it = QVariant();
     return properties;
 }
 
-QString rfkillPath() {
-    for (const char* folder : {"/usr/sbin", "/usr/bin", "/sbin", "/bin"}) {
-        const QFileInfo candidate(QString::fromLatin1(folder) + QStringLiteral("/rfkill"));
-        if (candidate.isFile() && candidate.isExecutable())
-            return candidate.filePath();
-    }
-    return {};
-}
-
 bool isReply(const QDBusMessage& reply) {
     return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+// An answer known at once still arrives on the main loop, like one from the stack.
+void answerLater(QObject* context, IBluetooth::Done done, bool ok) {
+    QMetaObject::invokeMethod(
+        context, [done = std::move(done), ok] { done(ok); }, Qt::QueuedConnection);
 }
 
 } // namespace
@@ -175,16 +173,12 @@ std::optional<bool> BluezBluetooth::adapterPowered() const {
 void BluezBluetooth::setPowered(bool on, QObject* context, Done done) {
     const QString adapter = adapterPath();
     if (adapter.isEmpty())
-        return QMetaObject::invokeMethod(
-                   context, [done] { done(false); }, Qt::QueuedConnection),
-               void();
+        return answerLater(context, std::move(done), false);
     if (adapterPowered() == on)
-        return QMetaObject::invokeMethod(
-                   context, [done] { done(true); }, Qt::QueuedConnection),
-               void();
+        return answerLater(context, std::move(done), true);
     QPointer<BluezBluetooth> self(this);
     writePowered(adapter, on, context, [self, adapter, on, context, done](bool ok) {
-        const QString rfkill = rfkillPath();
+        const QString rfkill = systemProgram(QStringLiteral("rfkill"));
         if (ok || !on || !self || rfkill.isEmpty())
             return done(ok);
         // The radio may be blocked by rfkill: unblock it, then ask once more.
@@ -220,9 +214,7 @@ void BluezBluetooth::setConnected(const QString& address, bool connect, QObject*
                 .compare(address, Qt::CaseInsensitive) == 0)
             path = it.key();
     if (path.isEmpty())
-        return QMetaObject::invokeMethod(
-                   context, [done] { done(false); }, Qt::QueuedConnection),
-               void();
+        return answerLater(context, std::move(done), false);
     const QDBusMessage call = QDBusMessage::createMethodCall(
         bluez, path, deviceInterface, connect ? QStringLiteral("Connect") : QStringLiteral("Disconnect"));
     callAsync(m_bus, call, connectTimeoutMs, context,

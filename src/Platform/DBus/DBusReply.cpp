@@ -97,15 +97,14 @@ DBusSignalWatch::~DBusSignalWatch() {
 
 std::unique_ptr<DBusSignalWatch>
 DBusSignalWatch::propertiesChanged(QDBusConnection bus, const QString& service, const QString& path,
-                                   std::function<void(const PropertiesChange&)> changed, QObject* parent) {
+                                   std::function<void(const PropertiesChange&)> changed) {
     return std::make_unique<DBusSignalWatch>(
         std::move(bus), service, path, propertiesInterface, QStringLiteral("PropertiesChanged"),
         [changed = std::move(changed)](const QDBusMessage& message) {
             const QList<QVariant> arguments = message.arguments();
             changed({message.path(), arguments.value(0).toString(), toVariantMap(arguments.value(1)),
                      qdbus_cast<QStringList>(arguments.value(2))});
-        },
-        parent);
+        });
 }
 
 void DBusSignalWatch::receive(const QDBusMessage& message) {

@@ -58,7 +58,7 @@ public:
     // org.freedesktop.DBus.Properties.PropertiesChanged of `path` (any object when empty), decoded.
     static std::unique_ptr<DBusSignalWatch>
     propertiesChanged(QDBusConnection bus, const QString& service, const QString& path,
-                      std::function<void(const PropertiesChange&)> changed, QObject* parent = nullptr);
+                      std::function<void(const PropertiesChange&)> changed);
 
 private Q_SLOTS:
     void receive(const QDBusMessage& message);

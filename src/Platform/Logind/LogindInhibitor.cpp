@@ -11,6 +11,8 @@
 namespace {
 
 constexpr int callTimeoutMs = 25000;
+const QString screenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString screenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 
 // The descriptor logind returned. QDBusUnixFileDescriptor keeps its own close-on-exec duplicate.
 class LogindLock final : public HeldInhibitor {
@@ -25,22 +27,18 @@ private:
 // The desktop's inhibit cookie; given back when dropped.
 class ScreenSaverLock final : public HeldInhibitor {
 public:
-    ScreenSaverLock(QDBusConnection bus, QString service, QString path, uint cookie)
+    ScreenSaverLock(QDBusConnection bus, uint cookie)
         : m_bus(std::move(bus))
-        , m_service(std::move(service))
-        , m_path(std::move(path))
         , m_cookie(cookie) {}
     ~ScreenSaverLock() override {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            m_service, m_path, QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("UnInhibit"));
+        QDBusMessage call = QDBusMessage::createMethodCall(screenSaver, screenSaverPath, screenSaver,
+                                                           QStringLiteral("UnInhibit"));
         call << m_cookie;
         m_bus.asyncCall(call);
     }
 
 private:
     QDBusConnection m_bus;
-    QString m_service;
-    QString m_path;
     uint m_cookie;
 };
 
@@ -99,15 +97,14 @@ DisplayIdleInhibitor::DisplayIdleInhibitor(QDBusConnection sessionBus, QString w
     , m_why(std::move(why)) {}
 
 void DisplayIdleInhibitor::acquire(QObject* context, Done done) {
-    const QString service = QStringLiteral("org.freedesktop.ScreenSaver");
-    const QString path = QStringLiteral("/org/freedesktop/ScreenSaver");
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, service, QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(screenSaver, screenSaverPath, screenSaver, QStringLiteral("Inhibit"));
     call << QStringLiteral("Tavimor") << m_why;
     callAsync(m_bus, call, callTimeoutMs, context,
-              [bus = m_bus, service, path, done = std::move(done)](const QDBusMessage& reply) {
+              [bus = m_bus, done = std::move(done)](const QDBusMessage& reply) {
                   if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-                      return done(std::make_unique<ScreenSaverLock>(bus, service, path,
-                                                                    reply.arguments().constFirst().toUInt()));
+                      return done(
+                          std::make_unique<ScreenSaverLock>(bus, reply.arguments().constFirst().toUInt()));
                   done(suspendX11());
               });
 }

@@ -1,9 +1,9 @@
 #include "Platform/Logind/LogindSession.h"
 
+#include "Foundation/WhileAlive.h"
 #include "Platform/DBus/DBusReply.h"
 
 #include <QDBusObjectPath>
-#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -77,11 +77,7 @@ void LogindSession::apply(const QVariantMap& properties) {
 }
 
 void LogindSession::lock(QObject* context, LockDone done) {
-    QPointer<QObject> guard(context);
-    auto finish = [guard, done](bool accepted, const QString& error) {
-        if (guard)
-            done(accepted, error);
-    };
+    const LockDone finish = whileAlive(context, std::move(done));
     if (m_path.isEmpty()) {
         lockThroughScreenSaver(finish, QStringLiteral("sessão do logind desconhecida"));
         return;

@@ -5,8 +5,6 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 
-#include <cmath>
-
 namespace {
 
 const QString mprisPrefix = QStringLiteral("org.mpris.MediaPlayer2.");
@@ -57,8 +55,12 @@ bool DBusMprisSource::start() {
     if (!m_bus.isConnected())
         return false;
     m_started = true;
-    m_bus.connect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), this,
-                  SLOT(handleNameOwnerChanged(QString, QString, QString)));
+    m_nameWatch = std::make_unique<DBusSignalWatch>(
+        m_bus, busService, busPath, busService, QStringLiteral("NameOwnerChanged"),
+        [this](const QDBusMessage& message) {
+            handleNameOwnerChanged(message.arguments().value(0).toString(),
+                                   message.arguments().value(2).toString());
+        });
     const auto listNames =
         QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ListNames"));
     callAsync(m_bus, listNames, callTimeoutMs, this, [this](const QDBusMessage& reply) {
@@ -74,8 +76,7 @@ void DBusMprisSource::stop() {
     if (!m_started)
         return;
     m_started = false;
-    m_bus.disconnect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), this,
-                     SLOT(handleNameOwnerChanged(QString, QString, QString)));
+    m_nameWatch.reset();
     m_players.clear();
 }
 
@@ -132,7 +133,7 @@ void DBusMprisSource::writeVolume(const QString& busName, double volume, QObject
                   });
 }
 
-void DBusMprisSource::handleNameOwnerChanged(const QString& name, const QString&, const QString& newOwner) {
+void DBusMprisSource::handleNameOwnerChanged(const QString& name, const QString& newOwner) {
     if (!name.startsWith(mprisPrefix))
         return;
     if (newOwner.isEmpty())
@@ -154,7 +155,7 @@ void DBusMprisSource::addPlayer(const QString& busName) {
         entry->seekedWatch = std::make_unique<DBusSignalWatch>(
             m_bus, busName, mprisPath, playerInterface, QStringLiteral("Seeked"),
             [this, busName](const QDBusMessage& message) {
-                handleSeeked(busName, message.arguments().value(0).toLongLong());
+                handleSeeked(busName, microsecondsToSeconds(message.arguments().value(0)));
             });
     }
     readAll(busName, [this] { Q_EMIT playersChanged(); });
@@ -191,28 +192,24 @@ void DBusMprisSource::readPosition(const QString& busName) {
                  });
 }
 
+// The maps come out of toVariantMap, whose values are already taken out of their variants.
 void DBusMprisSource::merge(Entry& entry, const QVariantMap& properties) {
     MprisPlayer& player = entry.player;
     if (properties.contains(QStringLiteral("PlaybackStatus")))
-        player.status = unwrapVariant(properties.value(QStringLiteral("PlaybackStatus"))).toString();
+        player.status = properties.value(QStringLiteral("PlaybackStatus")).toString();
     if (properties.contains(QStringLiteral("Position"))) {
-        player.positionSeconds =
-            microsecondsToSeconds(unwrapVariant(properties.value(QStringLiteral("Position"))));
+        player.positionSeconds = microsecondsToSeconds(properties.value(QStringLiteral("Position")));
         entry.positionAge.start();
     }
     if (!properties.contains(QStringLiteral("Metadata")))
         return;
-    const QVariantMap metadata = toVariantMap(unwrapVariant(properties.value(QStringLiteral("Metadata"))));
-    const auto text = [&](const char* key) {
-        return unwrapVariant(metadata.value(QLatin1String(key))).toString();
-    };
+    const QVariantMap metadata = toVariantMap(properties.value(QStringLiteral("Metadata")));
+    const auto text = [&](const char* key) { return metadata.value(QLatin1String(key)).toString(); };
     player.title = text("xesam:title");
     player.album = text("xesam:album");
     player.artUrl = text("mpris:artUrl");
-    player.artist = asStringList(unwrapVariant(metadata.value(QStringLiteral("xesam:artist"))))
-                        .join(QStringLiteral(", "));
-    player.lengthSeconds =
-        microsecondsToSeconds(unwrapVariant(metadata.value(QStringLiteral("mpris:length"))));
+    player.artist = asStringList(metadata.value(QStringLiteral("xesam:artist"))).join(QStringLiteral(", "));
+    player.lengthSeconds = microsecondsToSeconds(metadata.value(QStringLiteral("mpris:length")));
 }
 
 void DBusMprisSource::handlePropertiesChanged(const QString& busName, const QString& interface,
@@ -232,11 +229,11 @@ void DBusMprisSource::handlePropertiesChanged(const QString& busName, const QStr
     Q_EMIT playersChanged();
 }
 
-void DBusMprisSource::handleSeeked(const QString& busName, qlonglong positionUs) {
+void DBusMprisSource::handleSeeked(const QString& busName, double positionSeconds) {
     const auto entry = m_players.value(busName);
     if (!entry)
         return;
-    entry->player.positionSeconds = positionUs > 0 ? double(positionUs) / 1e6 : 0;
+    entry->player.positionSeconds = positionSeconds;
     entry->positionAge.start();
     Q_EMIT playersChanged();
 }

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+class DBusSignalWatch;
+
 // The session's MPRIS players over QtDBus. Names are watched first (NameOwnerChanged), then listed
 // (ListNames), so a player that appears meanwhile is not missed. Each player's PropertiesChanged and Seeked
 // keep its record current; Position, which players rarely announce, is read after a change of status or
@@ -32,22 +34,21 @@ public:
     void writeVolume(const QString& busName, double volume, QObject* context,
                      std::function<void()> done) override;
 
-private Q_SLOTS:
-    void handleNameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
-
 private:
     struct Entry;
 
     void addPlayer(const QString& busName);
+    void handleNameOwnerChanged(const QString& name, const QString& newOwner);
     void removePlayer(const QString& busName);
     void readAll(const QString& busName, std::function<void()> then);
     void readPosition(const QString& busName);
     void merge(Entry& entry, const QVariantMap& properties);
     void handlePropertiesChanged(const QString& busName, const QString& interface, const QVariantMap& changed,
                                  const QStringList& invalidated);
-    void handleSeeked(const QString& busName, qlonglong positionUs);
+    void handleSeeked(const QString& busName, double positionSeconds);
     QDBusConnection m_bus;
     bool m_started = false;
+    std::unique_ptr<DBusSignalWatch> m_nameWatch;
     quint64 m_activity = 0;
     QHash<QString, std::shared_ptr<Entry>> m_players;
 };

@@ -1,5 +1,7 @@
 #include "Platform/Mpris/NetworkArtworkFetcher.h"
 
+#include "Foundation/WhileAlive.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkReply>
@@ -28,10 +30,10 @@ QByteArray readCapped(const QString& path) {
     return data.size() > NetworkArtworkFetcher::maxBytes ? QByteArray() : data;
 }
 
-void decodeLater(QByteArray data, QObject* context, std::function<void(const QImage&)> done) {
-    QtConcurrent::run([data = std::move(data)] {
-        return decode(data);
-    }).then(context, [done](const QImage& image) { done(image); });
+// The image, made off the main thread, reaches `done` on it while `context` lives.
+void answerWith(QFuture<QImage> image, QObject* context, std::function<void(const QImage&)> done) {
+    image.then(answerContext(),
+               [answer = whileAlive(context, std::move(done))](const QImage& made) { answer(made); });
 }
 
 } // namespace
@@ -51,9 +53,7 @@ void NetworkArtworkFetcher::fetch(const QUrl& address, QObject* context,
 
 void NetworkArtworkFetcher::fetchFile(const QString& path, QObject* context,
                                       std::function<void(const QImage&)> done) {
-    QtConcurrent::run([path] { return decode(readCapped(path)); }).then(context, [done](const QImage& image) {
-        done(image);
-    });
+    answerWith(QtConcurrent::run([path] { return decode(readCapped(path)); }), context, std::move(done));
 }
 
 void NetworkArtworkFetcher::fetchWeb(const QUrl& address, QObject* context,
@@ -80,6 +80,6 @@ void NetworkArtworkFetcher::fetchWeb(const QUrl& address, QObject* context,
             done({});
             return;
         }
-        decodeLater(std::move(body), guard, done);
+        answerWith(QtConcurrent::run([body = std::move(body)] { return decode(body); }), guard, done);
     });
 }

@@ -1,9 +1,9 @@
 #include "Platform/Power/PowerSupplies.h"
 
-#include <QDBusArgument>
+#include "Platform/DBus/DBusReply.h"
+
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 
@@ -92,7 +92,7 @@ std::optional<BatteryReading> upowerInternalBattery(const QDBusConnection& syste
         service, path.path(), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
     getAll << QStringLiteral("org.freedesktop.UPower.Device");
     const QDBusMessage reply = systemBus.call(getAll, QDBus::Block, upowerTimeoutMs);
-    const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().value(0));
+    const QVariantMap properties = toVariantMap(reply.arguments().value(0));
     constexpr uint batteryType = 2, charging = 1;
     if (properties.value(QStringLiteral("Type")).toUInt() != batteryType ||
         !properties.value(QStringLiteral("IsPresent")).toBool())

@@ -1,7 +1,8 @@
 #include "Platform/Processes/LinuxProcessTable.h"
 
+#include "Foundation/SystemProgram.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
 #include <csignal>
@@ -28,12 +29,7 @@ std::optional<QString> commandNameOf(qint32 pid) {
 } // namespace
 
 QString LinuxProcessTable::lsofPath() {
-    for (const char* folder : {"/usr/sbin", "/usr/bin", "/sbin", "/bin"}) {
-        const QFileInfo candidate(QString::fromLatin1(folder) + QStringLiteral("/lsof"));
-        if (candidate.isFile() && candidate.isExecutable())
-            return candidate.filePath();
-    }
-    return {};
+    return systemProgram(QStringLiteral("lsof"));
 }
 
 std::optional<QByteArray> LinuxProcessTable::runLsof(const QStringList& arguments) {
