@@ -125,11 +125,6 @@ bool DayViewModel::showsEmptyAgenda() const {
     return !hasNextMeeting() && m_calendar.todayMeetings().isEmpty() && m_calendar.allDayEvents().isEmpty();
 }
 
-// Without a reachable calendar store the empty day would claim a free day: the store's failure shows instead.
-QString DayViewModel::agendaError() const {
-    return showsEmptyAgenda() && !m_calendar.hasAccess() ? m_calendar.errorText() : QString();
-}
-
 QString DayViewModel::tasksBody() const {
     if (m_todoist.error())
         return QStringLiteral("error");
