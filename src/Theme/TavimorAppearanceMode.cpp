@@ -42,8 +42,7 @@ QString title(TavimorAppearanceMode mode) {
 
 QString description(TavimorAppearanceMode mode) {
     if (mode == TavimorAppearanceMode::liquid)
-        return L10n::text("config.aparencia.liquid.descricao",
-                          "Fundo translúcido, sem desfoque; precisa de um compositor.",
+        return L10n::text("config.aparencia.liquid.descricao", "Fundo translúcido, sem desfoque.",
                           "Explica o modo translúcido: o fundo deixa ver a área de trabalho, sem desfocá-la, "
                           "quando há um gerenciador de composição.");
     return L10n::text("config.aparencia.dark.descricao", "Fundo preto sólido.",
