@@ -19,6 +19,7 @@
 #include "Platform/Session/LinuxActivationPolicy.h"
 #include "Platform/Session/SingleInstance.h"
 #include "Platform/Session/TerminationSignals.h"
+#include "Platform/X11/X11Connection.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/AudioWidget.h"
@@ -39,6 +40,8 @@
 #include <QLocale>
 #include <QQuickWindow>
 #include <QStandardPaths>
+
+#include <cstdio>
 
 namespace {
 
@@ -68,9 +71,26 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences,
     return widgets;
 }
 
+// Qt's X11 platform aborts, core dump and all, when it finds no display; a native Wayland session is left
+// to Qt.
+bool lacksXDisplay() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool wantsX11 =
+        platform.startsWith("xcb") || (platform.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+    return wantsX11 && !X11::displayReachable();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    L10n::loadCatalogue(QLocale::system().name());
+    if (lacksXDisplay()) {
+        const QString line =
+            L10n::text("app.erro.sem_tela", "Tavimor precisa de uma tela X11: nenhuma responde em DISPLAY.",
+                       "Única linha impressa quando não há display X11; o app termina");
+        std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+        return 1;
+    }
     Diagnostics::installCrashHandlers();
     QmlWindow::chooseRenderer();
     registerGLibTypes();
@@ -83,8 +103,6 @@ int main(int argc, char* argv[]) {
                            QStringLiteral("Tavimor já está em execução; esta cópia termina"));
         return 0;
     }
-    L10n::loadCatalogue(QLocale::system().name());
-
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &app,
                      &QCoreApplication::quit);

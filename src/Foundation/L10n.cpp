@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 namespace {
 
@@ -147,17 +148,20 @@ QString formatted(const char* key, const char* defaultText, const char* translat
 
 void loadCatalogue(const QString& localeName, const QString& extraDirectory) {
     QHash<QString, QString> entries;
+    bool found = false;
     if (!localeName.isEmpty() && localeName != u"pt_BR") {
         const QString language = localeName.section(u'_', 0, 0);
         QStringList candidates{language, localeName};
         candidates.removeDuplicates();
         for (const QString& name : candidates) {
-            readCatalogueFile(QStringLiteral(":/i18n/%1.json").arg(name), entries);
+            found |= readCatalogueFile(QStringLiteral(":/i18n/%1.json").arg(name), entries);
             if (!extraDirectory.isEmpty())
-                readCatalogueFile(QDir(extraDirectory).filePath(name + QStringLiteral(".json")), entries);
+                found |=
+                    readCatalogueFile(QDir(extraDirectory).filePath(name + QStringLiteral(".json")), entries);
         }
     }
     setCatalogue(std::move(entries));
+    QLocale::setDefault(QLocale(found ? localeName : QStringLiteral("pt_BR")));
 }
 
 void setCatalogue(QHash<QString, QString> entries) {

@@ -22,7 +22,9 @@ QString formatted(const char* key, const char* defaultText, const char* translat
                   const QVariantList& arguments);
 
 // Loads the catalogue for the given locale name (e.g. "en_US", falling back to "en") from the built-in
-// catalogues and from extraDirectory. An empty or "pt_BR" locale uses the call-site defaults.
+// catalogues and from extraDirectory. An empty or "pt_BR" locale, or one without a catalogue, uses the
+// call-site defaults. The interface's language becomes the default QLocale, so that dates and numbers follow
+// the texts whatever the process locale ("C" included).
 void loadCatalogue(const QString& localeName, const QString& extraDirectory = {});
 void setCatalogue(QHash<QString, QString> entries);
 

@@ -1,14 +1,14 @@
 #include "Services/CaffeinateService.h"
 
+#include "Foundation/L10n.h"
 #include "Platform/Logind/LogindInhibitor.h"
 
 #include <QDBusConnection>
 
-namespace {
-const QString why = QStringLiteral("Tavimor Caffeinate");
-}
-
 CaffeinateLocks CaffeinateLocks::onThisSystem(DegradedReporter reportDegraded) {
+    // The desktop shows it beside the application's name, e.g. in its log-out dialog.
+    const QString why = L10n::text("caffeinate.motivo", "Mantém o computador acordado",
+                                   "Motivo do bloqueio de suspensão que o sistema mostra ao usuário");
     return {
         std::make_shared<LogindInhibitor>(QDBusConnection::systemBus(), QStringLiteral("sleep:idle"), why),
         std::make_shared<DisplayIdleInhibitor>(QDBusConnection::sessionBus(), why),

@@ -3,6 +3,7 @@
 #include "Foundation/L10n.h"
 #include "Foundation/WhileAlive.h"
 #include "Platform/Bluetooth/BluezBluetooth.h"
+#include "Platform/Hardware/MacHardware.h"
 #include "Platform/Power/PowerSupplies.h"
 
 #include <QDBusConnection>
@@ -24,7 +25,7 @@ QString genericName() {
 
 DeviceBattery internalRow(const BatteryReading& reading) {
     return {QStringLiteral("mac-internal"),
-            QStringLiteral("Mac"),
+            MacHardware::displayName(),
             QStringLiteral("laptopcomputer"),
             reading.percent,
             reading.charging,

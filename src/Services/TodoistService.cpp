@@ -1,6 +1,7 @@
 #include "Services/TodoistService.h"
 
 #include "Foundation/L10n.h"
+#include "Services/DiagnosticsService.h"
 #include "Services/KeychainService.h"
 
 #include <QStringDecoder>
@@ -144,7 +145,9 @@ void TodoistService::finishTaskFetch(const WebResponse& response) {
     using Failure = WebResponse::Failure;
     if (response.status == 0 || response.failure == Failure::timeout ||
         response.failure == Failure::tooLarge) {
-        setError(response.errorText);
+        Diagnostics::write(Diagnostics::Level::Warn, QStringLiteral("Tarefas: a consulta falhou"),
+                           response.errorText);
+        setError(WebResponse::describe(response.failure));
     } else if (response.status == 200) {
         auto decoded = TodoistJson::decodeList<TodoistTask>(response.body);
         if (auto* tasks = std::get_if<QList<TodoistTask>>(&decoded)) {
@@ -158,12 +161,12 @@ void TodoistService::finishTaskFetch(const WebResponse& response) {
     } else if (response.status == 429) {
         const auto refusal = TodoistError::decode(response.body);
         if (refusal && refusal->retryAfter)
-            setError(
-                L10n::formatted("tarefas.erro.rate_limit_com_espera", "Rate limit. Retry em %ds",
-                                "Todoist limitou a taxa (429). %d são os segundos até poder tentar de novo.",
-                                {*refusal->retryAfter}));
+            setError(L10n::formatted(
+                "tarefas.erro.rate_limit_com_espera", "Limite de requisições. Tente de novo em %ds",
+                "Todoist limitou a taxa (429). %d são os segundos até poder tentar de novo.",
+                {*refusal->retryAfter}));
         else
-            setError(L10n::text("tarefas.erro.rate_limit", "Rate limit",
+            setError(L10n::text("tarefas.erro.rate_limit", "Limite de requisições",
                                 "Todoist limitou a taxa (429) sem dizer quanto esperar."));
     } else {
         setError(L10n::formatted("tarefas.erro.http", "Erro %d",

@@ -1,6 +1,7 @@
 #include "Services/UsageEndpointClient.h"
 
 #include "Foundation/L10n.h"
+#include "Services/DiagnosticsService.h"
 
 #include <QStringDecoder>
 #include <QTextBoundaryFinder>
@@ -9,6 +10,12 @@ namespace {
 
 UsageFetchResult failure(UsageFetchError::Kind kind, QString description = {}) {
     return {std::nullopt, {kind, std::move(description)}};
+}
+
+// The user reads `description`; the platform's own wording of the cause goes to the log.
+UsageFetchResult loggedFailure(QString description, const QString& platformText) {
+    Diagnostics::write(Diagnostics::Level::Warn, QStringLiteral("Uso: a consulta falhou"), platformText);
+    return failure(UsageFetchError::Kind::other, std::move(description));
 }
 
 // The first `count` user-perceived characters of the body; empty when it is not valid UTF-8.
@@ -77,8 +84,8 @@ void UsageEndpointClient::fetch(const QString& token, QObject* context,
 
 UsageFetchResult UsageEndpointClient::interpret(const WebResponse& response) {
     using Kind = UsageFetchError::Kind;
-    if (response.failure != WebResponse::Failure::none || response.status == 0)
-        return failure(Kind::other, response.errorText);
+    if (response.failure != WebResponse::Failure::none)
+        return loggedFailure(WebResponse::describe(response.failure), response.errorText);
     if (response.status == 401)
         return failure(Kind::authenticationRequired);
     if (response.status == 429)
@@ -90,6 +97,9 @@ UsageFetchResult UsageEndpointClient::interpret(const WebResponse& response) {
     QString decodingError;
     std::optional<UsageResponse> decoded = decodeUsageResponse(response.body, &decodingError);
     if (!decoded)
-        return failure(Kind::other, decodingError);
+        return loggedFailure(
+            L10n::text("uso.erro.resposta_ilegivel", "a resposta não é um JSON válido",
+                       "Motivo do erro de uso: o corpo de uma resposta de sucesso não é JSON"),
+            decodingError);
     return {std::move(decoded), {}};
 }

@@ -133,21 +133,21 @@ QString UsageService::noTokenMessage(qint32 status) {
     case SecretStatus::itemNotFound:
         return L10n::text("uso.erro.nao_autenticado",
                           "Não autenticado. Rode `claude` no terminal e faça login, ou cole um token em "
-                          "Configurações > Claude.",
+                          "Configurações > Uso.",
                           "Erro de uso: nenhuma credencial do Claude Code e nenhum token colado");
     case SecretStatus::authFailed:
     case SecretStatus::interactionNotAllowed:
     case -25315: // user interaction required
         return L10n::text(
             "uso.erro.keychain_negado",
-            "Acesso ao Keychain negado. Em Configurações > Claude, cole seu token, ou autorize o "
-            "Tavimor a ler \"Claude Code-credentials\".",
+            "Acesso às credenciais negado. Em Configurações > Uso, cole seu token, ou desbloqueie o "
+            "chaveiro para o Tavimor ler \"Claude Code-credentials\".",
             "Erro de uso: a leitura das credenciais foi recusada");
     default:
         return L10n::text(
             "uso.erro.token_ausente",
             "Token não encontrado. Faça login no Claude Code ou cole um token em Configurações > "
-            "Claude.",
+            "Uso.",
             "Erro de uso: as credenciais existem mas não têm token");
     }
 }

@@ -34,18 +34,19 @@ QString storedRaw(const IPreferences& preferences) {
 
 QString title(TavimorAppearanceMode mode) {
     if (mode == TavimorAppearanceMode::liquid)
-        return L10n::text("config.aparencia.liquid.titulo", "Liquid",
-                          "Nome do modo de aparência do painel, derivado do material Liquid Glass da Apple.");
-    return L10n::text("config.aparencia.dark.titulo", "Dark",
+        return L10n::text("config.aparencia.liquid.titulo", "Translúcido",
+                          "Nome do modo de aparência do painel com fundo translúcido. Manter curto.");
+    return L10n::text("config.aparencia.dark.titulo", "Escuro",
                       "Nome do modo de aparência do painel. É nome de tema — manter curto.");
 }
 
 QString description(TavimorAppearanceMode mode) {
     if (mode == TavimorAppearanceMode::liquid)
-        return L10n::text("config.aparencia.liquid.descricao", "Liquid Glass nativo quando disponível.",
-                          "Explica o modo Liquid: usa o material do sistema onde o macOS suporta.");
-    return L10n::text("config.aparencia.dark.descricao", "Preto sólido, como hoje.",
-                      "Explica o modo Dark na tela de aparência.");
+        return L10n::text("config.aparencia.liquid.descricao", "Fundo translúcido, sem desfoque.",
+                          "Explica o modo translúcido: o fundo deixa ver a área de trabalho, sem desfocá-la, "
+                          "quando há um gerenciador de composição.");
+    return L10n::text("config.aparencia.dark.descricao", "Fundo preto sólido.",
+                      "Explica o modo escuro na tela de aparência.");
 }
 
 } // namespace AppearanceMode

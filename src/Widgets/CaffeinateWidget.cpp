@@ -12,12 +12,14 @@ QVariantMap duration(const char* key, const char* label, const char* note, qint6
 
 QVariantList durationBoxes() {
     return {
-        duration("caffeinate.duracao.15min", "15min", "Opção de manter o Mac acordado por 15 minutos", 900),
-        duration("caffeinate.duracao.30min", "30min", "Opção de manter o Mac acordado por 30 minutos", 1800),
-        duration("caffeinate.duracao.1h", "1h", "Opção de manter o Mac acordado por 1 hora", 3600),
-        duration("caffeinate.duracao.2h", "2h", "Opção de manter o Mac acordado por 2 horas", 7200),
+        duration("caffeinate.duracao.15min", "15min", "Opção de manter o computador acordado por 15 minutos",
+                 900),
+        duration("caffeinate.duracao.30min", "30min", "Opção de manter o computador acordado por 30 minutos",
+                 1800),
+        duration("caffeinate.duracao.1h", "1h", "Opção de manter o computador acordado por 1 hora", 3600),
+        duration("caffeinate.duracao.2h", "2h", "Opção de manter o computador acordado por 2 horas", 7200),
         duration("caffeinate.duracao.indefinido", "Indefinido",
-                 "Opção de manter o Mac acordado sem prazo pra desligar", -1)};
+                 "Opção de manter o computador acordado sem prazo pra desligar", -1)};
 }
 
 } // namespace
@@ -28,7 +30,8 @@ CaffeinateWidget::CaffeinateWidget(DegradedReporter reportDegraded, QObject* par
 CaffeinateWidget::CaffeinateWidget(CaffeinateLocks locks, QObject* parent)
     : NotchWidget(parent)
     , m_service(new CaffeinateService(std::move(locks), this))
-    , m_name(L10n::text("caffeinate.aba.titulo", "Caffeinate", "Tooltip da aba que mantém o Mac acordado"))
+    , m_name(L10n::text("caffeinate.aba.titulo", "Manter acordado",
+                        "Tooltip da aba que mantém o computador acordado"))
     , m_durations(durationBoxes()) {
     wireService();
 }
@@ -60,17 +63,18 @@ void CaffeinateWidget::stop() {
 }
 
 QVariantMap CaffeinateWidget::texts() const {
-    return {{QStringLiteral("title"),
-             L10n::text("caffeinate.titulo", "Caffeinate", "Título do card que mantém o Mac acordado")},
-            {QStringLiteral("stop"),
-             L10n::text("caffeinate.acao.desligar", "Desligar", "Botão que encerra o modo acordado")},
-            {QStringLiteral("lid"), L10n::text("caffeinate.tampa.rotulo", "Tampa fechada",
-                                               "Toggle que impede o Mac de dormir com a tampa fechada")}};
+    return {
+        {QStringLiteral("title"), L10n::text("caffeinate.titulo", "Manter acordado",
+                                             "Título do card que mantém o computador acordado")},
+        {QStringLiteral("stop"),
+         L10n::text("caffeinate.acao.desligar", "Desligar", "Botão que encerra o modo acordado")},
+        {QStringLiteral("lid"), L10n::text("caffeinate.tampa.rotulo", "Tampa fechada",
+                                           "Toggle que impede o computador de dormir com a tampa fechada")}};
 }
 
 QString CaffeinateWidget::statusText() const {
     if (!m_service->isActive())
-        return L10n::text("caffeinate.status.parado", "Mantém o Mac acordado (tela + sistema).",
+        return L10n::text("caffeinate.status.parado", "Mantém o computador acordado (tela + sistema).",
                           "Explicação do que a aba faz quando está desligada");
     const auto remaining = m_service->remainingSeconds();
     const QString suffix =
@@ -90,8 +94,7 @@ QString CaffeinateWidget::lidToolTip() const {
             "caffeinate.tampa.ajuda.ligada",
             "Dormir com a tampa fechada? Não, está desligado pra isso. Clique pra voltar ao normal.",
             "Tooltip do toggle de tampa fechada quando a proteção está ligada");
-    return L10n::text("caffeinate.tampa.ajuda.desligada",
-                      "Dormir com a tampa fechada? Clique pra impedir (pede senha de admin).",
+    return L10n::text("caffeinate.tampa.ajuda.desligada", "Dormir com a tampa fechada? Clique pra impedir.",
                       "Tooltip do toggle de tampa fechada quando a proteção está desligada");
 }
 

@@ -31,7 +31,6 @@ class DayViewModel final : public QObject {
     Q_PROPERTY(QVariantList agendaRows READ agendaRows NOTIFY changed)
     Q_PROPERTY(QVariantList allDayRows READ allDayRows NOTIFY changed)
     Q_PROPERTY(bool showsEmptyAgenda READ showsEmptyAgenda NOTIFY changed)
-    Q_PROPERTY(QString agendaError READ agendaError NOTIFY changed)
     Q_PROPERTY(QString tasksBody READ tasksBody NOTIFY changed)
     Q_PROPERTY(QString tasksError READ tasksError NOTIFY changed)
     Q_PROPERTY(QVariantList taskRows READ taskRows NOTIFY changed)
@@ -51,7 +50,6 @@ public:
     QVariantList agendaRows() const;
     QVariantList allDayRows() const;
     bool showsEmptyAgenda() const;
-    QString agendaError() const;
     // "error", "noToken", "empty" or "list".
     QString tasksBody() const;
     QString tasksError() const { return m_todoist.errorText(); }

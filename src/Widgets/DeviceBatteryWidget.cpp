@@ -123,10 +123,10 @@ void DeviceBatteryWidget::toggleConnection(const QString& rowId) {
 QVariantMap DeviceBatteryWidget::texts() {
     return {{QStringLiteral("title"), L10n::text("Bluetooth", "Bluetooth", "")},
             {QStringLiteral("settings"), L10n::text("dispositivos.ajustes", "Ajustes",
-                                                    "Botão que abre os Ajustes de Bluetooth do sistema")},
+                                                    "Botão que abre o painel de Bluetooth do sistema")},
             {QStringLiteral("settingsToolTip"),
-             L10n::text("dispositivos.ajustes.ajuda", "Parear um novo dispositivo nos Ajustes de Bluetooth",
-                        "Tooltip do botão que abre os Ajustes de Bluetooth")},
+             L10n::text("dispositivos.ajustes.ajuda", "Parear um novo dispositivo no painel de Bluetooth",
+                        "Tooltip do botão que abre o painel de Bluetooth")},
             {QStringLiteral("column"), L10n::text("dispositivos.coluna.titulo", "Dispositivos",
                                                   "Cabeçalho da coluna com a lista de dispositivos")},
             {QStringLiteral("loading"),

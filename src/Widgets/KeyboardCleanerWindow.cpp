@@ -75,8 +75,8 @@ void printLine(const char* line) {
 
 // The keyboard could not be taken: say so, release everything and tell the owner at once.
 void failToLock() {
-    printLine("Tavimor: Falha ao criar CGEventTap para bloquear o teclado");
-    printLine("Tavimor: sem permissão de Acessibilidade, teclado NÃO foi bloqueado");
+    printLine("Tavimor: falha ao capturar o teclado do X (XGrabKeyboard) para bloqueá-lo");
+    printLine("Tavimor: outro programa segura o teclado, ou não há X; teclado NÃO foi bloqueado");
     KeyboardCleanerWindow::hide();
 }
 

@@ -59,7 +59,8 @@ QString MusicWidget::emptyTitle() const {
 }
 
 QString MusicWidget::emptyDetail() const {
-    return L10n::text("musica.vazia.detalhe", "Abra o Apple Music, Spotify ou outro player.",
+    return L10n::text("musica.vazia.detalhe",
+                      "Abra um player compatível com MPRIS, como Spotify, Rhythmbox ou VLC.",
                       "Instrução no estado vazio do player de música");
 }
 

@@ -18,7 +18,7 @@ QString UsageSettingsModel::statusText() const {
     if (m_saveError)
         return L10n::formatted(
             "config.claude.erro_salvar", "Não foi possível salvar o token (status %lld).",
-            "Status do token do Claude quando o Keychain recusou a gravação; %lld é o código",
+            "Status do token do Claude quando o chaveiro recusou a gravação; %lld é o código",
             {qint64(m_saveError->status)});
     if (!m_service)
         return {};

@@ -1,3 +1,4 @@
+#include "Platform/Calendar/EdsCalendarStore.h"
 #include "Services/AgendaSectionModel.h"
 #include "Services/CalendarService.h"
 #include "Services/KeychainService.h"
@@ -13,6 +14,8 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QtTest>
+
+#include <gio/gio.h>
 
 static const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 
@@ -208,8 +211,8 @@ private Q_SLOTS:
         const std::pair<QByteArray, QString> cases[] = {
             {S::reply(401, "{}"), "Token inválido"},
             {S::reply(429, R"({"error":"slow","error_extra":{"retry_after":30}})"),
-             "Rate limit. Retry em 30s"},
-            {S::reply(429, ""), "Rate limit"},
+             "Limite de requisições. Tente de novo em 30s"},
+            {S::reply(429, ""), "Limite de requisições"},
             {S::reply(500, QByteArray(200'000, 'x')), "Erro 500"},
             {S::reply(204, ""), "Erro 204"},
             {S::reply(200, "{\"results\":\"x\",\n\"n\":1}"),
@@ -217,11 +220,11 @@ private Q_SLOTS:
              "instead.). Payload: {\"results\":\"x\", \"n\":1}"},
             {S::reply(200, "[\"\xff\xfe\"]"), "Erro ao ler dados do Todoist em: <root> (The given data was "
                                               "not valid JSON. (invalid UTF8 string))"},
-            {S::reply(200, "[" + QByteArray(5 << 20, ' ') + "]"), "the answer is too large"},
+            {S::reply(200, "[" + QByteArray(5 << 20, ' ') + "]"), "a resposta é grande demais"},
             {S::reply(302, "", "Location: " + elsewhere.url("/api/v1/tasks").toEncoded() + "\r\n"),
              "Erro 302"},
-            {QByteArray(), "the server did not answer in time"},
-            {"refused", "Connection refused"},
+            {QByteArray(), "o servidor não respondeu a tempo"},
+            {"refused", "o servidor recusou a conexão"},
         };
         for (const auto& [answer, error] : cases) {
             init();
@@ -301,6 +304,29 @@ private Q_SLOTS:
                  QStringList({"o 05-01 p4", "o 05-01 p1", "o 05-02"}));
         QCOMPARE(texts(tasks->todayTasks(), &TodoistTask::content),
                  QStringList({"t 09:00", "t 14:00", "t utc", "t p3", "t p1"}));
+    }
+
+    // The calendar server's failures read in Portuguese, whatever GLib said (GLib's words go to the log).
+    void calendarStoreFailuresReadInPortuguese_data() {
+        QTest::addColumn<quint32>("domain");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        const QString noAnswer = "O serviço de calendários não respondeu.",
+                      missing = "O serviço de calendários (Evolution Data Server) não está disponível.",
+                      other = "Não foi possível abrir os calendários.";
+        QTest::newRow("Timeout was reached") << G_IO_ERROR << int(G_IO_ERROR_TIMED_OUT) << noAnswer;
+        QTest::newRow("no reply") << G_DBUS_ERROR << int(G_DBUS_ERROR_NO_REPLY) << noAnswer;
+        QTest::newRow("service unknown") << G_DBUS_ERROR << int(G_DBUS_ERROR_SERVICE_UNKNOWN) << missing;
+        QTest::newRow("no session bus") << G_IO_ERROR << int(G_IO_ERROR_DBUS_ERROR) << missing;
+        QTest::newRow("anything else") << G_IO_ERROR << int(G_IO_ERROR_PERMISSION_DENIED) << other;
+    }
+    void calendarStoreFailuresReadInPortuguese() {
+        QFETCH(quint32, domain);
+        QFETCH(int, code);
+        GError* error = g_error_new_literal(domain, code, "platform words");
+        const QString text = EdsCalendarStore::describe(EdsCalendarStore::failureOf(error));
+        g_error_free(error);
+        QTEST(text, "text");
     }
 };
 

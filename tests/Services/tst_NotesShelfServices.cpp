@@ -1,3 +1,4 @@
+#include "Foundation/L10n.h"
 #include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Services/NotesService.h"
@@ -67,6 +68,31 @@ private Q_SLOTS:
         QVERIFY(NotesService::appendToInbox(folder.path(), "second"));
         QCOMPARE(read(folder.filePath("Inbox.txt")),
                  QByteArray("Inbox\n\nedited without a final line break\n\nsecond\n"));
+    }
+
+    // A note's date follows the interface's language, not the process locale.
+    void noteDatesFollowTheInterfaceLanguage_data() {
+        QTest::addColumn<QString>("processLocale");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("C, no catalogue: Portuguese") << "C"
+                                                     << "06/12/2024";
+        QTest::newRow("German, no catalogue: Portuguese") << "de_DE"
+                                                          << "06/12/2024";
+        QTest::newRow("English with its catalogue") << "en_US"
+                                                    << "12/6/24";
+    }
+    void noteDatesFollowTheInterfaceLanguage() {
+        QFETCH(QString, processLocale);
+        QTemporaryDir catalogues, folder;
+        write(catalogues.filePath("en.json"), "{}");
+        QLocale::setDefault(QLocale(processLocale));
+        L10n::loadCatalogue(processLocale, catalogues.path());
+        write(folder.filePath("old.txt"), "old", QDateTime(QDate(2024, 12, 6), QTime(10, 0)));
+        NotesService service(folder.path());
+        service.refresh();
+        QTRY_COMPARE(service.recentNotes().size(), 1);
+        QTEST(service.recentNotes().first().toMap().value("time").toString(), "date");
+        L10n::loadCatalogue(QString());
     }
 
     // While started the widget follows the notes switch's notification; once stopped, no longer.

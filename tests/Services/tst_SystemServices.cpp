@@ -169,7 +169,7 @@ private Q_SLOTS:
     // A timed run counts down and ends on its last tick; a new request while active only replaces the time
     // left, without a new lock; an indefinite run counts up until switched off.
     void keepAwakeCountsDownAndLetsGo() {
-        const QString idle = QStringLiteral("Mantém o Mac acordado (tela + sistema).");
+        const QString idle = QStringLiteral("Mantém o computador acordado (tela + sistema).");
         const struct {
             qint64 first;
             int ticksBefore;

@@ -59,6 +59,11 @@ clicks_are() { test "$(grep -c ButtonPress "$work/clicks.log" || true)" -eq "$1"
 crashed=0 # while the application object is being made
 (ulimit -c 0; QT_QPA_PLATFORM=no-such-platform exec "$app") >>"$work/app.log" 2>&1 || crashed=$?
 check "a crash at start (status $crashed) leaves its line" eval '[ "$crashed" -ne 0 ] && grep -q "crash por sinal SIGABRT" "$log"'
+# Without an X display: one line that says so and status 1, no crash.
+nodisplay=0
+(ulimit -c 0; exec env -u DISPLAY "$app") >"$work/nodisplay.log" 2>&1 || nodisplay=$?
+check "without a display: status 1 (not $nodisplay) and one line" \
+  eval '[ "$nodisplay" -eq 1 ] && [ "$(grep -c "precisa de uma tela X11" "$work/nodisplay.log")" -eq 1 ] && [ "$(wc -l <"$work/nodisplay.log")" -eq 1 ]'
 
 # The screen is 1920 wide: the notch is (860, 0, 200, 32) and the hover zone (836, -12, 248, 56).
 start_x 1920x1080

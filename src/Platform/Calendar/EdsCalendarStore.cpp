@@ -1,5 +1,7 @@
 #include "Platform/Calendar/EdsCalendarStore.h"
 
+#include "Foundation/L10n.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QTimeZone>
@@ -186,23 +188,24 @@ struct EdsCalendarStore::Private {
         }
     }
 
-    void registryFailed(const QString& message) {
+    // The platform's wording of the cause goes to the degraded-feature line; the answer carries ours.
+    void registryFailed(Failure failure, const QString& platformText) {
         registryPending = false;
         registryTimer.stop();
         if (!std::exchange(reportedUnavailable, true))
             reportDegraded(
                 QStringLiteral("Agenda"),
                 QStringLiteral("o registro de calendários (Evolution Data Server) não respondeu: %1")
-                    .arg(message),
+                    .arg(platformText),
                 QStringLiteral("a agenda do dia fica vazia"));
-        answerAccess({CalendarAccess::Answer::failed, message});
+        answerAccess({CalendarAccess::Answer::failed, describe(failure)});
     }
 
     // A registry that comes after the time-out (a slow first start) is kept: the next request is granted.
     void registryReady(ESourceRegistry* created, GError* error) {
         if (!created || registry) {
             if (!created && registryPending)
-                registryFailed(fromUtf8(error ? error->message : ""));
+                registryFailed(failureOf(error), fromUtf8(error ? error->message : ""));
             g_clear_object(&created);
             return;
         }
@@ -388,8 +391,8 @@ EdsCalendarStore::EdsCalendarStore(DegradedReporter reportDegraded, QObject* par
     d->registryTimer.setSingleShot(true);
     d->registryTimer.setInterval(registryTimeoutMs);
     connect(&d->registryTimer, &QTimer::timeout, this, [this] {
-        d->registryFailed(
-            QStringLiteral("O serviço de calendários não respondeu em %1 s").arg(registryTimeoutMs / 1000));
+        d->registryFailed(Failure::noAnswer,
+                          QStringLiteral("sem resposta em %1 s").arg(registryTimeoutMs / 1000));
     });
     d->connectWaitTimer.setSingleShot(true);
     d->connectWaitTimer.setInterval(connectWaitMs);
@@ -405,6 +408,41 @@ EdsCalendarStore::~EdsCalendarStore() {
         g_object_unref(d->registry);
     }
     g_object_unref(d->cancellable);
+}
+
+EdsCalendarStore::Failure EdsCalendarStore::failureOf(const GError* error) {
+    if (!error)
+        return Failure::other;
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT) ||
+        g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_TIMEOUT) ||
+        g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_TIMED_OUT) ||
+        g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY))
+        return Failure::noAnswer;
+    if (g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
+        g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER) ||
+        g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_EXEC_FAILED) ||
+        g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_FAILED) ||
+        g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_CHILD_EXITED) ||
+        g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_SERVICE_NOT_FOUND) ||
+        g_error_matches(error, G_IO_ERROR, G_IO_ERROR_DBUS_ERROR))
+        return Failure::serviceMissing;
+    return Failure::other;
+}
+
+QString EdsCalendarStore::describe(Failure failure) {
+    switch (failure) {
+    case Failure::noAnswer:
+        return L10n::text("agenda.erro.sem_resposta", "O serviço de calendários não respondeu.",
+                          "O Evolution Data Server não respondeu a tempo; a agenda fica vazia.");
+    case Failure::serviceMissing:
+        return L10n::text("agenda.erro.servico_ausente",
+                          "O serviço de calendários (Evolution Data Server) não está disponível.",
+                          "Não há Evolution Data Server na sessão; a agenda fica vazia.");
+    case Failure::other:
+        break;
+    }
+    return L10n::text("agenda.erro.falha", "Não foi possível abrir os calendários.",
+                      "Falha do serviço de calendários sem causa mais precisa; a agenda fica vazia.");
 }
 
 void EdsCalendarStore::requestAccess(QObject* context, std::function<void(const CalendarAccess&)> done) {

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+typedef struct _GError GError;
+
 // The desktop's calendars through Evolution Data Server: the enabled calendar sources of the source registry,
 // one client per calendar, occurrences expanded by the server's recurrence rules in the system time zone.
 // Everything runs on the GUI thread's GLib loop; nothing blocks. Access is granted once the registry
@@ -28,6 +30,11 @@ public:
     void fetchOccurrences(const QDateTime& start, const QDateTime& end, const QStringList& calendarIds,
                           QObject* context,
                           std::function<void(const QList<CalendarOccurrence>&)> done) override;
+
+    // Why the source registry could not be reached, as the user is told.
+    enum class Failure { noAnswer, serviceMissing, other };
+    static Failure failureOf(const GError* error);
+    static QString describe(Failure failure);
 
     struct Private;
 

@@ -38,7 +38,7 @@ struct CalendarOccurrence {
 struct CalendarAccess {
     enum class Answer { granted, denied, failed };
     Answer answer = Answer::failed;
-    QString message; // the failure's description
+    QString message; // what the user reads about a failure, in the interface's language
 };
 
 // The desktop's event store. Answers arrive on the GUI thread, later, and only while `context` lives.

@@ -1,8 +1,11 @@
 #include "Platform/Hardware/MacHardware.h"
 
+#include "Foundation/L10n.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QSysInfo>
 
 #include <array>
 #include <initializer_list>
@@ -61,8 +64,13 @@ QString displayName() {
 }
 
 QString displayName(const QString& identifier) {
-    if (identifier == unknownModel)
-        return QStringLiteral("Mac");
+    if (identifier == unknownModel) {
+        const QString host = QSysInfo::machineHostName();
+        return !host.isEmpty()
+                   ? host
+                   : L10n::text("sistema.computador", "Computador",
+                                "Nome da máquina quando nem o firmware nem o sistema dizem qual é");
+    }
     if (beginsWithAny(identifier, {"Mac14,2", "Mac14,15"}))
         return withIdentifier("MacBook Air", identifier);
     if (beginsWithAny(identifier, {"Mac15,3", "Mac15,6", "Mac15,7", "Mac15,8", "Mac15,10", "Mac15,11"}))

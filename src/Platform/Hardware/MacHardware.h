@@ -12,6 +12,7 @@ QString modelIdentifier();
 // Reads the identifier below a root folder ("/" on the running system), without caching.
 QString readModelIdentifier(const QString& rootPath);
 
+// The machine's name as the user reads it: the model, else the host name.
 QString displayName();
 QString displayName(const QString& identifier);
 

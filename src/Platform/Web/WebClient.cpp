@@ -1,5 +1,7 @@
 #include "Platform/Web/WebClient.h"
 
+#include "Foundation/L10n.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -71,16 +73,28 @@ private:
         const QNetworkReply::NetworkError error = m_reply->error();
         if (m_response.failure != WebResponse::Failure::none) {
             m_response.errorText = m_response.failure == WebResponse::Failure::timeout
-                                       ? QStringLiteral("the server did not answer in time")
-                                       : QStringLiteral("the answer is too large");
+                                       ? QStringLiteral("no answer in time")
+                                       : QStringLiteral("answer over the size cap");
             return;
         }
-        if (error == QNetworkReply::InsecureRedirectError || error == QNetworkReply::TooManyRedirectsError) {
+        if (error == QNetworkReply::InsecureRedirectError || error == QNetworkReply::TooManyRedirectsError)
             m_response.failure = WebResponse::Failure::redirectRefused;
+        else if (m_response.status == 0) // no HTTP answer, also when the network layer names no error
+            m_response.failure = transportFailure(error);
+        if (m_response.failure != WebResponse::Failure::none)
             m_response.errorText = m_reply->errorString();
-        } else if (error != QNetworkReply::NoError && m_response.status == 0) {
-            m_response.failure = WebResponse::Failure::transport;
-            m_response.errorText = m_reply->errorString();
+    }
+
+    static WebResponse::Failure transportFailure(QNetworkReply::NetworkError error) {
+        switch (error) {
+        case QNetworkReply::ConnectionRefusedError:
+            return WebResponse::Failure::refused;
+        case QNetworkReply::HostNotFoundError:
+            return WebResponse::Failure::hostNotFound;
+        case QNetworkReply::SslHandshakeFailedError:
+            return WebResponse::Failure::secureChannel;
+        default:
+            return WebResponse::Failure::transport;
         }
     }
 
@@ -98,6 +112,37 @@ QByteArray WebResponse::header(const QByteArray& name) const {
     for (const auto& [headerName, value] : headers) {
         if (headerName.compare(name, Qt::CaseInsensitive) == 0)
             return value;
+    }
+    return {};
+}
+
+QString WebResponse::describe(Failure failure) {
+    switch (failure) {
+    case Failure::none:
+        return {};
+    case Failure::timeout:
+        return L10n::text("rede.erro.tempo_esgotado", "o servidor não respondeu a tempo",
+                          "Motivo de uma falha de rede: passou o prazo sem resposta");
+    case Failure::refused:
+        return L10n::text("rede.erro.conexao_recusada", "o servidor recusou a conexão",
+                          "Motivo de uma falha de rede: nada escuta no endereço");
+    case Failure::hostNotFound:
+        return L10n::text(
+            "rede.erro.servidor_nao_encontrado", "servidor não encontrado",
+            "Motivo de uma falha de rede: o nome do servidor não resolve (sem DNS ou sem rede)");
+    case Failure::secureChannel:
+        return L10n::text("rede.erro.conexao_segura", "não foi possível abrir uma conexão segura",
+                          "Motivo de uma falha de rede: o TLS falhou");
+    case Failure::transport:
+        return L10n::text("rede.erro.sem_conexao", "sem conexão com o servidor",
+                          "Motivo de uma falha de rede sem causa mais precisa");
+    case Failure::redirectRefused:
+        return L10n::text("rede.erro.redirecionamento",
+                          "o servidor redirecionou para outro endereço, e o token não vai para lá",
+                          "Motivo de uma falha de rede: redirecionamento para outra origem recusado");
+    case Failure::tooLarge:
+        return L10n::text("rede.erro.resposta_grande", "a resposta é grande demais",
+                          "Motivo de uma falha de rede: a resposta passou do limite de tamanho");
     }
     return {};
 }

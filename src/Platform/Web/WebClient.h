@@ -23,16 +23,30 @@ struct WebRequest {
 };
 
 struct WebResponse {
-    enum class Failure { none, timeout, transport, redirectRefused, tooLarge };
+    enum class Failure {
+        none,
+        timeout,
+        refused,
+        hostNotFound,
+        secureChannel,
+        transport,
+        redirectRefused,
+        tooLarge
+    };
 
     int status = 0; // the HTTP status; 0 when no HTTP answer arrived
     QByteArray body;
     Failure failure = Failure::none;
-    QString errorText; // the network layer's description of a failure; never holds request headers
+    // The network layer's own (English) description of a failure, for the diagnostics log only; never holds
+    // request headers.
+    QString errorText;
     QList<std::pair<QByteArray, QByteArray>> headers;
 
     // The first header of that name (case-insensitive), or empty.
     QByteArray header(const QByteArray& name) const;
+
+    // What the user reads about a failure, in the interface's language; empty when nothing failed.
+    static QString describe(Failure failure);
 };
 
 // The HTTP client both web services use. Redirects are followed only to the same origin, so a bearer token

@@ -12,6 +12,13 @@ xcb_connection_t* connection() {
     return x11 ? x11->connection() : nullptr;
 }
 
+bool displayReachable() {
+    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(probe) == 0;
+    xcb_disconnect(probe);
+    return reachable;
+}
+
 xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name) {
     const auto cookie = xcb_intern_atom(connection, 0, std::uint16_t(name.size()), name.constData());
     const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),

@@ -18,6 +18,9 @@ template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std:
 // Qt's connection, or null when the application does not run on X11.
 xcb_connection_t* connection();
 
+// Whether the display named by $DISPLAY accepts a connection; callable before Qt starts.
+bool displayReachable();
+
 xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name);
 
 // The screen named by $DISPLAY; 0 when it names none.

@@ -72,12 +72,12 @@ Item {
                             objectName: "emptyAgenda"
                             width: parent.width
                             visible: root.model.showsEmptyAgenda
-                            text: root.model.agendaError !== "" ? root.model.agendaError : root.texts.emptyAgenda
+                            text: root.texts.emptyAgenda
                             textFormat: Text.PlainText
                             wrapMode: Text.Wrap
-                            font.pixelSize: root.model.agendaError !== "" ? 10 : 12
-                            color: root.model.agendaError !== "" ? Theme.danger : root.secondary
-                            opacity: root.model.agendaError !== "" ? 1 : 0.8
+                            font.pixelSize: 12
+                            color: root.secondary
+                            opacity: 0.8
                         }
                     }
                 }

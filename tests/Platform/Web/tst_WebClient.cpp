@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 using Failure = WebResponse::Failure;
 
@@ -62,21 +64,33 @@ private Q_SLOTS:
         QVERIFY(elsewhere.requests.isEmpty());
     }
 
-    // A server that never answers times out, a closed port fails in transport; neither has a status.
-    void silentServerTimesOutAndRefusedPortFails() {
-        LoopbackHttpServer silent;
-        silent.silent = true;
-        QTcpServer closed;
-        closed.listen(QHostAddress::LocalHost, 0);
-        const QUrl refused(u"http://127.0.0.1:%1/"_s.arg(closed.serverPort()));
-        closed.close();
-        const std::pair<QUrl, Failure> cases[] = {{silent.url(), Failure::timeout},
-                                                  {refused, Failure::transport}};
-        for (const auto& [url, failure] : cases) {
-            const WebResponse response = fetch(url, {}, 200);
-            QCOMPARE(response.failure, failure);
-            QCOMPARE(response.status, 0);
-        }
+    // Every failure the user can meet has its own Portuguese text; the network layer's wording (English) is
+    // kept apart for the log. None of these has a status.
+    void failuresReadInPortuguese_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("silence") << QByteArray() << int(Failure::timeout)
+                                 << u"o servidor não respondeu a tempo"_s;
+        QTest::newRow("closed port") << QByteArray("refused") << int(Failure::refused)
+                                     << u"o servidor recusou a conexão"_s;
+        QTest::newRow("hung up without an answer")
+            << QByteArray("hang up") << int(Failure::transport) << u"sem conexão com o servidor"_s;
+    }
+    void failuresReadInPortuguese() {
+        QFETCH(QByteArray, answer);
+        auto server = std::make_unique<LoopbackHttpServer>();
+        server->silent = answer.isEmpty();
+        server->answer = "";
+        const QUrl url = server->url();
+        if (answer == "refused")
+            server.reset(); // nothing listens on its port any more
+        const WebResponse response = fetch(url, {}, 300);
+        QCOMPARE(response.status, 0);
+        QTEST(int(response.failure), "failure");
+        QTEST(WebResponse::describe(response.failure), "text");
+        QVERIFY(!response.errorText.isEmpty() &&
+                response.errorText != WebResponse::describe(response.failure));
     }
 
     void answerForAGoneContextIsDropped() {
