@@ -203,10 +203,27 @@ struct Control {
     QQuickItem* enclosing; // the nearest control around it, or none
 };
 
+bool isShown(const QQuickItem* item) {
+    return item->isVisible() && effectiveOpacity(item) > 0.01;
+}
+
+// The rectangle an item and everything shown under it cover: a control's parts may be drawn beyond it.
+QRectF drawnRect(const QQuickItem* item) {
+    QRectF rect = item->width() > 0 && item->height() > 0 ? sceneRect(item) : QRectF();
+    for (const QQuickItem* child : item->childItems()) {
+        if (!isShown(child))
+            continue;
+        const QRectF part = drawnRect(child);
+        if (!part.isEmpty())
+            rect = rect.isEmpty() ? part : rect.united(part);
+    }
+    return rect;
+}
+
 void collectControls(QQuickItem* item, QQuickItem* enclosing, QList<Control>& out) {
-    if (!item->isVisible() || effectiveOpacity(item) <= 0.01)
+    if (!isShown(item))
         return;
-    if (isControl(item) && item->width() > 0 && item->height() > 0) {
+    if (isControl(item) && !drawnRect(item).isEmpty()) {
         out.append(Control{item, enclosing});
         enclosing = item;
     }
@@ -222,7 +239,7 @@ QList<Control> controlsUnder(QQuickItem* root) {
 
 // Where a control is shown: its rectangle cut by every clipping ancestor.
 QRectF shownRect(const QQuickItem* item) {
-    QRectF rect = sceneRect(item);
+    QRectF rect = drawnRect(item);
     for (const QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
         if (up->clip())
             rect &= sceneRect(up);
@@ -314,7 +331,7 @@ QStringList controlsOutsideWindow(QQuickItem* root) {
     for (const Control& control : controlsUnder(root)) {
         if (reported.contains(control.enclosing))
             continue;
-        const QRectF rect = sceneRect(control.item);
+        const QRectF rect = drawnRect(control.item);
         if (fits(along(rect, Qt::Horizontal), allowedSpan(control.item, Qt::Horizontal)) &&
             fits(along(rect, Qt::Vertical), allowedSpan(control.item, Qt::Vertical)))
             continue;
