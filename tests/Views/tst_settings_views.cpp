@@ -14,6 +14,8 @@
 #include "Theme/ThemeQml.h"
 #include "Widgets/UsageSettingsModel.h"
 
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QtTest>
@@ -130,6 +132,27 @@ private Q_SLOTS:
                           Qt::NoScrollPhase, false);
         QGuiApplication::sendEvent(window, &wheel);
         QTRY_VERIFY(page->property("contentY").toDouble() > 0);
+    }
+
+    // The compact item's context menu, open in a window of the panel's colour.
+    void menuReads() {
+        QQmlEngine engine;
+        QQmlComponent component(&engine);
+        component.setData(R"(import QtQuick
+            import "qrc:/Views/Controls"
+            Window { width: 300; height: 200; color: "black"; property alias menu: menu
+                ThemedMenu { id: menu; x: 10; y: 10; ThemedMenuItem { text: "Configurações" } ThemedMenuSeparator {}
+                    ThemedMenuItem { text: "Sair do Tavimor" } } })",
+                          QUrl());
+        std::unique_ptr<QObject> object(component.create());
+        auto* window = qobject_cast<QQuickWindow*>(object.get());
+        QVERIFY2(window, qPrintable(component.errorString()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QMetaObject::invokeMethod(window->property("menu").value<QObject*>(), "open");
+        QTRY_VERIFY(window->property("menu").value<QObject*>()->property("opened").toBool());
+        const QStringList problems = ItemTreeCheck::layoutProblems(window->contentItem());
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     }
 
     void onboardingReadsAndFits_data() {
