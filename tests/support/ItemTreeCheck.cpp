@@ -326,6 +326,8 @@ QStringList lowContrastTexts(QQuickItem* root, double minimum) {
 }
 
 QStringList controlsOutsideWindow(QQuickItem* root) {
+    if (!root->window())
+        return {QStringLiteral("%1 is in no window").arg(describe(root))};
     QStringList problems;
     QList<const QQuickItem*> reported;
     for (const Control& control : controlsUnder(root)) {
