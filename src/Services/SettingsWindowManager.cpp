@@ -101,8 +101,7 @@ QQuickWindow* SettingsWindowManager::buildWindow() {
     window->setTitle(windowTitle());
     window->setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     window->resize(windowSize);
-    window->setMinimumSize(windowSize);
-    window->setMaximumSize(windowSize);
+    window->setMinimumSize(minimumWindowSize);
     connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(windowWillClose()));
     return window;
 }

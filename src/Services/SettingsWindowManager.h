@@ -22,6 +22,8 @@ class SettingsWindowManager final : public QObject {
 
 public:
     static constexpr QSize windowSize{540, 600};
+    // The least size the window can be made: every section still fits across, and scrolls down.
+    static constexpr QSize minimumWindowSize{460, 400};
     // Distance from the top of the visible area to the window, and the least margin kept below it.
     static constexpr int topOffset = 324;
     static constexpr int bottomMargin = 20;

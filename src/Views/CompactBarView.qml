@@ -34,11 +34,22 @@ Item {
             for (let i = 0; i < row.children.length; ++i) {
                 const item = row.children[i];
                 if (item.visible && item.width > 0 && item.height > 0)
-                    rects.push(item.mapToItem(bar, 0, 0, item.width, item.height));
+                    rects.push(drawnRect(item));
             }
         }
         if (!sameRects(rects, itemRects))
             itemRects = rects;
+    }
+
+    // A body may draw beyond its own size (a row shifted up to the notch's edge): the rectangle covers all of
+    // it, so every drawn part takes the pointer.
+    function drawnRect(item) {
+        const drawn = item.item ? item.item.childrenRect : Qt.rect(0, 0, 0, 0);
+        const left = Math.min(0, drawn.x);
+        const top = Math.min(0, drawn.y);
+        const right = Math.max(item.width, drawn.x + drawn.width);
+        const bottom = Math.max(item.height, drawn.y + drawn.height);
+        return item.mapToItem(bar, left, top, right - left, bottom - top);
     }
 
     function scheduleItemRects() {
@@ -136,5 +147,9 @@ Item {
         onYChanged: bar.scheduleItemRects()
         onWidthChanged: bar.scheduleItemRects()
         onHeightChanged: bar.scheduleItemRects()
+        Connections {
+            target: item
+            function onChildrenRectChanged() { bar.scheduleItemRects() }
+        }
     }
 }

@@ -49,8 +49,11 @@ void UsageSettingsModel::save(const QString& pastedToken) {
     if (!m_service || token.isEmpty())
         return;
     setSaveError(std::nullopt);
-    m_service->saveManualToken(
-        token, whileAlive(this, [this](std::optional<KeychainError> error) { setSaveError(error); }));
+    m_service->saveManualToken(token, whileAlive(this, [this](std::optional<KeychainError> error) {
+                                   setSaveError(error);
+                                   if (!error)
+                                       Q_EMIT saved();
+                               }));
 }
 
 void UsageSettingsModel::remove() {

@@ -34,6 +34,8 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // A pasted token is stored: the view lets go of it. A refused save keeps it, to try again.
+    void saved();
 
 private:
     void setSaveError(std::optional<KeychainError> error);

@@ -18,7 +18,8 @@ namespace {
 // with any other widget's model. The centre body fills the music player's centre region.
 const std::pair<const char*, const char*> bodyFiles[] = {
     {"Compact.qml", R"(Rectangle { property var model; property int taps: 0; objectName: "compactBody"
-        implicitWidth: 40; implicitHeight: 14; color: "#E4FC00"; TapHandler { onTapped: parent.taps++ } })"},
+        implicitWidth: 40; implicitHeight: 14; color: "#E4FC00"; TapHandler { onTapped: parent.taps++ }
+        Rectangle { y: -4; width: 40; height: 4 } })"},
     {"Centre.qml", R"(Item { property var model; objectName: "centreBody" })"},
     {"Expanded.qml", R"(Rectangle { required property var model; objectName: "expandedBody"; color: "#3050a0"
         Text { text: model.icon } })"},
@@ -164,11 +165,12 @@ private Q_SLOTS:
                      liquid ? Qt::black : TavimorTheme::background()));
         QVERIFY(near(closed.pixelColor(screenWidth / 2, 45), desktop)); // below the 38-high outline
         // Left: daily (shelf and caffeinate draw nothing); right: system, usage. Packed 12 px short of the
-        // centre region (notch + 2 x 32 while music plays), resting on the notch's lower edge.
+        // centre region (notch + 2 x 32 while music plays), resting on the notch's lower edge; each rectangle
+        // also covers what its body draws above itself.
         QVariantList rects = root()->property("compactItemRects").toList();
         QCOMPARE(rects.size(), withWidgets ? 3 : 0);
         if (withWidgets)
-            QCOMPARE(rects.at(1).toRectF(), QRectF(screenWidth / 2 + 132 + 12, 18, 40, 14));
+            QCOMPARE(rects.at(1).toRectF(), QRectF(screenWidth / 2 + 132 + 12, 14, 40, 18));
 
         setOpen(true);
         const QImage open = scene->window.grabWindow();
@@ -179,7 +181,7 @@ private Q_SLOTS:
         QVERIFY(itemsNamed(QStringLiteral("centreBody")).isEmpty());
         rects = root()->property("compactItemRects").toList();
         if (withWidgets) // no music in the centre while open: the margin drops to 6
-            QCOMPARE(rects.first().toRectF(), QRectF(screenWidth / 2 - 106 - 12 - 40, 18, 40, 14));
+            QCOMPARE(rects.first().toRectF(), QRectF(screenWidth / 2 - 106 - 12 - 40, 14, 40, 18));
 
         setOpen(false);
         QVERIFY(near(scene->window.grabWindow().pixelColor(screenWidth / 2, 200), desktop));

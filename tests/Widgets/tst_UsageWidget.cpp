@@ -148,9 +148,11 @@ private Q_SLOTS:
             section.createWithInitialProperties({{"model", QVariant::fromValue(&settings)}}));
         QVERIFY2(row && section.errors().isEmpty(), qPrintable(section.errorString()));
         QCOMPARE(settings.statusText(), QStringLiteral("Conectado · 60% da sessão restante"));
+        QSignalSpy saved(&settings, &UsageSettingsModel::saved);
         store->forcedStatus.insert(QStringLiteral("add"), SecretStatus::authFailed);
         settings.save(QStringLiteral("  pasted\r\n"));
         QTRY_VERIFY(settings.saveFailed());
+        QCOMPARE(saved.size(), 0); // the view keeps the typed token
         QCOMPARE(settings.statusText(), QStringLiteral("Não foi possível salvar o token (status -25293)."));
         Diagnostics::flush();
         QFile log(logDir.filePath(QStringLiteral("tavimor.log")));
@@ -161,6 +163,7 @@ private Q_SLOTS:
         settings.save(QStringLiteral("  pasted\r\n"));
         QTRY_VERIFY(settings.hasManualToken());
         QVERIFY(!settings.saveFailed() && store->items.first().secret == "pasted");
+        QCOMPARE(saved.size(), 1);
         settings.remove();
         QTRY_VERIFY(!settings.hasManualToken());
         Diagnostics::setLogFilePathForTesting({});

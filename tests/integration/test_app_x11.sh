@@ -88,9 +88,9 @@ xdotool windowfocus --sync "$settings" key ctrl+comma
 sleep 0.5
 check "a second Control+, builds no second window" test "$(xdotool search --name 'Configura' | wc -l)" -eq 1
 
-# Finishing onboarding (its button sits in the middle of the window) is remembered, even with a SIGTERM right
-# after the change, before the preferences are written.
-xdotool windowfocus --sync "$onboarding" mousemove --window "$onboarding" 240 160 click 1
+# Finishing onboarding (its button sits at the lower right of the 520 x 340 window) is remembered, even with a
+# SIGTERM right after the change, before the preferences are written.
+xdotool windowfocus --sync "$onboarding" mousemove --window "$onboarding" 445 297 click 1
 check "the onboarding window closes when finished" wait_for 5 not_ has_window '^Bem-vindo ao Tavimor$'
 terminate_app
 check "finishing onboarding is stored" grep -q 'tavimor.onboarding.completed' "$XDG_CONFIG_HOME/Tavimor/preferences.json"

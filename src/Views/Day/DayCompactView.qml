@@ -1,7 +1,7 @@
 import QtQuick
-import QtQuick.Controls.Basic as Basic
 import Tavimor 1.0
 import "qrc:/Theme"
+import "../Controls"
 
 // The day item of the compact bar: the calendar glyph and, when a meeting is next, its countdown. A right
 // click offers the settings window and quitting.
@@ -47,14 +47,14 @@ Item {
         onClicked: (mouse) => menu.popup(mouse.x, mouse.y)
     }
 
-    Basic.Menu {
+    ThemedMenu {
         id: menu
-        Basic.MenuItem {
+        ThemedMenuItem {
             text: root.model.texts.settingsMenu
             onTriggered: root.model.openSettings()
         }
-        Basic.MenuSeparator {}
-        Basic.MenuItem {
+        ThemedMenuSeparator {}
+        ThemedMenuItem {
             text: root.model.texts.quitMenu
             onTriggered: root.model.quit()
         }

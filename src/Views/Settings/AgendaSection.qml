@@ -1,7 +1,7 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tavimor 1.0
+import "../Controls"
 
 // The agenda section of the settings window: the calendars that count for the day agenda, and the task
 // service's token. Everything it shows and does goes through its AgendaSectionModel.
@@ -12,81 +12,69 @@ ColumnLayout {
 
     spacing: 10
 
-    Label {
+    SettingsHeading {
+        Layout.fillWidth: true
         text: section.model.texts.calendarsTitle
-        textFormat: Text.PlainText
-        font.pixelSize: 13
-        font.weight: Font.DemiBold
     }
 
-    Label {
+    Text {
         visible: section.model.calendarError !== ""
         Layout.fillWidth: true
         text: section.model.calendarError
         textFormat: Text.PlainText
         wrapMode: Text.Wrap
+        font.pixelSize: 12
         color: Theme.danger
     }
 
     Repeater {
         model: section.model.calendars
-        delegate: RowLayout {
+        delegate: ThemedCheckBox {
             required property var modelData
-            spacing: 6
-            Rectangle {
-                width: 8
-                height: 8
-                radius: 4
-                color: modelData.color
-            }
-            CheckBox {
-                objectName: "calendar:" + modelData.id
-                checked: modelData.selected
-                onToggled: section.model.setCalendarSelected(modelData.id, checked)
-                contentItem: Text {
-                    leftPadding: 24
-                    text: modelData.title
-                    textFormat: Text.PlainText
-                    verticalAlignment: Text.AlignVCenter
-                }
-            }
+            objectName: "calendar:" + modelData.id
+            Layout.fillWidth: true
+            text: modelData.title
+            swatch: modelData.color
+            checked: modelData.selected
+            onToggled: section.model.setCalendarSelected(modelData.id, checked)
         }
     }
 
-    Label {
+    Text {
         Layout.fillWidth: true
         text: section.model.texts.calendarsHint
         textFormat: Text.PlainText
         wrapMode: Text.Wrap
-        opacity: 0.7
+        font.pixelSize: 12
+        color: Theme.secondaryLabel
     }
 
-    Label {
+    SettingsHeading {
         Layout.topMargin: 8
+        Layout.fillWidth: true
         text: section.model.texts.tokenTitle
-        textFormat: Text.PlainText
-        font.pixelSize: 13
-        font.weight: Font.DemiBold
     }
 
-    RowLayout {
+    ThemedTextField {
+        id: tokenField
+        objectName: "tokenField"
         Layout.fillWidth: true
-        spacing: 6
-        TextField {
-            id: tokenField
-            objectName: "tokenField"
-            Layout.fillWidth: true
-            echoMode: TextInput.Password
-            placeholderText: section.model.hasToken ? section.model.texts.tokenPresent : ""
-            enabled: !section.model.busy
-        }
-        Button {
+        echoMode: TextInput.Password
+        placeholderText: section.model.hasToken ? section.model.texts.tokenPresent : ""
+        enabled: !section.model.busy
+    }
+
+    Flow {
+        Layout.fillWidth: true
+        spacing: 8
+        ThemedButton {
             objectName: "saveToken"
+            primary: true
             text: section.model.texts.save
             enabled: !section.model.busy && tokenField.text.trim() !== ""
             onClicked: section.model.saveToken(tokenField.text)
         }
-        Button {
+        ThemedButton {
             objectName: "removeToken"
             text: section.model.texts.remove
             enabled: !section.model.busy && section.model.hasToken
@@ -103,13 +91,14 @@ ColumnLayout {
         }
     }
 
-    Label {
+    Text {
         objectName: "tokenStatus"
         visible: text !== ""
         Layout.fillWidth: true
         text: section.model.tokenStatus
         textFormat: Text.PlainText
         wrapMode: Text.Wrap
-        color: section.model.tokenFailed ? Theme.danger : palette.windowText
+        font.pixelSize: 12
+        color: section.model.tokenFailed ? Theme.danger : Theme.secondaryLabel
     }
 }

@@ -1,6 +1,6 @@
 import QtQuick
 import Tavimor 1.0
-import "qrc:/Theme"
+import "../Controls"
 
 // The general section: the panel's appearance mode and the notes tab.
 Column {
@@ -10,11 +10,9 @@ Column {
 
     spacing: 10
 
-    Text {
+    SettingsHeading {
+        width: section.width
         text: section.model.texts.appearanceTitle
-        textFormat: Text.PlainText
-        color: Theme.text
-        font: Theme.sectionTitle
     }
 
     Repeater {
@@ -48,7 +46,7 @@ Column {
                     width: parent.width
                     text: Appearance.description(modelData)
                     textFormat: Text.PlainText
-                    color: Theme.muted
+                    color: Theme.secondaryLabel
                     font.pixelSize: 11
                     wrapMode: Text.Wrap
                 }
@@ -63,11 +61,9 @@ Column {
 
     Item { width: 1; height: 6 }
 
-    Text {
+    SettingsHeading {
+        width: section.width
         text: section.model.texts.notesTitle
-        textFormat: Text.PlainText
-        color: Theme.text
-        font: Theme.sectionTitle
     }
 
     SettingsToggle {

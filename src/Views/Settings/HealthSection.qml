@@ -1,173 +1,159 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tavimor 1.0
-import "qrc:/Theme"
+import "../Controls"
 
 // The settings section of the breaks and of the blink and posture reminders, over a HealthSettingsModel.
-// Every change is written at once; the preview buttons show a break or a reminder now.
-ScrollView {
+// Every change is written at once; the preview buttons show a break or a reminder now. The window's page
+// scrolls it.
+ColumnLayout {
     id: section
 
     required property QtObject model
     readonly property var texts: model.texts
 
-    contentWidth: availableWidth
+    spacing: 8
 
-    component SectionTitle: Label {
-        textFormat: Text.PlainText
-        color: Theme.text
-        font.pixelSize: 14
-        font.weight: Font.DemiBold
+    component Heading: SettingsHeading {
+        Layout.fillWidth: true
         Layout.topMargin: 8
     }
-    component Caption: Label {
-        textFormat: Text.PlainText
-        color: Theme.text
+    component Toggle: SettingsToggle {
         Layout.fillWidth: true
     }
-    component ChoiceBox: ComboBox {
-        required property var choices
-        required property string current
-        signal picked(string raw)
-        model: choices
-        textRole: "title"
-        valueRole: "raw"
-        currentIndex: choices.findIndex(choice => choice.raw === current)
-        onActivated: picked(currentValue)
+    // A caption on the left, its control on the right.
+    component Field: RowLayout {
+        property alias caption: label.text
+        Layout.fillWidth: true
+        spacing: 12
+        Text {
+            id: label
+            Layout.fillWidth: true
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            color: Theme.text
+            font.pixelSize: 13
+        }
+    }
+    component Stepper: ThemedStepper {
+        required property var range
+        from: range.minimum
+        to: range.maximum
+    }
+    component Preview: ThemedButton {
+        text: section.texts.preview
     }
 
-    ColumnLayout {
-        width: section.availableWidth
-        spacing: 6
+    Heading { text: section.texts.breaks; Layout.topMargin: 0 }
+    Toggle {
+        objectName: "breakEnabled"
+        title: section.texts.breakEnabled
+        checked: section.model.breakEnabled
+        onToggled: checked => section.model.breakEnabled = checked
+    }
+    Field {
+        caption: section.texts.workInterval
+        Stepper {
+            objectName: "workIntervalBox"
+            range: section.model.ranges.breakWorkIntervalMin
+            value: section.model.breakWorkIntervalMin
+            onValueModified: section.model.breakWorkIntervalMin = value
+        }
+    }
+    Field {
+        caption: section.texts.breakDuration
+        Stepper {
+            range: section.model.ranges.breakDurationSec
+            stepSize: 5
+            value: section.model.breakDurationSec
+            onValueModified: section.model.breakDurationSec = value
+        }
+    }
+    Field {
+        caption: section.texts.snoozes
+        Stepper {
+            range: section.model.ranges.breakSnoozes
+            value: section.model.breakSnoozes
+            onValueModified: section.model.breakSnoozes = value
+        }
+    }
+    Toggle {
+        title: section.texts.strict
+        checked: section.model.breakStrict
+        onToggled: checked => section.model.breakStrict = checked
+    }
+    Preview {
+        objectName: "previewBreakButton"
+        onClicked: section.model.previewBreak()
+    }
 
-        SectionTitle { text: section.texts.breaks }
-        RowLayout {
-            Caption { text: section.texts.breakEnabled }
-            Switch {
-                objectName: "breakEnabledSwitch"
-                checked: section.model.breakEnabled
-                onToggled: section.model.breakEnabled = checked
-            }
+    Heading { text: section.texts.blink }
+    Toggle {
+        title: section.texts.enabled
+        checked: section.model.blinkEnabled
+        onToggled: checked => section.model.blinkEnabled = checked
+    }
+    Field {
+        caption: section.texts.interval
+        Stepper {
+            range: section.model.ranges.blinkIntervalMin
+            value: section.model.blinkIntervalMin
+            onValueModified: section.model.blinkIntervalMin = value
         }
-        RowLayout {
-            Caption { text: section.texts.workInterval }
-            SpinBox {
-                objectName: "workIntervalBox"
-                from: section.model.ranges.breakWorkIntervalMin.minimum
-                to: section.model.ranges.breakWorkIntervalMin.maximum
-                value: section.model.breakWorkIntervalMin
-                onValueModified: section.model.breakWorkIntervalMin = value
-            }
+    }
+    Field {
+        caption: section.texts.position
+        ThemedChoice {
+            choices: section.model.positions
+            current: section.model.blinkPosition
+            onPicked: raw => section.model.blinkPosition = raw
         }
-        RowLayout {
-            Caption { text: section.texts.breakDuration }
-            SpinBox {
-                from: section.model.ranges.breakDurationSec.minimum
-                to: section.model.ranges.breakDurationSec.maximum
-                stepSize: 5
-                value: section.model.breakDurationSec
-                onValueModified: section.model.breakDurationSec = value
-            }
+    }
+    Field {
+        caption: section.texts.size
+        ThemedChoice {
+            choices: section.model.sizes
+            current: section.model.blinkSize
+            onPicked: raw => section.model.blinkSize = raw
         }
-        RowLayout {
-            Caption { text: section.texts.snoozes }
-            SpinBox {
-                from: section.model.ranges.breakSnoozes.minimum
-                to: section.model.ranges.breakSnoozes.maximum
-                value: section.model.breakSnoozes
-                onValueModified: section.model.breakSnoozes = value
-            }
-        }
-        RowLayout {
-            Caption { text: section.texts.strict }
-            Switch {
-                checked: section.model.breakStrict
-                onToggled: section.model.breakStrict = checked
-            }
-        }
-        Button {
-            objectName: "previewBreakButton"
-            text: section.texts.preview
-            onClicked: section.model.previewBreak()
-        }
+    }
+    Preview {
+        objectName: "previewBlinkButton"
+        onClicked: section.model.previewBlink()
+    }
 
-        SectionTitle { text: section.texts.blink }
-        RowLayout {
-            Caption { text: section.texts.enabled }
-            Switch {
-                checked: section.model.blinkEnabled
-                onToggled: section.model.blinkEnabled = checked
-            }
+    Heading { text: section.texts.posture }
+    Toggle {
+        title: section.texts.enabled
+        checked: section.model.postureEnabled
+        onToggled: checked => section.model.postureEnabled = checked
+    }
+    Field {
+        caption: section.texts.interval
+        Stepper {
+            range: section.model.ranges.postureIntervalMin
+            value: section.model.postureIntervalMin
+            onValueModified: section.model.postureIntervalMin = value
         }
-        RowLayout {
-            Caption { text: section.texts.interval }
-            SpinBox {
-                from: section.model.ranges.blinkIntervalMin.minimum
-                to: section.model.ranges.blinkIntervalMin.maximum
-                value: section.model.blinkIntervalMin
-                onValueModified: section.model.blinkIntervalMin = value
-            }
+    }
+    Field {
+        caption: section.texts.position
+        ThemedChoice {
+            choices: section.model.positions
+            current: section.model.posturePosition
+            onPicked: raw => section.model.posturePosition = raw
         }
-        RowLayout {
-            Caption { text: section.texts.position }
-            ChoiceBox {
-                choices: section.model.positions
-                current: section.model.blinkPosition
-                onPicked: raw => section.model.blinkPosition = raw
-            }
+    }
+    Field {
+        caption: section.texts.size
+        ThemedChoice {
+            choices: section.model.sizes
+            current: section.model.postureSize
+            onPicked: raw => section.model.postureSize = raw
         }
-        RowLayout {
-            Caption { text: section.texts.size }
-            ChoiceBox {
-                choices: section.model.sizes
-                current: section.model.blinkSize
-                onPicked: raw => section.model.blinkSize = raw
-            }
-        }
-        Button {
-            objectName: "previewBlinkButton"
-            text: section.texts.preview
-            onClicked: section.model.previewBlink()
-        }
-
-        SectionTitle { text: section.texts.posture }
-        RowLayout {
-            Caption { text: section.texts.enabled }
-            Switch {
-                checked: section.model.postureEnabled
-                onToggled: section.model.postureEnabled = checked
-            }
-        }
-        RowLayout {
-            Caption { text: section.texts.interval }
-            SpinBox {
-                from: section.model.ranges.postureIntervalMin.minimum
-                to: section.model.ranges.postureIntervalMin.maximum
-                value: section.model.postureIntervalMin
-                onValueModified: section.model.postureIntervalMin = value
-            }
-        }
-        RowLayout {
-            Caption { text: section.texts.position }
-            ChoiceBox {
-                choices: section.model.positions
-                current: section.model.posturePosition
-                onPicked: raw => section.model.posturePosition = raw
-            }
-        }
-        RowLayout {
-            Caption { text: section.texts.size }
-            ChoiceBox {
-                choices: section.model.sizes
-                current: section.model.postureSize
-                onPicked: raw => section.model.postureSize = raw
-            }
-        }
-        Button {
-            objectName: "previewPostureButton"
-            text: section.texts.preview
-            onClicked: section.model.previewPosture()
-        }
+    }
+    Preview {
+        objectName: "previewPostureButton"
+        onClicked: section.model.previewPosture()
     }
 }

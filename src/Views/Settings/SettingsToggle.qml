@@ -1,5 +1,6 @@
 import QtQuick
 import Tavimor 1.0
+import "../Controls"
 
 // A labelled on/off switch for the settings sections. `toggled` carries the value the user asked for;
 // the owner writes it and the binding of `checked` follows the stored value.
@@ -11,11 +12,12 @@ Item {
     property bool checked: false
     signal toggled(bool checked)
 
-    implicitHeight: Math.max(labels.implicitHeight, track.height)
+    implicitHeight: Math.max(labels.implicitHeight, control.implicitHeight)
 
     Column {
         id: labels
-        width: parent.width - track.width - 12
+        width: parent.width - control.width - 12
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 2
         Text {
             width: parent.width
@@ -30,36 +32,22 @@ Item {
             visible: toggle.detail !== ""
             text: toggle.detail
             textFormat: Text.PlainText
-            color: Theme.muted
+            color: Theme.secondaryLabel
             font.pixelSize: 11
             wrapMode: Text.Wrap
         }
     }
 
-    Rectangle {
-        id: track
-        objectName: "toggleTrack"
+    ThemedSwitch {
+        id: control
+        objectName: toggle.objectName !== "" ? toggle.objectName + "Switch" : ""
         anchors.right: parent.right
         anchors.verticalCenter: parent.verticalCenter
-        width: 34
-        height: 20
-        radius: 10
-        color: toggle.checked ? Theme.accent : Theme.surfaceElevated
-        border.width: 1
-        border.color: Theme.separator
-
-        Rectangle {
-            width: 16
-            height: 16
-            radius: 8
-            y: 2
-            x: toggle.checked ? parent.width - width - 2 : 2
-            color: toggle.checked ? Theme.background : Theme.muted
-        }
-
-        MouseArea {
-            anchors.fill: parent
-            onClicked: toggle.toggled(!toggle.checked)
+        checked: toggle.checked
+        onToggled: {
+            const asked = checked;
+            checked = Qt.binding(() => toggle.checked);
+            toggle.toggled(asked);
         }
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls.Basic as Basic
 import Tavimor 1.0
 import "qrc:/Theme"
 
@@ -45,7 +46,7 @@ Item {
                         SymbolIcon {
                             name: modelData.symbolName
                             size: 13
-                            color: selected ? Theme.accent : Theme.muted
+                            color: selected ? Theme.accent : Theme.secondaryLabel
                         }
                         Text {
                             text: modelData.title
@@ -64,12 +65,26 @@ Item {
         }
     }
 
+    // The page scrolls with the wheel when the window is too short for the section.
     Flickable {
+        objectName: "settingsPage"
         x: sidebar.width
         width: parent.width - sidebar.width
         height: parent.height
         contentHeight: page.height + 40
+        boundsBehavior: Flickable.StopAtBounds
         clip: true
+
+        Basic.ScrollBar.vertical: Basic.ScrollBar {
+            id: scrollBar
+            contentItem: Rectangle {
+                implicitWidth: 4
+                radius: 2
+                visible: scrollBar.size < 1
+                color: Theme.muted
+                opacity: scrollBar.active ? 1 : 0.5
+            }
+        }
 
         Loader {
             id: page
