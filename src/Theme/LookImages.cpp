@@ -125,7 +125,9 @@ QImage roundedCover(const QImage& artwork, QSize size, qreal cornerRadius) {
     path.addRoundedRect(QRectF(QPointF(0, 0), size), cornerRadius, cornerRadius);
     painter.fillPath(path, Qt::white);
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    const QImage scaled = artwork.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    // Scaled in full colour: a palette image would be scaled in its own format, dithered to two colours.
+    const QImage scaled = artwork.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                              .scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
     painter.drawImage(QPoint((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2),
                       scaled);
     return image;

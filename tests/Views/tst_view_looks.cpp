@@ -68,8 +68,8 @@ class ViewLooksTest : public QObject {
         return shown;
     }
 
-    // A player playing a track whose cover is one plain colour.
-    std::unique_ptr<MusicWidget> playingMusic(bool playing) {
+    // A player playing a track whose cover is one plain colour, in that image format.
+    std::unique_ptr<MusicWidget> playingMusic(bool playing, QImage::Format format) {
         auto source = std::make_unique<FakeMprisSource>();
         auto artwork = std::make_unique<FakeArtworkFetcher>();
         FakeArtworkFetcher* fetcher = artwork.get();
@@ -86,8 +86,9 @@ class ViewLooksTest : public QObject {
         auto widget = std::make_unique<MusicWidget>(std::make_unique<MusicService>(MusicService::Dependencies{
             std::move(source), std::move(artwork), std::make_unique<FakeClock>(), &scheduler, {}}));
         widget->start();
-        QImage cover(300, 200, QImage::Format_RGB32);
-        cover.fill(coverColour);
+        QImage cover(300, 200, format);
+        cover.setColorTable({coverColour.rgb(), coverColour.rgb()});
+        cover.fill(format == QImage::Format_Mono ? QColor(Qt::color0) : coverColour);
         fetcher->finish(QUrl(address), cover);
         return widget;
     }
@@ -134,16 +135,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("view");
         QTest::addColumn<bool>("playing");
         QTest::addColumn<int>("shadowTint");
-        QTest::newRow("compact playing") << "Music/MusicCompactView" << true << 12;
-        QTest::newRow("compact paused") << "Music/MusicCompactView" << false << 0;
-        QTest::newRow("card") << "Music/MusicExpandedView" << true << 0;
+        QTest::addColumn<QImage::Format>("format"); // a cover of one colour may come as a 1-bit palette
+        QTest::newRow("compact playing") << "Music/MusicCompactView" << true << 12 << QImage::Format_RGB32;
+        QTest::newRow("compact paused") << "Music/MusicCompactView" << false << 0 << QImage::Format_Mono;
+        QTest::newRow("card") << "Music/MusicExpandedView" << true << 0 << QImage::Format_Mono;
     }
 
     void covers() {
         QFETCH(QString, view);
         QFETCH(bool, playing);
         QFETCH(int, shadowTint);
-        const auto music = playingMusic(playing);
+        QFETCH(QImage::Format, format);
+        const auto music = playingMusic(playing, format);
         const QColor backdrop(32, 32, 32);
         const Shown shown =
             show(view, {{"model", QVariant::fromValue<QObject*>(music.get())}}, {480, 160}, backdrop);
