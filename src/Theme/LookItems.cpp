@@ -93,26 +93,26 @@ void BakedLook::itemChange(ItemChange change, const ItemChangeData& value) {
 }
 
 void ArtworkImage::setImage(const QImage& image) {
-    if (image.cacheKey() == m_image.cacheKey())
+    if (image.cacheKey() == m_artwork.cacheKey())
         return;
-    m_image = image;
+    m_artwork = image;
     polish();
     Q_EMIT lookChanged();
 }
 
 QString ArtworkImage::lookKey(qreal pixelRatio) const {
     const QSize size = pixelSize(boundingRect().size(), pixelRatio);
-    if (m_image.isNull() || size.isEmpty())
+    if (m_artwork.isNull() || size.isEmpty())
         return {};
     return QStringLiteral("cover %1 %2x%3 %4")
-        .arg(m_image.cacheKey())
+        .arg(m_artwork.cacheKey())
         .arg(size.width())
         .arg(size.height())
         .arg(m_radius * pixelRatio);
 }
 
 QImage ArtworkImage::bake(qreal pixelRatio) const {
-    return LookImages::roundedCover(m_image, pixelSize(boundingRect().size(), pixelRatio),
+    return LookImages::roundedCover(m_artwork, pixelSize(boundingRect().size(), pixelRatio),
                                     m_radius * pixelRatio);
 }
 

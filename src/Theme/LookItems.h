@@ -53,9 +53,9 @@ class ArtworkImage : public BakedLook {
 
 public:
     using BakedLook::BakedLook;
-    QImage image() const { return m_image; }
+    QImage image() const { return m_artwork; }
     void setImage(const QImage& image);
-    bool hasImage() const { return !m_image.isNull(); }
+    bool hasImage() const { return !m_artwork.isNull(); }
     qreal radius() const { return m_radius; }
     void setRadius(qreal radius) { change(m_radius, radius); }
 
@@ -65,7 +65,7 @@ protected:
     QRectF imageRect() const override { return boundingRect(); }
 
 private:
-    QImage m_image;
+    QImage m_artwork;
     qreal m_radius = 0;
 };
 
