@@ -17,6 +17,8 @@
 #include <QQuickWindow>
 #include <QtTest>
 
+#include <ctime>
+
 // The cost of the reminders' one-second ticks, and how long a due break takes to be on every screen. The
 // overlay figures need an X server (QT_QPA_PLATFORM=xcb).
 class HealthRemindersBench : public QObject {
@@ -128,6 +130,36 @@ private Q_SLOTS:
             "break begun to overlay drawn, windows kept: median %.1f ms (%.1f ms in the call), worst %.1f ms "
             "over %lld breaks",
             samples.at(5), built.at(5), samples.last(), qlonglong(samples.size()));
+    }
+
+    // The CPU time of the whole process, every thread, for one blink cue from its panels being built to
+    // their going: the first (its looks drawn) and the median of the next ones (looks reused).
+    void blinkAnimation() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        QtScreens screens;
+        X11ReminderWindowFactory windows({});
+        QtScheduler scheduler;
+        BlinkReminderWindow blink({screens, windows, scheduler, clock, ReminderCoordinator::shared()});
+        QList<double> samples;
+        for (int i = 0; i < 6; ++i) {
+            const double before = processCpuMs();
+            blink.show(ReminderSize::medium, ReminderPosition::center);
+            QTest::qWait(BlinkReminderWindow::showMs + 200);
+            samples << processCpuMs() - before;
+        }
+        const double first = samples.takeFirst();
+        std::sort(samples.begin(), samples.end());
+        qInfo("one blink animation (%.2f s, %lld screens): %.1f ms CPU the first time, median %.1f ms after",
+              BlinkReminderWindow::showMs / 1000.0, qlonglong(QGuiApplication::screens().size()), first,
+              samples.at(samples.size() / 2));
+    }
+
+private:
+    static double processCpuMs() {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
     }
 };
 

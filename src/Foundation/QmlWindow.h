@@ -17,8 +17,9 @@ QQuickWindow* create(QQmlEngine& engine, const QString& viewName, const QVariant
 void bringForward(QQuickWindow& window);
 
 // Every window draws with the software scene graph, which needs a fraction of the memory of OpenGL through
-// Mesa and draws everything the views use, unless QT_QUICK_BACKEND (for example "rhi") asks for another. Call
-// before the first window exists.
+// Mesa, unless QT_QUICK_BACKEND (for example "rhi") asks for another. That scene graph silently draws nothing
+// for a layer effect, a shader or a graphical-effects item, so the views draw their shadows, glows and rounded
+// covers as images prepared on the CPU instead. Call before the first window exists.
 void chooseRenderer();
 
 } // namespace QmlWindow

@@ -2,6 +2,7 @@
 
 #include "Platform/Preferences/IPreferences.h"
 #include "Theme/AppearanceSettings.h"
+#include "Theme/LookItems.h"
 #include "Theme/Springs.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/TavimorTheme.h"
@@ -36,6 +37,9 @@ void registerOnce() {
         qmlRegisterSingletonType<SymbolIcons>(uri, 1, 0, "Icons", &createPlain<SymbolIcons>);
         qmlRegisterSingletonType<Springs>(uri, 1, 0, "Springs", &createPlain<Springs>);
         qmlRegisterType<TextShadowScope>(uri, 1, 0, "TextShadowScope");
+        qmlRegisterType<ArtworkImage>(uri, 1, 0, "ArtworkImage");
+        qmlRegisterType<BlurredShape>(uri, 1, 0, "BlurredShape");
+        qmlRegisterType<RadialGlow>(uri, 1, 0, "RadialGlow");
         return true;
     }();
     Q_UNUSED(registered);

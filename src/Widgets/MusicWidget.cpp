@@ -2,25 +2,8 @@
 
 #include "Foundation/L10n.h"
 
-#include <QBuffer>
-
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-// The cover as an address the views can load without an image provider.
-QString dataAddress(const QImage& image) {
-    if (image.isNull())
-        return {};
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(bytes.toBase64());
-}
-
-} // namespace
 
 MusicWidget::MusicWidget(std::unique_ptr<MusicService> service, NotchHardwareProfile profile, QObject* parent)
     : NotchWidget(parent)
@@ -69,12 +52,11 @@ void MusicWidget::dragVolume(double x, double width) {
     m_service->setVolume(fraction * 100);
 }
 
-// The cover is encoded once per new image, not at every tick.
+// The cover changes only with a new image, not at every tick.
 void MusicWidget::handleNowPlaying() {
-    const QImage& artwork = m_service->nowPlaying().artwork;
-    if (artwork.cacheKey() != m_artworkKey) {
-        m_artworkKey = artwork.cacheKey();
-        m_artworkSource = dataAddress(artwork);
+    const qint64 artworkKey = m_service->nowPlaying().artwork.cacheKey();
+    if (artworkKey != m_artworkKey) {
+        m_artworkKey = artworkKey;
         Q_EMIT artworkChanged();
     }
     Q_EMIT trackChanged();

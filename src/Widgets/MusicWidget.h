@@ -18,7 +18,7 @@ class MusicWidget final : public NotchWidget {
     Q_PROPERTY(QString durationText READ durationText NOTIFY trackChanged)
     Q_PROPERTY(double compactProgress READ compactProgress NOTIFY trackChanged)
     Q_PROPERTY(double expandedProgress READ expandedProgress NOTIFY trackChanged)
-    Q_PROPERTY(QString artworkSource READ artworkSource NOTIFY artworkChanged)
+    Q_PROPERTY(QImage artwork READ artwork NOTIFY artworkChanged)
     Q_PROPERTY(bool hasVolume READ hasVolume NOTIFY volumeChanged)
     Q_PROPERTY(double volume READ volume NOTIFY volumeChanged)
     Q_PROPERTY(QString playPauseSymbol READ playPauseSymbol NOTIFY trackChanged)
@@ -54,7 +54,7 @@ public:
     QString durationText() const { return m_service->nowPlaying().durationString(); }
     double compactProgress() const;
     double expandedProgress() const;
-    QString artworkSource() const { return m_artworkSource; }
+    QImage artwork() const { return m_service->nowPlaying().artwork; }
     bool hasVolume() const { return m_service->volume().has_value(); }
     double volume() const { return m_service->volume().value_or(0); }
     QString playPauseSymbol() const;
@@ -81,7 +81,6 @@ private:
     std::unique_ptr<MusicService> m_service;
     NotchHardwareProfile m_profile;
     QString m_name;
-    QString m_artworkSource;
     qint64 m_artworkKey = 0;
     bool m_hadTrack = false;
 };

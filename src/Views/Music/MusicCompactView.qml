@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Tavimor 1.0
 import "qrc:/Theme"
 
@@ -32,18 +31,22 @@ Item {
             width: 24
             height: 24
             anchors.verticalCenter: parent.verticalCenter
-            source: view.model.artworkSource
+            image: view.model.artwork
             radius: 5
             placeholderRadius: 6
             symbolSize: 10
             symbolWeight: Font.DemiBold
             placeholderColor: view.liquid ? Qt.rgba(1, 1, 1, 0.1) : Theme.surfaceElevated
             symbolColor: Theme.compactText
-            layer.enabled: true
-            layer.effect: DropShadow {
-                radius: 5
-                samples: 11
-                color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, view.model.isPlaying ? 0.25 : 0)
+
+            BlurredShape {
+                // The accent shadow while playing.
+                z: -1
+                anchors.fill: parent
+                visible: view.model.isPlaying
+                cornerRadius: cover.hasArtwork ? cover.radius : cover.placeholderRadius
+                blur: 5
+                color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.25)
             }
 
             Rectangle {

@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Tavimor 1.0
 import "qrc:/Theme"
 
@@ -7,18 +6,19 @@ import "qrc:/Theme"
 Item {
     id: cover
 
-    property string source
+    property alias image: artwork.image
     property real radius: 10
     property real placeholderRadius: radius
     property real symbolSize: 22
     property int symbolWeight: Font.Normal
     property color placeholderColor
     property color symbolColor
+    readonly property bool hasArtwork: artwork.hasImage
 
     Rectangle {
         anchors.fill: parent
         radius: cover.placeholderRadius
-        visible: cover.source === ""
+        visible: !artwork.hasImage
         color: cover.placeholderColor
         SymbolIcon {
             anchors.centerIn: parent
@@ -29,26 +29,10 @@ Item {
         }
     }
 
-    Image {
-        id: image
-        anchors.fill: parent
-        visible: false
-        source: cover.source
-        fillMode: Image.PreserveAspectCrop
-        smooth: true
-    }
-
-    Rectangle {
-        id: mask
+    ArtworkImage {
+        id: artwork
+        objectName: "artwork"
         anchors.fill: parent
         radius: cover.radius
-        visible: false
-    }
-
-    OpacityMask {
-        anchors.fill: parent
-        visible: cover.source !== ""
-        source: image
-        maskSource: mask
     }
 }

@@ -38,7 +38,7 @@ Item {
             MusicCover {
                 Layout.preferredWidth: 72
                 Layout.preferredHeight: 72
-                source: view.model.artworkSource
+                image: view.model.artwork
                 placeholderColor: view.surface(0.12, Theme.surfaceElevated)
                 symbolColor: Theme.muted
             }

@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Tavimor 1.0
 import "qrc:/Theme"
 
@@ -39,6 +38,16 @@ Item {
             }
         ]
 
+        BlurredShape {
+            // The disc's shadow, 4 points down.
+            y: 4 * view.scale
+            width: parent.width
+            height: parent.height
+            cornerRadius: width / 2
+            blur: 10 * view.scale
+            color: Qt.rgba(0, 0, 0, 0.35)
+        }
+
         Rectangle {
             id: disc
             anchors.fill: parent
@@ -46,13 +55,6 @@ Item {
             color: Qt.rgba(0, 0, 0, 0.62)
             border.width: 1
             border.color: Qt.rgba(1, 1, 1, 0.14)
-            layer.enabled: true
-            layer.effect: DropShadow {
-                radius: 10 * view.scale
-                samples: 17
-                verticalOffset: 4 * view.scale
-                color: Qt.rgba(0, 0, 0, 0.35)
-            }
         }
 
         SymbolIcon {
@@ -61,10 +63,13 @@ Item {
             name: "eye.fill"
             size: 22 * view.scale
             color: Theme.accent
-            layer.enabled: true
-            layer.effect: Glow {
-                radius: 8 * view.scale
-                samples: 17
+
+            BlurredShape {
+                objectName: "eyeGlow"
+                z: -1
+                anchors.fill: parent
+                symbol: eye.name
+                blur: 8 * view.scale
                 color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.6)
             }
             transform: Scale {

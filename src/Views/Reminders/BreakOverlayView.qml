@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Tavimor 1.0
 import "qrc:/Theme"
 
@@ -18,15 +17,12 @@ Item {
         }
     }
 
-    RadialGradient {
+    RadialGlow {
         // The accent glow: accent at 10 % within 40 px of the middle, gone at 620 px.
         anchors.fill: parent
-        horizontalRadius: 620
-        verticalRadius: 620
-        gradient: Gradient {
-            GradientStop { position: 40 / 620; color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.1) }
-            GradientStop { position: 1; color: "transparent" }
-        }
+        color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.1)
+        innerRadius: 40
+        outerRadius: 620
     }
 
     Column {

@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Tavimor 1.0
 import "qrc:/Theme"
 
@@ -33,29 +32,39 @@ Item {
             }
         }
 
-        Rectangle {
-            // The trail.
+        BlurredShape {
+            // The trail: a softened capsule fading downward.
             anchors.horizontalCenter: parent.horizontalCenter
             y: 18 * view.scale
             width: 9 * view.scale
             height: 80 * view.scale
-            radius: width / 2
-            gradient: Gradient {
-                GradientStop { position: 0; color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.85) }
-                GradientStop { position: 1; color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0) }
-            }
+            cornerRadius: width / 2
+            blur: 3 * view.scale
+            color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.85)
+            endColor: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0)
         }
 
         SymbolIcon {
+            id: arrow
             anchors.horizontalCenter: parent.horizontalCenter
             name: "arrow.up"
             size: 30 * view.scale
             color: Theme.accent
             font.weight: Font.Black
-            layer.enabled: true
-            layer.effect: Glow {
-                radius: 10 * view.scale
-                samples: 21
+
+            // Two glows: a wide faint one under a close bright one.
+            BlurredShape {
+                z: -1
+                anchors.fill: parent
+                symbol: arrow.name
+                blur: 18 * view.scale
+                color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.5)
+            }
+            BlurredShape {
+                z: -1
+                anchors.fill: parent
+                symbol: arrow.name
+                blur: 10 * view.scale
                 color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.9)
             }
         }
