@@ -108,9 +108,7 @@ private Q_SLOTS:
 
     void everySymbolNameUsedInTheSourcesHasAnEntry() {
         QSet<QString> used;
-        const QString sources =
-            QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../src");
-        QDirIterator files(sources, {"*.cpp", "*.h", "*.qml"}, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(QStringLiteral(TAVIMOR_SOURCE_DIR), {"*.cpp", "*.h", "*.qml"}, QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             if (const QString path = files.next(); !path.contains(u"SymbolIcons."))
                 used.unite(symbolNamesUsedIn(path));
