@@ -1,5 +1,7 @@
 #include "Theme/TavimorTheme.h"
 
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringView>
 
 #include <cstdint>
@@ -13,8 +15,12 @@ QColor whiteWithOpacity(qreal opacity) {
     return color;
 }
 
+QString installedOr(const QString& family, QFontDatabase::SystemFont fallback) {
+    return QFontDatabase::hasFamily(family) ? family : QFontDatabase::systemFont(fallback).family();
+}
+
 QFont systemFont(int pixelSize, QFont::Weight weight) {
-    QFont font;
+    QFont font(TavimorTheme::textFamily());
     font.setPixelSize(pixelSize);
     font.setWeight(weight);
     return font;
@@ -131,6 +137,23 @@ QFont TavimorTheme::label() {
 QFont TavimorTheme::sectionTitle() {
     static const QFont font = systemFont(11, QFont::DemiBold);
     return font;
+}
+
+QString TavimorTheme::textFamily() {
+    static const QString family = installedOr(QStringLiteral("Inter"), QFontDatabase::GeneralFont);
+    return family;
+}
+
+QString TavimorTheme::monoFamily() {
+    static const QString family =
+        installedOr(QStringLiteral("League Mono Condensed"), QFontDatabase::FixedFont);
+    return family;
+}
+
+void TavimorTheme::useTextFace() {
+    QFont font = QGuiApplication::font();
+    font.setFamilies({textFamily()});
+    QGuiApplication::setFont(font);
 }
 
 QColor TavimorTheme::secondaryText(bool liquid) {

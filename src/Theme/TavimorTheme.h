@@ -23,6 +23,7 @@ class TavimorTheme : public QObject {
     Q_PROPERTY(QFont body READ body CONSTANT)
     Q_PROPERTY(QFont label READ label CONSTANT)
     Q_PROPERTY(QFont sectionTitle READ sectionTitle CONSTANT)
+    Q_PROPERTY(QString monoFamily READ monoFamily CONSTANT)
 
 public:
     using QObject::QObject;
@@ -42,6 +43,14 @@ public:
     static QFont body();
     static QFont label();
     static QFont sectionTitle();
+
+    // The faces the views are laid out for: Inter for text and the condensed League Mono for times and
+    // figures, narrow enough that a title keeps room beside a time range; the desktop's own faces where
+    // they are not installed.
+    static QString textFamily();
+    static QString monoFamily();
+    // Makes the text face the application's default font, so that every view draws in it.
+    static void useTextFace();
 
     // Secondary text: secondaryLabel on liquid glass, muted on the dark style.
     Q_INVOKABLE static QColor secondaryText(bool liquid);

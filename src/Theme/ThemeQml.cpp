@@ -7,6 +7,7 @@
 #include "Theme/TavimorTheme.h"
 #include "Theme/TextShadowScope.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QQmlEngine>
 
@@ -36,6 +37,8 @@ void registerOnce() {
         qmlRegisterSingletonType<SymbolIcons>(uri, 1, 0, "Icons", &createPlain<SymbolIcons>);
         qmlRegisterSingletonType<Springs>(uri, 1, 0, "Springs", &createPlain<Springs>);
         qmlRegisterType<TextShadowScope>(uri, 1, 0, "TextShadowScope");
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            TavimorTheme::useTextFace();
         return true;
     }();
     Q_UNUSED(registered);

@@ -67,6 +67,7 @@ Item {
 
         Row {
             id: leftRow
+            objectName: "compactSide"
             anchors.right: parent.right
             anchors.rightMargin: bar.innerGap
             anchors.bottom: parent.bottom
@@ -89,6 +90,7 @@ Item {
 
         Row {
             id: rightRow
+            objectName: "compactSide"
             anchors.left: parent.left
             anchors.leftMargin: bar.innerGap
             anchors.bottom: parent.bottom
