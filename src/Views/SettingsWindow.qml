@@ -12,6 +12,7 @@ Window {
     color: Theme.background
 
     SettingsView {
+        objectName: "settingsView"
         anchors.fill: parent
         sections: window.sections
     }
