@@ -162,7 +162,7 @@ QColor TavimorTheme::secondaryText(bool liquid) {
 
 QColor TavimorTheme::cardFill(bool liquid) {
     QColor fill = liquid ? QColor(Qt::black) : surface();
-    fill.setAlphaF(liquid ? 0.35 : 0.55);
+    fill.setAlphaF(liquid ? 0.9 : 0.55);
     return fill;
 }
 

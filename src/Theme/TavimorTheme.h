@@ -54,8 +54,9 @@ public:
 
     // Secondary text: secondaryLabel on liquid glass, muted on the dark style.
     Q_INVOKABLE static QColor secondaryText(bool liquid);
-    // Fill of a content card: surface at 55 % on the dark style, a translucent dark tint on liquid glass
-    // (no backdrop blur exists here, so the tint stands in for the ultra-thin material).
+    // Fill of a content card: surface at 55 % on the dark style, black at 90 % on liquid glass. Nothing blurs
+    // what lies behind the panel here, so the tint alone has to carry every text, accent and danger ones
+    // included, at 4.5 : 1 over a white window.
     Q_INVOKABLE static QColor cardFill(bool liquid);
     // The white sheen laid over a liquid card.
     static QColor cardSheen();

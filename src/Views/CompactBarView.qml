@@ -80,6 +80,7 @@ Item {
                 delegate: CompactItem {}
             }
         }
+        SideBacking { row: leftRow }
     }
 
     Item {
@@ -103,6 +104,7 @@ Item {
                 delegate: CompactItem {}
             }
         }
+        SideBacking { row: rightRow }
     }
 
     // Never takes clicks; scales up from 85 % and fades in, and the reverse on the way out.
@@ -128,6 +130,20 @@ Item {
             active: centre.visible
             widget: layout.musicWidget
         }
+    }
+
+    // Behind the items of one side: the bar lies over whatever the top of the screen shows, a light title
+    // bar included, so its texts get a dark backing of their own.
+    component SideBacking: Rectangle {
+        required property Row row
+        z: -1
+        visible: row.width > 0
+        x: row.x - 6
+        y: row.y + row.height / 2 - 4 - height / 2
+        width: row.width + 12
+        height: 18
+        radius: height / 2
+        color: Theme.cardFill(true)
     }
 
     component CompactItem: WidgetBody {

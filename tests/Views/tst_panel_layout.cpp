@@ -11,7 +11,7 @@
 #include "FakeProcessTable.h"
 #include "FakeReminders.h"
 #include "InMemoryPreferences.h"
-#include "PanelLayoutCheck.h"
+#include "ItemTreeCheck.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/AudioWidget.h"
 #include "Widgets/BreakWidget.h"
@@ -231,19 +231,30 @@ private Q_SLOTS:
         QVERIFY(loadRoot());
         QTest::qWait(900);
         saveShot(mode + "-closed");
-        QStringList problems = PanelLayoutCheck::compactLineProblems(scene->window.rootObject());
+        // The side items lie over whatever the top of the screen shows: here a white window.
+        QStringList problems = ItemTreeCheck::offCompactLine(scene->window.rootObject());
+        for (const QQuickItem* side : scene->window.rootObject()->findChildren<QQuickItem*>("compactSide"))
+            problems += ItemTreeCheck::lowContrastTexts(side->parentItem());
         scene->stateManager.open();
         QTest::qWait(900);
         for (const auto& widget : scene->widgets) {
             scene->stateManager.setActiveWidgetId(widget->id());
             QTest::qWait(300);
             saveShot(mode + "-" + widget->id());
-            QQuickItem* body = scene->window.rootObject();
-            for (const QString& problem : PanelLayoutCheck::viewProblems(body, longNames + clipboardTexts))
+            QQuickItem* root = scene->window.rootObject();
+            const QStringList found =
+                ItemTreeCheck::controlsOverTexts(root) + ItemTreeCheck::controlsOutsideCards(root) +
+                ItemTreeCheck::overlappingControls(root) +
+                ItemTreeCheck::truncatedTexts(root, longNames + clipboardTexts) +
+                ItemTreeCheck::textsCutByContainers(root) + ItemTreeCheck::unhintedFlickables(root) +
+                ItemTreeCheck::unevenHeaders(root);
+            for (const QString& problem : found)
                 problems << widget->id() + ": " + problem;
         }
         problems.removeDuplicates();
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+        for (const QString& problem : std::as_const(problems))
+            qWarning().noquote() << problem;
+        QVERIFY(problems.isEmpty());
     }
 };
 
