@@ -19,6 +19,7 @@
 #include "Platform/Session/LinuxActivationPolicy.h"
 #include "Platform/Session/SingleInstance.h"
 #include "Platform/Session/TerminationSignals.h"
+#include "Services/BreakOverlayWindowManager.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/AudioWidget.h"
@@ -127,6 +128,8 @@ int main(int argc, char* argv[]) {
                               [] { return QPointF(QCursor::pos()); }, NotchHardwareProfile::current(),
                               [] { SettingsWindowManager::shared().open(); }});
     delegate.attachPanelHost(&panelHost);
+    QObject::connect(healthReminders.breakOverlay(), &BreakOverlayWindowManager::presented, &panelHost,
+                     &NotchPanelHost::handleCovered);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QGuiApplication::exec();
