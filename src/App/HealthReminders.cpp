@@ -1,6 +1,8 @@
 #include "App/HealthReminders.h"
 
+#include "Core/NotchGeometry.h"
 #include "Foundation/NotificationCenter.h"
+#include "Models/NotchHardwareProfile.h"
 #include "Models/ReminderPlacement.h"
 #include "Services/BlinkService.h"
 #include "Services/BreakOverlayWindowManager.h"
@@ -9,6 +11,8 @@
 #include "Widgets/BreakWidget.h"
 
 #include <QDBusConnection>
+
+#include <cmath>
 
 HealthReminders::HealthReminders(IPreferences& preferences, IScreens& screens,
                                  IScreenSleepSource& sleepSource, IScheduler& scheduler,
@@ -27,6 +31,14 @@ HealthReminders::HealthReminders(IPreferences& preferences, IScreens& screens,
 
 std::unique_ptr<NotchWidget> HealthReminders::makeBreakWidget() {
     auto overlay = std::make_unique<BreakOverlayWindowManager>(m_screens, m_windows, m_clock);
+    // The notch panel stays above the break on its screen: the compact bar's strip is covered there.
+    overlay->setTopCover([this](const ScreenInfo& screen) {
+        if (screen != NotchGeometry::notchScreen(m_screens.screens(), m_screens.mainScreen()))
+            return 0;
+        const double drop = NotchHardwareProfile::current().compactVisibleDrop;
+        return int(std::ceil(NotchGeometry::notchSize(screen).height() + drop));
+    });
+    m_breakOverlay = overlay.get();
     auto service =
         std::make_unique<BreakService>(BreakService::Dependencies{m_preferences, m_clock, m_presence,
                                                                   &m_session, NotificationCenter::shared()},

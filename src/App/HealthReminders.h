@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class BreakOverlayWindowManager;
 class IPreferences;
 class IScreens;
 class IScreenSleepSource;
@@ -22,6 +23,8 @@ public:
                     IScheduler& scheduler, DegradedReporter reportDegraded);
 
     std::unique_ptr<NotchWidget> makeBreakWidget();
+    // The break widget's overlay, once made.
+    BreakOverlayWindowManager* breakOverlay() const { return m_breakOverlay; }
     std::unique_ptr<IReminderService> makePostureService();
     std::unique_ptr<IReminderService> makeBlinkService();
 
@@ -33,4 +36,5 @@ private:
     LogindSession m_session;
     SystemPresence m_presence;
     X11ReminderWindowFactory m_windows;
+    BreakOverlayWindowManager* m_breakOverlay = nullptr;
 };

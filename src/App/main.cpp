@@ -20,6 +20,7 @@
 #include "Platform/Session/SingleInstance.h"
 #include "Platform/Session/TerminationSignals.h"
 #include "Platform/X11/X11Connection.h"
+#include "Services/BreakOverlayWindowManager.h"
 #include "Services/DiagnosticsService.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/AudioWidget.h"
@@ -145,6 +146,8 @@ int main(int argc, char* argv[]) {
                               [] { return QPointF(QCursor::pos()); }, NotchHardwareProfile::current(),
                               [] { SettingsWindowManager::shared().open(); }});
     delegate.attachPanelHost(&panelHost);
+    QObject::connect(healthReminders.breakOverlay(), &BreakOverlayWindowManager::presented, &panelHost,
+                     &NotchPanelHost::handleCovered);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QGuiApplication::exec();

@@ -182,6 +182,11 @@ void NotchPanelHost::handleDragMoved(QPointF globalPos, bool hasLocalFileUrls) {
     setExpanded(true);
 }
 
+void NotchPanelHost::handleCovered() {
+    if (m_deps.stateManager.isOpen())
+        closePanelNow();
+}
+
 void NotchPanelHost::scheduleCloseIfNone() {
     if (m_pendingClose != IScheduler::invalidHandle)
         return;

@@ -67,6 +67,9 @@ public:
     void handleMouseMoved(QPointF globalPos);
     void handlePointerLeft();
     void handleDragMoved(QPointF globalPos, bool hasLocalFileUrls);
+    // A full-screen window (a break) has come over the panel: no pointer event reaches the panel until it
+    // goes, so an open panel closes now rather than staying open beneath it and after it.
+    void handleCovered();
 
     bool isExpanded() const { return m_isExpanded; }
     bool hasPendingClose() const { return m_pendingClose != IScheduler::invalidHandle; }

@@ -169,6 +169,7 @@ void BreakOverlayWindowManager::present(BreakService& service) {
     QTimer::singleShot(0, [previous] {});
     m_screenObserver =
         connect(&m_screens, &IScreens::screensChanged, this, &BreakOverlayWindowManager::rebuildWindows);
+    Q_EMIT presented();
 }
 
 void BreakOverlayWindowManager::dismiss() {
@@ -222,7 +223,8 @@ void BreakOverlayWindowManager::rebuildWindows() {
         spec.kind = ReminderWindowSpec::Kind::overlay;
         spec.geometry = screens[i].frame;
         spec.view = QUrl(QStringLiteral("qrc:/Views/Reminders/BreakOverlayView.qml"));
-        spec.properties = {{QStringLiteral("model"), QVariant::fromValue<QObject*>(m_model.get())}};
+        spec.properties = {{QStringLiteral("model"), QVariant::fromValue<QObject*>(m_model.get())},
+                           {QStringLiteral("topInset"), m_topCover ? m_topCover(screens[i]) : 0}};
         spec.takesFocus = i == 0;
         spec.escapePressed = [self = QPointer<BreakOverlayWindowManager>(this)] {
             if (self)

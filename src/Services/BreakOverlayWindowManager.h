@@ -87,12 +87,20 @@ public:
                               RandomIndex randomIndex = {}, QObject* parent = nullptr);
     ~BreakOverlayWindowManager() override;
 
+    // How many pixels at the top of a screen stay covered by the notch panel; the clock goes below them.
+    using TopCover = std::function<int(const ScreenInfo& screen)>;
+    void setTopCover(TopCover cover) { m_topCover = std::move(cover); }
+
     void present(BreakService& service) override;
     void dismiss() override;
 
     static QList<BreakTip> tips();
     BreakOverlayModel* model() const { return m_model.get(); }
     void escapePressed();
+
+Q_SIGNALS:
+    // A break has come on screen: until it goes, the pointer reaches nothing beneath it.
+    void presented();
 
 private:
     bool showKeptWindows();
@@ -103,6 +111,7 @@ private:
     IReminderWindowFactory& m_factory;
     const IClock& m_clock;
     RandomIndex m_randomIndex;
+    TopCover m_topCover;
     std::unique_ptr<BreakOverlayModel> m_model; // outlives the windows whose views read it
     std::vector<std::unique_ptr<IReminderWindow>> m_windows;
     QPointer<BreakService> m_service;

@@ -1,5 +1,7 @@
 #include "Theme/TavimorTheme.h"
 
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringView>
 
 #include <cstdint>
@@ -13,8 +15,12 @@ QColor whiteWithOpacity(qreal opacity) {
     return color;
 }
 
+QString installedOr(const QString& family, QFontDatabase::SystemFont fallback) {
+    return QFontDatabase::hasFamily(family) ? family : QFontDatabase::systemFont(fallback).family();
+}
+
 QFont systemFont(int pixelSize, QFont::Weight weight) {
-    QFont font;
+    QFont font(TavimorTheme::textFamily());
     font.setPixelSize(pixelSize);
     font.setWeight(weight);
     return font;
@@ -133,13 +139,30 @@ QFont TavimorTheme::sectionTitle() {
     return font;
 }
 
+QString TavimorTheme::textFamily() {
+    static const QString family = installedOr(QStringLiteral("Inter"), QFontDatabase::GeneralFont);
+    return family;
+}
+
+QString TavimorTheme::monoFamily() {
+    static const QString family =
+        installedOr(QStringLiteral("League Mono Condensed"), QFontDatabase::FixedFont);
+    return family;
+}
+
+void TavimorTheme::useTextFace() {
+    QFont font = QGuiApplication::font();
+    font.setFamilies({textFamily()});
+    QGuiApplication::setFont(font);
+}
+
 QColor TavimorTheme::secondaryText(bool liquid) {
     return liquid ? secondaryLabel() : muted();
 }
 
 QColor TavimorTheme::cardFill(bool liquid) {
     QColor fill = liquid ? QColor(Qt::black) : surface();
-    fill.setAlphaF(liquid ? 0.35 : 0.55);
+    fill.setAlphaF(liquid ? 0.9 : 0.55);
     return fill;
 }
 

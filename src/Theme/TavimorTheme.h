@@ -23,6 +23,7 @@ class TavimorTheme : public QObject {
     Q_PROPERTY(QFont body READ body CONSTANT)
     Q_PROPERTY(QFont label READ label CONSTANT)
     Q_PROPERTY(QFont sectionTitle READ sectionTitle CONSTANT)
+    Q_PROPERTY(QString monoFamily READ monoFamily CONSTANT)
 
 public:
     using QObject::QObject;
@@ -43,10 +44,19 @@ public:
     static QFont label();
     static QFont sectionTitle();
 
+    // The faces the views are laid out for: Inter for text and the condensed League Mono for times and
+    // figures, narrow enough that a title keeps room beside a time range; the desktop's own faces where
+    // they are not installed.
+    static QString textFamily();
+    static QString monoFamily();
+    // Makes the text face the application's default font, so that every view draws in it.
+    static void useTextFace();
+
     // Secondary text: secondaryLabel on liquid glass, muted on the dark style.
     Q_INVOKABLE static QColor secondaryText(bool liquid);
-    // Fill of a content card: surface at 55 % on the dark style, a translucent dark tint on liquid glass
-    // (no backdrop blur exists here, so the tint stands in for the ultra-thin material).
+    // Fill of a content card: surface at 55 % on the dark style, black at 90 % on liquid glass. Nothing blurs
+    // what lies behind the panel here, so the tint alone has to carry every text, accent and danger ones
+    // included, at 4.5 : 1 over a white window.
     Q_INVOKABLE static QColor cardFill(bool liquid);
     // The white sheen laid over a liquid card.
     static QColor cardSheen();

@@ -8,6 +8,7 @@
 #include "Theme/TavimorTheme.h"
 #include "Theme/TextShadowScope.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QQmlEngine>
 
@@ -40,6 +41,8 @@ void registerOnce() {
         qmlRegisterType<ArtworkImage>(uri, 1, 0, "ArtworkImage");
         qmlRegisterType<BlurredShape>(uri, 1, 0, "BlurredShape");
         qmlRegisterType<RadialGlow>(uri, 1, 0, "RadialGlow");
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            TavimorTheme::useTextFace();
         return true;
     }();
     Q_UNUSED(registered);

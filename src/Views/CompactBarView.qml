@@ -78,6 +78,7 @@ Item {
 
         Row {
             id: leftRow
+            objectName: "compactSide"
             anchors.right: parent.right
             anchors.rightMargin: bar.innerGap
             anchors.bottom: parent.bottom
@@ -90,6 +91,7 @@ Item {
                 delegate: CompactItem {}
             }
         }
+        SideBacking { row: leftRow }
     }
 
     Item {
@@ -100,6 +102,7 @@ Item {
 
         Row {
             id: rightRow
+            objectName: "compactSide"
             anchors.left: parent.left
             anchors.leftMargin: bar.innerGap
             anchors.bottom: parent.bottom
@@ -112,6 +115,7 @@ Item {
                 delegate: CompactItem {}
             }
         }
+        SideBacking { row: rightRow }
     }
 
     // Never takes clicks; scales up from 85 % and fades in, and the reverse on the way out.
@@ -137,6 +141,20 @@ Item {
             active: centre.visible
             widget: layout.musicWidget
         }
+    }
+
+    // Behind the items of one side: the bar lies over whatever the top of the screen shows, a light title
+    // bar included, so its texts get a dark backing of their own.
+    component SideBacking: Rectangle {
+        required property Row row
+        z: -1
+        visible: row.width > 0
+        x: row.x - 6
+        y: row.y + row.height / 2 - 4 - height / 2
+        width: row.width + 12
+        height: 18
+        radius: height / 2
+        color: Theme.cardFill(true)
     }
 
     component CompactItem: WidgetBody {

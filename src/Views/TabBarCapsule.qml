@@ -21,7 +21,8 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: height / 2
-        color: Qt.rgba(0, 0, 0, 0.55)
+        // Dark enough for the unselected tabs' secondary colour over a white window.
+        color: Qt.rgba(0, 0, 0, 0.75)
     }
 
     Shape {

@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFontDatabase>
 #include <QLocale>
 
 namespace {
@@ -199,7 +198,6 @@ QVariantMap DayViewModel::texts() const {
         {QStringLiteral("settingsMenu"),
          L10n::text("config.menu.configuracoes", "Configurações",
                     "Item do menu de contexto que abre a janela de configurações")},
-        {QStringLiteral("monoFamily"), QFontDatabase::systemFont(QFontDatabase::FixedFont).family()},
         {QStringLiteral("quitMenu"),
          L10n::text("config.menu.sair", "Sair do Tavimor", "Item do menu de contexto que encerra o app")},
     };

@@ -8,9 +8,9 @@
 
 namespace {
 
-// How the pointer gets somewhere: unseen by the host, through a move event, leaving the window, or after
-// a click on the close button.
-enum Via { Unseen, Moves, Leaves, ClosesWithButton };
+// How the pointer gets somewhere: unseen by the host, through a move event, leaving the window, after a
+// click on the close button, or onto a break that covers the panel.
+enum Via { Unseen, Moves, Leaves, ClosesWithButton, Covered };
 struct Step {
     int waitBefore;
     Via via;
@@ -91,6 +91,7 @@ private Q_SLOTS:
         row("back and out unseen", false,
             {{0, Moves, out}, {100, Unseen, keep}, {100, Unseen, away}, {250, Unseen, away}});
         row("close button runs it at once", false, {{0, Moves, out}, {0, ClosesWithButton, out}});
+        row("a break over the panel closes it at once", false, {{0, Leaves, keep}, {0, Covered, keep}});
         const Steps outBackOut{{0, Moves, out}, {200, Moves, keep}, {100, Moves, out}};
         row("fresh close after a return", true, outBackOut + Steps{{449, Unseen, out}});
         row("fresh close runs on time", false, outBackOut + Steps{{450, Unseen, out}});
@@ -110,6 +111,8 @@ private Q_SLOTS:
                 f.window().spec.handlers.pointerLeft();
             else if (step.via == ClosesWithButton)
                 f.host->panelActions()->closePanel();
+            else if (step.via == Covered)
+                f.host->handleCovered();
             QVERIFY(f.scheduler.pendingCount() <= 1);
         }
         QCOMPARE(f.stateManager.isOpen(), staysOpen);

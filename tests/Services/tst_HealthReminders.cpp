@@ -165,13 +165,19 @@ private Q_SLOTS:
                                                    : QStringList());
     }
 
-    // One window per screen, the first taking the focus; a second present changes nothing; a screen added
-    // during the break gets its window, with the same tip; the break ending orders all out.
+    // One window per screen, the first taking the focus, the clock below the strip the panel covers; a second
+    // present changes nothing; a screen added during the break gets its window, with the same tip; the
+    // break ending orders all out.
     void breakOverlayFollowsScreens() {
+        overlay->setTopCover([](const ScreenInfo& screen) { return screen.name == "a" ? 38 : 0; });
+        QSignalSpy presented(overlay, &BreakOverlayWindowManager::presented);
         breaks->takeBreakNow();
         overlay->present(*breaks);
+        QCOMPARE(presented.size(), 1);
         QCOMPARE(shown().size(), 2);
         QCOMPARE(shown().at(1)->spec.geometry, QRect(1920, 0, 1280, 1024));
+        QCOMPARE(shown().at(0)->spec.properties.value("topInset").toInt(), 38);
+        QCOMPARE(shown().at(1)->spec.properties.value("topInset").toInt(), 0);
         QVERIFY(shown().at(0)->spec.takesFocus && !shown().at(1)->spec.takesFocus);
         screens.list.append(screen("c", QRect(0, 1080, 800, 600)));
         Q_EMIT screens.screensChanged();

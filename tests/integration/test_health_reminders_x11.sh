@@ -60,8 +60,19 @@ check "the reminder panels go after their show" wait_for 3 is panels ""
 shot break
 check "the countdown ends the break on its own" wait_for 8 is overlays ""
 open_panel
+absent_tabs=(notes)
 click_tab break
 shot tab
+# "Pausar agora" starts a break right under the pointer, which goes away while the break runs: once the break
+# is over the panel is closed, not left open until the pointer passes over it again.
+panel_open() { python3 "$here/xshape.py" "$(xdotool search --onlyvisible --name '^Tavimor$' | head -1)" input "$((notch_x - 200))" 150; }
+check "the panel is open on the break tab" wait_for 2 panel_open
+xdotool mousemove "$((notch_x - 184))" 184 click 1
+check "the break starts from its tab" wait_for 3 not_ is overlays ""
+sleep 1 # past the close delay: the pointer has not left the panel's zone yet
+xdotool mousemove "$notch_x" 700
+check "the break ends by its countdown" wait_for 8 is overlays ""
+check "the panel is closed after the break" wait_for 2 not_ panel_open
 close_panel
 
 # Second break: a minute after the first ended; Escape once keeps it, twice ends it.

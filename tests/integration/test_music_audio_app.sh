@@ -54,7 +54,7 @@ for appearance in liquid dark; do
   shot "$appearance-audio"
   check "$appearance: the 16 kHz output shows the phone-mode warning" test "$(warning_pixels)" -gt 20
   # The output card's rows: HiFi first, Headset (the default, in phone mode) second.
-  xdotool mousemove 1085 119 click 1
+  xdotool mousemove 1085 130 click 1
   check "$appearance: a click on an output makes it the default" wait_for 3 default_sink_is hifi
   sleep 0.5
   check "$appearance: no warning once the stereo output is the default" test "$(warning_pixels)" -eq 0

@@ -129,8 +129,8 @@ bool isFilledRectangle(const QQuickItem* item) {
     return inherits(item, {"QQuickRectangle"}) && item->property("color").value<QColor>().alpha() > 0;
 }
 
-// Points along the middle of the drawn glyphs, in scene coordinates.
-QList<QPointF> glyphSamples(const QQuickItem* text) {
+// The rectangle of the drawn glyphs, in the text's own coordinates.
+QRectF inkRect(const QQuickItem* text) {
     const double left = text->property("leftPadding").toDouble();
     const double right = text->property("rightPadding").toDouble();
     const double top = text->property("topPadding").toDouble();
@@ -145,13 +145,23 @@ QList<QPointF> glyphSamples(const QQuickItem* text) {
                      : horizontal & Qt::AlignHCenter ? left + (room - inkWidth) / 2
                                                      : left;
     const double roomHeight = text->height() - top - bottom;
-    const double y = vertical & Qt::AlignBottom    ? text->height() - bottom - inkHeight / 2
-                     : vertical & Qt::AlignVCenter ? top + roomHeight / 2
-                                                   : top + inkHeight / 2;
+    const double y = vertical & Qt::AlignBottom    ? text->height() - bottom - inkHeight
+                     : vertical & Qt::AlignVCenter ? top + (roomHeight - inkHeight) / 2
+                                                   : top;
+    return QRectF(x, y, inkWidth, inkHeight);
+}
+
+// Points along the middle of the drawn glyphs, in scene coordinates.
+QList<QPointF> glyphSamples(const QQuickItem* text) {
+    const QRectF ink = inkRect(text);
     QList<QPointF> samples;
     for (double fraction : {1.0 / 6, 0.5, 5.0 / 6})
-        samples.append(text->mapToScene(QPointF(x + inkWidth * fraction, y)));
+        samples.append(text->mapToScene(QPointF(ink.x() + ink.width() * fraction, ink.center().y())));
     return samples;
+}
+
+QRectF sceneInkRect(const QQuickItem* text) {
+    return text->mapRectToScene(inkRect(text));
 }
 
 bool hasVisibleText(const QQuickItem* item) {
@@ -292,6 +302,43 @@ bool fits(Span inner, Span outer) {
     return inner.from >= outer.from - slack && inner.to <= outer.to + slack;
 }
 
+bool overlaps(const QRectF& a, const QRectF& b) {
+    const QRectF common = a & b;
+    return common.width() > 0.5 && common.height() > 0.5;
+}
+
+QList<QQuickItem*> visibleTexts(QQuickItem* root) {
+    QList<QQuickItem*> texts = inPaintOrder(root);
+    texts.removeIf([](const QQuickItem* item) { return !hasVisibleText(item); });
+    return texts;
+}
+
+QList<const QQuickItem*> hintedFlickables(QQuickItem* root) {
+    QList<const QQuickItem*> hinted;
+    for (const QQuickItem* item : inPaintOrder(root)) {
+        if (item->objectName() == QLatin1String("scrollHint"))
+            hinted.append(item->property("flickable").value<QQuickItem*>());
+    }
+    return hinted;
+}
+
+// What a control is drawn as: a mouse area stands for the item it belongs to.
+const QQuickItem* owner(const QQuickItem* control) {
+    return inherits(control, {"QQuickMouseArea"}) && control->parentItem() ? control->parentItem() : control;
+}
+
+QRectF drawnRect(const QQuickItem* control) {
+    return shownRect(control) & sceneRect(owner(control));
+}
+
+bool inheritsQmlType(const QObject* object, QLatin1String type) {
+    for (const QMetaObject* meta = object->metaObject(); meta; meta = meta->superClass()) {
+        if (QLatin1String(meta->className()).startsWith(type))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 double contrast(QColor a, QColor b) {
@@ -363,10 +410,11 @@ QStringList overlappingControls(QQuickItem* root) {
     return problems;
 }
 
-QStringList truncatedTexts(QQuickItem* root) {
+QStringList truncatedTexts(QQuickItem* root, const QStringList& cuttable) {
     QStringList problems;
     for (const QQuickItem* item : inPaintOrder(root)) {
-        if (!hasVisibleText(item) || !inherits(item, {"QQuickText"}))
+        if (!hasVisibleText(item) || !inherits(item, {"QQuickText"}) ||
+            cuttable.contains(item->property("text").toString()))
             continue; // a text input scrolls what it holds
         const double room = item->width() - item->property("leftPadding").toDouble() -
                             item->property("rightPadding").toDouble();
@@ -375,6 +423,108 @@ QStringList truncatedTexts(QQuickItem* root) {
                                 .arg(describe(item))
                                 .arg(room)
                                 .arg(item->property("contentWidth").toDouble()));
+    }
+    return problems;
+}
+
+QStringList textsCutByContainers(QQuickItem* root) {
+    const QList<const QQuickItem*> hinted = hintedFlickables(root);
+    QStringList problems;
+    for (const QQuickItem* text : visibleTexts(root)) {
+        QRectF shown = sceneInkRect(text);
+        for (const QQuickItem* up = text->parentItem(); up && !shown.isEmpty(); up = up->parentItem()) {
+            const QRectF box = sceneRect(up);
+            if (!up->clip() || box.contains(shown))
+                continue;
+            const bool scrolls =
+                hinted.contains(up) && fits(along(shown, Qt::Horizontal), along(box, Qt::Horizontal));
+            if (overlaps(box, shown) && !scrolls)
+                problems.append(QStringLiteral("%1 is cut by %2").arg(describe(text), describe(up)));
+            shown &= box;
+        }
+    }
+    return problems;
+}
+
+QStringList unhintedFlickables(QQuickItem* root) {
+    const QList<const QQuickItem*> hinted = hintedFlickables(root);
+    QStringList problems;
+    for (const QQuickItem* item : inPaintOrder(root)) {
+        if (isFlickable(item) && item->property("contentHeight").toDouble() > item->height() + 1 &&
+            !hinted.contains(item))
+            problems.append(
+                QStringLiteral("%1 holds more than it shows, without a scroll hint").arg(describe(item)));
+    }
+    return problems;
+}
+
+QStringList controlsOverTexts(QQuickItem* root) {
+    const QList<QQuickItem*> texts = visibleTexts(root);
+    QStringList problems;
+    for (const Control& control : controlsUnder(root)) {
+        const QRectF area = drawnRect(control.item);
+        for (const QQuickItem* text : texts) {
+            if (text != owner(control.item) && !isAncestorOf(owner(control.item), text) &&
+                overlaps(area, shownRect(text) & sceneInkRect(text)))
+                problems.append(
+                    QStringLiteral("%1 lies over %2").arg(describe(owner(control.item)), describe(text)));
+        }
+    }
+    return problems;
+}
+
+QStringList controlsOutsideCards(QQuickItem* root) {
+    QStringList problems;
+    for (const Control& control : controlsUnder(root)) {
+        const QQuickItem* card = owner(control.item)->parentItem();
+        while (card && !inheritsQmlType(card, QLatin1String("GlassTextShadow")))
+            card = card->parentItem();
+        const QRectF area = drawnRect(control.item), content = sceneRect(card ? card : root);
+        if (!area.isEmpty() && !(fits(along(area, Qt::Horizontal), along(content, Qt::Horizontal)) &&
+                                 fits(along(area, Qt::Vertical), along(content, Qt::Vertical))))
+            problems.append(QStringLiteral("%1 %2 sticks out of its card %3")
+                                .arg(describe(owner(control.item)), rectText(area), rectText(content)));
+    }
+    return problems;
+}
+
+QStringList unevenHeaders(QQuickItem* root) {
+    QList<QRectF> headers;
+    for (const QQuickItem* item : inPaintOrder(root)) {
+        if (inheritsQmlType(item, QLatin1String("SectionHeader")))
+            headers.append(sceneRect(item));
+    }
+    QStringList problems;
+    for (qsizetype i = 0; i < headers.size(); ++i) {
+        for (qsizetype j = i + 1; j < headers.size(); ++j) {
+            const double step = std::abs(headers[i].center().y() - headers[j].center().y());
+            const bool sideBySide =
+                headers[i].right() < headers[j].left() || headers[j].right() < headers[i].left();
+            if (sideBySide && step > 0.5 && step < 12)
+                problems.append(QStringLiteral("headers %1 and %2 are %3 apart")
+                                    .arg(rectText(headers[i]), rectText(headers[j]))
+                                    .arg(step));
+        }
+    }
+    return problems;
+}
+
+QStringList offCompactLine(QQuickItem* root) {
+    QList<QQuickItem*> texts;
+    for (QQuickItem* item : inPaintOrder(root)) {
+        if (item->objectName() == QLatin1String("compactSide"))
+            texts += visibleTexts(item);
+    }
+    if (texts.isEmpty())
+        return {QStringLiteral("no text beside the notch")};
+    const double line = sceneInkRect(texts.first()).center().y();
+    QStringList problems;
+    for (const QQuickItem* text : texts) {
+        if (const double step = sceneInkRect(text).center().y() - line; std::abs(step) > 1)
+            problems.append(QStringLiteral("%1 is centred %2 off the line of %3")
+                                .arg(describe(text))
+                                .arg(step)
+                                .arg(describe(texts.first())));
     }
     return problems;
 }

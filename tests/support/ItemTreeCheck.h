@@ -28,8 +28,29 @@ QStringList controlsOutsideWindow(QQuickItem* root);
 // No two visible controls overlap where they are shown (clipping ancestors cut them).
 QStringList overlappingControls(QQuickItem* root);
 
-// Visible texts that are elided or cut by their own width.
-QStringList truncatedTexts(QQuickItem* root);
+// Visible texts that are elided or cut by their own width, except those whose text is one of `cuttable` (the
+// long names and titles a view may shorten).
+QStringList truncatedTexts(QQuickItem* root, const QStringList& cuttable = {});
+
+// Visible texts partly clipped away by a container, except at the top or bottom edge of a flickable that
+// shows a scroll hint (an item named "scrollHint" whose `flickable` is that flickable).
+QStringList textsCutByContainers(QQuickItem* root);
+
+// Flickables that hold more than they show without a scroll hint.
+QStringList unhintedFlickables(QQuickItem* root);
+
+// Controls that lie over a text other than their own label (a text inside the control, or inside the item
+// a mouse area belongs to). A mouse area's hit area reaching past that item does not count.
+QStringList controlsOverTexts(QQuickItem* root);
+
+// Controls that stick out of the padded content of their card (the nearest GlassTextShadow around them).
+QStringList controlsOutsideCards(QQuickItem* root);
+
+// Section headers of cards side by side that are not level.
+QStringList unevenHeaders(QQuickItem* root);
+
+// Texts of the items beside the notch (under the items named "compactSide") not centred on one line.
+QStringList offCompactLine(QQuickItem* root);
 
 // The three layout checks above (contrast at 4.5, inside the window, no overlap) together.
 QStringList layoutProblems(QQuickItem* root);

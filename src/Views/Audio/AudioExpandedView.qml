@@ -13,6 +13,8 @@ Item {
     readonly property bool liquid: Appearance.isLiquid
     readonly property color secondary: Theme.secondaryText(liquid)
     readonly property real columnWidth: (width - 8) * 0.5
+    // Both cards' headers are as tall as the taller one (the inputs' has the lock switch), so they are level.
+    readonly property real headerHeight: Math.max(inputCard.headerImplicitHeight, outputCard.headerImplicitHeight)
 
     function accentAt(opacity) {
         return Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, opacity);
@@ -22,6 +24,7 @@ Item {
         spacing: 8
 
         DeviceCard {
+            id: inputCard
             symbol: "mic"
             title: view.model.inputTitle
             rows: view.model.inputRows
@@ -29,6 +32,7 @@ Item {
             onRowClicked: index => view.model.selectInput(index)
         }
         DeviceCard {
+            id: outputCard
             objectName: "outputCard"
             symbol: "hifispeaker"
             title: view.model.outputTitle
@@ -43,6 +47,7 @@ Item {
         property string title
         property var rows: []
         property bool showsLock: false
+        readonly property real headerImplicitHeight: header.implicitHeight
         signal rowClicked(int index)
 
         width: view.columnWidth
@@ -67,7 +72,9 @@ Item {
                 spacing: 8
 
                 RowLayout {
+                    id: header
                     Layout.fillWidth: true
+                    Layout.preferredHeight: view.headerHeight
                     spacing: 6
                     SectionHeader {
                         symbol: card.symbol
@@ -78,25 +85,31 @@ Item {
                     LockSwitch { visible: card.showsLock }
                 }
 
-                Flickable {
+                Item {
                     Layout.fillWidth: true
                     Layout.fillHeight: true
-                    contentHeight: list.height
-                    clip: true
-                    boundsBehavior: Flickable.StopAtBounds
 
-                    Column {
-                        id: list
-                        width: parent.width
-                        spacing: 4
-                        Repeater {
-                            model: card.rows
-                            delegate: DeviceRow {
-                                width: list.width
-                                onClicked: card.rowClicked(index)
+                    Flickable {
+                        id: rowList
+                        anchors.fill: parent
+                        contentHeight: list.height
+                        clip: true
+                        boundsBehavior: Flickable.StopAtBounds
+
+                        Column {
+                            id: list
+                            width: parent.width
+                            spacing: 4
+                            Repeater {
+                                model: card.rows
+                                delegate: DeviceRow {
+                                    width: list.width
+                                    onClicked: card.rowClicked(index)
+                                }
                             }
                         }
                     }
+                    ScrollHint { flickable: rowList }
                 }
             }
         }

@@ -47,7 +47,7 @@ Item {
                     titleSize: 14
                 }
                 Item {
-                    width: Math.max(0, header.width - x - controls.width)
+                    width: Math.max(0, header.width - x - header.spacing - controls.width)
                     height: 1
                 }
                 Row {

@@ -34,7 +34,7 @@ Item {
             visible: root.model.hasNextMeeting
             text: root.model.compactCountdown
             textFormat: Text.PlainText
-            font.family: root.model.texts.monoFamily
+            font.family: Theme.monoFamily
             font.pixelSize: 13
             font.weight: Font.DemiBold
             color: root.model.compactTextColor

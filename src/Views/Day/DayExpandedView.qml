@@ -23,15 +23,17 @@ Item {
             width: root.available * 0.3
             height: root.height
 
-            Column {
+            Item {
                 width: parent.width
-                spacing: 6
+                height: parent.height
 
-                ColumnHeader { title: root.texts.agendaTitle; symbol: "calendar" }
+                ColumnHeader { id: agendaHeader; title: root.texts.agendaTitle; symbol: "calendar" }
 
                 Flickable {
+                    id: agendaList
+                    y: agendaHeader.height + 6
                     width: parent.width
-                    height: root.height - 16 - 20
+                    height: parent.height - y
                     contentHeight: agenda.implicitHeight
                     clip: true
                     boundsBehavior: Flickable.StopAtBounds
@@ -81,6 +83,7 @@ Item {
                         }
                     }
                 }
+                ScrollHint { flickable: agendaList }
             }
         }
 
@@ -88,11 +91,12 @@ Item {
             width: root.available * 0.7
             height: root.height
 
-            Column {
+            Item {
                 width: parent.width
-                spacing: 6
+                height: parent.height
 
                 Row {
+                    id: tasksHeaderRow
                     width: parent.width
                     spacing: 4
 
@@ -130,6 +134,7 @@ Item {
 
                 Text {
                     objectName: "tasksMessage"
+                    y: tasksHeaderRow.height + 6
                     width: parent.width
                     visible: root.model.tasksBody !== "list"
                     textFormat: Text.PlainText
@@ -144,8 +149,10 @@ Item {
                 }
 
                 Flickable {
+                    id: tasksList
+                    y: tasksHeaderRow.height + 6
                     width: parent.width
-                    height: root.height - 16 - 20
+                    height: parent.height - y
                     visible: root.model.tasksBody === "list"
                     contentHeight: taskList.implicitHeight
                     clip: true
@@ -161,6 +168,7 @@ Item {
                         }
                     }
                 }
+                ScrollHint { flickable: tasksList }
             }
         }
     }
@@ -198,19 +206,24 @@ Item {
                     font.weight: Font.DemiBold
                     color: Theme.primaryLabel
                 }
-                Row {
+                // Bounded by the details column: when the time and the badge do not fit side by side, the
+                // badge goes under the time rather than under the countdown column.
+                Flow {
+                    width: parent.width
                     spacing: 4
                     Text {
-                        anchors.verticalCenter: parent.verticalCenter
+                        objectName: "heroTimeRange"
+                        height: badge.visible ? Math.max(implicitHeight, badge.height) : implicitHeight
+                        verticalAlignment: Text.AlignVCenter
                         text: hero.timeRange
                         textFormat: Text.PlainText
-                        font.family: root.texts.monoFamily
+                        font.family: Theme.monoFamily
                         font.pixelSize: 9
                         color: root.secondary
                     }
                     Rectangle {
+                        id: badge
                         objectName: "nowBadge"
-                        anchors.verticalCenter: parent.verticalCenter
                         visible: hero.isRunning
                         width: badgeText.implicitWidth + 6
                         height: badgeText.implicitHeight + 2
@@ -240,7 +253,7 @@ Item {
                     anchors.right: parent.right
                     text: hero.countdown
                     textFormat: Text.PlainText
-                    font.family: root.texts.monoFamily
+                    font.family: Theme.monoFamily
                     font.pixelSize: 12
                     font.bold: true
                     color: hero.countdownColor
@@ -329,7 +342,7 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             text: event.timeRange
             textFormat: Text.PlainText
-            font.family: root.texts.monoFamily
+            font.family: Theme.monoFamily
             font.pixelSize: 10
             color: root.secondary
             opacity: 0.8
@@ -454,7 +467,7 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             text: task.dueText
             textFormat: Text.PlainText
-            font.family: root.texts.monoFamily
+            font.family: Theme.monoFamily
             font.pixelSize: 9
             color: task.isOverdue ? Theme.danger : root.secondary
             opacity: task.isOverdue ? 0.7 : 1

@@ -161,6 +161,7 @@ Item {
         }
 
         Flickable {
+            id: deviceList
             y: columnHeader.height + 8
             width: parent.width
             height: parent.height - y
@@ -202,6 +203,7 @@ Item {
                 }
             }
         }
+        ScrollHint { flickable: deviceList }
     }
 
     Component {
@@ -260,7 +262,7 @@ Item {
                     text: row.modelData.levelText
                     textFormat: Text.PlainText
                     color: row.modelData.low ? Theme.danger : Theme.primaryLabel
-                    font.family: "monospace"
+                    font.family: Theme.monoFamily
                     font.pixelSize: 12
                     font.weight: Font.DemiBold
                 }

@@ -97,7 +97,7 @@ Item {
                         Text {
                             text: view.model.elapsedText
                             textFormat: Text.PlainText
-                            font.family: "monospace"
+                            font.family: Theme.monoFamily
                             font.pixelSize: 9
                             color: view.secondary
                         }
@@ -105,7 +105,7 @@ Item {
                         Text {
                             text: view.model.durationText
                             textFormat: Text.PlainText
-                            font.family: "monospace"
+                            font.family: Theme.monoFamily
                             font.pixelSize: 9
                             color: view.secondary
                         }

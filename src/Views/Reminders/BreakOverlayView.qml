@@ -8,6 +8,8 @@ Item {
     id: overlay
 
     required property QtObject model
+    // The top strip that the notch panel keeps covered on its screen.
+    property real topInset: 0
 
     Rectangle {
         anchors.fill: parent
@@ -27,7 +29,7 @@ Item {
 
     Column {
         anchors.horizontalCenter: parent.horizontalCenter
-        y: 28
+        y: overlay.topInset + 28
         Row {
             spacing: 6
             opacity: 0.7

@@ -65,6 +65,7 @@ Item {
         }
 
         Flickable {
+            id: serverList
             y: header.height + 12
             width: parent.width
             height: parent.height - y
@@ -165,5 +166,6 @@ Item {
                 }
             }
         }
+        ScrollHint { flickable: serverList }
     }
 }

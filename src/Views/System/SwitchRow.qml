@@ -12,7 +12,7 @@ Item {
     property bool checked
     signal toggled(bool checked)
 
-    implicitHeight: 24
+    implicitHeight: Math.max(24, labels.implicitHeight)
 
     SymbolIcon {
         id: icon
@@ -21,15 +21,30 @@ Item {
         size: 13
         color: row.checked ? Theme.accent : Theme.secondaryText(Appearance.isLiquid)
     }
-    Text {
+    // The state (such as the time left) goes on its own line under the label, so that it is never cut.
+    Column {
+        id: labels
         anchors.verticalCenter: parent.verticalCenter
         x: icon.width + 8
         width: track.x - x - 8
-        text: row.detail === "" ? row.label : row.label + " · " + row.detail
-        textFormat: Text.PlainText
-        elide: Text.ElideRight
-        color: Theme.primaryLabel
-        font.pixelSize: 12
+        Text {
+            width: parent.width
+            text: row.label
+            textFormat: Text.PlainText
+            elide: Text.ElideRight
+            color: Theme.primaryLabel
+            font.pixelSize: 12
+        }
+        Text {
+            objectName: "switchDetail"
+            width: parent.width
+            visible: row.detail !== ""
+            text: row.detail
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            color: Theme.secondaryText(Appearance.isLiquid)
+            font.pixelSize: 10
+        }
     }
     Rectangle {
         id: track

@@ -2,13 +2,15 @@ import QtQuick
 import Tavimor 1.0
 import "qrc:/Theme"
 
-// Beside the notch: processor and memory load.
-Row {
+// Beside the notch: processor and memory load. Framed and raised like the other items beside the notch, so
+// that all of them sit on one line.
+Item {
     id: compact
 
     required property var model
 
-    spacing: 6
+    implicitWidth: figures.implicitWidth
+    implicitHeight: 24
     visible: model.service.isSystemMonitoringEnabled
 
     // Room for the widest figure, so a changing figure never changes the bar's layout.
@@ -19,8 +21,15 @@ Row {
         font.weight: Font.DemiBold
     }
 
-    Figure { symbol: "cpu"; text: compact.model.service.cpuText }
-    Figure { symbol: "memorychip"; text: compact.model.service.memoryPercentText }
+    Row {
+        id: figures
+        anchors.verticalCenter: parent.verticalCenter
+        anchors.verticalCenterOffset: -4
+        spacing: 6
+
+        Figure { symbol: "cpu"; text: compact.model.service.cpuText }
+        Figure { symbol: "memorychip"; text: compact.model.service.memoryPercentText }
+    }
 
     component Figure: Row {
         id: figure

@@ -139,9 +139,11 @@ Item {
             }
             ListView {
                 id: history
+                readonly property real rowStep: 22 + spacing
                 y: clipboardSwitch.height + 6
                 width: parent.width
-                height: parent.height - y
+                // Whole rows only: the last one shown is never sliced by the card's edge.
+                height: Math.max(0, Math.floor((parent.height - y + spacing) / rowStep) * rowStep - spacing)
                 clip: true
                 spacing: 2
                 visible: view.service.isClipboardHistoryEnabled
@@ -177,6 +179,7 @@ Item {
                     }
                 }
             }
+            ScrollHint { flickable: history }
         }
     }
 }

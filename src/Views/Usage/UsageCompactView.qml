@@ -30,7 +30,7 @@ Item {
             text: compact.model.compactText
             textFormat: Text.PlainText
             color: compact.model.compactColor
-            font.family: "monospace"
+            font.family: Theme.monoFamily
             font.pixelSize: 13
             font.weight: Font.DemiBold
         }

@@ -33,7 +33,7 @@ Column {
             text: period.row.percentText
             textFormat: Text.PlainText
             color: period.row.low ? Theme.danger : period.secondary
-            font.family: "monospace"
+            font.family: Theme.monoFamily
             font.pixelSize: 11
         }
     }
