@@ -20,7 +20,6 @@ public:
     // Why the file is not open, for a diagnostic.
     QString error() const { return m_error; }
     qint64 size() const { return m_size; }
-    int descriptor() const { return m_fd; }
 
     // Up to `maxBytes` from the current position; nothing on a read error.
     std::optional<QByteArray> read(qint64 maxBytes);
