@@ -1,5 +1,7 @@
 #include "Models/TodoistModels.h"
 
+#include "Foundation/OutsideText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -188,7 +190,7 @@ std::variant<TodoistTask, TodoistDecodeFailure> TodoistTask::decode(const QJsonV
     const auto field = [&json](const char* key) { return json.value(QLatin1String(key)); };
     TodoistTask task;
     task.id = TodoistJson::lossyString(field("id")).value_or(QString());
-    task.content = stringOnly(field("content")).value_or(QString());
+    task.content = cappedText(stringOnly(field("content")).value_or(QString()));
     task.description = stringOnly(field("description"));
     task.projectId = TodoistJson::lossyString(field("project_id")).value_or(QString());
     task.sectionId = stringOnly(field("section_id"));

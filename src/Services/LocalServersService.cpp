@@ -1,5 +1,7 @@
 #include "Services/LocalServersService.h"
 
+#include "Foundation/OutsideText.h"
+#include "Foundation/RegularFile.h"
 #include "Foundation/WhileAlive.h"
 #include "Platform/Processes/LinuxProcessTable.h"
 
@@ -12,10 +14,6 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <QtConcurrent>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -68,37 +66,6 @@ std::optional<int> portOf(const QString& address) {
     return pieces.isEmpty() ? std::nullopt : readDecimal(pieces.last());
 }
 
-// At most `limit` bytes of a regular file; none for anything else (a FIFO is never opened for a blocking
-// read).
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info {};
-    std::optional<QByteArray> content;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= limit) {
-        QByteArray bytes(limit + 1, Qt::Uninitialized);
-        qint64 total = 0;
-        ssize_t got = 0;
-        while (total <= limit && (got = ::read(fd, bytes.data() + total, size_t(limit + 1 - total))) > 0)
-            total += got;
-        if (got >= 0 && total <= limit)
-            content = bytes.left(total);
-    }
-    ::close(fd);
-    return content;
-}
-
-std::optional<QString> cwdFromLsof(const std::optional<QByteArray>& output) {
-    const auto text = output ? decodeUtf8(*output) : std::nullopt;
-    if (!text)
-        return std::nullopt;
-    for (const QString& line : text->split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        if (line.startsWith(QLatin1Char('n')))
-            return line.mid(1);
-    return std::nullopt;
-}
-
 } // namespace
 
 LocalServersService::LocalServersService(std::shared_ptr<IProcessTable> processes, QObject* parent)
@@ -118,14 +85,20 @@ void LocalServersService::stop() {
 }
 
 void LocalServersService::refresh() {
-    QtConcurrent::run([processes = m_processes] {
+    if (m_refreshing)
+        return;
+    m_refreshing = true;
+    QtConcurrent::run([processes = m_processes, known = m_appNames]() mutable {
         const auto output = processes->listeningSockets();
         const auto text = output ? decodeUtf8(*output) : std::nullopt;
-        return enrichWithAppNames(parse(text.value_or(QString())), *processes);
-    }).then(answerContext(), [self = QPointer(this)](const QList<LocalServer>& servers) {
+        auto servers = enrichWithAppNames(parse(text.value_or(QString())), *processes, known);
+        return std::pair(std::move(servers), std::move(known));
+    }).then(answerContext(), [self = QPointer(this)](const std::pair<QList<LocalServer>, AppNames>& result) {
         if (!self)
             return;
-        self->m_servers = servers;
+        self->m_refreshing = false;
+        self->m_servers = result.first;
+        self->m_appNames = result.second;
         Q_EMIT self->serversChanged();
     });
 }
@@ -173,24 +146,26 @@ std::optional<QString> LocalServersService::appName(const QString& projectDir) {
         const QJsonDocument document = QJsonDocument::fromJson(*manifest);
         const QJsonValue name = document.object().value(QStringLiteral("name"));
         if (document.isObject() && name.isString() && !name.toString().isEmpty())
-            return name.toString();
+            return cappedText(name.toString());
     }
     const QString folderName = QFileInfo(QDir::cleanPath(projectDir)).fileName();
     return folderName.isEmpty() ? std::nullopt : std::optional<QString>(folderName);
 }
 
 QList<LocalServer> LocalServersService::enrichWithAppNames(QList<LocalServer> servers,
-                                                           const IProcessTable& processes) {
-    QHash<qint32, QString> names;
+                                                           const IProcessTable& processes, AppNames& known) {
+    AppNames names;
     for (LocalServer& server : servers) {
         if (server.pid > 0 && !names.contains(server.pid)) {
-            const auto dir = cwdFromLsof(processes.workingDirectory(server.pid));
-            const auto name = dir ? appName(*dir) : std::nullopt;
-            if (name)
-                names.insert(server.pid, *name);
+            if (known.contains(server.pid)) {
+                names.insert(server.pid, known.value(server.pid));
+            } else {
+                const auto dir = processes.workingDirectory(server.pid);
+                names.insert(server.pid, dir ? appName(*dir) : std::nullopt);
+            }
         }
-        server.appName =
-            names.contains(server.pid) ? std::optional<QString>(names.value(server.pid)) : std::nullopt;
+        server.appName = names.value(server.pid);
     }
+    known = std::move(names);
     return servers;
 }

@@ -1,6 +1,7 @@
 #include "Services/NotesService.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/RegularFile.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -17,9 +18,8 @@ constexpr qint64 titleScanBytes = 4096;
 constexpr int titleLength = 80;
 
 QString titleOf(const QFileInfo& info) {
-    QFile file(info.filePath());
-    if (file.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> lines = file.read(titleScanBytes).split('\n');
+    if (const auto head = RegularFile(info.filePath()).read(titleScanBytes)) {
+        const QList<QByteArray> lines = head->split('\n');
         for (const QByteArray& line : lines) {
             const QString text = QString::fromUtf8(line).trimmed();
             if (!text.isEmpty())

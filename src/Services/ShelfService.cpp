@@ -1,6 +1,7 @@
 #include "Services/ShelfService.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/RegularFile.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -33,7 +34,7 @@ bool copyFolder(const QString& source, const QString& target) {
         if (entry.isDir() && !entry.isSymLink())
             copied = copyFolder(entry.filePath(), destination) && copied;
         else
-            copied = QFile::copy(entry.filePath(), destination) && copied;
+            copied = copyRegularFile(entry.filePath(), destination) && copied;
     }
     return copied;
 }
@@ -45,7 +46,7 @@ bool copyOne(const QString& folder, const QString& source) {
         return false;
     for (int attempt = 0; attempt < clashAttempts; ++attempt) {
         const QString target = QDir(folder).filePath(ShelfService::freeName(folder, info.fileName()));
-        const bool copied = info.isDir() ? copyFolder(source, target) : QFile::copy(source, target);
+        const bool copied = info.isDir() ? copyFolder(source, target) : copyRegularFile(source, target);
         if (copied)
             return true;
         if (!QFileInfo::exists(target) || info.isDir())

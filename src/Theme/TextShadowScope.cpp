@@ -17,44 +17,51 @@ bool isText(const QObject& object) {
 
 TextShadowScope::TextShadowScope(QQuickItem* parent)
     : QQuickItem(parent) {
-    connect(this, &QQuickItem::childrenChanged, this, &TextShadowScope::shadeSender);
+    connect(this, &QQuickItem::childrenChanged, this, [this] { watchChildren(this); });
 }
 
 // The base class takes the children away after this object has stopped being a TextShadowScope: no slot of
 // this class may run then.
 TextShadowScope::~TextShadowScope() {
-    unwatch(this);
+    disconnect(this, &QQuickItem::childrenChanged, this, nullptr);
+    for (QQuickItem* item : std::as_const(m_watched))
+        disconnect(item, nullptr, this, nullptr);
 }
 
 void TextShadowScope::setShadowed(bool shadowed) {
     if (m_shadowed == shadowed)
         return;
     m_shadowed = shadowed;
-    shade(this);
+    for (QQuickItem* text : std::as_const(m_texts))
+        style(text);
     Q_EMIT shadowedChanged();
 }
 
-void TextShadowScope::shadeSender() {
-    if (auto* item = qobject_cast<QQuickItem*>(sender()))
-        shade(item);
-}
-
-void TextShadowScope::shade(QQuickItem* item) {
-    const auto children = item->childItems();
-    for (QQuickItem* child : children) {
-        if (isText(*child)) {
-            child->setProperty("styleColor", shadowColor);
-            child->setProperty("style", m_shadowed ? raisedStyle : plainStyle);
-        }
-        connect(child, &QQuickItem::childrenChanged, this, &TextShadowScope::shadeSender,
-                Qt::UniqueConnection);
-        shade(child);
-    }
-}
-
-void TextShadowScope::unwatch(QQuickItem* item) {
-    disconnect(item, &QQuickItem::childrenChanged, this, &TextShadowScope::shadeSender);
+// Only the children not seen before are new; those already watched report their own children.
+void TextShadowScope::watchChildren(QQuickItem* item) {
     const auto children = item->childItems();
     for (QQuickItem* child : children)
-        unwatch(child);
+        if (!m_watched.contains(child))
+            watch(child);
+}
+
+void TextShadowScope::watch(QQuickItem* item) {
+    m_watched.insert(item);
+    if (isText(*item)) {
+        m_texts.insert(item);
+        style(item);
+    }
+    connect(item, &QQuickItem::childrenChanged, this, [this, item] { watchChildren(item); });
+    connect(item, &QObject::destroyed, this, [this, item] { forget(item); });
+    watchChildren(item);
+}
+
+void TextShadowScope::forget(QQuickItem* item) {
+    m_watched.remove(item);
+    m_texts.remove(item);
+}
+
+void TextShadowScope::style(QQuickItem* text) const {
+    text->setProperty("styleColor", shadowColor);
+    text->setProperty("style", m_shadowed ? raisedStyle : plainStyle);
 }

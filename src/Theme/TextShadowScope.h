@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QQuickItem>
+#include <QSet>
 
 // Gives every text inside it, at any depth and including texts added later, a shadow: a black 40 % copy of
 // the glyphs drawn 1 px below by the text itself. No layer and no shader, so every scene graph draws it.
+// Each item inside is looked at once, when it arrives: a long list that grows costs only its new rows.
 class TextShadowScope : public QQuickItem {
     Q_OBJECT
     Q_PROPERTY(bool shadowed READ shadowed WRITE setShadowed NOTIFY shadowedChanged)
@@ -18,12 +20,13 @@ public:
 Q_SIGNALS:
     void shadowedChanged();
 
-private Q_SLOTS:
-    void shadeSender();
-
 private:
-    void shade(QQuickItem* item);
-    void unwatch(QQuickItem* item);
+    void watchChildren(QQuickItem* item);
+    void watch(QQuickItem* item);
+    void forget(QQuickItem* item);
+    void style(QQuickItem* text) const;
 
     bool m_shadowed = false;
+    QSet<QQuickItem*> m_watched; // every item inside, alive
+    QSet<QQuickItem*> m_texts;
 };

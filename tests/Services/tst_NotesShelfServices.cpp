@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray read(const QString& path) {
@@ -158,6 +160,30 @@ private Q_SLOTS:
         service.remove(shelf + "/photos");
         QTRY_COMPARE(names(service.shelf()), QStringList({"report 2.txt", "report.txt"}));
         QVERIFY(QFile::exists(desktop + "/readme.txt"));
+    }
+
+    // A FIFO dropped alone or inside a folder, or a note that leads to one, is never opened: the drop
+    // fails, the next one still lands, the note is named after its file.
+    void fifosNeverHoldTheWorker() {
+        QTemporaryDir home;
+        const QString shelf = home.filePath("Shelf");
+        write(home.filePath("box/kept.txt"));
+        for (const QString& fifo : {home.filePath("pipe"), home.filePath("box/pipe")})
+            QCOMPARE(mkfifo(QFile::encodeName(fifo), 0600), 0);
+        write(home.filePath("later.txt"));
+        ShelfService shelfService(shelf, home.filePath("Desktop"));
+        QSignalSpy drops(&shelfService, &ShelfService::dropFinished);
+        shelfService.addUrls(
+            {QUrl::fromLocalFile(home.filePath("pipe")), QUrl::fromLocalFile(home.filePath("box"))});
+        shelfService.addUrls({QUrl::fromLocalFile(home.filePath("later.txt"))});
+        QTRY_COMPARE(drops.size(), 2);
+        QCOMPARE(drops.at(0).first().toStringList(),
+                 QStringList({home.filePath("pipe"), home.filePath("box")}));
+        QVERIFY(QFile::exists(shelf + "/box/kept.txt") && QFile::exists(shelf + "/later.txt"));
+
+        const QString notes = home.filePath("notes");
+        QVERIFY(QDir().mkpath(notes) && QFile::link(home.filePath("pipe"), notes + "/piped.txt"));
+        QCOMPARE(NotesService::listRecent(notes, 6).value(0).title, QStringLiteral("piped"));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "Widgets/LocalServersWidget.h"
 
 #include <QRandomGenerator>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -196,6 +197,40 @@ private Q_SLOTS:
             QTRY_VERIFY(!rows.isEmpty());
             QCOMPARE(processes->signalled.value(0).second, pid == 4242 ? QStringLiteral("node") : QString());
         }
+    }
+
+    // Ticks that come while a listing still runs start no second one; a listening process's project is
+    // looked up once, a new one's when it appears, and a pid that stops listening is forgotten.
+    void oneRefreshAtATimeAndEachProjectLookedUpOnce() {
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath("shop") &&
+                write(root.filePath("shop/package.json"), R"({"name":"s"})"));
+        auto processes = std::make_shared<FakeProcessTable>();
+        QSemaphore gate;
+        processes->gate = &gate;
+        processes->folders = {{1, root.filePath("shop")}, {2, root.filePath("shop")}};
+        processes->sockets = "p1\ncnode\nn*:3000\nn*:3001\n";
+        LocalServersService service(processes);
+        QSignalSpy refreshed(&service, &LocalServersService::serversChanged);
+        int answers = 0;
+        const auto refreshWith = [&](const QByteArray& sockets, int times) {
+            processes->sockets = sockets;
+            for (int i = 0; i < times; ++i)
+                service.refresh();
+            gate.release(times);
+            ++answers;
+            QTRY_COMPARE(refreshed.count(), answers);
+        };
+        refreshWith("p1\ncnode\nn*:3000\nn*:3001\n", 5);
+        QTest::qWait(50);
+        QCOMPARE(processes->listings.loadRelaxed(), 1);
+        QCOMPARE(service.servers().value(1).appName, std::optional<QString>("s"));
+        refreshWith("p1\ncnode\nn*:3000\np2\ncvite\nn*:5173\n", 1);
+        QCOMPARE(service.servers().value(1).appName, std::optional<QString>("s"));
+        refreshWith("p2\ncvite\nn*:5173\n", 1);
+        refreshWith("p1\ncnode\nn*:3000\np2\ncvite\nn*:5173\n", 1);
+        QCOMPARE(processes->folderLookups, 3); // pid 1, pid 2, pid 1 again after it had gone
+        QCOMPARE(refreshed.count(), 4);
     }
 
     // Random lsof-like output never crashes the parser and yields unique rows sorted by port.

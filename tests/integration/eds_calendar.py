@@ -69,6 +69,10 @@ def main():
             begin = start + dt.timedelta(minutes=15 * i)
             create(cal, event("burst-%s-%d" % (sys.argv[3], i), ["SUMMARY:Burst %d" % i, begin.strftime("DTSTART:%Y%m%dT%H%M%SZ"),
                                                (begin + dt.timedelta(minutes=15)).strftime("DTEND:%Y%m%dT%H%M%SZ")]))
+    elif command == "huge":  # one hour whose summary runs to megabytes
+        start = dt.datetime.strptime(sys.argv[3], "%Y%m%dT%H%M%SZ")
+        create(cal, event("huge", ["SUMMARY:" + "Long" * int(sys.argv[2]), start.strftime("DTSTART:%Y%m%dT%H%M%SZ"),
+                                   (start + dt.timedelta(hours=1)).strftime("DTEND:%Y%m%dT%H%M%SZ")]))
     elif command == "many":
         count, day = int(sys.argv[2]), dt.date.fromisoformat(sys.argv[3]).strftime("%Y%m%d")
         at = lambda i: "TZID=Europe/Berlin:%sT%02d%02d00" % (day, i * 1440 // count // 60, i * 1440 // count % 60)

@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 # A small MPRIS player for tests: owns org.mpris.MediaPlayer2.<name>, announces status and track changes (never
-# Position, given only on request), logs each call to --log; --vanish-on-getall leaves the bus when read.
+# Position, given only on request), logs each call to --log; --vanish-on-getall leaves the bus when read;
+# --repeat N sends the title and artist N times over; --hostile SHAPE answers GetAll with a malformed Metadata (or map) and sends it again every 100 ms.
 import argparse
 import sys
 import time
 import dbus
+import dbus.lowlevel
 import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
@@ -15,9 +17,10 @@ parser = argparse.ArgumentParser()
 for option, default in [("name", None), ("title", ""), ("artist", ""), ("art-url", ""), ("status", "Playing"),
                         ("log", "/dev/null")]:
     parser.add_argument("--" + option, default=default)
-for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5)]:
+for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5), ("repeat", 1)]:
     parser.add_argument("--" + option, type=type(default), default=default)
 parser.add_argument("--vanish-on-getall", action="store_true")
+parser.add_argument("--hostile", choices=["metadata-ints", "metadata-iv", "changed-ss", "invalidated-ints"])
 args = parser.parse_args()
 
 
@@ -33,13 +36,31 @@ class Player(dbus.service.Object):
 
     def metadata(self):
         title = args.title if self.track == 1 else "%s %d" % (args.title, self.track)
-        return dbus.Dictionary({"mpris:trackid": dbus.ObjectPath("/track/%d" % self.track), "xesam:title": title,
-                                "xesam:artist": dbus.Array([args.artist], signature="s"), "xesam:album": "Album",
+        return dbus.Dictionary({"mpris:trackid": dbus.ObjectPath("/track/%d" % self.track),
+                                "xesam:title": title * args.repeat,
+                                "xesam:artist": dbus.Array([args.artist * args.repeat], signature="s"), "xesam:album": "Album",
                                 "mpris:length": dbus.Int64(args.length_us), "mpris:artUrl": args.art_url},
                                signature="sv")
 
     def current_position(self):
         return self.position + (int((time.monotonic() - self.since) * 1e6) if self.status == "Playing" else 0)
+
+    def hostile_properties(self):
+        if args.hostile == "changed-ss":
+            return dbus.Dictionary({"PlaybackStatus": "Playing", "Metadata": "x"}, signature="ss")
+        metadata = {"metadata-ints": dbus.Array([1, 2, 3], signature="i"),
+                    "metadata-iv": dbus.Dictionary({1: "x"}, signature="iv")}.get(args.hostile, self.metadata())
+        return dbus.Dictionary({"PlaybackStatus": self.status, "Metadata": metadata}, signature="sv")
+
+    def send_hostile(self):
+        message = dbus.lowlevel.SignalMessage("/org/mpris/MediaPlayer2", PROPS, "PropertiesChanged")
+        properties = self.hostile_properties()
+        invalidated = dbus.Array([7], signature="i") if args.hostile == "invalidated-ints" else dbus.Array(
+            [], signature="s")
+        message.append(PLAYER, properties, invalidated,
+                       signature="sa{%s}a%s" % (properties.signature, invalidated.signature))
+        self.connection.send_message(message)
+        return True
 
     def change(self, **changed):
         self.PropertiesChanged(PLAYER, changed, [])
@@ -48,13 +69,15 @@ class Player(dbus.service.Object):
         self.position, self.since, self.status = self.current_position(), time.monotonic(), status
         self.change(PlaybackStatus=status)
 
-    @dbus.service.method(PROPS, in_signature="s", out_signature="a{sv}")
+    @dbus.service.method(PROPS, in_signature="s")  # the answer's signature is the dictionary's own
     def GetAll(self, interface):
         if args.vanish_on_getall:
             self.log("vanish")
             sys.exit(0)
-        return {"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
-                "Position": dbus.Int64(self.current_position())}
+        if args.hostile:
+            return self.hostile_properties()
+        return dbus.Dictionary({"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
+                "Position": dbus.Int64(self.current_position())}, signature="sv")
 
     @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
@@ -90,4 +113,6 @@ class Player(dbus.service.Object):
 DBusGMainLoop(set_as_default=True)
 player = Player(dbus.SessionBus())
 name = dbus.service.BusName("org.mpris.MediaPlayer2." + args.name, dbus.SessionBus())
+if args.hostile:
+    GLib.timeout_add(100, player.send_hostile)
 GLib.MainLoop().run()

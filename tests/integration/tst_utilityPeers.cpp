@@ -137,8 +137,8 @@ private Q_SLOTS:
         QVERIFY(battery->charging);
     }
 
-    // A real server child is listed with its pid, port and project name; a wrong name is never signalled;
-    // stopping it ends it and the next refresh drops it.
+    // A real server child, its name holding a control character, is listed with its pid, port and project
+    // name; a wrong name is never signalled; stopping it ends it and the next refresh drops it.
     void lsofFindsAndStopsAServer() {
         if (LinuxProcessTable::lsofPath().isEmpty())
             QSKIP("lsof is not installed");
@@ -148,7 +148,11 @@ private Q_SLOTS:
         manifest.close();
         QProcess server;
         server.setWorkingDirectory(project.path());
-        server.start(python, {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+        server.start(python, {"-u", "-c",
+                              "import ctypes, runpy, sys\n"
+                              "ctypes.CDLL(None).prctl(15, b'web\\x01srv', 0, 0, 0)\n"
+                              "sys.argv = ['http.server', '0', '--bind', '127.0.0.1']\n"
+                              "runpy.run_module('http.server', run_name='__main__')"});
         QVERIFY(server.waitForReadyRead(10000));
         const int port =
             QString::fromUtf8(server.readAllStandardOutput()).section(" port ", 1).section(' ', 0, 0).toInt();

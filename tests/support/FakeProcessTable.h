@@ -2,14 +2,26 @@
 
 #include "Platform/Processes/IProcessTable.h"
 
+#include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QSemaphore>
 
-// A canned socket list, no working directories; records the signals asked for.
+// A canned socket list and working folders; counts the folder lookups, records the signals asked for. While
+// `gate` is set, listing the sockets waits for it.
 class FakeProcessTable final : public IProcessTable {
 public:
-    std::optional<QByteArray> listeningSockets() const override { return sockets; }
-    std::optional<QByteArray> workingDirectory(qint32) const override { return std::nullopt; }
+    std::optional<QByteArray> listeningSockets() const override {
+        if (gate)
+            gate->acquire();
+        listings.fetchAndAddRelaxed(1);
+        return sockets;
+    }
+    std::optional<QString> workingDirectory(qint32 pid) const override {
+        QMutexLocker lock(&mutex);
+        ++folderLookups;
+        return folders.contains(pid) ? std::optional<QString>(folders.value(pid)) : std::nullopt;
+    }
     bool terminate(qint32 pid, const QString& name) const override {
         QMutexLocker lock(&mutex);
         signalled.append({pid, name});
@@ -17,6 +29,10 @@ public:
     }
 
     std::optional<QByteArray> sockets;
+    QHash<qint32, QString> folders;
+    QSemaphore* gate = nullptr;
+    mutable QAtomicInt listings;
+    mutable int folderLookups = 0;
     mutable QMutex mutex;
     mutable QList<std::pair<qint32, QString>> signalled;
 };

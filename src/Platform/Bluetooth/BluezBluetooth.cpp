@@ -1,5 +1,6 @@
 #include "Platform/Bluetooth/BluezBluetooth.h"
 
+#include "Foundation/OutsideText.h"
 #include "Foundation/SystemProgram.h"
 #include "Platform/DBus/DBusReply.h"
 
@@ -84,11 +85,12 @@ void BluezBluetooth::readManagedObjects() {
     const QDBusMessage call = QDBusMessage::createMethodCall(bluez, QStringLiteral("/"), objectManager,
                                                              QStringLiteral("GetManagedObjects"));
     callAsync(m_bus, call, readTimeoutMs, this, [this](const QDBusMessage& reply) {
-        if (!isReply(reply) || reply.arguments().isEmpty())
+        const auto objects =
+            isReply(reply) ? peerValue<ManagedObjects>(reply.arguments().value(0)) : std::nullopt;
+        if (!objects)
             return;
-        const auto objects = qdbus_cast<ManagedObjects>(reply.arguments().constFirst());
         m_objects.clear();
-        for (auto it = objects.begin(); it != objects.end(); ++it)
+        for (auto it = objects->begin(); it != objects->end(); ++it)
             for (auto iface = it->begin(); iface != it->end(); ++iface)
                 m_objects[it.key().path()][iface.key()] = plain(iface.value());
         Q_EMIT changed();
@@ -97,7 +99,7 @@ void BluezBluetooth::readManagedObjects() {
 
 void BluezBluetooth::onInterfacesAdded(const QDBusMessage& message) {
     const auto path = message.arguments().value(0).value<QDBusObjectPath>().path();
-    const auto interfaces = qdbus_cast<Interfaces>(message.arguments().value(1));
+    const auto interfaces = peerValue<Interfaces>(message.arguments().value(1)).value_or(Interfaces());
     if (path.isEmpty())
         return;
     for (auto it = interfaces.begin(); it != interfaces.end(); ++it)
@@ -109,7 +111,7 @@ void BluezBluetooth::onInterfacesRemoved(const QDBusMessage& message) {
     const auto path = message.arguments().value(0).value<QDBusObjectPath>().path();
     if (!m_objects.contains(path))
         return;
-    for (const QString& name : message.arguments().value(1).toStringList())
+    for (const QString& name : peerValue<QStringList>(message.arguments().value(1)).value_or(QStringList()))
         m_objects[path].remove(name);
     if (m_objects.value(path).isEmpty())
         m_objects.remove(path);
@@ -142,7 +144,7 @@ QList<BluetoothDeviceInfo> BluezBluetooth::devices() const {
         if (name.isEmpty())
             name = device.value(QStringLiteral("Name")).toString();
         BluetoothDeviceInfo info{address,
-                                 name,
+                                 cappedText(name),
                                  device.value(QStringLiteral("Icon")).toString(),
                                  device.value(QStringLiteral("Paired")).toBool() ||
                                      device.value(QStringLiteral("Bonded")).toBool(),

@@ -1,6 +1,7 @@
 #include "Platform/Calendar/EdsCalendarStore.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/OutsideText.h"
 
 #include <QHash>
 #include <QPointer>
@@ -18,10 +19,10 @@ QString fromUtf8(const gchar* text) {
     return QString::fromUtf8(text);
 }
 
-std::optional<QString> optionalText(const gchar* text) {
+std::optional<QString> optionalText(const gchar* text, qsizetype limit = maxOutsideTextLength) {
     if (!text)
         return std::nullopt;
-    return fromUtf8(text);
+    return cappedText(QString::fromUtf8(text, qsizetype(qstrnlen(text, size_t(limit) * 4))), limit);
 }
 
 // The system zone as libical knows it, so that floating times and dates read as local ones.
@@ -125,7 +126,7 @@ gboolean addInstance(ICalComponent* component, ICalTime* instanceStart, ICalTime
     occurrence.id = occurrenceId(component, occurrence.start, slot->zone);
     occurrence.title = optionalText(i_cal_component_get_summary(component));
     occurrence.location = optionalText(i_cal_component_get_location(component));
-    occurrence.notes = optionalText(i_cal_component_get_description(component));
+    occurrence.notes = optionalText(i_cal_component_get_description(component), maxOutsideNotesLength);
     occurrence.url = urlOf(component);
     occurrence.attendeeCount = i_cal_component_count_properties(component, I_CAL_ATTENDEE_PROPERTY);
     occurrence.calendar = slot->source;

@@ -1,6 +1,5 @@
 #include "Platform/DBus/DBusReply.h"
 
-#include <QDBusArgument>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
@@ -67,9 +66,7 @@ void writeProperty(const QDBusConnection& bus, const DBusObject& object, const Q
 }
 
 QVariantMap toVariantMap(const QVariant& value) {
-    if (value.canConvert<QDBusArgument>())
-        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
-    return value.toMap();
+    return peerValue<QVariantMap>(value).value_or(QVariantMap());
 }
 
 QVariant unwrapVariant(const QVariant& value) {
@@ -103,7 +100,7 @@ DBusSignalWatch::propertiesChanged(QDBusConnection bus, const QString& service, 
         [changed = std::move(changed)](const QDBusMessage& message) {
             const QList<QVariant> arguments = message.arguments();
             changed({message.path(), arguments.value(0).toString(), toVariantMap(arguments.value(1)),
-                     qdbus_cast<QStringList>(arguments.value(2))});
+                     peerValue<QStringList>(arguments.value(2)).value_or(QStringList())});
         });
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
@@ -34,7 +36,23 @@ void readProperty(const QDBusConnection& bus, const DBusObject& object, const QS
 void writeProperty(const QDBusConnection& bus, const DBusObject& object, const QString& name,
                    const QVariant& value, int timeoutMs, QObject* context, std::function<void(bool)> done);
 
-// Nested containers arrive as QDBusArgument inside a QVariant, values of a{sv} as QDBusVariant.
+// A value a peer sent, read as `T` only when it is one: nested containers arrive as QDBusArgument, and
+// qdbus_cast of one whose D-Bus signature is not the one `T` marshals to crashes, so any other shape is
+// taken as absent. `T` must be known to QtDBus (built in, or registered with qDBusRegisterMetaType).
+template <typename T> std::optional<T> peerValue(const QVariant& value) {
+    if (value.userType() == qMetaTypeId<QDBusArgument>()) {
+        const auto argument = value.value<QDBusArgument>();
+        const char* expected = QDBusMetaType::typeToSignature(QMetaType::fromType<T>());
+        if (!expected || argument.currentSignature() != QLatin1String(expected))
+            return std::nullopt;
+        return qdbus_cast<T>(argument);
+    }
+    if (value.metaType() == QMetaType::fromType<T>())
+        return value.value<T>();
+    return std::nullopt;
+}
+
+// An a{sv} from a peer, empty when it is anything else. Its values are taken out of their variants.
 QVariantMap toVariantMap(const QVariant& value);
 QVariant unwrapVariant(const QVariant& value);
 

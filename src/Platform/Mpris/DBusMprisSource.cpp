@@ -1,8 +1,8 @@
 #include "Platform/Mpris/DBusMprisSource.h"
 
+#include "Foundation/OutsideText.h"
 #include "Platform/DBus/DBusReply.h"
 
-#include <QDBusArgument>
 #include <QDBusMessage>
 
 namespace {
@@ -14,11 +14,9 @@ const QString busService = QStringLiteral("org.freedesktop.DBus");
 const QString busPath = QStringLiteral("/org/freedesktop/DBus");
 
 QStringList asStringList(const QVariant& value) {
-    if (value.canConvert<QDBusArgument>())
-        return qdbus_cast<QStringList>(value.value<QDBusArgument>());
     if (value.metaType().id() == QMetaType::QString)
         return {value.toString()};
-    return value.toStringList();
+    return peerValue<QStringList>(value).value_or(QStringList());
 }
 
 // Lengths and positions in microseconds; players send int64, uint64 or int32.
@@ -201,15 +199,17 @@ void DBusMprisSource::merge(Entry& entry, const QVariantMap& properties) {
         player.positionSeconds = microsecondsToSeconds(properties.value(QStringLiteral("Position")));
         entry.positionAge.start();
     }
-    if (!properties.contains(QStringLiteral("Metadata")))
+    const auto metadata = peerValue<QVariantMap>(properties.value(QStringLiteral("Metadata")));
+    if (!metadata) // absent, or not a map: the track stays as it was
         return;
-    const QVariantMap metadata = toVariantMap(properties.value(QStringLiteral("Metadata")));
-    const auto text = [&](const char* key) { return metadata.value(QLatin1String(key)).toString(); };
-    player.title = text("xesam:title");
-    player.album = text("xesam:album");
-    player.artUrl = text("mpris:artUrl");
-    player.artist = asStringList(metadata.value(QStringLiteral("xesam:artist"))).join(QStringLiteral(", "));
-    player.lengthSeconds = microsecondsToSeconds(metadata.value(QStringLiteral("mpris:length")));
+    const auto text = [&](const char* key) { return metadata->value(QLatin1String(key)).toString(); };
+    player.title = cappedText(text("xesam:title"));
+    player.album = cappedText(text("xesam:album"));
+    const QString artUrl = text("mpris:artUrl");
+    player.artUrl = artUrl.size() <= maxOutsideTextLength ? artUrl : QString(); // a cut address is another
+    player.artist =
+        cappedText(asStringList(metadata->value(QStringLiteral("xesam:artist"))).join(QStringLiteral(", ")));
+    player.lengthSeconds = microsecondsToSeconds(metadata->value(QStringLiteral("mpris:length")));
 }
 
 void DBusMprisSource::handlePropertiesChanged(const QString& busName, const QString& interface,

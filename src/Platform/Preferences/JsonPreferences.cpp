@@ -1,6 +1,7 @@
 #include "Platform/Preferences/JsonPreferences.h"
 
 #include "Foundation/AppPaths.h"
+#include "Foundation/RegularFile.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -250,17 +251,21 @@ void JsonPreferences::reportOnce(const QString& reason, const QString& impact) {
 }
 
 void JsonPreferences::load() {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.exists())
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto bytes = file.size() <= maxFileBytes ? file.read(maxFileBytes + 1) : std::nullopt;
+    if (!bytes || bytes->size() > maxFileBytes) {
         originalUnreadable = true;
-        reportOnce(QStringLiteral("não foi possível ler %1 (%2)").arg(path, file.errorString()),
+        const QString why = file.isOpen() && file.size() > maxFileBytes
+                                ? QStringLiteral("maior que %1 bytes").arg(maxFileBytes)
+                                : file.error();
+        reportOnce(QStringLiteral("não foi possível ler %1 (%2)").arg(path, why),
                    QStringLiteral("valem os padrões; o arquivo fica como está e as mudanças desta sessão não "
                                   "são gravadas"));
         return;
     }
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
     const QJsonObject root = document.object();
     if (root.value(QStringLiteral("format")).toString() != formatName ||
         root.value(QStringLiteral("version")).toInt() != formatVersion ||

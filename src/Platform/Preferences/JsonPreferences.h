@@ -16,11 +16,13 @@
 //
 // A file that was read but is not ours is treated as empty and left untouched; the first write then moves it
 // aside to "<file>.corrupt-<UTC timestamp>" instead of replacing it. A file that exists but cannot be read is
-// never written over: changes stay in memory for the session.
+// never written over: changes stay in memory for the session. So is anything but a regular file of at most
+// `maxFileBytes` (a FIFO, a device), which is never opened for a blocking read.
 class JsonPreferences final : public IPreferences {
     Q_OBJECT
 public:
     static constexpr int writeDelayMs = 500;
+    static constexpr qint64 maxFileBytes = 4 * 1024 * 1024;
 
     // Problems go to `report` (the diagnostics log); without one, to qWarning.
     explicit JsonPreferences(const QString& filePath, DegradedReporter report = {},

@@ -12,9 +12,9 @@ public:
     virtual ~IProcessTable() = default;
     // lsof's field output (-F pcn) of every TCP socket in the listening state, or none when lsof cannot run.
     virtual std::optional<QByteArray> listeningSockets() const = 0;
-    // lsof's field output (-Fn) of the working directory of one process, or none.
-    virtual std::optional<QByteArray> workingDirectory(qint32 pid) const = 0;
-    // Sends SIGTERM to pid only while the process still carries that command name; false when nothing was
-    // sent.
+    // The working directory of one process, or none.
+    virtual std::optional<QString> workingDirectory(qint32 pid) const = 0;
+    // Sends SIGTERM to pid only while the process still carries that command name, as listeningSockets()
+    // gives it; false when nothing was sent.
     virtual bool terminate(qint32 pid, const QString& commandName) const = 0;
 };

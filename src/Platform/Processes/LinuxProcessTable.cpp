@@ -15,15 +15,16 @@ namespace {
 
 constexpr int lsofTimeoutMs = 15000;
 
-// The kernel's command name of a live process (at most 15 characters), or none.
-std::optional<QString> commandNameOf(qint32 pid) {
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (!comm.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QString name = QString::fromUtf8(comm.readAll());
-    if (name.endsWith(QLatin1Char('\n')))
-        name.chop(1);
-    return name;
+// The command name of a process listening on TCP as the socket list gives it: lsof escapes control
+// characters that /proc/<pid>/comm holds raw, so the name is compared in lsof's form.
+std::optional<QString> listedCommandName(qint32 pid) {
+    const auto output = LinuxProcessTable::runLsof(
+        {QStringLiteral("-a"), QStringLiteral("-p"), QString::number(pid), QStringLiteral("-iTCP"),
+         QStringLiteral("-sTCP:LISTEN"), QStringLiteral("-F"), QStringLiteral("c")});
+    for (const QByteArray& line : output.value_or(QByteArray()).split('\n'))
+        if (line.startsWith('c'))
+            return QString::fromUtf8(line.mid(1));
+    return std::nullopt;
 }
 
 } // namespace
@@ -53,9 +54,9 @@ std::optional<QByteArray> LinuxProcessTable::listeningSockets() const {
                     QStringLiteral("-n"), QStringLiteral("-F"), QStringLiteral("pcn")});
 }
 
-std::optional<QByteArray> LinuxProcessTable::workingDirectory(qint32 pid) const {
-    return runLsof({QStringLiteral("-a"), QStringLiteral("-p"), QString::number(pid), QStringLiteral("-d"),
-                    QStringLiteral("cwd"), QStringLiteral("-Fn")});
+std::optional<QString> LinuxProcessTable::workingDirectory(qint32 pid) const {
+    const QString folder = QFile::symLinkTarget(QStringLiteral("/proc/%1/cwd").arg(pid));
+    return folder.isEmpty() ? std::nullopt : std::optional<QString>(folder);
 }
 
 bool LinuxProcessTable::terminate(qint32 pid, const QString& commandName) const {
@@ -65,7 +66,7 @@ bool LinuxProcessTable::terminate(qint32 pid, const QString& commandName) const 
     const int pidfd = pidfd_open(pid, 0);
     if (pidfd < 0)
         return false;
-    const bool sameProcess = commandNameOf(pid) == commandName;
+    const bool sameProcess = listedCommandName(pid) == commandName;
     const bool sent = sameProcess && pidfd_send_signal(pidfd, SIGTERM, nullptr, 0) == 0;
     close(pidfd);
     return sent;

@@ -4,12 +4,13 @@
 
 #include <QStringList>
 
-// lsof from a fixed list of system folders (never PATH) with its arguments as an argv list; signals through a
-// pidfd after checking /proc/<pid>/comm, so a reused pid is never hit.
+// lsof from a fixed list of system folders (never PATH) with its arguments as an argv list; working folders
+// from /proc; signals through a pidfd after checking the command name lsof gives, so a reused pid is never
+// hit.
 class LinuxProcessTable final : public IProcessTable {
 public:
     std::optional<QByteArray> listeningSockets() const override;
-    std::optional<QByteArray> workingDirectory(qint32 pid) const override;
+    std::optional<QString> workingDirectory(qint32 pid) const override;
     bool terminate(qint32 pid, const QString& commandName) const override;
 
     static QString lsofPath();

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -39,10 +40,18 @@ bool SingleInstance::ownBusName(const QDBusConnection& bus) {
     return reply.value() == QDBusConnectionInterface::ServiceRegistered;
 }
 
-// A lock nobody can take (no writable runtime folder) does not keep the application from starting.
+// A lock nobody can take (no writable runtime folder) does not keep the application from starting, nor does
+// a lock file that is not this user's own: in a shared temporary folder anyone may have made it first.
 bool SingleInstance::lockRuntimeFile() {
-    m_lockFile = ::open(QFile::encodeName(lockFilePath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_lockFile < 0)
+    const int fd = ::open(QFile::encodeName(lockFilePath()).constData(),
+                          O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
         return true;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        ::close(fd);
+        return true;
+    }
+    m_lockFile = fd;
     return ::flock(m_lockFile, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
 }

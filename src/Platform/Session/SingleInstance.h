@@ -4,8 +4,8 @@
 #include <QString>
 
 // One copy of the application per user. The first start owns the session-bus name "com.dravo.tavimor";
-// without a session bus it holds a lock on "tavimor.lock" in the runtime folder instead. Either is given up
-// when the process ends, however it ends.
+// without a session bus it holds a lock on "tavimor.lock" in the runtime folder instead (only on a file of
+// its own user's). Either is given up when the process ends, however it ends.
 class SingleInstance {
 public:
     static inline const QString busName = QStringLiteral("com.dravo.tavimor");

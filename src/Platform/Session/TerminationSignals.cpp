@@ -9,8 +9,14 @@
 namespace {
 
 volatile sig_atomic_t writeEnd = -1;
+volatile sig_atomic_t loopRunning = 0;
 
 void forwardToPipe(int signalNumber) {
+    if (!loopRunning) { // nothing would read the pipe: end as if no handler were there
+        std::signal(signalNumber, SIG_DFL);
+        std::raise(signalNumber);
+        return;
+    }
     const int savedErrno = errno;
     const auto byte = static_cast<unsigned char>(signalNumber);
     if (writeEnd >= 0) {
@@ -36,6 +42,8 @@ TerminationSignals::TerminationSignals(QObject* parent)
     action.sa_flags = SA_RESTART;
     for (std::size_t i = 0; i < handledSignals.size(); ++i)
         sigaction(handledSignals[i], &action, &m_previous[i]);
+    QMetaObject::invokeMethod(
+        this, [] { loopRunning = 1; }, Qt::QueuedConnection);
 }
 
 TerminationSignals::~TerminationSignals() {
@@ -44,6 +52,7 @@ TerminationSignals::~TerminationSignals() {
     for (std::size_t i = 0; i < handledSignals.size(); ++i)
         sigaction(handledSignals[i], &m_previous[i], nullptr);
     writeEnd = -1;
+    loopRunning = 0;
     delete m_notifier;
     ::close(m_pipe[0]);
     ::close(m_pipe[1]);

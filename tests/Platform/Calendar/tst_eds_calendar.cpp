@@ -1,6 +1,7 @@
 // Runs against a private Evolution Data Server seeded by tests/integration/eds_calendar.py (see
 // test_calendar_eds.sh); skipped elsewhere. TAVIMOR_EDS_TEST is "seeded" or "no-server".
 #include "FakeClock.h"
+#include "Foundation/OutsideText.h"
 #include "InMemoryPreferences.h"
 #include "Platform/Calendar/EdsCalendarStore.h"
 #include "Services/CalendarService.h"
@@ -102,6 +103,21 @@ private Q_SLOTS:
         QVERIFY(fillCalendar({"burst", "1", "20260329T170000Z"}));
         QTest::qWait(1500);
         QCOMPARE(service.todayMeetings().size(), 11);
+    }
+
+    // A summary of five megabytes comes in cut.
+    void hugeSummaryComesInCut() {
+        if (mode != "seeded")
+            QSKIP("no server");
+        QVERIFY(fillCalendar({"huge", "1250000", "20260329T180000Z"}));
+        service.start();
+        const auto longestTitle = [&] {
+            qsizetype longest = 0;
+            for (const Meeting& m : service.todayMeetings())
+                longest = std::max(longest, m.title.size());
+            return longest;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(longestTitle(), maxOutsideTextLength, 20'000);
     }
 };
 

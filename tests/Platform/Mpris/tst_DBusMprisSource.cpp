@@ -1,4 +1,5 @@
 #include "FakeClock.h"
+#include "Foundation/OutsideText.h"
 #include "Platform/Mpris/DBusMprisSource.h"
 #include "Platform/Mpris/NetworkArtworkFetcher.h"
 #include "Services/MusicService.h"
@@ -121,6 +122,29 @@ private Q_SLOTS:
         QTest::qWait(1000);
         QVERIFY(service->nowPlaying().artwork.isNull());
         QCOMPARE(logged("ghost"), QStringLiteral("vanish\n"));
+    }
+
+    // Players that send malformed shapes, when read and then in a stream of changes: they count as players
+    // without a track, and the sound one beside them keeps showing.
+    void malformedPlayers() {
+        for (const char* shape : {"metadata-ints", "metadata-iv", "changed-ss", "invalidated-ints"})
+            startPlayer(QString("hostile.%1").arg(QString(shape).replace('-', '_')),
+                        {"--title", "Bad", "--status", "Stopped", "--hostile", shape});
+        startPlayer("mpv", {"--title", "Film"});
+        service->start();
+        QVERIFY(showsTitle("Film"));
+        QVERIFY(QTest::qWaitFor([&] { return source->players().size() == 5; }, 5000));
+        QTest::qWait(500);
+        QCOMPARE(service->nowPlaying().title, "Film");
+    }
+
+    // A megabyte of title and of artist is cut where it comes in.
+    void hugeTextsAreCut() {
+        startPlayer("huge", {"--title", "Long", "--artist", "Band", "--repeat", "250000"});
+        service->start();
+        QVERIFY(QTest::qWaitFor([&] { return service->nowPlaying().title.startsWith("LongLong"); }, 10000));
+        QCOMPARE(service->nowPlaying().title.size(), maxOutsideTextLength);
+        QCOMPARE(service->nowPlaying().artist.size(), maxOutsideTextLength);
     }
 };
 

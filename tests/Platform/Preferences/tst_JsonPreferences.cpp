@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <csignal>
@@ -136,16 +137,38 @@ private Q_SLOTS:
         QCOMPARE(JsonPreferences(path).value(u"tavimor.opacity"_s), QVariant(qint64(20)));
     }
 
-    // A file that exists but cannot be opened is not replaced, whatever changes.
+    // What exists but cannot be read as a preferences file (a folder, a FIFO with no writer, a device without
+    // end, an oversized file) gives the defaults at once, is reported, and is not replaced, whatever changes.
+    void aFileThatCannotBeReadIsNeverWrittenOver_data() {
+        QTest::addColumn<std::function<bool(const QString&)>>("make");
+        QTest::newRow("folder") << std::function([](const QString& at) { return QDir().mkpath(at); });
+        QTest::newRow("fifo") << std::function([](const QString& at) {
+            return QDir().mkpath(QFileInfo(at).path()) && mkfifo(QFile::encodeName(at), 0600) == 0;
+        });
+        QTest::newRow("device") << std::function([](const QString& at) {
+            return QDir().mkpath(QFileInfo(at).path()) && QFile::link("/dev/zero", at);
+        });
+        QTest::newRow("oversized") << std::function([](const QString& at) {
+            QDir().mkpath(QFileInfo(at).path());
+            QFile file(at);
+            return file.open(QIODevice::WriteOnly) && file.resize(JsonPreferences::maxFileBytes + 1);
+        });
+    }
+
     void aFileThatCannotBeReadIsNeverWrittenOver() {
-        QVERIFY(QDir().mkpath(path));
+        QFETCH(std::function<bool(const QString&)>, make);
+        QVERIFY(make(path));
+        const QFileInfo before(path);
         JsonPreferences preferences(path, report());
         preferences.setValue(u"tavimor.kept"_s, true);
         preferences.flush();
         QCOMPARE(preferences.value(u"tavimor.kept"_s), QVariant(true));
         QCOMPARE(reports.size(), 1);
-        QVERIFY(QFileInfo(path).isDir());
-        QCOMPARE(entriesBeside(path), QStringList());
+        const QFileInfo after(path);
+        QCOMPARE(std::tuple(after.isSymLink(), after.isDir(), after.size()),
+                 std::tuple(before.isSymLink(), before.isDir(), before.size()));
+        const auto beside = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+        QCOMPARE(QFileInfo(path).dir().entryList(beside), QStringList{QFileInfo(path).fileName()});
     }
 
     // A full disk: the write fails part way, twice, and comes out with the next change.

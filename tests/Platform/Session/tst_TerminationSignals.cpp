@@ -4,6 +4,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TestTerminationSignals : public QObject {
     Q_OBJECT
@@ -12,12 +14,27 @@ private Q_SLOTS:
     void eachSignalArrivesOnTheMainLoopAndTheProcessLivesOn() {
         TerminationSignals signals;
         QSignalSpy requested(&signals, &TerminationSignals::terminationRequested);
+        QCoreApplication::processEvents(); // the main loop runs
         for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP})
             QCOMPARE(::raise(signalNumber), 0);
         QCOMPARE(requested.count(), 0); // nothing happens inside the handler itself
         QTRY_COMPARE(requested.count(), 3);
         QCOMPARE((QList<int>{requested[0][0].toInt(), requested[1][0].toInt(), requested[2][0].toInt()}),
                  (QList<int>{SIGTERM, SIGINT, SIGHUP}));
+    }
+
+    // Before the main loop has run, a signal ends the process the way it would without the bridge.
+    void aSignalBeforeTheLoopRunsEndsTheProcess() {
+        const pid_t child = fork();
+        if (child == 0) {
+            TerminationSignals signals;
+            ::raise(SIGTERM);
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), SIGTERM);
     }
 
     void aSecondBridgeStaysInertAndTheFirstRestoresThePreviousHandlers() {
