@@ -162,11 +162,11 @@ void TodoistService::finishTaskFetch(const WebResponse& response) {
         const auto refusal = TodoistError::decode(response.body);
         if (refusal && refusal->retryAfter)
             setError(L10n::formatted(
-                "tarefas.erro.rate_limit_com_espera", "Limite de requisições. Tente de novo em %ds",
+                "tarefas.erro.rate_limit_com_espera", "Rate limit. Retry em %ds",
                 "Todoist limitou a taxa (429). %d são os segundos até poder tentar de novo.",
                 {*refusal->retryAfter}));
         else
-            setError(L10n::text("tarefas.erro.rate_limit", "Limite de requisições",
+            setError(L10n::text("tarefas.erro.rate_limit", "Rate limit",
                                 "Todoist limitou a taxa (429) sem dizer quanto esperar."));
     } else {
         setError(L10n::formatted("tarefas.erro.http", "Erro %d",

@@ -34,9 +34,9 @@ QString storedRaw(const IPreferences& preferences) {
 
 QString title(TavimorAppearanceMode mode) {
     if (mode == TavimorAppearanceMode::liquid)
-        return L10n::text("config.aparencia.liquid.titulo", "Translúcido",
+        return L10n::text("config.aparencia.liquid.titulo", "Liquid",
                           "Nome do modo de aparência do painel com fundo translúcido. Manter curto.");
-    return L10n::text("config.aparencia.dark.titulo", "Escuro",
+    return L10n::text("config.aparencia.dark.titulo", "Dark",
                       "Nome do modo de aparência do painel. É nome de tema — manter curto.");
 }
 

@@ -30,7 +30,7 @@ CaffeinateWidget::CaffeinateWidget(DegradedReporter reportDegraded, QObject* par
 CaffeinateWidget::CaffeinateWidget(CaffeinateLocks locks, QObject* parent)
     : NotchWidget(parent)
     , m_service(new CaffeinateService(std::move(locks), this))
-    , m_name(L10n::text("caffeinate.aba.titulo", "Manter acordado",
+    , m_name(L10n::text("caffeinate.aba.titulo", "Caffeinate",
                         "Tooltip da aba que mantém o computador acordado"))
     , m_durations(durationBoxes()) {
     wireService();
@@ -64,7 +64,7 @@ void CaffeinateWidget::stop() {
 
 QVariantMap CaffeinateWidget::texts() const {
     return {
-        {QStringLiteral("title"), L10n::text("caffeinate.titulo", "Manter acordado",
+        {QStringLiteral("title"), L10n::text("caffeinate.titulo", "Caffeinate",
                                              "Título do card que mantém o computador acordado")},
         {QStringLiteral("stop"),
          L10n::text("caffeinate.acao.desligar", "Desligar", "Botão que encerra o modo acordado")},

@@ -189,7 +189,7 @@ QVariantMap DayViewModel::texts() const {
         {QStringLiteral("tasksTitle"),
          L10n::text("tarefas.coluna.titulo", "Tarefas", "Cabeçalho da coluna de tarefas do Todoist")},
         {QStringLiteral("noToken"),
-         L10n::text("tarefas.sem_token", "Configure o token do Todoist em Configurações > Agenda",
+         L10n::text("tarefas.sem_token", "Configure o token do Todoist nas settings",
                     "Aviso de que falta conectar o Todoist nas configurações")},
         {QStringLiteral("tasksEmpty"),
          L10n::text("tarefas.vazia", "Tudo feito!", "Estado vazio da lista de tarefas: nada pendente")},
@@ -232,7 +232,7 @@ void DayViewModel::quit() {
 DayWidget::DayWidget(Parts parts, QObject* parent)
     : NotchWidget(parent)
     , m_parts(std::move(parts))
-    , m_name(L10n::text("daily.aba.titulo", "Dia", "Tooltip da aba que junta agenda e tarefas do dia"))
+    , m_name(L10n::text("daily.aba.titulo", "Daily", "Tooltip da aba que junta agenda e tarefas do dia"))
     , m_calendarService(*m_parts.calendarStore, *m_parts.preferences, *m_parts.clock)
     , m_todoistService(m_web, *m_parts.clock, *m_parts.scheduler, m_parts.endpoint)
     , m_viewModel(*this, m_calendarService, m_todoistService, *m_parts.clock) {

@@ -7,7 +7,7 @@ ShelfWidget::ShelfWidget(QString shelfFolder, QString desktopFolder, QObject* pa
     , m_service(std::move(shelfFolder), std::move(desktopFolder)) {}
 
 QString ShelfWidget::name() const {
-    return L10n::text("shelf.aba.titulo", "Prateleira", "Tooltip of the shelf tab.");
+    return L10n::text("shelf.aba.titulo", "Shelf", "Tooltip of the shelf tab.");
 }
 
 QVariantMap ShelfWidget::texts() {

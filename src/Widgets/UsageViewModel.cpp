@@ -69,7 +69,7 @@ QVariantMap UsageViewModel::row(const QString& label, double leftPercent, const 
         {QStringLiteral("low"), whole < rowLowBelow},
         {QStringLiteral("fraction"), UsageArithmetic::drawnFraction(leftPercent)},
         {QStringLiteral("resetText"),
-         resetsAt.isValid() ? L10n::formatted("uso.reset", "Renova %@",
+         resetsAt.isValid() ? L10n::formatted("uso.reset", "Reset %@",
                                               "Quando a cota renova; %@ já vem formatado, ex.: \"em 2h 30m\"",
                                               {UsageArithmetic::timeUntil(resetsAt, now)})
                             : QString()},

@@ -211,8 +211,8 @@ private Q_SLOTS:
         const std::pair<QByteArray, QString> cases[] = {
             {S::reply(401, "{}"), "Token inválido"},
             {S::reply(429, R"({"error":"slow","error_extra":{"retry_after":30}})"),
-             "Limite de requisições. Tente de novo em 30s"},
-            {S::reply(429, ""), "Limite de requisições"},
+             "Rate limit. Retry em 30s"},
+            {S::reply(429, ""), "Rate limit"},
             {S::reply(500, QByteArray(200'000, 'x')), "Erro 500"},
             {S::reply(204, ""), "Erro 204"},
             {S::reply(200, "{\"results\":\"x\",\n\"n\":1}"),

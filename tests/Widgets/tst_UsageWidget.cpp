@@ -129,7 +129,7 @@ private Q_SLOTS:
             QCOMPARE(session.value("percentText", "").toString(), QString::fromUtf8(percent));
             QCOMPARE(session.value("low", false).toBool(), low);
             QCOMPARE(session.value("fraction", 0.0).toDouble(), fraction);
-            QCOMPARE(session.value("resetText").toString().startsWith(u"Renova em "), rowsShown);
+            QCOMPARE(session.value("resetText").toString().startsWith(u"Reset em "), rowsShown);
         }
     }
 
