@@ -18,7 +18,8 @@ class CalendarFetchBenchmark : public QObject {
                               QTime(12, 0), QTimeZone("Europe/Berlin"))
                         .toUTC(),
                     QTimeZone("Europe/Berlin")};
-    CalendarService service{store, preferences, clock};
+    FakeScheduler scheduler;
+    CalendarService service{store, preferences, clock, scheduler};
 
 private Q_SLOTS:
     void firstFetch() {

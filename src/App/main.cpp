@@ -9,6 +9,7 @@
 #include "Platform/Audio/PulseAudioSystem.h"
 #include "Platform/Clipboard/QtClipboard.h"
 #include "Platform/GLib/GLibTypes.h"
+#include "Platform/GLib/SessionBusLoss.h"
 #include "Platform/Keys/ApplicationKeyMonitor.h"
 #include "Platform/Mpris/DBusMprisSource.h"
 #include "Platform/Mpris/NetworkArtworkFetcher.h"
@@ -98,6 +99,7 @@ int main(int argc, char* argv[]) {
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    keepRunningWithoutSessionBus(Diagnostics::degraded);
     const SingleInstance instance(QDBusConnection::sessionBus());
     if (!instance.isFirst()) {
         Diagnostics::write(Diagnostics::Level::Info,
@@ -105,8 +107,12 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, &app,
-                     &QCoreApplication::quit);
+    QObject::connect(
+        &terminationSignals, &TerminationSignals::terminationRequested, &app, [](int signalNumber) {
+            Diagnostics::write(Diagnostics::Level::Info, QStringLiteral("Encerrando a pedido do sistema"),
+                               QStringLiteral("sinal %1").arg(signalNumber));
+            QCoreApplication::quit();
+        });
 
     QtScreens screens;
     JsonPreferences preferences(Diagnostics::degraded);

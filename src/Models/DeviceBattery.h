@@ -10,7 +10,7 @@ struct DeviceBattery {
     QString id;
     QString name;
     QString iconSystemName;
-    int percent = 0;
+    std::optional<int> percent; // none: the device gives no level (BlueZ gives one only while connected)
     bool isCharging = false;
     std::optional<QString> btAddress; // lower case, "-" between the byte pairs
     bool isConnected = true;

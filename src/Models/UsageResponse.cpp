@@ -35,5 +35,6 @@ std::optional<UsageResponse> decodeUsageResponse(const QByteArray& body, QString
         return std::nullopt;
     }
     const QJsonObject top = document.array().first().toObject();
-    return UsageResponse{periodOf(top, u"five_hour"), periodOf(top, u"seven_day")};
+    return UsageResponse{periodOf(top, u"five_hour"), periodOf(top, u"seven_day"),
+                         periodOf(top, u"seven_day_sonnet")};
 }

@@ -13,8 +13,9 @@ struct UsagePeriod {
 };
 
 struct UsageResponse {
-    std::optional<UsagePeriod> fiveHour; // "five_hour"
-    std::optional<UsagePeriod> sevenDay; // "seven_day"
+    std::optional<UsagePeriod> fiveHour;       // "five_hour"
+    std::optional<UsagePeriod> sevenDay;       // "seven_day"
+    std::optional<UsagePeriod> sevenDaySonnet; // "seven_day_sonnet"
 };
 
 // Any valid JSON text decodes (a top-level scalar or array gives both fields absent); anything else,

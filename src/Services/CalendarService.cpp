@@ -14,25 +14,47 @@ template <typename T, typename Less> QList<T> stableSorted(QList<T> list, Less l
 } // namespace
 
 CalendarService::CalendarService(ICalendarStore& store, IPreferences& preferences, const IClock& clock,
-                                 NotificationCenter& notifications, QObject* parent)
+                                 IScheduler& scheduler, NotificationCenter& notifications, QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_preferences(preferences)
     , m_clock(clock)
+    , m_scheduler(scheduler)
     , m_notifications(notifications) {
     m_refreshTimer.setInterval(refreshIntervalMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CalendarService::fetchTodayEvents);
 }
 
 void CalendarService::start() {
-    const quint64 generation = ++m_generation;
-    m_store.requestAccess(
-        this, [this, generation](const CalendarAccess& access) { answerAccess(access, generation); });
+    cancelRetry();
+    m_retryDelayMs = firstRetryMs;
+    requestAccess(++m_generation);
 }
 
 void CalendarService::stop() {
     ++m_generation;
+    cancelRetry();
     removeObservers();
+}
+
+void CalendarService::requestAccess(quint64 generation) {
+    m_store.requestAccess(
+        this, [this, generation](const CalendarAccess& access) { answerAccess(access, generation); });
+}
+
+void CalendarService::scheduleRetry(quint64 generation) {
+    const auto retry = [this, generation] {
+        cancelRetry();
+        requestAccess(generation);
+    };
+    m_retry = m_scheduler.after(m_retryDelayMs, this, retry);
+    m_retryOnChange = connect(&m_store, &ICalendarStore::changed, this, retry);
+    m_retryDelayMs = std::min(m_retryDelayMs * 2, longestRetryMs);
+}
+
+void CalendarService::cancelRetry() {
+    m_scheduler.cancel(std::exchange(m_retry, IScheduler::invalidHandle));
+    disconnect(std::exchange(m_retryOnChange, {}));
 }
 
 void CalendarService::answerAccess(const CalendarAccess& access, quint64 generation) {
@@ -47,10 +69,13 @@ void CalendarService::answerAccess(const CalendarAccess& access, quint64 generat
         break;
     case CalendarAccess::Answer::failed:
         setError(access.message);
+        if (generation == m_generation)
+            scheduleRetry(generation);
         break;
     }
     if (!m_hasAccess || generation != m_generation)
         return;
+    m_retryDelayMs = firstRetryMs;
     fetchTodayEvents();
     observeChanges();
     m_refreshTimer.start();

@@ -14,7 +14,9 @@
 
 // Today's events from the calendars the user chose. It asks the store for access when started, then keeps the
 // day's meetings fresh: on every store change, when the settings change the calendar filter, and once a
-// minute. Stopping removes the observers and the timer and keeps the data.
+// minute. An access request that fails (a calendar server still starting) is asked again after 5 s, doubling
+// to 5 min, or at once when the store announces a change meanwhile. Stopping removes the observers, the timer
+// and a pending retry, and keeps the data.
 class CalendarService final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool hasAccess READ hasAccess NOTIFY hasAccessChanged)
@@ -23,9 +25,11 @@ class CalendarService final : public QObject {
 public:
     static inline const QString selectedCalendarsKey = QStringLiteral("tavimor.selectedCalendarIds");
     static constexpr int refreshIntervalMs = 60'000;
+    static constexpr int firstRetryMs = 5'000;
+    static constexpr int longestRetryMs = 300'000;
 
     CalendarService(ICalendarStore& store, IPreferences& preferences, const IClock& clock,
-                    NotificationCenter& notifications = NotificationCenter::shared(),
+                    IScheduler& scheduler, NotificationCenter& notifications = NotificationCenter::shared(),
                     QObject* parent = nullptr);
 
     void start();
@@ -51,7 +55,10 @@ Q_SIGNALS:
     void errorChanged();
 
 private:
+    void requestAccess(quint64 generation);
     void answerAccess(const CalendarAccess& access, quint64 generation);
+    void scheduleRetry(quint64 generation);
+    void cancelRetry();
     void observeChanges();
     void removeObservers();
     QStringList chosenCalendarIds() const;
@@ -61,6 +68,7 @@ private:
     ICalendarStore& m_store;
     IPreferences& m_preferences;
     const IClock& m_clock;
+    IScheduler& m_scheduler;
     NotificationCenter& m_notifications;
 
     QList<Meeting> m_meetings;
@@ -73,4 +81,7 @@ private:
     QMetaObject::Connection m_changeConnection;
     std::optional<NotificationCenter::Token> m_filterObserver;
     QTimer m_refreshTimer;
+    IScheduler::Handle m_retry = IScheduler::invalidHandle;
+    QMetaObject::Connection m_retryOnChange;
+    int m_retryDelayMs = firstRetryMs;
 };

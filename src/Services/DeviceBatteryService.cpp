@@ -45,6 +45,13 @@ DeviceBattery peripheralRow(const BatteryReading& reading) {
             true};
 }
 
+// Rows by level, lowest first; rows without a level last.
+bool levelOrder(const DeviceBattery& a, const DeviceBattery& b) {
+    if (!a.percent || !b.percent)
+        return a.percent.has_value() && !b.percent.has_value();
+    return *a.percent < *b.percent;
+}
+
 // The desktop panels that show Bluetooth devices, in the order they are tried.
 const QList<QStringList>& bluetoothPanels() {
     static const QList<QStringList> panels{
@@ -133,17 +140,32 @@ void DeviceBatteryService::refresh() {
               });
 }
 
-// Bluetooth levels: every device with a level now, or one seen earlier in this run.
+// Bluetooth rows: every paired device, with its level when it gives one now or gave one earlier in this run,
+// and every other device with a level. A paired device is the row's own address and state; a device without
+// a name shows the generic one and is keyed by its address.
 QList<DeviceBattery> DeviceBatteryService::bluetoothRows(const QList<BluetoothDeviceInfo>& devices) {
     QList<DeviceBattery> rows;
     for (const BluetoothDeviceInfo& device : devices) {
         if (device.battery)
             m_lastLevels.insert(device.address, *device.battery);
-        if (!m_lastLevels.contains(device.address))
+        const auto level = m_lastLevels.constFind(device.address);
+        const bool hasLevel = level != m_lastLevels.constEnd();
+        if (!hasLevel && !device.paired)
             continue;
-        rows.append({QStringLiteral("sp-") + device.name.toLower(), cleanName(device.name),
-                     icon(device.name, minorTypeFor(device.icon)), m_lastLevels.value(device.address), false,
-                     std::nullopt, true});
+        const QString name = cleanName(device.name);
+        DeviceBattery row{QStringLiteral("sp-") +
+                              (name.isEmpty() ? pairedAddress(device.address) : device.name.toLower()),
+                          name.isEmpty() ? genericName() : name,
+                          icon(device.name, minorTypeFor(device.icon)),
+                          hasLevel ? std::optional(*level) : std::nullopt,
+                          false,
+                          std::nullopt,
+                          true};
+        if (device.paired) {
+            row.btAddress = pairedAddress(device.address);
+            row.isConnected = device.connected;
+        }
+        rows.append(row);
     }
     return rows;
 }
@@ -154,8 +176,7 @@ void DeviceBatteryService::publish(std::optional<DeviceBattery> internal, QList<
     for (const DeviceBattery& row : peripherals + bluetoothRows(devices))
         byId.insert(row.id, row);
     QList<DeviceBattery> sorted = byId.values();
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const DeviceBattery& a, const DeviceBattery& b) { return a.percent < b.percent; });
+    std::stable_sort(sorted.begin(), sorted.end(), levelOrder);
 
     QList<PairedDeviceInfo> paired;
     for (const BluetoothDeviceInfo& device : devices)
@@ -165,7 +186,7 @@ void DeviceBatteryService::publish(std::optional<DeviceBattery> internal, QList<
     if (internal)
         rows.append(*internal);
     for (const DeviceBattery& row : sorted)
-        rows.append(merge(row, paired));
+        rows.append(row.btAddress ? row : merge(row, paired));
     if (rows != m_devices) {
         m_devices = rows;
         Q_EMIT devicesChanged();

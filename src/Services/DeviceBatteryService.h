@@ -22,8 +22,8 @@ struct DeviceBatterySources {
 };
 
 // The devices list: the internal battery first, then the peripherals with their levels, matched to the paired
-// Bluetooth devices; the radio's power; and the connect and disconnect requests running. Refreshes every 60 s
-// while started.
+// Bluetooth devices, and the paired devices that give no level; the radio's power; and the connect and
+// disconnect requests running. Refreshes every 60 s while started.
 class DeviceBatteryService : public QObject {
     Q_OBJECT
 

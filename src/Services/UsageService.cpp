@@ -126,6 +126,9 @@ void UsageService::applyResponse(const UsageResponse& response) {
         assign(m_weeklyResetsAt, resetTime(response.sevenDay->resetsAt),
                &UsageService::weeklyResetsAtChanged);
     }
+    if (response.sevenDaySonnet)
+        assign(m_sonnetLeft, std::optional(leftPercent(response.sevenDaySonnet->utilization)),
+               &UsageService::sonnetLeftChanged);
 }
 
 QString UsageService::noTokenMessage(qint32 status) {
@@ -174,6 +177,7 @@ void UsageService::clearManualToken() {
     m_cachedToken.reset();
     assign(m_sessionLeft, std::optional<double>(), &UsageService::sessionLeftChanged);
     assign(m_weeklyLeft, std::optional<double>(), &UsageService::weeklyLeftChanged);
+    assign(m_sonnetLeft, std::optional<double>(), &UsageService::sonnetLeftChanged);
     setErrorMessage(QString());
 }
 

@@ -41,7 +41,8 @@ public:
 
     std::optional<double> sessionLeft() const { return m_sessionLeft; }
     std::optional<double> weeklyLeft() const { return m_weeklyLeft; }
-    QDateTime sessionResetsAt() const { return m_sessionResetsAt; } // invalid: none
+    std::optional<double> sonnetLeft() const { return m_sonnetLeft; } // kept, shown by no view
+    QDateTime sessionResetsAt() const { return m_sessionResetsAt; }   // invalid: none
     QDateTime weeklyResetsAt() const { return m_weeklyResetsAt; }
     QDateTime lastUpdated() const { return m_lastUpdated; }
     const IClock& clock() const { return *m_parts.clock; }
@@ -69,6 +70,7 @@ public:
 Q_SIGNALS:
     void sessionLeftChanged();
     void weeklyLeftChanged();
+    void sonnetLeftChanged();
     void sessionResetsAtChanged();
     void weeklyResetsAtChanged();
     void lastUpdatedChanged();
@@ -96,6 +98,7 @@ private:
     QTimer m_refreshTimer;
     std::optional<double> m_sessionLeft;
     std::optional<double> m_weeklyLeft;
+    std::optional<double> m_sonnetLeft;
     QDateTime m_sessionResetsAt;
     QDateTime m_weeklyResetsAt;
     QDateTime m_lastUpdated;

@@ -233,7 +233,7 @@ DayWidget::DayWidget(Parts parts, QObject* parent)
     : NotchWidget(parent)
     , m_parts(std::move(parts))
     , m_name(L10n::text("daily.aba.titulo", "Daily", "Tooltip da aba que junta agenda e tarefas do dia"))
-    , m_calendarService(*m_parts.calendarStore, *m_parts.preferences, *m_parts.clock)
+    , m_calendarService(*m_parts.calendarStore, *m_parts.preferences, *m_parts.clock, *m_parts.scheduler)
     , m_todoistService(m_web, *m_parts.clock, *m_parts.scheduler, m_parts.endpoint)
     , m_viewModel(*this, m_calendarService, m_todoistService, *m_parts.clock) {
     m_tickTimer.setInterval(tickIntervalMs);

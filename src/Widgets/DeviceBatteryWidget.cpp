@@ -8,8 +8,8 @@ namespace {
 
 constexpr int lowLevel = 20;
 
-QString levelText(int percent) {
-    return L10n::formatted("%lld%", "%lld%", "", {qint64(percent)});
+QString levelText(std::optional<int> percent) {
+    return percent ? L10n::formatted("%lld%", "%lld%", "", {qint64(*percent)}) : QString();
 }
 
 // Which control ends the row: the spinner while a request runs, the retry button after a failure, the
@@ -74,7 +74,8 @@ QString DeviceBatteryWidget::statusText() const {
 }
 
 QVariantMap DeviceBatteryWidget::rowFor(const DeviceBattery& device) const {
-    const double fraction = std::clamp(device.percent / 100.0, 0.01, 1.0);
+    const int level = device.percent.value_or(0);
+    const double fraction = std::clamp(level / 100.0, 0.01, 1.0);
     const QString& image = device.iconSystemName;
     const QString connectToolTip =
         device.isConnected
@@ -87,7 +88,8 @@ QVariantMap DeviceBatteryWidget::rowFor(const DeviceBattery& device) const {
             {QStringLiteral("image"), image},
             {QStringLiteral("charging"), device.isCharging},
             {QStringLiteral("levelText"), levelText(device.percent)},
-            {QStringLiteral("low"), device.percent < lowLevel},
+            {QStringLiteral("hasLevel"), device.percent.has_value()},
+            {QStringLiteral("low"), device.percent && level < lowLevel},
             {QStringLiteral("fraction"), fraction},
             {QStringLiteral("trailing"), trailingControl(*m_service, device)},
             {QStringLiteral("connected"), device.isConnected},

@@ -81,7 +81,7 @@ private Q_SLOTS:
         store.fetches.clear();
         posted.clear();
         preferences.remove(CalendarService::selectedCalendarsKey);
-        service = std::make_unique<CalendarService>(store, preferences, clock, notifications);
+        service = std::make_unique<CalendarService>(store, preferences, clock, scheduler, notifications);
         secrets = std::make_shared<FakeSecretStore>();
         KeychainService::setStore(secrets);
         tasks.reset();
@@ -139,6 +139,35 @@ private Q_SLOTS:
         QVERIFY(service->errorText() == "no registry" && !service->hasAccess() && !service->isObserving());
         grant();
         QVERIFY(service->hasAccess() && service->isObserving());
+    }
+
+    // A failed request (a calendar server still starting) is asked again after 5 s, doubling to 5 min; a
+    // change announced by the store asks at once; a grant ends the retries and so does stop().
+    void accessRetries() {
+        const CalendarAccess slow{CalendarAccess::Answer::failed, "slow"};
+        service->start();
+        QList<qint64> waited;
+        for (int i = 0; i < 8; ++i) {
+            store.answerAccess(slow);
+            const qint64 before = scheduler.elapsedMs();
+            for (int step = 0; step < 400 && store.pendingRequests() == 0; ++step)
+                scheduler.advance(1000);
+            waited << scheduler.elapsedMs() - before;
+        }
+        QCOMPARE(waited, (QList<qint64>{5000, 10000, 20000, 40000, 80000, 160000, 300000, 300000}));
+        store.answerAccess(slow);
+        Q_EMIT store.changed();
+        QCOMPARE(store.pendingRequests(), 1);
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+        QVERIFY(service->hasAccess() && service->isObserving() && !store.fetches.isEmpty());
+        scheduler.advance(600'000);
+        QCOMPARE(store.pendingRequests(), 0);
+        service->start();
+        store.answerAccess(slow);
+        service->stop();
+        scheduler.advance(600'000);
+        Q_EMIT store.changed();
+        QCOMPARE(store.pendingRequests(), 0);
     }
 
     void lateAnswerAfterStopInstallsNothing() {

@@ -53,7 +53,7 @@ class UsageServiceTest : public QObject {
             endpoint.fetch(token, context, done);
         };
         auto service = std::make_unique<UsageService>(parts);
-        service->applyResponse({UsagePeriod{45, {}}, UsagePeriod{10, {}}});
+        service->applyResponse({UsagePeriod{45, {}}, UsagePeriod{10, {}}, {}});
         return service;
     }
 
@@ -231,6 +231,19 @@ private Q_SLOTS:
         QTRY_COMPARE(server.requests.size(), 3);
         QCOMPARE(readsDone, 2);
         QVERIFY(server.requests.first().contains("Bearer A") && server.requests.last().contains("Bearer B"));
+    }
+
+    // The Sonnet window is kept like the others and cleared with them when the pasted token is removed.
+    void sonnetWindow() {
+        UsageEndpointClient endpoint(server.url());
+        const auto service = makeService(endpoint);
+        service->applyResponse(*decodeUsageResponse(R"({"seven_day_sonnet": {"utilization": 30}})"));
+        QCOMPARE(service->sonnetLeft(), 70.0);
+        QCOMPARE(service->sessionLeft(), 55.0);
+        service->applyResponse(*decodeUsageResponse(R"({"five_hour": {"utilization": 20}})"));
+        QCOMPARE(service->sonnetLeft(), 70.0);
+        service->clearManualToken();
+        QCOMPARE(service->sonnetLeft(), std::nullopt);
     }
 };
 

@@ -109,13 +109,58 @@ private Q_SLOTS:
         }
     }
 
-    // Only devices with a level are listed; two clicks send one request; a failed connect leaves a retry
-    // with its text, which sends again; the radio follows the user while busy and ignores a second switch.
+    // Every paired device has a row and a button, with or without a level, named or not; the status counts
+    // exactly the connected rows with a button. Other devices are listed only with a level.
+    void listsBluetoothDevices_data() {
+        QTest::addColumn<QList<BluetoothDeviceInfo>>("devices");
+        QTest::addColumn<QStringList>("connected"); // name|level or "no bar"|trailing control
+        QTest::addColumn<QStringList>("paired");
+        QTest::addColumn<QString>("status");
+        const std::optional<int> none;
+        QTest::newRow("paired, disconnected, no level")
+            << QList<BluetoothDeviceInfo>{{"AA:01", "Headset", "audio-headset", true, false, none}}
+            << QStringList() << QStringList{"Headset|no bar|connect"} << "Nenhum conectado";
+        QTest::newRow("paired, connected, no level")
+            << QList<BluetoothDeviceInfo>{{"AA:01", "Phone", "phone", true, true, none}}
+            << QStringList{"Phone|no bar|connect"} << QStringList() << "1 conectados";
+        QTest::newRow("blank names") << QList<BluetoothDeviceInfo>{{"AA:01", "", "", true, true, 40},
+                                                                   {"AA:02", " ", "", true, true, 50}}
+                                     << QStringList{"Dispositivo|40%|connect", "Dispositivo|50%|connect"}
+                                     << QStringList() << "2 conectados";
+        QTest::newRow("not paired") << QList<BluetoothDeviceInfo>{{"AA:01", "Pen", "", false, true, 30},
+                                                                  {"AA:02", "TV", "", false, false, none}}
+                                    << QStringList{"Pen|30%|none"} << QStringList() << "Nenhum conectado";
+    }
+
+    void listsBluetoothDevices() {
+        FakeBluetooth bluetooth;
+        QFETCH(QList<BluetoothDeviceInfo>, devices);
+        bluetooth.deviceList = devices;
+        DeviceBatteryWidget widget({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
+                                   &bluetooth);
+        const auto shown = [](const QVariantList& rows) {
+            QStringList texts;
+            for (const QVariant& row : rows) {
+                const QVariantMap map = row.toMap();
+                const QString level =
+                    map.value("hasLevel").toBool() ? map.value("levelText").toString() : "no bar";
+                texts << map.value("name").toString() + '|' + level + '|' + map.value("trailing").toString();
+            }
+            return texts;
+        };
+        widget.start();
+        QTRY_VERIFY(!widget.service()->devices().isEmpty());
+        QTEST(shown(widget.connectedRows()), "connected");
+        QTEST(shown(widget.pairedRows()), "paired");
+        QTEST(widget.statusText(), "status");
+    }
+
+    // Two clicks send one request; a failed connect leaves a retry with its text, which sends again; the
+    // radio follows the user while busy and ignores a second switch.
     void connectsAndSwitchesTheRadio() {
         FakeBluetooth bluetooth;
         bluetooth.deviceList = {{"AA:BB:CC:00:00:01", "Headset", "audio-headset", true, false, 55},
-                                {"AA:BB:CC:00:00:02", "Mouse", "input-mouse", true, true, 80},
-                                {"AA:BB:CC:00:00:03", "Phone", "phone", true, true, std::nullopt}};
+                                {"AA:BB:CC:00:00:02", "Mouse", "input-mouse", true, true, 80}};
         DeviceBatteryWidget widget({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
                                    &bluetooth);
         const auto paired = [&](const char* key) { return widget.pairedRows().value(0).toMap().value(key); };

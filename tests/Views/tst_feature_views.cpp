@@ -51,15 +51,18 @@ class TestFeatureViews : public QObject {
     }
 
     // Delegates are not QObject children: walk the visual tree.
-    static QQuickItem* visibleItem(const QQuickWindow& window, const QString& name) {
-        QList<QQuickItem*> pending = window.contentItem()->childItems();
+    static QList<QQuickItem*> visibleItems(const QQuickWindow& window, const QString& name) {
+        QList<QQuickItem*> found, pending = window.contentItem()->childItems();
         while (!pending.isEmpty()) {
             QQuickItem* item = pending.takeLast();
             if (item->isVisible() && item->objectName() == name)
-                return item;
+                found.append(item);
             pending += item->childItems();
         }
-        return nullptr;
+        return found;
+    }
+    static QQuickItem* visibleItem(const QQuickWindow& window, const QString& name) {
+        return visibleItems(window, name).value(0);
     }
 
 private Q_SLOTS:
@@ -129,14 +132,16 @@ private Q_SLOTS:
             QTRY_VERIFY(visibleItem(*serversCard, "serverRow") && !visibleItem(*serversCard, "emptyText"));
 
             FakeBluetooth bluetooth;
-            bluetooth.deviceList = {{"AA:00", "Headset", "audio-headset", true, true, 150}};
+            bluetooth.deviceList = {{"AA:00", "Headset", "audio-headset", true, true, 150},
+                                    {"AA:01", "Speaker", "", true, false, std::nullopt}};
             DeviceBatteryWidget devices({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
                                         &bluetooth);
             const auto devicesCard = show(devices.expandedBody(), &devices);
             QTRY_VERIFY(visibleItem(*devicesCard, "levelFill"));
             const QQuickItem* fill = visibleItem(*devicesCard, "levelFill");
             QCOMPARE(fill->width(), fill->parentItem()->width()); // a level above 100 stays inside its track
-            QVERIFY(visibleItem(*devicesCard, "connectButton"));
+            QTRY_COMPARE(visibleItems(*devicesCard, "connectButton").size(), 2);
+            QCOMPARE(visibleItems(*devicesCard, "levelBar").size(), 1); // the speaker gives no level
         }
     }
 };

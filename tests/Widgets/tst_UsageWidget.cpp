@@ -40,7 +40,7 @@ class TestUsageWidget : public QObject {
         auto widget = std::make_unique<UsageWidget>(parts);
         if (utilization)
             widget->service().applyResponse(
-                {UsagePeriod{*utilization, "2099-01-01T00:00:00Z"}, UsagePeriod{}});
+                {UsagePeriod{*utilization, "2099-01-01T00:00:00Z"}, UsagePeriod{}, {}});
         if (failing)
             widget->service().fetch(false);
         return widget;

@@ -130,6 +130,12 @@ check "compositor stopped: one degraded entry" wait_for 3 degraded_lines_are 1
 start_compositor
 check "compositor back: see-through band, input on the hover zone" \
   eval 'wait_for 3 bounding_at 300 100 && input_at 836 0 && not_ input_at 300 100 && beneath_shows_through'
+# The session bus going away is logged as a degraded feature; the panel stays.
+kill "$(cat "$work/session.pid")"
+check "session bus gone: recorded as degraded" wait_for 5 grep -q "\[D-Bus\] indisponível" "$log"
+sleep 1
+check "session bus gone: still running" kill -0 "$app_pid"
+check "session bus gone: the panel still opens" eval 'xdotool mousemove 960 20 && wait_for 3 input_at 300 100'
 terminate_app
 stop_from 2
 

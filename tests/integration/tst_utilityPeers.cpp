@@ -88,8 +88,8 @@ private Q_SLOTS:
         QTRY_VERIFY(inhibitors().isEmpty());
     }
 
-    // Paired devices with a level are listed, a Battery1 added later shows up, connect and disconnect reach
-    // BlueZ and come back through its signals.
+    // Paired devices are listed with or without a level, a Battery1 added later shows up, connect and
+    // disconnect reach BlueZ and come back through its signals.
     void bluezDevices() {
         QCOMPARE(run("m = dbus.Interface(bus.get_object('org.bluez', '/'), 'org.bluez.Mock')\n"
                      "m.AddAdapter('hci0', 'desk')\n"
@@ -101,8 +101,8 @@ private Q_SLOTS:
         DeviceBatteryService service({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
                                      &bluetooth);
         service.start();
-        QTRY_COMPARE(bluetooth.devices().size(), 2);
-        QVERIFY(service.devices().isEmpty()); // no levels yet
+        QTRY_COMPARE(service.pairedDisconnected().size(), 2);
+        QCOMPARE(service.pairedDisconnected().constFirst().percent, std::nullopt); // no levels yet
         QCOMPARE(
             run("p = '/org/bluez/hci0/dev_11_22_33_44_55_66'\n"
                 "o = bus.get_object('org.bluez', p)\n"
@@ -112,7 +112,7 @@ private Q_SLOTS:
                 "    'org.freedesktop.DBus.ObjectManager', 'InterfacesAdded', 'oa{sa{sv}}',\n"
                 "    [dbus.ObjectPath(p), {'org.bluez.Battery1': props}])\n"),
             QString());
-        QTRY_COMPARE(service.pairedDisconnected().size(), 1);
+        QTRY_VERIFY(service.pairedDisconnected().constFirst().percent);
         const DeviceBattery headset = service.pairedDisconnected().constFirst();
         QCOMPARE(headset.percent, 64);
         QCOMPARE(headset.btAddress, std::optional<QString>("11-22-33-44-55-66"));
@@ -122,8 +122,68 @@ private Q_SLOTS:
         QVERIFY(!service.errorMessage(headset.id));
         service.toggleConnection(service.connectedDevices().constFirst());
         QTRY_VERIFY_WITH_TIMEOUT(!service.isInFlight(headset.id), 5000);
-        QCOMPARE(service.pairedDisconnected().size(), 1);
+        QCOMPARE(service.pairedDisconnected().size(), 2);
         QVERIFY(service.bluetoothPoweredOn());
+    }
+
+    // A radio switch BlueZ refuses, either way, falls back to rfkill and asks once more.
+    void radioFallsBackToRfkill() {
+        QTemporaryDir dir;
+        QFile config(dir.filePath("bus.conf"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth><policy context="default">
+<allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/>
+<deny send_destination="org.bluez" send_interface="org.freedesktop.DBus.Properties" send_member="Set"/>
+</policy></busconfig>)");
+        config.close();
+        QFile rfkill(dir.filePath("rfkill"));
+        QVERIFY(rfkill.open(QIODevice::WriteOnly));
+        rfkill.write("#!/bin/sh\necho \"$*\" >>\"$0.log\"\n");
+        rfkill.close();
+        QVERIFY(rfkill.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QProcess refusing, mock;
+        refusing.start("dbus-daemon",
+                       {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
+        QVERIFY(refusing.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(refusing.readLine().trimmed());
+        const auto stop = qScopeGuard([&] {
+            for (QProcess* process : {&mock, &refusing}) {
+                process->terminate();
+                process->waitForFinished(3000);
+            }
+        });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
+        mock.setProcessEnvironment(environment);
+        mock.start(python, {"-m", "dbusmock", "--system", "--template", "bluez5"});
+        QDBusConnection refusingBus = QDBusConnection::connectToBus(address, "refusing");
+        QTRY_VERIFY_WITH_TIMEOUT(refusingBus.interface()->isServiceRegistered("org.bluez"), 10000);
+        const auto onMock = [&](const QString& code) {
+            return run("bus = dbus.bus.BusConnection('" + address + "')\n" + code);
+        };
+        QCOMPARE(
+            onMock(
+                "dbus.Interface(bus.get_object('org.bluez', '/'), 'org.bluez.Mock').AddAdapter('hci0', 'x')"),
+            QString());
+        BluezBluetooth bluetooth(refusingBus, nullptr, rfkill.fileName());
+        bluetooth.load();
+        for (const bool on : {false, true}) {
+            QCOMPARE(onMock(QString("dbus.Interface(bus.get_object('org.bluez', '/org/bluez/hci0'), "
+                                    "'org.freedesktop.DBus.Mock').UpdateProperties('org.bluez.Adapter1', "
+                                    "{'Powered': %1})")
+                                .arg(on ? "False" : "True")),
+                     QString());
+            QTRY_COMPARE(bluetooth.adapterPowered(), std::optional(!on));
+            std::optional<bool> answer;
+            bluetooth.setPowered(on, this, [&](bool ok) { answer = ok; });
+            QTRY_VERIFY_WITH_TIMEOUT(answer.has_value(), 10000);
+            QVERIFY(!*answer); // BlueZ still refuses
+        }
+        QFile log(rfkill.fileName() + ".log");
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), QByteArray("block bluetooth\nunblock bluetooth\n"));
     }
 
     void upowerBattery() {

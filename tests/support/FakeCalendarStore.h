@@ -27,6 +27,8 @@ public:
         done(occurrences);
     }
 
+    qsizetype pendingRequests() const { return waiting.size(); }
+
     void answerAccess(CalendarAccess access) {
         const auto requests = std::exchange(waiting, {});
         for (const auto& [context, done] : requests) {

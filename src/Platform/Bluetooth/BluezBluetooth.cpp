@@ -53,9 +53,10 @@ void answerLater(QObject* context, IBluetooth::Done done, bool ok) {
 
 } // namespace
 
-BluezBluetooth::BluezBluetooth(QDBusConnection systemBus, QObject* parent)
+BluezBluetooth::BluezBluetooth(QDBusConnection systemBus, QObject* parent, QString rfkill)
     : IBluetooth(parent)
-    , m_bus(std::move(systemBus)) {
+    , m_bus(std::move(systemBus))
+    , m_rfkill(std::move(rfkill)) {
     registerTypes();
 }
 
@@ -180,25 +181,25 @@ void BluezBluetooth::setPowered(bool on, QObject* context, Done done) {
         return answerLater(context, std::move(done), true);
     QPointer<BluezBluetooth> self(this);
     writePowered(adapter, on, context, [self, adapter, on, context, done](bool ok) {
-        const QString rfkill = systemProgram(QStringLiteral("rfkill"));
-        if (ok || !on || !self || rfkill.isEmpty())
+        if (ok || !self || self->m_rfkill.isEmpty())
             return done(ok);
-        // The radio may be blocked by rfkill: unblock it, then ask once more.
-        auto* unblock = new QProcess(context);
-        QObject::connect(unblock, &QProcess::finished, context, [self, unblock, adapter, context, done] {
-            unblock->deleteLater();
+        // The radio may be held by rfkill: unblock (or block) it, then ask once more.
+        auto* rfkill = new QProcess(context);
+        QObject::connect(rfkill, &QProcess::finished, context, [self, rfkill, adapter, on, context, done] {
+            rfkill->deleteLater();
             if (!self)
                 return done(false);
-            self->writePowered(adapter, true, context, done);
+            self->writePowered(adapter, on, context, done);
         });
-        QObject::connect(unblock, &QProcess::errorOccurred, context,
-                         [unblock, done](QProcess::ProcessError error) {
+        QObject::connect(rfkill, &QProcess::errorOccurred, context,
+                         [rfkill, done](QProcess::ProcessError error) {
                              if (error == QProcess::FailedToStart) {
-                                 unblock->deleteLater();
+                                 rfkill->deleteLater();
                                  done(false);
                              }
                          });
-        unblock->start(rfkill, {QStringLiteral("unblock"), QStringLiteral("bluetooth")});
+        rfkill->start(self->m_rfkill, {on ? QStringLiteral("unblock") : QStringLiteral("block"),
+                                       QStringLiteral("bluetooth")});
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Foundation/SystemProgram.h"
 #include "Platform/Bluetooth/IBluetooth.h"
 #include "Platform/DBus/DBusReply.h"
 
@@ -13,12 +14,15 @@
 #include <vector>
 
 // BlueZ on the system bus: GetManagedObjects once, then InterfacesAdded, InterfacesRemoved and
-// PropertiesChanged. Radio power through Adapter1.Powered, falling back to "rfkill unblock bluetooth" when
-// switching on is refused; Device1.Connect and Disconnect with a 30 s timeout.
+// PropertiesChanged. Radio power through Adapter1.Powered, falling back to "rfkill unblock bluetooth" (or
+// "block") when the switch is refused, then asking once more; Device1.Connect and Disconnect with a 30 s
+// timeout.
 class BluezBluetooth final : public IBluetooth {
     Q_OBJECT
 public:
-    explicit BluezBluetooth(QDBusConnection systemBus, QObject* parent = nullptr);
+    // `rfkill`: the program of the fallback; empty for none.
+    explicit BluezBluetooth(QDBusConnection systemBus, QObject* parent = nullptr,
+                            QString rfkill = systemProgram(QStringLiteral("rfkill")));
 
     void load() override;
     QList<BluetoothDeviceInfo> devices() const override;
@@ -36,6 +40,7 @@ private:
     void writePowered(const QString& adapter, bool on, QObject* context, Done done);
 
     QDBusConnection m_bus;
+    QString m_rfkill;
     bool m_loaded = false;
     std::vector<std::unique_ptr<DBusSignalWatch>> m_signals;
     QMap<QString, Interfaces> m_objects; // object path → interface → properties

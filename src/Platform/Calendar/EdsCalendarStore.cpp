@@ -202,7 +202,8 @@ struct EdsCalendarStore::Private {
         answerAccess({CalendarAccess::Answer::failed, describe(failure)});
     }
 
-    // A registry that comes after the time-out (a slow first start) is kept: the next request is granted.
+    // A registry that comes after the time-out (a slow first start) is kept and announced as a change: the
+    // next request is granted.
     void registryReady(ESourceRegistry* created, GError* error) {
         if (!created || registry) {
             if (!created && registryPending)
@@ -218,7 +219,9 @@ struct EdsCalendarStore::Private {
              {"source-added", "source-removed", "source-changed", "source-enabled", "source-disabled"})
             g_signal_connect(registry, signal, G_CALLBACK(&Private::sourcesChanged), this);
         syncCalendars();
-        if (!answered)
+        if (answered)
+            changeTimer.start(); // a late registry: whoever gave up hears of it
+        else
             answerAccess({CalendarAccess::Answer::granted, {}});
     }
 

@@ -61,11 +61,16 @@ bool DBusMprisSource::start() {
         });
     const auto listNames =
         QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ListNames"));
+    m_listing = true;
     callAsync(m_bus, listNames, callTimeoutMs, this, [this](const QDBusMessage& reply) {
+        if (!m_started)
+            return;
+        m_listing = false;
         for (const QString& name : reply.arguments().value(0).toStringList()) {
             if (name.startsWith(mprisPrefix))
-                addPlayer(name);
+                watchPlayer(name);
         }
+        readPlayers(m_players.keys());
     });
     return true;
 }
@@ -74,17 +79,24 @@ void DBusMprisSource::stop() {
     if (!m_started)
         return;
     m_started = false;
+    m_listing = false;
     m_nameWatch.reset();
     m_players.clear();
 }
 
 void DBusMprisSource::refresh() {
-    if (m_players.isEmpty()) {
+    if (!m_listing)
+        readPlayers(m_players.keys());
+}
+
+// One report once every player named has answered (or failed to).
+void DBusMprisSource::readPlayers(const QStringList& busNames) {
+    if (busNames.isEmpty()) {
         QMetaObject::invokeMethod(this, &IMprisSource::playersChanged, Qt::QueuedConnection);
         return;
     }
-    auto remaining = std::make_shared<int>(int(m_players.size()));
-    for (const QString& busName : m_players.keys()) {
+    auto remaining = std::make_shared<int>(int(busNames.size()));
+    for (const QString& busName : busNames) {
         readAll(busName, [this, remaining] {
             if (--*remaining == 0)
                 Q_EMIT playersChanged();
@@ -141,6 +153,11 @@ void DBusMprisSource::handleNameOwnerChanged(const QString& name, const QString&
 }
 
 void DBusMprisSource::addPlayer(const QString& busName) {
+    watchPlayer(busName);
+    readAll(busName, [this] { Q_EMIT playersChanged(); });
+}
+
+void DBusMprisSource::watchPlayer(const QString& busName) {
     auto& entry = m_players[busName];
     if (!entry) {
         entry = std::make_shared<Entry>();
@@ -156,7 +173,6 @@ void DBusMprisSource::addPlayer(const QString& busName) {
                 handleSeeked(busName, microsecondsToSeconds(message.arguments().value(0)));
             });
     }
-    readAll(busName, [this] { Q_EMIT playersChanged(); });
 }
 
 void DBusMprisSource::removePlayer(const QString& busName) {

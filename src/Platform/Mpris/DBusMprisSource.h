@@ -14,7 +14,8 @@ class DBusSignalWatch;
 // The session's MPRIS players over QtDBus. Names are watched first (NameOwnerChanged), then listed
 // (ListNames), so a player that appears meanwhile is not missed. Each player's PropertiesChanged and Seeked
 // keep its record current; Position, which players rarely announce, is read after a change of status or
-// track. Calls time out after about a second.
+// track. Calls time out after about a second. Until the first listing has been read, refresh() reports
+// nothing: the listing's answer reports the players once, so a restart never passes through "no players".
 class DBusMprisSource final : public IMprisSource {
     Q_OBJECT
 public:
@@ -38,6 +39,8 @@ private:
     struct Entry;
 
     void addPlayer(const QString& busName);
+    void watchPlayer(const QString& busName);
+    void readPlayers(const QStringList& busNames);
     void handleNameOwnerChanged(const QString& name, const QString& newOwner);
     void removePlayer(const QString& busName);
     void readAll(const QString& busName, std::function<void()> then);
@@ -48,6 +51,7 @@ private:
     void handleSeeked(const QString& busName, double positionSeconds);
     QDBusConnection m_bus;
     bool m_started = false;
+    bool m_listing = false; // the first ListNames has not answered yet
     std::unique_ptr<DBusSignalWatch> m_nameWatch;
     quint64 m_activity = 0;
     QHash<QString, std::shared_ptr<Entry>> m_players;

@@ -270,7 +270,7 @@ void LibsecretStore::lookup(const QString& service, const QString& account, Look
 
 void LibsecretStore::add(const QString& service, const QString& account, const QByteArray& secret,
                          const QString& label, StatusDone done) {
-    const CallPtr call = Call::start(statusOnly(std::move(done)), {});
+    const CallPtr call = Call::start(statusOnly(std::move(done)), m_writeTimeout);
     call->value = secretValue(secret);
     call->label = label.toUtf8();
     openService(call, [call, service, account] {
@@ -292,7 +292,7 @@ void LibsecretStore::add(const QString& service, const QString& account, const Q
 
 void LibsecretStore::update(const QString& service, const QString& account, const QByteArray& secret,
                             const QString& label, StatusDone done) {
-    const CallPtr call = Call::start(statusOnly(std::move(done)), {});
+    const CallPtr call = Call::start(statusOnly(std::move(done)), m_writeTimeout);
     call->value = secretValue(secret);
     call->label = label.toUtf8();
     openService(call, [call, service, account] {
@@ -301,7 +301,7 @@ void LibsecretStore::update(const QString& service, const QString& account, cons
 }
 
 void LibsecretStore::remove(const QString& service, const QString& account, StatusDone done) {
-    const CallPtr call = Call::start(statusOnly(std::move(done)), {});
+    const CallPtr call = Call::start(statusOnly(std::move(done)), m_writeTimeout);
     openService(call, [call, service, account] {
         searchUnlocked(call, service, account, [call] { deleteFrom(call, call->items.get()); });
     });

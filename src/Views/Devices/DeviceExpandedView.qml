@@ -256,6 +256,7 @@ Item {
                 }
                 Text {
                     id: levelText
+                    visible: row.modelData.hasLevel
                     anchors.right: trailing.left
                     anchors.rightMargin: trailing.width > 0 ? 8 : 0
                     anchors.verticalCenter: parent.verticalCenter
@@ -324,6 +325,7 @@ Item {
 
             Item {
                 objectName: "levelBar"
+                visible: row.modelData.hasLevel
                 width: parent.width
                 height: 4
                 Rectangle {

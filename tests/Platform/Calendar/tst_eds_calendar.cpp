@@ -31,7 +31,8 @@ class EdsCalendarTest : public QObject {
     EdsCalendarStore store{[this](const QString& c, const QString&, const QString&) { degraded << c; }};
     InMemoryPreferences preferences;
     FakeClock clock{QDateTime(testDay, QTime(12, 0), berlin).toUTC(), berlin};
-    CalendarService service{store, preferences, clock};
+    FakeScheduler scheduler;
+    CalendarService service{store, preferences, clock, scheduler};
 
 private Q_SLOTS:
     void initTestCase() {

@@ -95,6 +95,22 @@ private Q_SLOTS:
         QCOMPARE(logged("vlc"), QStringLiteral("PlayPause\nNext\n"));
     }
 
+    // A restart (each screen wake) keeps the last track until the players answer again: never a blank.
+    void restartKeepsTrack() {
+        startPlayer("vlc", {"--title", "Canção"});
+        service->start();
+        QVERIFY(showsTitle("Canção"));
+        QStringList shown;
+        connect(service.get(), &MusicService::nowPlayingChanged, this,
+                [&] { shown.append(service->nowPlaying().title); });
+        service->stop();
+        service->start();
+        QVERIFY(QTest::qWaitFor([&] { return !shown.isEmpty(); }, 3000));
+        QTest::qWait(300);
+        QVERIFY2(!shown.contains(QString()), qPrintable(shown.join(u'|')));
+        QCOMPARE(service->nowPlaying().title, QStringLiteral("Canção"));
+    }
+
     // Spotify: stop pauses, the volume is read, set once per change and read back.
     void spotifyVolumeAndStop() {
         startPlayer("spotify.instance42",
