@@ -27,16 +27,16 @@ HealthReminders::HealthReminders(IPreferences& preferences, IScreens& screens,
 
 std::unique_ptr<NotchWidget> HealthReminders::makeBreakWidget() {
     auto overlay = std::make_unique<BreakOverlayWindowManager>(m_screens, m_windows, m_clock);
-    auto service =
-        std::make_unique<BreakService>(BreakService::Dependencies{m_preferences, m_clock, m_presence,
-                                                                  &m_session, NotificationCenter::shared()},
-                                       std::move(overlay));
+    auto service = std::make_unique<BreakService>(
+        BreakService::Dependencies{m_preferences, m_clock, m_scheduler, m_presence, &m_session,
+                                   NotificationCenter::shared()},
+        std::move(overlay));
     return std::make_unique<BreakWidget>(m_preferences, NotificationCenter::shared(), std::move(service));
 }
 
 std::unique_ptr<IReminderService> HealthReminders::makePostureService() {
     return std::make_unique<PostureService>(
-        IntervalReminderService::Dependencies{m_preferences, m_clock, m_presence,
+        IntervalReminderService::Dependencies{m_preferences, m_clock, m_scheduler, m_presence,
                                               NotificationCenter::shared()},
         ReminderPanels::Dependencies{m_screens, m_windows, m_scheduler, m_clock,
                                      ReminderCoordinator::shared()});
@@ -44,7 +44,7 @@ std::unique_ptr<IReminderService> HealthReminders::makePostureService() {
 
 std::unique_ptr<IReminderService> HealthReminders::makeBlinkService() {
     return std::make_unique<BlinkService>(
-        IntervalReminderService::Dependencies{m_preferences, m_clock, m_presence,
+        IntervalReminderService::Dependencies{m_preferences, m_clock, m_scheduler, m_presence,
                                               NotificationCenter::shared()},
         ReminderPanels::Dependencies{m_screens, m_windows, m_scheduler, m_clock,
                                      ReminderCoordinator::shared()});
