@@ -4,7 +4,6 @@
 #include "Models/ReminderPlacement.h"
 #include "Services/BlinkService.h"
 #include "Services/BreakOverlayWindowManager.h"
-#include "Services/DiagnosticsService.h"
 #include "Services/PostureService.h"
 #include "Widgets/BreakWidget.h"
 
@@ -16,10 +15,7 @@ HealthReminders::HealthReminders(IPreferences& preferences, IScreens& screens,
     : m_preferences(preferences)
     , m_screens(screens)
     , m_scheduler(scheduler)
-    , m_session(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
-                [](const QString& message, const QString& detail) {
-                    Diagnostics::write(Diagnostics::Level::Warn, message, detail);
-                })
+    , m_session(QDBusConnection::systemBus(), QDBusConnection::sessionBus())
     , m_presence(&m_session, &sleepSource)
     , m_windows(std::move(reportDegraded)) {
     m_session.start();
