@@ -8,7 +8,7 @@ packages=(
   qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qtquick-layouts
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qt5compat-graphicaleffects
-  libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev libxcb-screensaver0-dev libsecret-1-dev libpulse-dev lsof
+  libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev libxcb-screensaver0-dev libxcb-dpms0-dev libsecret-1-dev libpulse-dev lsof
   libecal2.0-dev libedataserver1.2-dev
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # Test peers: private buses, the secret service, an X server with a compositor, and a reference panel.

@@ -16,7 +16,7 @@ HealthReminders::HealthReminders(IPreferences& preferences, IScreens& screens,
     , m_screens(screens)
     , m_scheduler(scheduler)
     , m_session(QDBusConnection::systemBus(), QDBusConnection::sessionBus())
-    , m_presence(&m_session, &sleepSource)
+    , m_presence(&m_session, &sleepSource, &m_displayPower)
     , m_windows(std::move(reportDegraded)) {
     m_session.start();
 }

@@ -290,6 +290,15 @@ private Q_SLOTS:
         }
     }
 
+    // Power saving that has switched the screens off makes the user away, as a reported sleep does.
+    void presenceFollowsDisplayPower() {
+        FakeDisplayPower power;
+        const SystemPresence presence(&session, nullptr, &power);
+        QVERIFY(presence.userIsPresent());
+        power.off = true;
+        QVERIFY(!presence.userIsPresent());
+    }
+
     // A preview while switched off: the eye's steps in time, then the panels gone; the schedule left alone.
     void blinkSteps() {
         BlinkService blink(services(), panels());
