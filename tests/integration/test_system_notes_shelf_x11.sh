@@ -59,13 +59,12 @@ pref() { grep -A3 "\"$1\"" "$XDG_CONFIG_HOME/Tavimor/preferences.json" | grep -q
 open_panel
 click_tab system
 crop 230x30+720+105 cpu-idle
+cpu_figure_moved() { crop 230x30+720+105 cpu-busy && differ cpu-idle cpu-busy; }
 burners=()
 for ((i = 0; i < $(nproc); i++)); do (while :; do :; done) & burners+=($!); done
-sleep 4.5
-crop 230x30+720+105 cpu-busy
+check "the processor figure moves under a CPU-bound child" wait_for 20 cpu_figure_moved
 kill "${burners[@]}"
 wait "${burners[@]}" 2>/dev/null || true
-check "the processor figure moves under a CPU-bound child" differ cpu-idle cpu-busy
 screenshot system
 close_panel
 
