@@ -48,7 +48,6 @@ check "a click puts an entry back" test "$(xclip -o -selection clipboard)" = sec
 
 prefs appearanceMode text '"liquid"'
 launch
-absent_tabs=(notes break)
 mode=liquid
 crop() { import -window root -crop "$1" "$work/$2.png"; }
 differ() { ! compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>/dev/null; }
@@ -96,7 +95,6 @@ screenshot settings-general 540x600+"$X"+"$Y"
 xdotool mousemove $((X + 502)) $((Y + 218)) click 1
 sleep 0.5
 check "the notes switch is stored" pref tavimor.notesEnabled true
-absent_tabs=(break)
 close_panel
 open_panel
 crop 200x30+700+38 tabs-after
