@@ -93,8 +93,7 @@ settings="$(xdotool search --onlyvisible --name 'Configurações' | head -1)"
 eval "$(xdotool getwindowgeometry --shell "$settings")"
 screenshot settings-general 540x600+"$X"+"$Y"
 xdotool mousemove $((X + 502)) $((Y + 218)) click 1
-sleep 0.5
-check "the notes switch is stored" pref tavimor.notesEnabled true
+check "the notes switch is stored" wait_for 5 pref tavimor.notesEnabled true
 close_panel
 open_panel
 crop 200x30+700+38 tabs-after
