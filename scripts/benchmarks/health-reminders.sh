@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Health reminders: CPU per tick of the three reminder tickers, wake-ups per second of the application with
+# Health reminders: wake-ups per second of the application with
 # breaks, blink and posture on (against all three off), and the time from a break falling due to its overlay
 # drawn on both monitors of an Xvfb screen with a compositor.
 #
@@ -11,9 +11,6 @@ bench="$build_dir/benchmarks/bench_health_reminders"
 wake_seconds="${WAKE_SECONDS:-30}"
 
 source "$(dirname "$0")/lib.sh"
-
-ns="$(QT_QPA_PLATFORM=offscreen "$bench" tickCost -minimumvalue 200 | awk '/msecs per iteration/ {print $1 * 1e6}')"
-awk -v ns="$ns" 'BEGIN { printf "CPU per tick: %.2f µs for the three services (%.2f µs each)\n", ns / 1000, ns / 3000 }'
 
 private_buses
 start_x 2560x800 -noreset

@@ -43,8 +43,10 @@ wakeups_per_second() {
   echo "scale=1; ($after - $before) / $seconds" | bc
 }
 
-"$build_dir/tavimor" >/dev/null 2>&1 &
+# With accessibility on, as click_tab finds the tab through the accessibility tree.
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$build_dir/tavimor" >/dev/null 2>&1 &
 app=$!
+app_pid=$app
 pids+=("$app")
 sleep 3
 echo "idle wake-ups, keep-awake off: $(wakeups_per_second "$app") per second"

@@ -6,7 +6,6 @@
 #include "Models/ReminderPlacement.h"
 #include "Services/BlinkService.h"
 #include "Services/BreakOverlayWindowManager.h"
-#include "Services/DiagnosticsService.h"
 #include "Services/PostureService.h"
 #include "Widgets/BreakWidget.h"
 
@@ -20,11 +19,8 @@ HealthReminders::HealthReminders(IPreferences& preferences, IScreens& screens,
     : m_preferences(preferences)
     , m_screens(screens)
     , m_scheduler(scheduler)
-    , m_session(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
-                [](const QString& message, const QString& detail) {
-                    Diagnostics::write(Diagnostics::Level::Warn, message, detail);
-                })
-    , m_presence(&m_session, &sleepSource)
+    , m_session(QDBusConnection::systemBus(), QDBusConnection::sessionBus())
+    , m_presence(&m_session, &sleepSource, &m_displayPower)
     , m_windows(std::move(reportDegraded)) {
     m_session.start();
 }
@@ -39,16 +35,16 @@ std::unique_ptr<NotchWidget> HealthReminders::makeBreakWidget() {
         return int(std::ceil(NotchGeometry::notchSize(screen).height() + drop));
     });
     m_breakOverlay = overlay.get();
-    auto service =
-        std::make_unique<BreakService>(BreakService::Dependencies{m_preferences, m_clock, m_presence,
-                                                                  &m_session, NotificationCenter::shared()},
-                                       std::move(overlay));
+    auto service = std::make_unique<BreakService>(
+        BreakService::Dependencies{m_preferences, m_clock, m_scheduler, m_presence, &m_session,
+                                   NotificationCenter::shared()},
+        std::move(overlay));
     return std::make_unique<BreakWidget>(m_preferences, NotificationCenter::shared(), std::move(service));
 }
 
 std::unique_ptr<IReminderService> HealthReminders::makePostureService() {
     return std::make_unique<PostureService>(
-        IntervalReminderService::Dependencies{m_preferences, m_clock, m_presence,
+        IntervalReminderService::Dependencies{m_preferences, m_clock, m_scheduler, m_presence,
                                               NotificationCenter::shared()},
         ReminderPanels::Dependencies{m_screens, m_windows, m_scheduler, m_clock,
                                      ReminderCoordinator::shared()});
@@ -56,7 +52,7 @@ std::unique_ptr<IReminderService> HealthReminders::makePostureService() {
 
 std::unique_ptr<IReminderService> HealthReminders::makeBlinkService() {
     return std::make_unique<BlinkService>(
-        IntervalReminderService::Dependencies{m_preferences, m_clock, m_presence,
+        IntervalReminderService::Dependencies{m_preferences, m_clock, m_scheduler, m_presence,
                                               NotificationCenter::shared()},
         ReminderPanels::Dependencies{m_screens, m_windows, m_scheduler, m_clock,
                                      ReminderCoordinator::shared()});

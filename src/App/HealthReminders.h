@@ -3,6 +3,7 @@
 #include "Foundation/Clock.h"
 #include "Foundation/DegradedReporter.h"
 #include "Platform/Logind/LogindSession.h"
+#include "Platform/Screens/X11DisplayPower.h"
 #include "Platform/Windows/X11ReminderWindow.h"
 #include "Services/IReminderService.h"
 #include "Services/SystemPresence.h"
@@ -15,8 +16,9 @@ class IPreferences;
 class IScreens;
 class IScreenSleepSource;
 
-// The health reminders of the running application: the logind session that tells whether the user is there
-// and locks the screen, and the windows of the breaks and reminders. Must outlive what it makes.
+// The health reminders of the running application: the logind session and the display's power state that tell
+// whether the user is there (the session also locks the screen), and the windows of the breaks and reminders.
+// Must outlive what it makes.
 class HealthReminders {
 public:
     HealthReminders(IPreferences& preferences, IScreens& screens, IScreenSleepSource& sleepSource,
@@ -34,6 +36,7 @@ private:
     IScheduler& m_scheduler;
     SystemClock m_clock;
     LogindSession m_session;
+    X11DisplayPower m_displayPower;
     SystemPresence m_presence;
     X11ReminderWindowFactory m_windows;
     BreakOverlayWindowManager* m_breakOverlay = nullptr;

@@ -19,11 +19,9 @@ const QString enabledKey = QStringLiteral("tavimor.breakEnabled");
 BreakService::BreakService(Dependencies dependencies, std::unique_ptr<IBreakOverlay> overlay, QObject* parent)
     : QObject(parent)
     , m_deps(dependencies)
-    , m_overlay(std::move(overlay)) {
-    m_ticker.setInterval(tickMs);
-    m_ticker.setTimerType(Qt::PreciseTimer);
-    connect(&m_ticker, &QTimer::timeout, this, &BreakService::tick);
-}
+    , m_overlay(std::move(overlay))
+    , m_due(dependencies.scheduler, dependencies.clock, this, [this] { fallDue(); })
+    , m_countdown(dependencies.scheduler, dependencies.clock, this, [this] { tick(); }) {}
 
 BreakService::~BreakService() {
     stop();
@@ -62,7 +60,8 @@ void BreakService::removeObservers() {
 
 // No ticks and no break on screen.
 void BreakService::halt() {
-    m_ticker.stop();
+    m_due.cancel();
+    m_countdown.cancel();
     if (m_overlay)
         m_overlay->dismiss();
     updateDerived([this] {
@@ -99,7 +98,6 @@ void BreakService::applySettings() {
     if (breaksEnabled()) {
         if (m_phase == Phase::idle)
             scheduleIn(m_workIntervalSec);
-        startTickerIfNeeded();
         return;
     }
     halt();
@@ -161,14 +159,9 @@ void BreakService::lockScreen() {
     });
 }
 
-void BreakService::tick() {
-    if (m_phase == Phase::active) {
-        assign(m_remaining, m_remaining - 1, &BreakService::remainingChanged);
-        if (m_remaining <= 0)
-            endBreak(true);
-        return;
-    }
-    if (!m_nextBreakDate.isValid() || m_deps.clock.now() < m_nextBreakDate)
+// A preview on screen lets the due moment pass; the break's end arms it again.
+void BreakService::fallDue() {
+    if (m_phase == Phase::active)
         return;
     if (mayRemindNow(m_deps.presence, m_deps.preferences))
         beginBreak(m_snoozeDue);
@@ -176,9 +169,14 @@ void BreakService::tick() {
         scheduleIn(m_workIntervalSec);
 }
 
-void BreakService::startTickerIfNeeded() {
-    if (!m_ticker.isActive())
-        m_ticker.start();
+void BreakService::tick() {
+    assign(m_remaining, m_remaining - 1, &BreakService::remainingChanged);
+    if (m_remaining <= 0) {
+        endBreak(true);
+        return;
+    }
+    m_nextTickDate = m_nextTickDate.addMSecs(tickMs);
+    m_countdown.arm(m_nextTickDate);
 }
 
 // A break brought back by a snooze keeps counting the snoozes used; any other real break starts afresh.
@@ -192,7 +190,8 @@ void BreakService::beginBreak(bool keepSnoozeCount) {
     if (!m_isPreview)
         m_snoozeDue = false;
     assign(m_remaining, m_breakDurationSec, &BreakService::remainingChanged);
-    startTickerIfNeeded();
+    m_nextTickDate = m_deps.clock.now().addMSecs(tickMs);
+    m_countdown.arm(m_nextTickDate);
     if (m_overlay)
         m_overlay->present(*this);
 }
@@ -202,23 +201,23 @@ void BreakService::endBreak(bool rescheduleFresh) {
     if (m_overlay)
         m_overlay->dismiss();
     updateDerived([this] { assign(m_phase, Phase::idle, &BreakService::phaseChanged); });
-    if (!breaksEnabled()) {
+    m_countdown.cancel();
+    if (!breaksEnabled())
         clearSchedule();
-        m_ticker.stop();
-    } else if (rescheduleFresh) {
+    else if (rescheduleFresh)
         scheduleIn(m_workIntervalSec);
-    }
+    else if (m_nextBreakDate.isValid())
+        m_due.arm(m_nextBreakDate);
 }
 
-// A fresh date while idle also restarts the ticker, so that its fires land on the due moment.
 void BreakService::scheduleIn(qint64 seconds) {
     m_snoozeDue = false;
     assign(m_nextBreakDate, m_deps.clock.now().addSecs(seconds), &BreakService::nextBreakDateChanged);
-    if (m_ticker.isActive() && m_phase == Phase::idle)
-        m_ticker.start();
+    m_due.arm(m_nextBreakDate);
 }
 
 void BreakService::clearSchedule() {
+    m_due.cancel();
     m_snoozeDue = false;
     assign(m_nextBreakDate, QDateTime(), &BreakService::nextBreakDateChanged);
 }

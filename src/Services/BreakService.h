@@ -1,11 +1,11 @@
 #pragma once
 
 #include "Foundation/Clock.h"
+#include "Foundation/DueTimer.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <QVariant>
 
 #include <memory>
@@ -27,7 +27,8 @@ public:
 // Screen breaks: while breaks are on, counts a work interval down; when it has run out and the user is at
 // the machine, covers every screen with a break and counts the break down. The break can be snoozed (it
 // comes back after a short postponement), skipped, or ended by locking the screen; strict mode limits
-// skipping to the snoozes allowed. Ticks once a second while it needs to.
+// skipping to the snoozes allowed. A timer falls due at the moment the next break is due; during a break, the
+// countdown ticks once a second.
 class BreakService final : public QObject {
     Q_OBJECT
     Q_PROPERTY(Phase phase READ phase NOTIFY phaseChanged)
@@ -52,6 +53,7 @@ public:
     struct Dependencies {
         IPreferences& preferences;
         const IClock& clock;
+        IScheduler& scheduler;
         const IPresence& presence;
         ILogindSession* session = nullptr; // locks the screen
         NotificationCenter& notifications;
@@ -75,7 +77,7 @@ public:
     qint64 snoozesRemaining() const { return std::max<qint64>(0, m_maxSnoozes - m_snoozesUsed); }
     // None during a break or while breaks are off; otherwise whole seconds to the next break, never negative.
     std::optional<qint64> secondsUntilNextBreak() const;
-    bool isTicking() const { return m_ticker.isActive(); }
+    bool isTicking() const { return m_due.isArmed() || m_countdown.isArmed(); }
     const IClock& clock() const { return m_deps.clock; }
 
     void start();
@@ -86,8 +88,6 @@ public:
     Q_INVOKABLE void skip();
     Q_INVOKABLE void snooze();
     Q_INVOKABLE void lockScreen();
-    // One second of the ticker.
-    void tick();
 
 Q_SIGNALS:
     void phaseChanged();
@@ -108,7 +108,9 @@ private:
     void removeObservers();
     void halt();
     void loadConfig();
-    void startTickerIfNeeded();
+    void fallDue();
+    // One second of the break's countdown.
+    void tick();
     void beginBreak(bool keepSnoozeCount);
     void endBreak(bool rescheduleFresh);
     void scheduleIn(qint64 seconds);
@@ -119,7 +121,9 @@ private:
 
     Dependencies m_deps;
     std::unique_ptr<IBreakOverlay> m_overlay;
-    QTimer m_ticker;
+    DueTimer m_due;
+    DueTimer m_countdown;
+    QDateTime m_nextTickDate;
     quint64 m_settingsObserver = 0;
     quint64 m_previewObserver = 0;
     bool m_snoozeDue = false; // the scheduled break is one a snooze postponed

@@ -10,11 +10,8 @@ IntervalReminderService::IntervalReminderService(Keys keys, Dependencies depende
     : QObject(parent)
     , m_keys(std::move(keys))
     , m_deps(dependencies)
-    , m_intervalSec(m_keys.defaultMinutes * 60) {
-    m_ticker.setInterval(tickMs);
-    m_ticker.setTimerType(Qt::PreciseTimer);
-    connect(&m_ticker, &QTimer::timeout, this, &IntervalReminderService::tick);
-}
+    , m_due(dependencies.scheduler, dependencies.clock, this, [this] { fallDue(); })
+    , m_intervalSec(m_keys.defaultMinutes * 60) {}
 
 IntervalReminderService::~IntervalReminderService() {
     removeObservers();
@@ -30,7 +27,7 @@ void IntervalReminderService::start() {
 }
 
 void IntervalReminderService::stop() {
-    m_ticker.stop();
+    m_due.cancel();
     removeObservers();
     hideCue();
 }
@@ -44,29 +41,27 @@ void IntervalReminderService::applySettings() {
     }
     if (m_deps.preferences.value(m_keys.enabled).toBool()) {
         setNextDate(m_deps.clock.now().addSecs(m_intervalSec));
-        if (!m_ticker.isActive())
-            m_ticker.start();
         return;
     }
-    m_ticker.stop();
+    m_due.cancel();
     setNextDate({});
     hideCue();
 }
 
-void IntervalReminderService::tick() {
-    const QDateTime now = m_deps.clock.now();
-    if (!m_nextDate.isValid() || now < m_nextDate)
-        return;
+void IntervalReminderService::fallDue() {
     if (mayRemindNow(m_deps.presence, m_deps.preferences))
         showReminder();
-    setNextDate(now.addSecs(m_intervalSec));
+    setNextDate(m_deps.clock.now().addSecs(m_intervalSec));
 }
 
 void IntervalReminderService::showReminder() {
     showCue(m_keys.size(m_deps.preferences), m_keys.position(m_deps.preferences));
 }
 
+// A valid date arms the timer for it.
 void IntervalReminderService::setNextDate(const QDateTime& date) {
+    if (date.isValid())
+        m_due.arm(date);
     if (date == m_nextDate)
         return;
     m_nextDate = date;

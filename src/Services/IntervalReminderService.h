@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Foundation/Clock.h"
+#include "Foundation/DueTimer.h"
 #include "Services/IReminderService.h"
 #include "Services/ReminderPanels.h"
 
 #include <QDateTime>
 #include <QObject>
-#include <QTimer>
 
 class IPreferences;
 class IPresence;
@@ -21,8 +21,6 @@ class IntervalReminderService : public QObject, public IReminderService {
     Q_PROPERTY(qint64 intervalSec READ intervalSec NOTIFY intervalSecChanged)
 
 public:
-    static constexpr int tickMs = 1000;
-
     struct Keys {
         QString enabled;
         QString intervalMinutes;
@@ -35,6 +33,7 @@ public:
     struct Dependencies {
         IPreferences& preferences;
         const IClock& clock;
+        IScheduler& scheduler;
         const IPresence& presence;
         NotificationCenter& notifications;
     };
@@ -44,12 +43,11 @@ public:
 
     QDateTime nextDate() const { return m_nextDate; }
     qint64 intervalSec() const { return m_intervalSec; }
-    bool isTicking() const { return m_ticker.isActive(); }
+    bool isTicking() const { return m_due.isArmed(); }
 
     void start() override;
     void stop() override;
     void applySettings();
-    void tick();
 
 Q_SIGNALS:
     void nextDateChanged();
@@ -60,6 +58,7 @@ protected:
     virtual void hideCue() = 0;
 
 private:
+    void fallDue();
     // Shows the reminder at the position and size the preferences hold now.
     void showReminder();
     void setNextDate(const QDateTime& date);
@@ -67,7 +66,7 @@ private:
 
     Keys m_keys;
     Dependencies m_deps;
-    QTimer m_ticker;
+    DueTimer m_due;
     quint64 m_settingsObserver = 0;
     quint64 m_previewObserver = 0;
     QDateTime m_nextDate;

@@ -2,9 +2,11 @@
 
 #include "Platform/Preferences/IPreferences.h"
 
-SystemPresence::SystemPresence(ILogindSession* session, IScreenSleepSource* sleepSource, QObject* parent)
+SystemPresence::SystemPresence(ILogindSession* session, IScreenSleepSource* sleepSource,
+                               const IDisplayPower* displayPower, QObject* parent)
     : QObject(parent)
-    , m_session(session) {
+    , m_session(session)
+    , m_displayPower(displayPower) {
     if (!sleepSource)
         return;
     connect(sleepSource, &IScreenSleepSource::screensDidSleep, this, [this] { m_displaysAsleep = true; });
@@ -12,7 +14,7 @@ SystemPresence::SystemPresence(ILogindSession* session, IScreenSleepSource* slee
 }
 
 bool SystemPresence::userIsPresent() const {
-    if (m_displaysAsleep)
+    if (m_displaysAsleep || (m_displayPower && m_displayPower->screensOff()))
         return false;
     if (!m_session || !m_session->isKnown())
         return true;

@@ -2,7 +2,8 @@ import QtQuick
 import Tavimor 1.0
 import "qrc:/Theme"
 
-// One tab of the tab bar: the widget's icon on a tinted square when selected; the widget's name as tooltip.
+// One tab of the tab bar: the widget's icon on a tinted square when selected; the widget's name as tooltip
+// and as the tab's accessible name.
 Rectangle {
     id: button
 
@@ -13,6 +14,9 @@ Rectangle {
     implicitWidth: 24
     implicitHeight: 24
     radius: 6
+    Accessible.role: Accessible.PageTab
+    Accessible.name: button.widget.name
+    Accessible.onPressAction: button.activated()
 
     SymbolIcon {
         anchors.centerIn: parent

@@ -33,7 +33,9 @@ class HealthRemindersTest : public QObject {
     static ScreenInfo screen(const char* name, QRect frame, bool primary = false) {
         return QtScreens::describe(QString::fromLatin1(name), frame, frame, 1, primary);
     }
-    IntervalReminderService::Dependencies services() { return {preferences, clock, presence, notifications}; }
+    IntervalReminderService::Dependencies services() {
+        return {preferences, clock, scheduler, presence, notifications};
+    }
     ReminderPanels::Dependencies panels() { return {screens, windows, scheduler, clock, coordinator}; }
     QList<FakeReminderWindows::Window*> shown() const {
         QList<FakeReminderWindows::Window*> list;
@@ -41,13 +43,6 @@ class HealthRemindersTest : public QObject {
             if (window->visible)
                 list.append(window);
         return list;
-    }
-    // Moves on second by second, ticking the service.
-    void wait(IntervalReminderService& service, int seconds) {
-        for (int i = 0; i < seconds; ++i) {
-            scheduler.advance(1000);
-            service.tick();
-        }
     }
 
 private Q_SLOTS:
@@ -74,12 +69,12 @@ private Q_SLOTS:
             });
         overlay = manager.get();
         breaks = std::make_unique<BreakService>(
-            BreakService::Dependencies{preferences, clock, presence, &session, notifications},
+            BreakService::Dependencies{preferences, clock, scheduler, presence, &session, notifications},
             std::move(manager));
     }
 
     // Each script runs on a started service with breaks on, a 1-minute work interval and 20 s breaks. Steps,
-    // blank-separated: wait:N (N one-second ticks), set:key=number (a "tavimor." key, then the settings
+    // blank-separated: wait:N (N seconds), set:key=number (a "tavimor." key, then the settings
     // notification), preview, away, back, refuse (the next lock), esc:N (Escape on the overlay N ms after the
     // previous step, 0 if not given), or a slot to call.
     void breakSchedule_data() {
@@ -133,10 +128,7 @@ private Q_SLOTS:
             const QString verb = step.section(QLatin1Char(':'), 0, 0);
             const QString argument = step.section(QLatin1Char(':'), 1);
             if (verb == QLatin1String("wait")) {
-                for (int i = 0; i < argument.toInt(); ++i) {
-                    clock.advance(1000);
-                    breaks->tick();
-                }
+                scheduler.advance(argument.toInt() * 1000);
             } else if (verb == QLatin1String("set")) {
                 preferences.setValue("tavimor." + argument.section(QLatin1Char('='), 0, 0),
                                      argument.section(QLatin1Char('='), 1).toLongLong());
@@ -248,14 +240,69 @@ private Q_SLOTS:
             service = std::make_unique<BlinkService>(services(), panels());
         service->start();
         if (changeAt) {
-            wait(*service, changeAt);
+            scheduler.advance(changeAt * 1000);
             notifications.post(Notifications::blinkSettingsChanged);
         }
-        wait(*service, dueAfter - changeAt - 1);
+        scheduler.advance((dueAfter - changeAt) * 1000 - 1);
         QCOMPARE(windows.made.size(), 0);
-        wait(*service, 1);
+        scheduler.advance(1);
         QCOMPARE(shown().size(), unwanted.isEmpty() ? 2 : 0);
         QCOMPARE(clock.now().secsTo(service->nextDate()), dueAfter - changeAt);
+    }
+
+    // The break, posture and blink reminders, started some milliseconds apart with one-minute intervals, each
+    // show within 100 ms after their due moments, also when the wall clock trails the timers a little.
+    void remindersShowOnTime_data() {
+        QTest::addColumn<QList<int>>("startsMs"); // break, posture, blink
+        QTest::addColumn<int>("wallLagMs");
+        QTest::newRow("started together") << QList<int>{0, 0, 0} << 0;
+        QTest::newRow("started apart") << QList<int>{0, 300, 900} << 0;
+        QTest::newRow("wall clock trailing") << QList<int>{0, 300, 900} << 5;
+    }
+
+    void remindersShowOnTime() {
+        QFETCH(QList<int>, startsMs);
+        QFETCH(int, wallLagMs);
+        for (const char* reminder : {"tavimor.posture", "tavimor.blink"}) {
+            preferences.setValue(QLatin1String(reminder) + "Enabled", true);
+            preferences.setValue(QLatin1String(reminder) + "IntervalMin", 1);
+        }
+        PostureService posture(services(), panels());
+        BlinkService blink(services(), panels());
+        const std::function<void()> start[] = {[&] { breaks->start(); }, [&] { posture.start(); },
+                                               [&] { blink.start(); }};
+        const std::function<bool()> isShown[] = {
+            [&] { return breaks->phase() == BreakService::Phase::active; },
+            [&] { return !posture.cue().panels().geometries().isEmpty(); },
+            [&] { return !blink.cue().panels().geometries().isEmpty(); }};
+        QDateTime due[3], shownAt[3];
+        const qint64 begin = scheduler.elapsedMs();
+        for (int i = 0; i < 3; ++i) {
+            scheduler.advance(begin + startsMs.at(i) - scheduler.elapsedMs());
+            start[i]();
+            due[i] = clock.now().addSecs(60);
+        }
+        clock.advance(-wallLagMs);
+        while (scheduler.elapsedMs() < begin + 62000) {
+            scheduler.advance(10);
+            for (int i = 0; i < 3; ++i)
+                if (!shownAt[i].isValid() && isShown[i]())
+                    shownAt[i] = clock.now();
+        }
+        for (int i = 0; i < 3; ++i) {
+            const qint64 lateMs = shownAt[i].isValid() ? due[i].msecsTo(shownAt[i]) : -1;
+            QVERIFY2(lateMs >= 0 && lateMs <= 100,
+                     qPrintable(QStringLiteral("#%1: %2 ms").arg(i).arg(lateMs)));
+        }
+    }
+
+    // Power saving that has switched the screens off makes the user away, as a reported sleep does.
+    void presenceFollowsDisplayPower() {
+        FakeDisplayPower power;
+        const SystemPresence presence(&session, nullptr, &power);
+        QVERIFY(presence.userIsPresent());
+        power.off = true;
+        QVERIFY(!presence.userIsPresent());
     }
 
     // A preview while switched off: the eye's steps in time, then the panels gone; the schedule left alone.

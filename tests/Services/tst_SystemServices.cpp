@@ -79,7 +79,8 @@ private Q_SLOTS:
         write(root.filePath("stat"), "cpu  100 0 100 800 0 0 0 0 0 0\n");
         write(root.filePath("meminfo"), meminfo);
         InMemoryPreferences preferences;
-        SystemMonitorService service({preferences, nullptr, root.path(), root.path()});
+        // No disk: a real one's free space moves with every write on the machine, and the count with it.
+        SystemMonitorService service({preferences, nullptr, root.path(), root.filePath("absent")});
         QSignalSpy changes(&service, &SystemMonitorService::metricsChanged);
         service.updateMetrics();
         QCOMPARE(service.cpuText(), QStringLiteral("—"));

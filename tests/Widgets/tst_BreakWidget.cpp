@@ -10,6 +10,7 @@ class BreakWidgetTest : public QObject {
     Q_OBJECT
 
     FakeClock clock;
+    FakeScheduler scheduler{&clock};
     InMemoryPreferences preferences;
     FakePresence presence;
     NotificationCenter notifications;
@@ -18,7 +19,8 @@ class BreakWidgetTest : public QObject {
         return std::make_unique<BreakWidget>(
             preferences, notifications,
             std::make_unique<BreakService>(
-                BreakService::Dependencies{preferences, clock, presence, nullptr, notifications}, nullptr));
+                BreakService::Dependencies{preferences, clock, scheduler, presence, nullptr, notifications},
+                nullptr));
     }
 
 private Q_SLOTS:

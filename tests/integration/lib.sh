@@ -81,7 +81,7 @@ prefs() {
   echo "{\"format\": \"tavimor-preferences\", \"version\": 1, \"values\": {$values}}" >"$XDG_CONFIG_HOME/Tavimor/preferences.json"
 }
 launch() { # the application in the background, its output in $work/app.log; waits for its panel
-  "$app" >>"$work/app.log" 2>&1 &
+  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$app" >>"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
   wait_for 20 xdotool search --onlyvisible --name '^Tavimor$' || fail "no notch panel on screen"
@@ -89,28 +89,31 @@ launch() { # the application in the background, its output in $work/app.log; wai
 }
 shot() { [ -z "${TAVIMOR_SCREENSHOT_DIR:-}" ] || import -window root "$TAVIMOR_SCREENSHOT_DIR/$1.png"; }
 
-# The open panel's tab bar, the one place that knows where each tab sits. The panel is 520 wide, centred on the
-# notch; its tab row is 53 below the top. Tabs are 24 wide, 4 apart. The left cluster is listed from the bar's
-# left end in the order the bar shows it (priority, then registration order); the right cluster, before the
-# separator, the gear and the close button, from its right end. A new tab goes into its list at its place.
-# Liquid insets the bar by 8, dark by 0: the 4 used here hits the tab in both. A tab a run does not show
-# (notes and break need their setting) goes into `absent_tabs` so the ones after it move up.
-left_tabs=(daily system music audio devices notes break shelf)
-right_tabs=(caffeinate servers usage) # right to left
-absent_tabs=()
-tab_at() { # widget id; prints x y
-  local left=$((notch_x - 260 + 12 + 4)) right=$((notch_x + 260 - 12 - 4 - 53)) slot=0 id
-  for id in "${left_tabs[@]}"; do
-    [ "$id" = "$1" ] && { echo "$((left + 12 + 28 * slot)) 53"; return; }
-    [[ " ${absent_tabs[*]} " == *" $id "* ]] || slot=$((slot + 1))
-  done
-  slot=0
-  for id in "${right_tabs[@]}"; do
-    [ "$id" = "$1" ] && { echo "$((right - 12 - 28 * slot)) 53"; return; }
-    slot=$((slot + 1))
-  done
-  echo "no tab $1" >&2; return 1
+# What the application's windows show, as its accessibility tree tells: one "role<TAB>name<TAB>x y w h" line per
+# object on screen. launch starts the application with accessibility on.
+shown() { /usr/bin/python3 "${BASH_SOURCE[0]%/*}/a11y_tree.py" "$app_pid"; }
+texts_shown() { local tree; tree="$(shown)" && cut -f2 <<<"$tree"; }
+shows_text() { local texts; texts="$(texts_shown)" && grep -qxF -- "$1" <<<"$texts"; } # exactly $1 on screen
+# The open panel's tabs, found by the name each shows (its tooltip and accessible name).
+declare -A tab_names=([daily]=Daily [system]=Sistema [music]=Música [audio]=Áudio [devices]=Dispositivos
+  [notes]=Notas [break]=Pausas [shelf]=Shelf [caffeinate]=Caffeinate [servers]=Servidores [usage]=Uso)
+tab_at() { # widget id; prints the centre of its tab
+  local name="${tab_names[$1]:-}"
+  [ -n "$name" ] || { echo "no tab $1" >&2; return 1; }
+  local tree
+  tree="$(shown)" || return 1
+  awk -F'\t' -v name="$name" '$1 == "page tab" && $2 == name {
+    split($3, e, " "); print e[1] + int(e[3] / 2), e[2] + int(e[4] / 2); found = 1; exit } END { exit !found }' \
+    <<<"$tree" || { echo "no tab shows $name" >&2; return 1; }
 }
 open_panel() { xdotool mousemove "$notch_x" 10; sleep 0.3; xdotool mousemove "$notch_x" 150; sleep 0.8; }
 close_panel() { xdotool mousemove "$notch_x" 700; sleep 1.2; }
-click_tab() { xdotool mousemove $(tab_at "$1") click 1; sleep 0.6; } # widget id; the panel is open
+click_tab() { # widget id; the panel is open
+  local at deadline=$((SECONDS + 5))
+  until at="$(tab_at "$1" 2>/dev/null)"; do
+    ((SECONDS <= deadline)) || { shown >&2 || true; fail "no tab $1 on the open panel"; }
+    sleep 0.1
+  done
+  xdotool mousemove $at click 1
+  sleep 0.6
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Breaks and reminders of the application on two monitors, with a compositor and (when installed) openbox: the
 # break covers each monitor with the EWMH hints, ends by its countdown, and the next one on Escape twice; the
-# posture and blink reminders appear at the top of each monitor, stacked, and go. Usage: <build dir>.
+# posture and blink reminders appear at the top of each monitor, stacked, and go; the breaks tab shows its
+# texts. Usage: <build dir>.
 # TAVIMOR_SCREENSHOT_DIR receives screenshots; TAVIMOR_APPEARANCE picks the appearance (liquid by default).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -62,6 +63,11 @@ check "the countdown ends the break on its own" wait_for 8 is overlays ""
 open_panel
 absent_tabs=(notes)
 click_tab break
+for text in "Próxima pausa" "1min de trabalho" "5s de pausa" "Pausar agora"; do
+  check "the break tab shows \"$text\"" wait_for 3 shows_text "$text"
+done
+counts_seconds() { local texts; texts="$(texts_shown)" && grep -Eqx '[0-9]+s' <<<"$texts"; }
+check "the break tab counts the seconds to the next break" counts_seconds
 shot tab
 # "Pausar agora" starts a break right under the pointer, which goes away while the break runs: once the break
 # is over the panel is closed, not left open until the pointer passes over it again.

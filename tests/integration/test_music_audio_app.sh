@@ -32,6 +32,7 @@ warning_pixels() {
   convert "$work/tab.png" -crop 244x200+964+90 -depth 8 txt:- \
     | awk -F'[(),]' '/srgb/ { if ($7 > 200 && $8 < 120 && $9 < 120) n++ } END { print n + 0 }'
 }
+warning_shown() { [ "$(warning_pixels)" -gt 20 ]; }
 widened_past() { [ "$(left_edge)" -lt $(($1 - 10)) ]; }
 default_sink_is() { [ "$(pactl get-default-sink)" = "$1" ]; }
 
@@ -52,7 +53,7 @@ for appearance in liquid dark; do
   shot "$appearance-music"
   click_tab audio
   shot "$appearance-audio"
-  check "$appearance: the 16 kHz output shows the phone-mode warning" test "$(warning_pixels)" -gt 20
+  check "$appearance: the 16 kHz output shows the phone-mode warning" wait_for 5 warning_shown
   # The output card's rows: HiFi first, Headset (the default, in phone mode) second.
   xdotool mousemove 1085 130 click 1
   check "$appearance: a click on an output makes it the default" wait_for 3 default_sink_is hifi

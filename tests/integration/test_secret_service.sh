@@ -6,6 +6,7 @@ set -euo pipefail
 build_dir="${TAVIMOR_BUILD_DIR:?TAVIMOR_BUILD_DIR must name the build directory}"
 test_binary="$build_dir/tests/tst_libsecret_store"
 [ -x "$test_binary" ] || { echo "FAIL: $test_binary is not built" >&2; exit 1; }
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=1" # the test program, under the sanitizers
 for tool in dbus-run-session dbus-daemon dbus-monitor gnome-keyring-daemon secret-tool gdbus timeout; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 1; }
 done

@@ -48,7 +48,6 @@ check "a click puts an entry back" test "$(xclip -o -selection clipboard)" = sec
 
 prefs appearanceMode text '"liquid"'
 launch
-absent_tabs=(notes break)
 mode=liquid
 crop() { import -window root -crop "$1" "$work/$2.png"; }
 differ() { ! compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>/dev/null; }
@@ -59,13 +58,12 @@ pref() { grep -A3 "\"$1\"" "$XDG_CONFIG_HOME/Tavimor/preferences.json" | grep -q
 open_panel
 click_tab system
 crop 230x30+720+105 cpu-idle
+cpu_figure_moved() { crop 230x30+720+105 cpu-busy && differ cpu-idle cpu-busy; }
 burners=()
 for ((i = 0; i < $(nproc); i++)); do (while :; do :; done) & burners+=($!); done
-sleep 4.5
-crop 230x30+720+105 cpu-busy
+check "the processor figure moves under a CPU-bound child" wait_for 20 cpu_figure_moved
 kill "${burners[@]}"
 wait "${burners[@]}" 2>/dev/null || true
-check "the processor figure moves under a CPU-bound child" differ cpu-idle cpu-busy
 screenshot system
 close_panel
 
@@ -95,9 +93,7 @@ settings="$(xdotool search --onlyvisible --name 'Configurações' | head -1)"
 eval "$(xdotool getwindowgeometry --shell "$settings")"
 screenshot settings-general 540x600+"$X"+"$Y"
 xdotool mousemove $((X + 502)) $((Y + 218)) click 1
-sleep 0.5
-check "the notes switch is stored" pref tavimor.notesEnabled true
-absent_tabs=(break)
+check "the notes switch is stored" wait_for 5 pref tavimor.notesEnabled true
 close_panel
 open_panel
 crop 200x30+700+38 tabs-after

@@ -12,6 +12,12 @@ public:
     bool userIsPresent() const override { return present; }
 };
 
+class FakeDisplayPower final : public IDisplayPower {
+public:
+    bool off = false;
+    bool screensOff() const override { return off; }
+};
+
 // Answers lock requests at once: accepted, or refused with an error.
 class FakeLogindSession final : public ILogindSession {
 public:

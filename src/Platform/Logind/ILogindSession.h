@@ -12,9 +12,8 @@ class ILogindSession : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
-    // accepted: the request to lock was taken (it does not mean the screen is locked yet); otherwise the
-    // reason it failed.
-    using LockDone = std::function<void(bool accepted, const QString& error)>;
+    // locked: the screen is locked; otherwise the reason it is not.
+    using LockDone = std::function<void(bool locked, const QString& error)>;
 
     virtual bool isKnown() const = 0;
     virtual bool isActive() const = 0; // the session is on the console (in the foreground of its seat)

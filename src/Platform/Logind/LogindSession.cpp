@@ -15,12 +15,10 @@ const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session"
 
 } // namespace
 
-LogindSession::LogindSession(QDBusConnection systemBus, QDBusConnection sessionBus, Warn warn,
-                             QObject* parent)
+LogindSession::LogindSession(QDBusConnection systemBus, QDBusConnection sessionBus, QObject* parent)
     : ILogindSession(parent)
     , m_systemBus(std::move(systemBus))
-    , m_sessionBus(std::move(sessionBus))
-    , m_warn(std::move(warn)) {}
+    , m_sessionBus(std::move(sessionBus)) {}
 
 void LogindSession::start() {
     if (!m_systemBus.isConnected())
@@ -85,13 +83,40 @@ void LogindSession::lock(QObject* context, LockDone done) {
     const auto message =
         QDBusMessage::createMethodCall(logindService, m_path, sessionInterface, QStringLiteral("Lock"));
     callAsync(m_systemBus, message, callTimeoutMs, this, [this, finish](const QDBusMessage& reply) {
-        if (reply.type() == QDBusMessage::ReplyMessage) {
-            checkLockedLater();
-            finish(true, {});
-        } else {
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            awaitLocked(finish);
+        else
             lockThroughScreenSaver(finish, reply.errorMessage());
-        }
     });
+}
+
+// logind passes the request on to whichever locker listens; with none, accepting it locks nothing. The
+// session's hint tells when the screen is locked.
+void LogindSession::awaitLocked(LockDone done) {
+    if (m_locked) {
+        done(true, {});
+        return;
+    }
+    auto* deadline = new QTimer(this);
+    deadline->setSingleShot(true);
+    const auto settle = [this, deadline] {
+        disconnect(this, nullptr, deadline, nullptr);
+        deadline->disconnect();
+        deadline->deleteLater();
+    };
+    connect(this, &ILogindSession::stateChanged, deadline, [this, settle, done] {
+        if (!m_locked)
+            return;
+        settle();
+        done(true, {});
+    });
+    connect(deadline, &QTimer::timeout, this, [this, settle, done] {
+        settle();
+        lockThroughScreenSaver(done, QStringLiteral("pedido de bloqueio aceito, mas a sessão não bloqueou "
+                                                    "em %1 s")
+                                         .arg(lockConfirmMs / 1000));
+    });
+    deadline->start(lockConfirmMs);
 }
 
 void LogindSession::lockThroughScreenSaver(LockDone done, const QString& logindError) {
@@ -104,21 +129,9 @@ void LogindSession::lockThroughScreenSaver(LockDone done, const QString& logindE
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Lock"));
     callAsync(m_sessionBus, message, callTimeoutMs, this,
               [this, done, logindError](const QDBusMessage& reply) {
-                  if (reply.type() == QDBusMessage::ReplyMessage) {
-                      checkLockedLater();
+                  if (reply.type() == QDBusMessage::ReplyMessage)
                       done(true, {});
-                  } else {
+                  else
                       done(false, logindError + QStringLiteral("; ") + reply.errorMessage());
-                  }
               });
-}
-
-// Accepting the request does not mean that anything locks: with no locker listening the session stays
-// open. The hint tells, if the session is known.
-void LogindSession::checkLockedLater() {
-    QTimer::singleShot(lockCheckDelayMs, this, [this] {
-        if (!m_path.isEmpty() && !m_locked && m_warn)
-            m_warn(QStringLiteral("pedido de bloqueio aceito, mas a sessão não bloqueou"),
-                   QStringLiteral("LockedHint ainda falso após %1 s").arg(lockCheckDelayMs / 1000));
-    });
 }

@@ -10,17 +10,17 @@
 
 // The caller's logind session over the system bus. start() finds the session (GetSession with
 // $XDG_SESSION_ID, else "auto"), reads its properties once and then follows PropertiesChanged; nothing is
-// asked per read. Locking calls Session.Lock() and falls back to the desktop's screen saver (Lock on
-// org.freedesktop.ScreenSaver, session bus). Every call is asynchronous with a timeout.
+// asked per read. Locking calls Session.Lock() and waits for the session's LockedHint; when the hint stays
+// false (nothing listens to logind's request) or logind refuses, it asks the desktop's screen saver (Lock on
+// org.freedesktop.ScreenSaver, session bus), whose answer comes once the screen is locked. Every call is
+// asynchronous with a timeout.
 class LogindSession final : public ILogindSession {
     Q_OBJECT
 public:
     static constexpr int callTimeoutMs = 5000;
-    static constexpr int lockCheckDelayMs = 2000;
-    using Warn = std::function<void(const QString& message, const QString& detail)>;
+    static constexpr int lockConfirmMs = 3000;
 
-    LogindSession(QDBusConnection systemBus, QDBusConnection sessionBus, Warn warn,
-                  QObject* parent = nullptr);
+    LogindSession(QDBusConnection systemBus, QDBusConnection sessionBus, QObject* parent = nullptr);
 
     void start();
 
@@ -36,10 +36,9 @@ private:
     void apply(const QVariantMap& properties);
     void handle(const PropertiesChange& change);
     void lockThroughScreenSaver(LockDone done, const QString& logindError);
-    void checkLockedLater();
+    void awaitLocked(LockDone done);
     QDBusConnection m_systemBus;
     QDBusConnection m_sessionBus;
-    Warn m_warn;
     QString m_path;
     bool m_active = true;
     bool m_locked = false;

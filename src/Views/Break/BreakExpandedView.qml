@@ -67,6 +67,8 @@ Item {
                         Text {
                             objectName: "stateLabel"
                             text: view.model.stateLabel
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                             textFormat: Text.PlainText
                             color: view.dim
                             font.pixelSize: 10
@@ -75,6 +77,8 @@ Item {
                         Text {
                             objectName: "bigValue"
                             text: view.model.bigValue
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                             textFormat: Text.PlainText
                             color: Theme.accent
                             font.pixelSize: 26

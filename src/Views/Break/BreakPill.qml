@@ -17,6 +17,9 @@ Rectangle {
     color: Qt.rgba(tint.r, tint.g, tint.b, 0.14)
     border.width: 1
     border.color: Qt.rgba(tint.r, tint.g, tint.b, 0.4)
+    Accessible.role: Accessible.Button
+    Accessible.name: pill.title
+    Accessible.onPressAction: pill.activated()
 
     Row {
         id: row

@@ -13,6 +13,8 @@ Row {
 
     Layout.alignment: Qt.AlignRight
     spacing: 5
+    Accessible.role: Accessible.StaticText
+    Accessible.name: line.text
     SymbolIcon { name: line.icon; size: 10; color: line.color; anchors.verticalCenter: parent.verticalCenter }
     Text {
         anchors.verticalCenter: parent.verticalCenter
