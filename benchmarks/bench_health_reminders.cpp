@@ -4,6 +4,7 @@
 #include "InMemoryPreferences.h"
 #include "Platform/Screens/QtScreens.h"
 #include "Platform/Windows/X11ReminderWindow.h"
+#include "Services/BlinkService.h"
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/SystemPresence.h"
 #include "Theme/ThemeQml.h"
@@ -117,7 +118,6 @@ private Q_SLOTS:
             QSKIP("needs an X server");
         QtScreens screens;
         X11ReminderWindowFactory windows({});
-        QtScheduler scheduler;
         BlinkReminderWindow blink({screens, windows, scheduler, clock, ReminderCoordinator::shared()});
         QList<double> samples;
         for (int i = 0; i < 6; ++i) {

@@ -219,7 +219,7 @@ private Q_SLOTS:
         FakeClock clock;
         FakePresence presence;
         NotificationCenter notifications;
-        BreakService service({preferences, clock, presence, nullptr, notifications}, nullptr);
+        BreakService service({preferences, clock, scheduler, presence, nullptr, notifications}, nullptr);
         BreakOverlayModel model(service, {QStringLiteral("Look away"), QStringLiteral("Far")}, true);
         const QSize size(1600, 1000);
         const Shown shown = show("Reminders/BreakOverlayView",

@@ -161,7 +161,8 @@ private Q_SLOTS:
         QFETCH(int, limitMs);
         QFETCH(bool, resumedDuringTheCall);
         QFETCH(qint32, status);
-        LibsecretStore patient(std::chrono::milliseconds(limitMs), std::chrono::milliseconds(limitMs));
+        const std::chrono::milliseconds limit{limitMs};
+        LibsecretStore patient{limit, limit};
         const QString account = u"slow"_s;
         const qint32 added = add(*store, account, "late", u"slow"_s);
         QVERIFY(added == SecretStatus::success || added == SecretStatus::duplicateItem);
