@@ -327,7 +327,7 @@ const QQuickItem* owner(const QQuickItem* control) {
     return inherits(control, {"QQuickMouseArea"}) && control->parentItem() ? control->parentItem() : control;
 }
 
-QRectF drawnRect(const QQuickItem* control) {
+QRectF controlArea(const QQuickItem* control) {
     return shownRect(control) & sceneRect(owner(control));
 }
 
@@ -462,7 +462,7 @@ QStringList controlsOverTexts(QQuickItem* root) {
     const QList<QQuickItem*> texts = visibleTexts(root);
     QStringList problems;
     for (const Control& control : controlsUnder(root)) {
-        const QRectF area = drawnRect(control.item);
+        const QRectF area = controlArea(control.item);
         for (const QQuickItem* text : texts) {
             if (text != owner(control.item) && !isAncestorOf(owner(control.item), text) &&
                 overlaps(area, shownRect(text) & sceneInkRect(text)))
@@ -479,7 +479,7 @@ QStringList controlsOutsideCards(QQuickItem* root) {
         const QQuickItem* card = owner(control.item)->parentItem();
         while (card && !inheritsQmlType(card, QLatin1String("GlassTextShadow")))
             card = card->parentItem();
-        const QRectF area = drawnRect(control.item), content = sceneRect(card ? card : root);
+        const QRectF area = controlArea(control.item), content = sceneRect(card ? card : root);
         if (!area.isEmpty() && !(fits(along(area, Qt::Horizontal), along(content, Qt::Horizontal)) &&
                                  fits(along(area, Qt::Vertical), along(content, Qt::Vertical))))
             problems.append(QStringLiteral("%1 %2 sticks out of its card %3")
