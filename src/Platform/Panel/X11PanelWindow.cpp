@@ -111,8 +111,10 @@ bool X11PanelWindow::event(QEvent* event) {
         break;
     case QEvent::PlatformSurface:
         if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
-            QPlatformSurfaceEvent::SurfaceCreated)
+            QPlatformSurfaceEvent::SurfaceCreated) {
+            m_appliedBlurRegion.clear(); // a new X window has no region yet
             applyInputRegion();
+        }
         break;
     case QEvent::Expose:
         if (!qFuzzyCompare(m_appliedRatio, devicePixelRatio()))
