@@ -23,6 +23,7 @@
 #include "Platform/X11/X11Connection.h"
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/DiagnosticsService.h"
+#include "Theme/TavimorTheme.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/AudioWidget.h"
 #include "Widgets/CaffeinateWidget.h"
@@ -148,6 +149,9 @@ int main(int argc, char* argv[]) {
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);
+    TavimorTheme::setBlurBehind(panelWindows.blurBehind().isActive());
+    QObject::connect(&panelWindows.blurBehind(), &BlurBehindWatch::activeChanged,
+                     &TavimorTheme::setBlurBehind);
     NotchPanelHost panelHost({delegate.stateManager(), delegate.registry(), screens, scheduler, panelWindows,
                               [] { return QPointF(QCursor::pos()); }, NotchHardwareProfile::current(),
                               [] { SettingsWindowManager::shared().open(); }});

@@ -12,7 +12,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: card.cornerRadius
-        color: Theme.cardFill(card.liquid)
+        color: card.liquid ? Theme.liquidCardFill : Theme.cardFill(false)
     }
 
     Rectangle {

@@ -15,6 +15,22 @@ QColor whiteWithOpacity(qreal opacity) {
     return color;
 }
 
+QColor blackWithOpacity(qreal opacity) {
+    QColor color(Qt::black);
+    color.setAlphaF(opacity);
+    return color;
+}
+
+bool& blurBehindFlag() {
+    static bool active = false;
+    return active;
+}
+
+QList<TavimorTheme*>& themeObjects() {
+    static QList<TavimorTheme*> objects;
+    return objects;
+}
+
 QString installedOr(const QString& family, QFontDatabase::SystemFont fallback) {
     return QFontDatabase::hasFamily(family) ? family : QFontDatabase::systemFont(fallback).family();
 }
@@ -160,10 +176,37 @@ QColor TavimorTheme::secondaryText(bool liquid) {
     return liquid ? secondaryLabel() : muted();
 }
 
+TavimorTheme::TavimorTheme(QObject* parent)
+    : QObject(parent) {
+    themeObjects().append(this);
+}
+
+TavimorTheme::~TavimorTheme() {
+    themeObjects().removeOne(this);
+}
+
+bool TavimorTheme::blurBehind() {
+    return blurBehindFlag();
+}
+
+void TavimorTheme::setBlurBehind(bool active) {
+    if (blurBehindFlag() == active)
+        return;
+    blurBehindFlag() = active;
+    for (TavimorTheme* theme : std::as_const(themeObjects()))
+        Q_EMIT theme->blurBehindChanged();
+}
+
 QColor TavimorTheme::cardFill(bool liquid) {
-    QColor fill = liquid ? QColor(Qt::black) : surface();
-    fill.setAlphaF(liquid ? 0.9 : 0.55);
+    if (liquid)
+        return blackWithOpacity(blurBehind() ? 0.35 : 0.9);
+    QColor fill = surface();
+    fill.setAlphaF(0.55);
     return fill;
+}
+
+QColor TavimorTheme::tabBarFill() {
+    return blackWithOpacity(blurBehind() ? 0.55 : 0.75);
 }
 
 QColor TavimorTheme::cardSheen() {

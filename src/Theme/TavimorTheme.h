@@ -24,9 +24,13 @@ class TavimorTheme : public QObject {
     Q_PROPERTY(QFont label READ label CONSTANT)
     Q_PROPERTY(QFont sectionTitle READ sectionTitle CONSTANT)
     Q_PROPERTY(QString monoFamily READ monoFamily CONSTANT)
+    Q_PROPERTY(bool blurBehind READ blurBehind NOTIFY blurBehindChanged)
+    Q_PROPERTY(QColor liquidCardFill READ liquidCardFill NOTIFY blurBehindChanged)
+    Q_PROPERTY(QColor tabBarFill READ tabBarFill NOTIFY blurBehindChanged)
 
 public:
-    using QObject::QObject;
+    explicit TavimorTheme(QObject* parent = nullptr);
+    ~TavimorTheme() override;
 
     static QColor background();
     static QColor surface();
@@ -54,10 +58,18 @@ public:
 
     // Secondary text: secondaryLabel on liquid glass, muted on the dark style.
     Q_INVOKABLE static QColor secondaryText(bool liquid);
-    // Fill of a content card: surface at 55 % on the dark style, black at 90 % on liquid glass. Nothing blurs
-    // what lies behind the panel here, so the tint alone has to carry every text, accent and danger ones
-    // included, at 4.5 : 1 over a white window.
+    // Whether the compositor blurs what lies behind the panel's cards. The application sets it as the
+    // compositor starts or stops offering that; every theme object announces a real change.
+    static bool blurBehind();
+    static void setBlurBehind(bool active);
+
+    // Fill of a content card: surface at 55 % on the dark style; on liquid glass black at 35 % over a blurred
+    // backdrop, and at 90 % where nothing blurs it, so that the tint alone carries every text, accent and
+    // danger ones included, at 4.5 : 1 over a white window.
     Q_INVOKABLE static QColor cardFill(bool liquid);
+    static QColor liquidCardFill() { return cardFill(true); }
+    // The tab bar's capsule on liquid glass: black at 55 % over a blurred backdrop, 75 % without one.
+    static QColor tabBarFill();
     // The white sheen laid over a liquid card.
     static QColor cardSheen();
 
@@ -65,4 +77,7 @@ public:
     // an optional 0x prefix and the longest run of hex digits are read, and the low 24 bits give red, green
     // and blue. Text without leading hex digits gives black; a value past 64 bits saturates (white).
     Q_INVOKABLE static QColor colorFromHex(const QString& hex);
+
+Q_SIGNALS:
+    void blurBehindChanged();
 };

@@ -154,7 +154,7 @@ Item {
         width: row.width + 12
         height: 18
         radius: height / 2
-        color: Theme.cardFill(true)
+        color: Theme.liquidCardFill
     }
 
     component CompactItem: WidgetBody {

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Shapes
+import Tavimor 1.0
 
 // The liquid-mode backing of the tab bar: a dark translucent capsule with a 1 px inner rim fading from
 // brighter at the top to fainter at the bottom.
@@ -21,8 +22,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: height / 2
-        // Dark enough for the unselected tabs' secondary colour over a white window.
-        color: Qt.rgba(0, 0, 0, 0.75)
+        color: Theme.tabBarFill
     }
 
     Shape {

@@ -128,7 +128,8 @@ private Q_SLOTS:
 
     void everySymbolNameUsedInTheSourcesHasAnEntry() {
         QSet<QString> used;
-        QDirIterator files(QStringLiteral(TAVIMOR_SOURCE_DIR), {"*.cpp", "*.h", "*.qml"}, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(QStringLiteral(TAVIMOR_SOURCE_DIR), {"*.cpp", "*.h", "*.qml"}, QDir::Files,
+                           QDirIterator::Subdirectories);
         while (files.hasNext()) {
             if (const QString path = files.next(); !path.contains(u"SymbolIcons."))
                 used.unite(symbolNamesUsedIn(path));
@@ -159,6 +160,32 @@ private Q_SLOTS:
         const QColor color = TavimorTheme::colorFromHex(hex);
         QCOMPARE(color, expected);
         QCOMPARE(color.alphaF(), 1.0);
+    }
+
+    // The liquid card and the tab bar keep the light tint over a blurred backdrop and darken where nothing
+    // blurs; views already loaded follow, and only a real change is announced.
+    void liquidFillsFollowTheBlurBehind() {
+        const auto root =
+            load("import QtQuick\nimport Tavimor 1.0\nItem { property color bar: Theme.tabBarFill\n"
+                 "GlassCard { width: 200; height: 100; liquid: true } }");
+        QVERIFY(root);
+        const auto cardFill = [&] {
+            return root->findChild<QQuickItem*>()->childItems().first()->property("color").value<QColor>();
+        };
+        const auto barFill = [&] { return root->property("bar").value<QColor>(); };
+        TavimorTheme theme;
+        QSignalSpy changes(&theme, &TavimorTheme::blurBehindChanged);
+        const QRgb darkFill = TavimorTheme::cardFill(false).rgba();
+        for (const auto& [blur, card, bar] :
+             {std::tuple{true, 0.35, 0.55}, {true, 0.35, 0.55}, {false, 0.9, 0.75}}) {
+            TavimorTheme::setBlurBehind(blur);
+            QCOMPARE(TavimorTheme::blurBehind(), blur);
+            QCOMPARE(cardFill().rgb(), QColor(Qt::black).rgb());
+            QCOMPARE(qRound(cardFill().alphaF() * 100), qRound(card * 100));
+            QCOMPARE(qRound(barFill().alphaF() * 100), qRound(bar * 100));
+            QCOMPARE(TavimorTheme::cardFill(false).rgba(), darkFill);
+        }
+        QCOMPARE(changes.count(), 2);
     }
 
     // Only the exact raw value selects liquid; an absent or non-text value reads as the default. A change is

@@ -5,12 +5,13 @@
 # and one copy runs at a time, with or without a session bus. Its panel: the input shape follows the open state,
 # the pointer opens it on the notch and closes it after the delay, clicks beside the outline reach the window
 # beneath, the close button shrinks the input shape back, and without a compositor the window is cut to its
-# outline, also when the compositor stops or starts while the panel runs.
+# outline, also when the compositor stops or starts while the panel runs. Where the compositor lists blur behind
+# a region as supported, the panel asks for it over what it draws, and withdraws it when that goes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 app="${1:?usage: test_app_x11.sh <directory of the tavimor binary>}/tavimor"
 source "$here/lib.sh"
-require_tools Xvfb xcompmgr xdotool xev python3 dbus-daemon import
+require_tools Xvfb xcompmgr xdotool xev xprop python3 dbus-daemon import
 private_buses
 
 # Windows count once they are mapped: a slow start (the sanitizer build) widens the gap after naming.
@@ -54,6 +55,9 @@ beneath_shows_through() { import -window root -crop 1x1+300+100 txt:- 2>/dev/nul
 cut_to_outline() { bounding_at 960 10 && not_ bounding_at 300 100; }
 degraded_lines() { cat "$log" 2>/dev/null | grep -c "indisponível.*compositing" || true; }
 degraded_lines_are() { test "$(degraded_lines)" -eq "$1"; }
+blur_region() { xprop -id "$window" _KDE_NET_WM_BLUR_BEHIND_REGION | sed -n 's/^.*(CARDINAL) = //p'; }
+has_blur_region() { [ -n "$(blur_region)" ]; }
+supported_atom() { xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED "$1"; } # the root lists this one atom
 clicks_are() { test "$(grep -c ButtonPress "$work/clicks.log" || true)" -eq "$1"; }
 
 crashed=0 # while the application object is being made
@@ -106,12 +110,17 @@ check "no window but the panel once onboarding is done: $(app_windows)" test -z 
 second_start_gives_way
 check "profile line" grep -q "Tavimor notch profile: .*, width=200.0, height=32.0, drop=6.0" "$work/app.log"
 check "closed: the hover zone takes input" eval 'input_at 836 0 && input_at 1083 43'
+check "blur behind not offered: no blur region" not_ has_blur_region
+supported_atom _KDE_NET_WM_BLUR_BEHIND_REGION
+check "blur behind offered: a blur region over the compact strip" wait_for 3 has_blur_region
+closed_blur="$(blur_region)"
 check "closed: nothing else of the band takes input" \
   eval 'not_ input_at 835 0 && not_ input_at 960 44 && not_ input_at 300 100'
 xdotool mousemove 300 100 click 1
 check "closed: a click beside the outline reaches the window beneath" wait_for 2 clicks_are 1
 xdotool mousemove 960 20
 check "the pointer on the notch opens: the whole band takes input" wait_for 2 input_at 300 100
+check "open: the blur region grows to the panel ($(blur_region))" eval '[ "$(blur_region)" != "$closed_blur" ] && has_blur_region'
 sleep 0.6
 xdotool mousemove 700 250 click 1
 sleep 0.3
@@ -127,9 +136,13 @@ check "the close button closes at once and shrinks the input shape" wait_for 1 n
 stop_compositor
 check "compositor stopped: cut to the outline, no black band" eval 'wait_for 3 cut_to_outline && wait_for 2 beneath_shows_through'
 check "compositor stopped: one degraded entry" wait_for 3 degraded_lines_are 1
+check "compositor stopped: no blur region" not_ has_blur_region
 start_compositor
 check "compositor back: see-through band, input on the hover zone" \
   eval 'wait_for 3 bounding_at 300 100 && input_at 836 0 && not_ input_at 300 100 && beneath_shows_through'
+check "compositor back: the blur region again" wait_for 3 has_blur_region
+supported_atom _NET_WM_STATE
+check "blur behind no longer listed: the blur region goes" wait_for 3 not_ has_blur_region
 # The session bus going away is logged as a degraded feature; the panel stays.
 kill "$(cat "$work/session.pid")"
 check "session bus gone: recorded as degraded" wait_for 5 grep -q "\[D-Bus\] indisponível" "$log"

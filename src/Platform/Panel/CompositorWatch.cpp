@@ -12,15 +12,6 @@
 
 namespace {
 
-xcb_screen_t* x11Screen(xcb_connection_t* connection, int number) {
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (; screens.rem > 0; --number, xcb_screen_next(&screens)) {
-        if (number == 0)
-            return screens.data;
-    }
-    return nullptr;
-}
-
 // XFixes must be asked for its version before it is used; the answer tells whether it is there.
 bool useXFixes(xcb_connection_t* connection) {
     const X11::ReplyPtr<xcb_xfixes_query_version_reply_t> reply(
@@ -42,7 +33,7 @@ CompositorWatch::CompositorWatch(QObject* parent)
     const int screenNumber = X11::screenNumber();
     m_selection = X11::atom(connection, "_NET_WM_CM_S" + QByteArray::number(screenNumber));
     m_running = X11::hasSelectionOwner(connection, m_selection);
-    const xcb_screen_t* screen = x11Screen(connection, screenNumber);
+    const xcb_screen_t* screen = X11::screen(connection, screenNumber);
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
     if (!screen || !xfixes || !xfixes->present || !useXFixes(connection))
         return;

@@ -36,10 +36,11 @@ bool hasLocalFileUrl(const QMimeData* mimeData) {
 
 } // namespace
 
-X11PanelWindow::X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec, bool compositor)
+X11PanelWindow::X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec, bool compositor, bool blurBehind)
     : m_spec(std::move(spec))
     , m_x11(X11::connection() != nullptr)
-    , m_compositor(compositor) {
+    , m_compositor(compositor)
+    , m_blurBehind(blurBehind) {
     configureWindow();
     create();
     if (m_x11)
@@ -110,8 +111,10 @@ bool X11PanelWindow::event(QEvent* event) {
         break;
     case QEvent::PlatformSurface:
         if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
-            QPlatformSurfaceEvent::SurfaceCreated)
+            QPlatformSurfaceEvent::SurfaceCreated) {
+            m_appliedBlurRegion.clear(); // a new X window has no region yet
             applyInputRegion();
+        }
         break;
     case QEvent::Expose:
         if (!qFuzzyCompare(m_appliedRatio, devicePixelRatio()))
@@ -156,6 +159,8 @@ void X11PanelWindow::readCompactItemRects() {
     m_compactItemRects = rects;
     if (!m_expanded || !m_compositor)
         applyInputRegion();
+    else
+        applyBlurRegion();
 }
 
 void X11PanelWindow::setCompositor(bool running) {
@@ -175,13 +180,24 @@ void X11PanelWindow::setCompositor(bool running) {
     applyInputRegion();
 }
 
+void X11PanelWindow::setBlurBehind(bool active) {
+    if (m_blurBehind == active)
+        return;
+    m_blurBehind = active;
+    applyBlurRegion();
+}
+
 void X11PanelWindow::applyInputRegion() {
     if (!m_x11 || !handle())
         return;
-    if (!m_compositor) {
+    if (m_compositor)
+        applyInputShape();
+    else
         applyFallbackMask();
-        return;
-    }
+    applyBlurRegion();
+}
+
+void X11PanelWindow::applyInputShape() {
     const QSizeF band = size();
     const QList<QRect> rects = PanelInputRegion::toDevicePixels(
         PanelInputRegion::logicalRects(m_expanded, band, m_spec.hoverZone, m_compactItemRects), band,
@@ -200,11 +216,48 @@ void X11PanelWindow::applyInputRegion() {
 // Without a compositor the transparent band would be painted black, so the window is cut to what it draws.
 // The bounding shape also limits input, to the outline and the compact items.
 void X11PanelWindow::applyFallbackMask() {
-    QRegion mask((m_expanded ? m_spec.openOutline : m_spec.closedOutline).toAlignedRect());
-    for (const QRectF& rect : m_compactItemRects)
+    QRegion mask;
+    for (const QRectF& rect : drawnRects())
         mask += rect.toAlignedRect();
     setMask(mask);
     m_appliedRatio = devicePixelRatio();
+}
+
+// The outline and the compact items: where the panel draws its cards.
+QList<QRectF> X11PanelWindow::drawnRects() const {
+    QList<QRectF> rects{m_expanded ? m_spec.openOutline : m_spec.closedOutline};
+    rects.append(m_compactItemRects);
+    return rects;
+}
+
+// Asks the compositor to blur what lies behind the drawn rectangles, or withdraws the request. The property
+// is written only when the region changes. An empty region would blur the whole window, so none is written.
+void X11PanelWindow::applyBlurRegion() {
+    if (!m_x11 || !handle())
+        return;
+    const QList<QRect> region =
+        m_blurBehind && m_compositor
+            ? PanelInputRegion::toDevicePixels(drawnRects(), size(), devicePixelRatio())
+            : QList<QRect>();
+    if (region == m_appliedBlurRegion)
+        return;
+    m_appliedBlurRegion = region;
+    xcb_connection_t* connection = X11::connection();
+    if (m_blurRegionAtom == XCB_NONE)
+        m_blurRegionAtom = X11::atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION");
+    const auto window = xcb_window_t(winId());
+    if (region.isEmpty()) {
+        xcb_delete_property(connection, window, m_blurRegionAtom);
+    } else {
+        std::vector<std::uint32_t> values;
+        values.reserve(std::size_t(region.size()) * 4);
+        for (const QRect& rect : region)
+            values.insert(values.end(), {std::uint32_t(rect.x()), std::uint32_t(rect.y()),
+                                         std::uint32_t(rect.width()), std::uint32_t(rect.height())});
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, m_blurRegionAtom, XCB_ATOM_CARDINAL,
+                            32, std::uint32_t(values.size()), values.data());
+    }
+    xcb_flush(connection);
 }
 
 std::uint32_t X11PanelWindow::rootWindow() const {
@@ -262,9 +315,12 @@ X11PanelWindowFactory::X11PanelWindowFactory(DegradedReporter reportDegraded)
 }
 
 std::unique_ptr<IPanelWindow> X11PanelWindowFactory::create(PanelWindowSpec spec) {
-    auto window = std::make_unique<X11PanelWindow>(m_engine, std::move(spec), m_compositor.isRunning());
+    auto window = std::make_unique<X11PanelWindow>(m_engine, std::move(spec), m_compositor.isRunning(),
+                                                   m_blurBehind.isActive());
     QObject::connect(&m_compositor, &CompositorWatch::runningChanged, window.get(),
                      &X11PanelWindow::setCompositor);
+    QObject::connect(&m_blurBehind, &BlurBehindWatch::activeChanged, window.get(),
+                     &X11PanelWindow::setBlurBehind);
     if (!window->isNativeX11() && !m_nonX11Reported) {
         m_nonX11Reported = true;
         m_reportDegraded(QStringLiteral("panel"),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Foundation/DegradedReporter.h"
+#include "Platform/Panel/BlurBehindWatch.h"
 #include "Platform/Panel/CompositorWatch.h"
 #include "Platform/Panel/IPanelWindow.h"
 
@@ -9,6 +10,7 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QRect>
 #include <QRectF>
 
 #include <cstdint>
@@ -16,11 +18,12 @@
 // The notch panel as an X11 dock window: frameless, above other windows on every workspace, no taskbar entry,
 // transparent where nothing is drawn. Clicks pass through everywhere but its X input shape, which it keeps
 // in step with the expanded flag and the compact items the root view reports. Without a compositing manager
-// the transparent band would be drawn black, so the window is then cut to what it draws instead.
+// the transparent band would be drawn black, so the window is then cut to what it draws instead. Where the
+// compositor blurs behind a region, it is asked to for what the panel draws.
 class X11PanelWindow final : public QQuickWindow, public IPanelWindow {
     Q_OBJECT
 public:
-    X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec, bool compositor);
+    X11PanelWindow(QQmlEngine& engine, PanelWindowSpec spec, bool compositor, bool blurBehind);
     ~X11PanelWindow() override;
 
     QRectF frame() const override { return m_spec.frame; }
@@ -35,6 +38,8 @@ public:
     QQuickItem* rootItem() const { return m_root; }
     // The compositing manager started or stopped: switches between the see-through band and the cut one.
     void setCompositor(bool running);
+    // The compositor started or stopped blurring behind a window region.
+    void setBlurBehind(bool active);
 
 protected:
     bool event(QEvent* event) override;
@@ -49,7 +54,10 @@ private:
     void forwardPointerEvent(QEvent* event);
     void forwardDragEvent(QEvent* event);
     void applyInputRegion();
+    void applyInputShape();
     void applyFallbackMask();
+    void applyBlurRegion();
+    QList<QRectF> drawnRects() const;
     std::uint32_t activeWindow() const;
     std::uint32_t rootWindow() const;
 
@@ -59,6 +67,9 @@ private:
     bool m_expanded = false;
     bool m_x11 = false;
     bool m_compositor = true;
+    bool m_blurBehind = false;
+    QList<QRect> m_appliedBlurRegion;
+    std::uint32_t m_blurRegionAtom = 0;
     qreal m_appliedRatio = 0;
     std::uint32_t m_previousActiveWindow = 0;
 };
@@ -70,6 +81,7 @@ public:
     explicit X11PanelWindowFactory(DegradedReporter reportDegraded);
     QQmlEngine& engine() { return m_engine; }
     std::unique_ptr<IPanelWindow> create(PanelWindowSpec spec) override;
+    const BlurBehindWatch& blurBehind() const { return m_blurBehind; }
 
 private:
     void noteCompositor(bool running);
@@ -77,6 +89,7 @@ private:
     DegradedReporter m_reportDegraded;
     QQmlEngine m_engine;
     CompositorWatch m_compositor;
+    BlurBehindWatch m_blurBehind{m_compositor};
     bool m_nonX11Reported = false;
     bool m_compositorLossReported = false;
 };

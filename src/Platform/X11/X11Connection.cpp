@@ -35,6 +35,15 @@ int screenNumber() {
     return parsed ? screen : 0;
 }
 
+xcb_screen_t* screen(xcb_connection_t* connection, int number) {
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (; screens.rem > 0; --number, xcb_screen_next(&screens)) {
+        if (number == 0)
+            return screens.data;
+    }
+    return nullptr;
+}
+
 bool hasSelectionOwner(xcb_connection_t* connection, xcb_atom_t selection) {
     const ReplyPtr<xcb_get_selection_owner_reply_t> reply(
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr),

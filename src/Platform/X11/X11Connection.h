@@ -26,6 +26,9 @@ xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name);
 // The screen named by $DISPLAY; 0 when it names none.
 int screenNumber();
 
+// The connection's screen of that number, or null.
+xcb_screen_t* screen(xcb_connection_t* connection, int number);
+
 bool hasSelectionOwner(xcb_connection_t* connection, xcb_atom_t selection);
 
 // Whether a compositing manager owns the screen's _NET_WM_CM_Sn selection.
