@@ -2,8 +2,11 @@
 
 #include <QColor>
 #include <QStringList>
+#include <QVariantMap>
 
+class QQmlEngine;
 class QQuickItem;
+class QQuickWindow;
 
 // Checks over a drawn item tree, without pixels: each returns one readable line per problem found among the
 // visible items under `root` (an empty list passes). Colours come from the items' own properties, positions
@@ -51,6 +54,15 @@ QStringList unevenHeaders(QQuickItem* root);
 
 // Texts of the items beside the notch (under the items named "compactSide") not centred on one line.
 QStringList offCompactLine(QQuickItem* root);
+
+// The visible items under `root` (itself included) named `name`: a walk over the visual tree, which holds
+// the delegates that are not QObject children.
+QList<QQuickItem*> visibleItems(QQuickItem* root, const QString& name);
+
+// The QML component at `url` made with `properties` as an item filling `window`, which owns it; null, with
+// the errors warned, if it fails to load.
+QQuickItem* placeView(QQmlEngine& engine, QQuickWindow& window, const QUrl& url,
+                      const QVariantMap& properties);
 
 // The three layout checks above (contrast at 4.5, inside the window, no overlap) together.
 QStringList layoutProblems(QQuickItem* root);
