@@ -71,6 +71,19 @@ bool isShown(const QQuickItem* item) {
     return item->isVisible() && effectiveOpacity(item) > 0.01;
 }
 
+// WCAG contrast ratio of two opaque colours (1 to 21).
+double contrast(QColor a, QColor b) {
+    const auto luminance = [](QColor colour) {
+        const auto linear = [](double channel) {
+            return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 QColor blend(QColor below, QColor above, double alpha) {
     alpha = std::clamp(alpha, 0.0, 1.0);
     const auto mix = [alpha](double b, double a) { return b + (a - b) * alpha; };
@@ -284,19 +297,27 @@ QList<const QQuickItem*> hintedFlickables(QQuickItem* root) {
     return hinted;
 }
 
-} // namespace
-
-double contrast(QColor a, QColor b) {
-    const auto luminance = [](QColor colour) {
-        const auto linear = [](double channel) {
-            return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-               0.0722 * linear(colour.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+QStringList controlsOutsideWindow(QQuickItem* root) {
+    if (!root->window())
+        return {QStringLiteral("%1 is in no window").arg(describe(root))};
+    QStringList problems;
+    QList<const QQuickItem*> reported;
+    for (const QQuickItem* control : controls(root)) {
+        const QRectF rect = drawnRect(control);
+        if (reported.contains(enclosingControl(control)) ||
+            (fits(along(rect, Qt::Horizontal), allowedSpan(control, Qt::Horizontal)) &&
+             fits(along(rect, Qt::Vertical), allowedSpan(control, Qt::Vertical))))
+            continue;
+        reported.append(control);
+        problems.append(QStringLiteral("%1 %2 is outside the window %3×%4")
+                            .arg(describe(control), rectText(rect))
+                            .arg(root->window()->width())
+                            .arg(root->window()->height()));
+    }
+    return problems;
 }
+
+} // namespace
 
 QStringList lowContrastTexts(QQuickItem* root, double minimum) {
     QStringList problems;
@@ -316,26 +337,6 @@ QStringList lowContrastTexts(QQuickItem* root, double minimum) {
                 break;
             }
         }
-    }
-    return problems;
-}
-
-QStringList controlsOutsideWindow(QQuickItem* root) {
-    if (!root->window())
-        return {QStringLiteral("%1 is in no window").arg(describe(root))};
-    QStringList problems;
-    QList<const QQuickItem*> reported;
-    for (const QQuickItem* control : controls(root)) {
-        const QRectF rect = drawnRect(control);
-        if (reported.contains(enclosingControl(control)) ||
-            (fits(along(rect, Qt::Horizontal), allowedSpan(control, Qt::Horizontal)) &&
-             fits(along(rect, Qt::Vertical), allowedSpan(control, Qt::Vertical))))
-            continue;
-        reported.append(control);
-        problems.append(QStringLiteral("%1 %2 is outside the window %3×%4")
-                            .arg(describe(control), rectText(rect))
-                            .arg(root->window()->width())
-                            .arg(root->window()->height()));
     }
     return problems;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -17,16 +16,9 @@ class QQuickWindow;
 // accepts a button, or an item holding a tap handler.
 namespace ItemTreeCheck {
 
-// WCAG contrast ratio of two opaque colours (1 to 21).
-double contrast(QColor a, QColor b);
-
 // Every visible text reads at `minimum` contrast against what is drawn behind it (the window's colour with
 // the rectangles painted before it composited over), and no opaque rectangle is painted over it.
 QStringList lowContrastTexts(QQuickItem* root, double minimum = 4.5);
-
-// Every visible control lies inside the window; along an axis on which a flickable ancestor scrolls, inside
-// that flickable's content instead (it can be scrolled to).
-QStringList controlsOutsideWindow(QQuickItem* root);
 
 // No two visible controls overlap where they are shown (clipping ancestors cut them).
 QStringList overlappingControls(QQuickItem* root);
@@ -64,7 +56,8 @@ QList<QQuickItem*> visibleItems(QQuickItem* root, const QString& name);
 QQuickItem* placeView(QQmlEngine& engine, QQuickWindow& window, const QUrl& url,
                       const QVariantMap& properties);
 
-// The three layout checks above (contrast at 4.5, inside the window, no overlap) together.
+// Texts read at 4.5 : 1, no two controls overlap, and every visible control lies inside the window (along an
+// axis on which a flickable ancestor scrolls, inside that flickable's content instead: it scrolls to it).
 QStringList layoutProblems(QQuickItem* root);
 
 } // namespace ItemTreeCheck
