@@ -289,10 +289,10 @@ Span allowedSpan(const QQuickItem* control, Qt::Orientation axis) {
     return allowed;
 }
 
+// A hint counts while it is visible, whatever its opacity.
 QList<const QQuickItem*> hintedFlickables(QQuickItem* root) {
     QList<const QQuickItem*> hinted;
-    for (const QQuickItem* hint :
-         shownItems(root, [](auto* item) { return item->objectName() == "scrollHint"; }))
+    for (const QQuickItem* hint : visibleItems(root, QStringLiteral("scrollHint")))
         hinted.append(hint->property("flickable").value<QQuickItem*>());
     return hinted;
 }
