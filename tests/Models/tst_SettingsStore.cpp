@@ -2,6 +2,7 @@
 #include "Core/HealthSettingsModel.h"
 #include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
+#include "ItemTreeCheck.h"
 #include "Models/NotchHardwareProfile.h"
 #include "Models/SettingsStore.h"
 #include "Models/TavimorPreferences.h"
@@ -21,15 +22,6 @@ Q_DECLARE_METATYPE(ReminderPosition)
 Q_DECLARE_METATYPE(ReminderSize)
 
 namespace {
-
-QQuickItem* findItem(QQuickItem* root, const QString& name) {
-    if (root->objectName() == name)
-        return root;
-    for (QQuickItem* child : root->childItems())
-        if (QQuickItem* found = findItem(child, name))
-            return found;
-    return nullptr;
-}
 
 // A write of a property of the breaks section (stored under "tavimor.<property>"), or of a store key.
 void row(const char* target, const QVariant& written, const QVariant& stored, const QString& notification) {
@@ -151,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(sections.size(), SettingsSections::all().size());
         QVERIFY(qobject_cast<SettingsStore*>(sections.first().toMap().value("model").value<QObject*>()));
         QQuickItem* dark = nullptr;
-        QTRY_VERIFY((dark = findItem(window->contentItem(), "appearance:dark")));
+        QTRY_VERIFY((dark = ItemTreeCheck::visibleItems(window->contentItem(), "appearance:dark").value(0)));
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QTest::mouseClick(window, Qt::LeftButton, {}, dark->mapToScene({20, 10}).toPoint());
         QCOMPARE(preferences.value("tavimor.appearanceMode"), QVariant("dark"));

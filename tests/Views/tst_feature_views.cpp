@@ -6,6 +6,7 @@
 #include "FakeProcessTable.h"
 #include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
+#include "ItemTreeCheck.h"
 #include "Models/SettingsStore.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/CaffeinateWidget.h"
@@ -15,7 +16,6 @@
 #include "Widgets/ShelfWidget.h"
 #include "Widgets/SystemWidget.h"
 
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -36,30 +36,13 @@ class TestFeatureViews : public QObject {
     std::unique_ptr<QQuickWindow> show(const QUrl& view, QObject* model) {
         auto window = std::make_unique<QQuickWindow>();
         window->resize(780, 400);
-        QQmlComponent component(&engine, view);
-        auto* item = qobject_cast<QQuickItem*>(
-            component.createWithInitialProperties({{"model", QVariant::fromValue(model)}}));
-        if (!item) {
-            qWarning() << component.errors();
-            return window;
-        }
-        item->setParent(window.get());
-        item->setParentItem(window->contentItem());
-        item->setSize(window->size());
+        ItemTreeCheck::placeView(engine, *window, view, {{"model", QVariant::fromValue(model)}});
         window->show();
         return window;
     }
 
-    // Delegates are not QObject children: walk the visual tree.
     static QList<QQuickItem*> visibleItems(const QQuickWindow& window, const QString& name) {
-        QList<QQuickItem*> found, pending = window.contentItem()->childItems();
-        while (!pending.isEmpty()) {
-            QQuickItem* item = pending.takeLast();
-            if (item->isVisible() && item->objectName() == name)
-                found.append(item);
-            pending += item->childItems();
-        }
-        return found;
+        return ItemTreeCheck::visibleItems(window.contentItem(), name);
     }
     static QQuickItem* visibleItem(const QQuickWindow& window, const QString& name) {
         return visibleItems(window, name).value(0);

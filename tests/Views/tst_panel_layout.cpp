@@ -114,7 +114,7 @@ class PanelLayoutTest : public QObject {
     }
 
     void buildWidgets() {
-        auto* day = add(makeDay());
+        add(makeDay());
         auto* system = add(std::make_unique<SystemWidget>(
             SystemMonitorService::Dependencies{preferences, &clipboard, QStringLiteral("/proc"), {}}));
         auto music = std::make_unique<FakeMprisSource>();
@@ -164,7 +164,6 @@ class PanelLayoutTest : public QObject {
             system->service()->pollClipboard();
         }
         calendar->answerAccess({CalendarAccess::Answer::granted, {}});
-        Q_UNUSED(day);
         caffeinate->service()->activateFor(1800);
         system_->answer(true);
         display_->answer(true);

@@ -52,16 +52,6 @@ class TestSettingsViews : public QObject {
                 {"usage", "k", "Uso", "sparkles", "UsageSection", usage}};
     }
 
-    static QQuickItem* findItem(QQuickItem* root, const QString& name) {
-        if (root->objectName() == name)
-            return root;
-        for (QQuickItem* child : root->childItems()) {
-            if (QQuickItem* found = findItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
 private Q_SLOTS:
     void initTestCase() {
         registerThemeQmlTypes(preferences);
@@ -104,7 +94,7 @@ private Q_SLOTS:
         QQuickWindow* window = manager.window();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         calendars.answerAccess({CalendarAccess::Answer::granted, {}});
-        QQuickItem* view = findItem(window->contentItem(), "settingsView");
+        QQuickItem* view = ItemTreeCheck::visibleItems(window->contentItem(), "settingsView").value(0);
         QVERIFY(view);
         view->setProperty("currentIndex", section);
         window->resize(size);
@@ -123,9 +113,11 @@ private Q_SLOTS:
         manager.open();
         QQuickWindow* window = manager.window();
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        findItem(window->contentItem(), "settingsView")->setProperty("currentIndex", 2);
+        ItemTreeCheck::visibleItems(window->contentItem(), "settingsView")
+            .value(0)
+            ->setProperty("currentIndex", 2);
         window->resize(SettingsWindowManager::minimumWindowSize);
-        QQuickItem* page = findItem(window->contentItem(), "settingsPage");
+        QQuickItem* page = ItemTreeCheck::visibleItems(window->contentItem(), "settingsPage").value(0);
         QTRY_VERIFY(page->property("contentHeight").toDouble() > page->height());
         const QPointF inside = page->mapToScene(QPointF(page->width() / 2, page->height() / 2));
         QWheelEvent wheel(inside, window->mapToGlobal(inside), {}, {0, -360}, Qt::NoButton, {},

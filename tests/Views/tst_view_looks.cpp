@@ -5,6 +5,7 @@
 #include "Foundation/NotificationCenter.h"
 #include "Foundation/QmlWindow.h"
 #include "InMemoryPreferences.h"
+#include "ItemTreeCheck.h"
 #include "Services/BlinkService.h"
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/BreakService.h"
@@ -13,7 +14,6 @@
 #include "Widgets/MusicWidget.h"
 
 #include <QDirIterator>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -48,22 +48,14 @@ class ViewLooksTest : public QObject {
         std::unique_ptr<QQuickWindow> window;
         QQuickItem* view = nullptr;
         QImage grab() const { return window->grabWindow(); }
-        QQuickItem* named(const QString& name) const { return view->findChild<QQuickItem*>(name); }
     };
 
     Shown show(const QString& file, const QVariantMap& properties, QSize size, QColor backdrop) {
         Shown shown{std::make_unique<QQuickWindow>()};
         shown.window->setColor(backdrop);
         shown.window->resize(size);
-        QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Views/%1.qml").arg(file)));
-        shown.view = qobject_cast<QQuickItem*>(component.createWithInitialProperties(properties));
-        if (!shown.view) {
-            qWarning() << component.errors();
-            return shown;
-        }
-        shown.view->setParent(shown.window.get());
-        shown.view->setParentItem(shown.window->contentItem());
-        shown.view->setSize(size);
+        shown.view = ItemTreeCheck::placeView(
+            engine, *shown.window, QUrl(QStringLiteral("qrc:/Views/%1.qml").arg(file)), properties);
         shown.window->show();
         return shown;
     }

@@ -2,6 +2,7 @@
 #include "Core/ShellQml.h"
 #include "FakeWidget.h"
 #include "InMemoryPreferences.h"
+#include "ItemTreeCheck.h"
 #include "Theme/TavimorTheme.h"
 #include "Theme/ThemeQml.h"
 
@@ -103,17 +104,8 @@ private:
         QTest::mouseClick(&scene->window, Qt::LeftButton, {}, item->mapToScene(centre).toPoint());
     }
 
-    // Visible items with that object name (delegates are not QObject children, so walk the visual tree).
     QList<QQuickItem*> itemsNamed(const QString& name) const {
-        QList<QQuickItem*> found, pending{root()};
-        while (!pending.isEmpty()) {
-            QQuickItem* item = pending.takeLast();
-            if (item->isVisible() && item->objectName() == name)
-                found.append(item);
-            if (item->isVisible())
-                pending.append(item->childItems());
-        }
-        return found;
+        return ItemTreeCheck::visibleItems(root(), name);
     }
 
     static bool near(QColor a, QColor b) {

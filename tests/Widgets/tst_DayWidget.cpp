@@ -3,10 +3,10 @@
 #include "FakeCalendarStore.h"
 #include "FakeClock.h"
 #include "InMemoryPreferences.h"
+#include "ItemTreeCheck.h"
 #include "Theme/TavimorTheme.h"
 #include "Theme/ThemeQml.h"
 
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -105,15 +105,9 @@ private Q_SLOTS:
         QQmlEngine engine;
         QQuickWindow window;
         window.resize(520, 220);
-        for (const QUrl& body : {widget->compactBody(), widget->expandedBody()}) {
-            QQmlComponent component(&engine, body);
-            auto* item = qobject_cast<QQuickItem*>(
-                component.createWithInitialProperties({{"model", QVariant::fromValue<QObject*>(&model())}}));
-            QVERIFY2(item, qPrintable(component.errorString()));
-            item->setParent(&window);
-            item->setParentItem(window.contentItem());
-            item->setSize(window.size());
-        }
+        for (const QUrl& body : {widget->compactBody(), widget->expandedBody()})
+            QVERIFY(ItemTreeCheck::placeView(engine, window, body,
+                                             {{"model", QVariant::fromValue<QObject*>(&model())}}));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* join = window.findChild<QQuickItem*>("joinButton");

@@ -1,34 +1,29 @@
 #include "ItemTreeCheck.h"
 
+#include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace ItemTreeCheck {
 namespace {
 
-bool inherits(const QObject* object, std::initializer_list<const char*> classNames) {
+// Whether the object is of one of `types`: Qt classes by name, QML types by the name QML suffixes.
+bool inherits(const QObject* object, std::initializer_list<const char*> types) {
     for (const QMetaObject* meta = object->metaObject(); meta; meta = meta->superClass()) {
-        for (const char* name : classNames) {
-            if (qstrcmp(meta->className(), name) == 0)
+        const char* name = meta->className();
+        for (const char* type : types) {
+            const auto length = qstrlen(type);
+            if (qstrncmp(name, type, length) == 0 &&
+                (!name[length] || qstrncmp(name + length, "_QML", 4) == 0))
                 return true;
         }
     }
     return false;
-}
-
-bool isText(const QQuickItem* item) {
-    return inherits(item, {"QQuickText", "QQuickTextInput", "QQuickTextEdit"});
-}
-
-bool holdsTapHandler(const QQuickItem* item) {
-    const QObjectList children = item->children();
-    return std::any_of(children.begin(), children.end(), [](const QObject* child) {
-        return inherits(child, {"QQuickTapHandler"}) && child->property("enabled").toBool();
-    });
 }
 
 bool isControl(const QQuickItem* item) {
@@ -40,7 +35,10 @@ bool isControl(const QQuickItem* item) {
         return !item->property("readOnly").toBool();
     if (inherits(item, {"QQuickMouseArea"}))
         return item->isEnabled() && item->property("acceptedButtons").toInt() != Qt::NoButton;
-    return holdsTapHandler(item);
+    const QObjectList children = item->children();
+    return std::any_of(children.begin(), children.end(), [](const QObject* child) {
+        return inherits(child, {"QQuickTapHandler"}) && child->property("enabled").toBool();
+    });
 }
 
 QString describe(const QQuickItem* item) {
@@ -54,12 +52,12 @@ QString describe(const QQuickItem* item) {
     return line;
 }
 
-QRectF sceneRect(const QQuickItem* item) {
-    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
-}
-
 QString rectText(const QRectF& rect) {
     return QStringLiteral("(%1,%2 %3×%4)").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
+}
+
+QRectF sceneRect(const QQuickItem* item) {
+    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
 }
 
 double effectiveOpacity(const QQuickItem* item) {
@@ -67,6 +65,23 @@ double effectiveOpacity(const QQuickItem* item) {
     for (; item; item = item->parentItem())
         opacity *= item->opacity();
     return opacity;
+}
+
+bool isShown(const QQuickItem* item) {
+    return item->isVisible() && effectiveOpacity(item) > 0.01;
+}
+
+// WCAG contrast ratio of two opaque colours (1 to 21).
+double contrast(QColor a, QColor b) {
+    const auto luminance = [](QColor colour) {
+        const auto linear = [](double channel) {
+            return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 QColor blend(QColor below, QColor above, double alpha) {
@@ -77,29 +92,35 @@ QColor blend(QColor below, QColor above, double alpha) {
                             float(mix(below.blueF(), above.blueF())));
 }
 
-// The visible items under `item` in the order they are painted: children with a negative z first, then the
-// item, then the other children, each group by z and then by order.
+// The one walk every check filters: the shown items under `item` in the order they are painted (children
+// with a negative z first, then the item, then the other children, each group by z and then by order).
 void appendInPaintOrder(QQuickItem* item, QList<QQuickItem*>& out) {
-    if (!item->isVisible())
+    if (!isShown(item))
         return;
     QList<QQuickItem*> children = item->childItems();
     std::stable_sort(children.begin(), children.end(),
                      [](const QQuickItem* a, const QQuickItem* b) { return a->z() < b->z(); });
-    for (QQuickItem* child : children) {
-        if (child->z() < 0)
-            appendInPaintOrder(child, out);
-    }
+    const auto firstAbove =
+        std::find_if(children.begin(), children.end(), [](auto* c) { return c->z() >= 0; });
+    std::for_each(children.begin(), firstAbove, [&](QQuickItem* child) { appendInPaintOrder(child, out); });
     out.append(item);
-    for (QQuickItem* child : children) {
-        if (child->z() >= 0)
-            appendInPaintOrder(child, out);
-    }
+    std::for_each(firstAbove, children.end(), [&](QQuickItem* child) { appendInPaintOrder(child, out); });
 }
 
-QList<QQuickItem*> inPaintOrder(QQuickItem* root) {
+QList<QQuickItem*> shownItems(QQuickItem* root, const std::function<bool(const QQuickItem*)>& keep) {
     QList<QQuickItem*> items;
     appendInPaintOrder(root, items);
+    items.removeIf([&](const QQuickItem* item) { return !keep(item); });
     return items;
+}
+
+bool isFilledText(const QQuickItem* item) {
+    return inherits(item, {"QQuickText", "QQuickTextInput", "QQuickTextEdit"}) &&
+           !item->property("text").toString().trimmed().isEmpty();
+}
+
+QList<QQuickItem*> texts(QQuickItem* root) {
+    return shownItems(root, isFilledText);
 }
 
 bool isAncestorOf(const QQuickItem* ancestor, const QQuickItem* item) {
@@ -114,87 +135,73 @@ bool isFlickable(const QQuickItem* item) {
     return inherits(item, {"QQuickFlickable"});
 }
 
-// Whether `item` paints at `point`: its clipping ancestors that `viewer` does not share let it through there.
-bool paintsAt(const QQuickItem* item, QPointF point, const QQuickItem* viewer) {
-    if (!sceneRect(item).contains(point))
-        return false;
+// What is left of `rect` (in the scene) by the clipping ancestors of `item` that `cuts` accepts.
+QRectF clipped(const QQuickItem* item, QRectF rect, const std::function<bool(const QQuickItem*)>& cuts = {}) {
     for (const QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
-        if (up->clip() && !isAncestorOf(up, viewer) && !sceneRect(up).contains(point))
-            return false;
+        if (up->clip() && (!cuts || cuts(up)))
+            rect &= sceneRect(up);
     }
-    return true;
+    return rect;
+}
+
+// The rectangle an item and everything shown under it cover: a control's parts may be drawn beyond it.
+QRectF drawnRect(const QQuickItem* item) {
+    QRectF rect = item->width() > 0 && item->height() > 0 ? sceneRect(item) : QRectF();
+    for (const QQuickItem* child : item->childItems()) {
+        const QRectF part = isShown(child) ? drawnRect(child) : QRectF();
+        if (!part.isEmpty())
+            rect = rect.isEmpty() ? part : rect.united(part);
+    }
+    return rect;
+}
+
+// The rectangle of the drawn glyphs, in the scene.
+QRectF inkRect(const QQuickItem* text) {
+    const auto number = [text](const char* name) { return text->property(name).toDouble(); };
+    const double left = number("leftPadding"), right = number("rightPadding");
+    const double top = number("topPadding"), bottom = number("bottomPadding");
+    const double room = text->width() - left - right, roomHeight = text->height() - top - bottom;
+    const double width = room > 0 ? std::min(number("contentWidth"), room) : number("contentWidth");
+    const double height = number("contentHeight");
+    const int horizontal = text->property("effectiveHorizontalAlignment").toInt();
+    const int vertical = text->property("verticalAlignment").toInt();
+    const double x = horizontal & Qt::AlignRight     ? text->width() - right - width
+                     : horizontal & Qt::AlignHCenter ? left + (room - width) / 2
+                                                     : left;
+    const double y = vertical & Qt::AlignBottom    ? text->height() - bottom - height
+                     : vertical & Qt::AlignVCenter ? top + (roomHeight - height) / 2
+                                                   : top;
+    return text->mapRectToScene(QRectF(x, y, width, height));
+}
+
+bool overlaps(const QRectF& a, const QRectF& b) {
+    const QRectF common = a & b;
+    return common.width() > 0.5 && common.height() > 0.5;
 }
 
 bool isFilledRectangle(const QQuickItem* item) {
     return inherits(item, {"QQuickRectangle"}) && item->property("color").value<QColor>().alpha() > 0;
 }
 
-// The rectangle of the drawn glyphs, in the text's own coordinates.
-QRectF inkRect(const QQuickItem* text) {
-    const double left = text->property("leftPadding").toDouble();
-    const double right = text->property("rightPadding").toDouble();
-    const double top = text->property("topPadding").toDouble();
-    const double bottom = text->property("bottomPadding").toDouble();
-    const double room = text->width() - left - right;
-    const double inkWidth = room > 0 ? std::min(text->property("contentWidth").toDouble(), room)
-                                     : text->property("contentWidth").toDouble();
-    const double inkHeight = text->property("contentHeight").toDouble();
-    const int horizontal = text->property("effectiveHorizontalAlignment").toInt();
-    const int vertical = text->property("verticalAlignment").toInt();
-    const double x = horizontal & Qt::AlignRight     ? text->width() - right - inkWidth
-                     : horizontal & Qt::AlignHCenter ? left + (room - inkWidth) / 2
-                                                     : left;
-    const double roomHeight = text->height() - top - bottom;
-    const double y = vertical & Qt::AlignBottom    ? text->height() - bottom - inkHeight
-                     : vertical & Qt::AlignVCenter ? top + (roomHeight - inkHeight) / 2
-                                                   : top;
-    return QRectF(x, y, inkWidth, inkHeight);
-}
-
-// Points along the middle of the drawn glyphs, in scene coordinates.
-QList<QPointF> glyphSamples(const QQuickItem* text) {
-    const QRectF ink = inkRect(text);
-    QList<QPointF> samples;
-    for (double fraction : {1.0 / 6, 0.5, 5.0 / 6})
-        samples.append(text->mapToScene(QPointF(ink.x() + ink.width() * fraction, ink.center().y())));
-    return samples;
-}
-
-QRectF sceneInkRect(const QQuickItem* text) {
-    return text->mapRectToScene(inkRect(text));
-}
-
-bool hasVisibleText(const QQuickItem* item) {
-    return isText(item) && effectiveOpacity(item) > 0.01 &&
-           !item->property("text").toString().trimmed().isEmpty();
-}
-
-// Clipped away by an ancestor that does not scroll (scrolled-out content is still checked).
-bool clippedAway(const QQuickItem* item, QPointF point) {
-    for (const QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
-        if (up->clip() && !isFlickable(up) && !sceneRect(up).contains(point))
-            return true;
-    }
-    return false;
-}
-
-// The problem with one sample point of a text, if any.
+// The problem with one sample point of a text, if any: an opaque rectangle painted over it, or too little
+// contrast against the window's colour with the rectangles painted before it composited over.
 QString contrastProblem(const QList<QQuickItem*>& painted, qsizetype textIndex, QPointF point,
                         double minimum) {
     const QQuickItem* text = painted.at(textIndex);
+    const auto paintsAt = [&](const QQuickItem* item) {
+        return clipped(item, sceneRect(item), [&](auto* up) { return !isAncestorOf(up, text); })
+            .contains(point);
+    };
     QColor behind = text->window() ? text->window()->color() : QColor(Qt::white);
-    for (qsizetype i = 0; i < textIndex; ++i) {
+    for (qsizetype i = 0; i < painted.size(); ++i) {
         const QQuickItem* item = painted.at(i);
-        if (isFilledRectangle(item) && paintsAt(item, point, text)) {
-            const QColor colour = item->property("color").value<QColor>();
-            behind = blend(behind, colour, colour.alphaF() * effectiveOpacity(item));
-        }
-    }
-    for (qsizetype i = textIndex + 1; i < painted.size(); ++i) {
-        const QQuickItem* item = painted.at(i);
-        const bool solid = isFilledRectangle(item) && item->width() >= 4 && item->height() >= 4 &&
-                           item->property("color").value<QColor>().alphaF() * effectiveOpacity(item) > 0.99;
-        if (solid && !isAncestorOf(text, item) && paintsAt(item, point, text))
+        if (i == textIndex || !isFilledRectangle(item) || !paintsAt(item))
+            continue;
+        const QColor colour = item->property("color").value<QColor>();
+        const double alpha = colour.alphaF() * effectiveOpacity(item);
+        if (i < textIndex)
+            behind = blend(behind, colour, alpha);
+        else if (alpha > 0.99 && item->width() >= 4 && item->height() >= 4 && !isAncestorOf(text, item))
             return QStringLiteral("%1 is covered by %2").arg(describe(text), describe(item));
     }
     const QColor colour = text->property("color").value<QColor>();
@@ -208,53 +215,28 @@ QString contrastProblem(const QList<QQuickItem*>& painted, qsizetype textIndex, 
         .arg(minimum);
 }
 
-struct Control {
-    QQuickItem* item;
-    QQuickItem* enclosing; // the nearest control around it, or none
-};
-
-bool isShown(const QQuickItem* item) {
-    return item->isVisible() && effectiveOpacity(item) > 0.01;
+QList<QQuickItem*> controls(QQuickItem* root) {
+    return shownItems(root,
+                      [](const QQuickItem* item) { return isControl(item) && !drawnRect(item).isEmpty(); });
 }
 
-// The rectangle an item and everything shown under it cover: a control's parts may be drawn beyond it.
-QRectF drawnRect(const QQuickItem* item) {
-    QRectF rect = item->width() > 0 && item->height() > 0 ? sceneRect(item) : QRectF();
-    for (const QQuickItem* child : item->childItems()) {
-        if (!isShown(child))
-            continue;
-        const QRectF part = drawnRect(child);
-        if (!part.isEmpty())
-            rect = rect.isEmpty() ? part : rect.united(part);
-    }
-    return rect;
-}
-
-void collectControls(QQuickItem* item, QQuickItem* enclosing, QList<Control>& out) {
-    if (!isShown(item))
-        return;
-    if (isControl(item) && !drawnRect(item).isEmpty()) {
-        out.append(Control{item, enclosing});
-        enclosing = item;
-    }
-    for (QQuickItem* child : item->childItems())
-        collectControls(child, enclosing, out);
-}
-
-QList<Control> controlsUnder(QQuickItem* root) {
-    QList<Control> controls;
-    collectControls(root, nullptr, controls);
-    return controls;
-}
-
-// Where a control is shown: its rectangle cut by every clipping ancestor.
-QRectF shownRect(const QQuickItem* item) {
-    QRectF rect = drawnRect(item);
+// The nearest control around `item`, or none.
+const QQuickItem* enclosingControl(const QQuickItem* item) {
     for (const QQuickItem* up = item->parentItem(); up; up = up->parentItem()) {
-        if (up->clip())
-            rect &= sceneRect(up);
+        if (isControl(up))
+            return up;
     }
-    return rect;
+    return nullptr;
+}
+
+// What a control is drawn as: a mouse area stands for the item it belongs to.
+const QQuickItem* owner(const QQuickItem* control) {
+    return inherits(control, {"QQuickMouseArea"}) && control->parentItem() ? control->parentItem() : control;
+}
+
+// Where a control is shown and drawn as itself.
+QRectF controlArea(const QQuickItem* control) {
+    return clipped(control, drawnRect(control)) & sceneRect(owner(control));
 }
 
 bool scrollsAlong(const QQuickItem* flickable, Qt::Orientation axis) {
@@ -273,6 +255,16 @@ struct Span {
 
 Span along(const QRectF& rect, Qt::Orientation axis) {
     return axis == Qt::Horizontal ? Span{rect.left(), rect.right()} : Span{rect.top(), rect.bottom()};
+}
+
+bool fits(Span inner, Span outer) {
+    constexpr double slack = 0.5;
+    return inner.from >= outer.from - slack && inner.to <= outer.to + slack;
+}
+
+bool fits(const QRectF& inner, const QRectF& outer) {
+    return fits(along(inner, Qt::Horizontal), along(outer, Qt::Horizontal)) &&
+           fits(along(inner, Qt::Vertical), along(outer, Qt::Vertical));
 }
 
 // The span a control may take along one axis: a scrolling flickable's viewport and content, else the window
@@ -297,72 +289,49 @@ Span allowedSpan(const QQuickItem* control, Qt::Orientation axis) {
     return allowed;
 }
 
-bool fits(Span inner, Span outer) {
-    constexpr double slack = 0.5;
-    return inner.from >= outer.from - slack && inner.to <= outer.to + slack;
-}
-
-bool overlaps(const QRectF& a, const QRectF& b) {
-    const QRectF common = a & b;
-    return common.width() > 0.5 && common.height() > 0.5;
-}
-
-QList<QQuickItem*> visibleTexts(QQuickItem* root) {
-    QList<QQuickItem*> texts = inPaintOrder(root);
-    texts.removeIf([](const QQuickItem* item) { return !hasVisibleText(item); });
-    return texts;
-}
-
+// A hint counts while it is visible, whatever its opacity.
 QList<const QQuickItem*> hintedFlickables(QQuickItem* root) {
     QList<const QQuickItem*> hinted;
-    for (const QQuickItem* item : inPaintOrder(root)) {
-        if (item->objectName() == QLatin1String("scrollHint"))
-            hinted.append(item->property("flickable").value<QQuickItem*>());
-    }
+    for (const QQuickItem* hint : visibleItems(root, QStringLiteral("scrollHint")))
+        hinted.append(hint->property("flickable").value<QQuickItem*>());
     return hinted;
 }
 
-// What a control is drawn as: a mouse area stands for the item it belongs to.
-const QQuickItem* owner(const QQuickItem* control) {
-    return inherits(control, {"QQuickMouseArea"}) && control->parentItem() ? control->parentItem() : control;
-}
-
-QRectF controlArea(const QQuickItem* control) {
-    return shownRect(control) & sceneRect(owner(control));
-}
-
-bool inheritsQmlType(const QObject* object, QLatin1String type) {
-    for (const QMetaObject* meta = object->metaObject(); meta; meta = meta->superClass()) {
-        if (QLatin1String(meta->className()).startsWith(type))
-            return true;
+QStringList controlsOutsideWindow(QQuickItem* root) {
+    if (!root->window())
+        return {QStringLiteral("%1 is in no window").arg(describe(root))};
+    QStringList problems;
+    QList<const QQuickItem*> reported;
+    for (const QQuickItem* control : controls(root)) {
+        const QRectF rect = drawnRect(control);
+        if (reported.contains(enclosingControl(control)) ||
+            (fits(along(rect, Qt::Horizontal), allowedSpan(control, Qt::Horizontal)) &&
+             fits(along(rect, Qt::Vertical), allowedSpan(control, Qt::Vertical))))
+            continue;
+        reported.append(control);
+        problems.append(QStringLiteral("%1 %2 is outside the window %3×%4")
+                            .arg(describe(control), rectText(rect))
+                            .arg(root->window()->width())
+                            .arg(root->window()->height()));
     }
-    return false;
+    return problems;
 }
 
 } // namespace
 
-double contrast(QColor a, QColor b) {
-    const auto luminance = [](QColor colour) {
-        const auto linear = [](double channel) {
-            return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-               0.0722 * linear(colour.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 QStringList lowContrastTexts(QQuickItem* root, double minimum) {
     QStringList problems;
-    const QList<QQuickItem*> painted = inPaintOrder(root);
+    const QList<QQuickItem*> painted = shownItems(root, [](auto*) { return true; });
     for (qsizetype i = 0; i < painted.size(); ++i) {
-        if (!hasVisibleText(painted.at(i)))
+        if (!isFilledText(painted.at(i)))
             continue;
-        for (const QPointF& point : glyphSamples(painted.at(i))) {
-            if (clippedAway(painted.at(i), point))
-                continue;
-            const QString problem = contrastProblem(painted, i, point, minimum);
+        // Points along the middle of the glyphs, unless an ancestor that does not scroll clips them away.
+        const QRectF ink = inkRect(painted.at(i));
+        const QRectF kept = clipped(painted.at(i), ink, [](auto* up) { return !isFlickable(up); });
+        for (double fraction : {1.0 / 6, 0.5, 5.0 / 6}) {
+            const QPointF point(ink.x() + ink.width() * fraction, ink.center().y());
+            const QString problem =
+                kept.contains(point) ? contrastProblem(painted, i, point, minimum) : QString();
             if (!problem.isEmpty()) {
                 problems.append(problem);
                 break;
@@ -372,39 +341,16 @@ QStringList lowContrastTexts(QQuickItem* root, double minimum) {
     return problems;
 }
 
-QStringList controlsOutsideWindow(QQuickItem* root) {
-    if (!root->window())
-        return {QStringLiteral("%1 is in no window").arg(describe(root))};
-    QStringList problems;
-    QList<const QQuickItem*> reported;
-    for (const Control& control : controlsUnder(root)) {
-        if (reported.contains(control.enclosing))
-            continue;
-        const QRectF rect = drawnRect(control.item);
-        if (fits(along(rect, Qt::Horizontal), allowedSpan(control.item, Qt::Horizontal)) &&
-            fits(along(rect, Qt::Vertical), allowedSpan(control.item, Qt::Vertical)))
-            continue;
-        reported.append(control.item);
-        problems.append(
-            QStringLiteral("%1 %2 is outside the window %3")
-                .arg(describe(control.item), rectText(rect))
-                .arg(QStringLiteral("%1×%2").arg(root->window()->width()).arg(root->window()->height())));
-    }
-    return problems;
-}
-
 QStringList overlappingControls(QQuickItem* root) {
     QStringList problems;
-    const QList<Control> controls = controlsUnder(root);
-    for (qsizetype i = 0; i < controls.size(); ++i) {
-        for (qsizetype j = i + 1; j < controls.size(); ++j) {
-            if (controls.at(i).enclosing != controls.at(j).enclosing)
-                continue; // a control inside another one, or inside different controls
-            const QRectF overlap = shownRect(controls.at(i).item) & shownRect(controls.at(j).item);
-            if (overlap.width() > 0.5 && overlap.height() > 0.5)
+    const QList<QQuickItem*> all = controls(root);
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        for (qsizetype j = i + 1; j < all.size(); ++j) {
+            // only controls side by side: not one inside another, nor inside different controls
+            const QRectF a = clipped(all[i], drawnRect(all[i])), b = clipped(all[j], drawnRect(all[j]));
+            if (enclosingControl(all[i]) == enclosingControl(all[j]) && overlaps(a, b))
                 problems.append(QStringLiteral("%1 overlaps %2 at %3")
-                                    .arg(describe(controls.at(i).item), describe(controls.at(j).item),
-                                         rectText(overlap)));
+                                    .arg(describe(all[i]), describe(all[j]), rectText(a & b)));
         }
     }
     return problems;
@@ -412,17 +358,15 @@ QStringList overlappingControls(QQuickItem* root) {
 
 QStringList truncatedTexts(QQuickItem* root, const QStringList& cuttable) {
     QStringList problems;
-    for (const QQuickItem* item : inPaintOrder(root)) {
-        if (!hasVisibleText(item) || !inherits(item, {"QQuickText"}) ||
-            cuttable.contains(item->property("text").toString()))
+    for (const QQuickItem* item : texts(root)) {
+        if (!inherits(item, {"QQuickText"}) || cuttable.contains(item->property("text").toString()))
             continue; // a text input scrolls what it holds
         const double room = item->width() - item->property("leftPadding").toDouble() -
                             item->property("rightPadding").toDouble();
-        if (item->property("truncated").toBool() || item->property("contentWidth").toDouble() > room + 1)
-            problems.append(QStringLiteral("%1 is cut (%2 wide, needs %3)")
-                                .arg(describe(item))
-                                .arg(room)
-                                .arg(item->property("contentWidth").toDouble()));
+        const double needed = item->property("contentWidth").toDouble();
+        if (item->property("truncated").toBool() || needed > room + 1)
+            problems.append(
+                QStringLiteral("%1 is cut (%2 wide, needs %3)").arg(describe(item)).arg(room).arg(needed));
     }
     return problems;
 }
@@ -430,8 +374,8 @@ QStringList truncatedTexts(QQuickItem* root, const QStringList& cuttable) {
 QStringList textsCutByContainers(QQuickItem* root) {
     const QList<const QQuickItem*> hinted = hintedFlickables(root);
     QStringList problems;
-    for (const QQuickItem* text : visibleTexts(root)) {
-        QRectF shown = sceneInkRect(text);
+    for (const QQuickItem* text : texts(root)) {
+        QRectF shown = inkRect(text);
         for (const QQuickItem* up = text->parentItem(); up && !shown.isEmpty(); up = up->parentItem()) {
             const QRectF box = sceneRect(up);
             if (!up->clip() || box.contains(shown))
@@ -449,9 +393,8 @@ QStringList textsCutByContainers(QQuickItem* root) {
 QStringList unhintedFlickables(QQuickItem* root) {
     const QList<const QQuickItem*> hinted = hintedFlickables(root);
     QStringList problems;
-    for (const QQuickItem* item : inPaintOrder(root)) {
-        if (isFlickable(item) && item->property("contentHeight").toDouble() > item->height() + 1 &&
-            !hinted.contains(item))
+    for (const QQuickItem* item : shownItems(root, isFlickable)) {
+        if (item->property("contentHeight").toDouble() > item->height() + 1 && !hinted.contains(item))
             problems.append(
                 QStringLiteral("%1 holds more than it shows, without a scroll hint").arg(describe(item)));
     }
@@ -459,15 +402,14 @@ QStringList unhintedFlickables(QQuickItem* root) {
 }
 
 QStringList controlsOverTexts(QQuickItem* root) {
-    const QList<QQuickItem*> texts = visibleTexts(root);
+    const QList<QQuickItem*> all = texts(root);
     QStringList problems;
-    for (const Control& control : controlsUnder(root)) {
-        const QRectF area = controlArea(control.item);
-        for (const QQuickItem* text : texts) {
-            if (text != owner(control.item) && !isAncestorOf(owner(control.item), text) &&
-                overlaps(area, shownRect(text) & sceneInkRect(text)))
-                problems.append(
-                    QStringLiteral("%1 lies over %2").arg(describe(owner(control.item)), describe(text)));
+    for (const QQuickItem* control : controls(root)) {
+        const QQuickItem* drawnAs = owner(control);
+        for (const QQuickItem* text : all) {
+            if (text != drawnAs && !isAncestorOf(drawnAs, text) &&
+                overlaps(controlArea(control), clipped(text, inkRect(text))))
+                problems.append(QStringLiteral("%1 lies over %2").arg(describe(drawnAs), describe(text)));
         }
     }
     return problems;
@@ -475,25 +417,23 @@ QStringList controlsOverTexts(QQuickItem* root) {
 
 QStringList controlsOutsideCards(QQuickItem* root) {
     QStringList problems;
-    for (const Control& control : controlsUnder(root)) {
-        const QQuickItem* card = owner(control.item)->parentItem();
-        while (card && !inheritsQmlType(card, QLatin1String("GlassTextShadow")))
+    for (const QQuickItem* control : controls(root)) {
+        const QQuickItem* card = owner(control)->parentItem();
+        while (card && !inherits(card, {"GlassTextShadow"}))
             card = card->parentItem();
-        const QRectF area = controlArea(control.item), content = sceneRect(card ? card : root);
-        if (!area.isEmpty() && !(fits(along(area, Qt::Horizontal), along(content, Qt::Horizontal)) &&
-                                 fits(along(area, Qt::Vertical), along(content, Qt::Vertical))))
+        const QRectF area = controlArea(control), content = sceneRect(card ? card : root);
+        if (!area.isEmpty() && !fits(area, content))
             problems.append(QStringLiteral("%1 %2 sticks out of its card %3")
-                                .arg(describe(owner(control.item)), rectText(area), rectText(content)));
+                                .arg(describe(owner(control)), rectText(area), rectText(content)));
     }
     return problems;
 }
 
 QStringList unevenHeaders(QQuickItem* root) {
     QList<QRectF> headers;
-    for (const QQuickItem* item : inPaintOrder(root)) {
-        if (inheritsQmlType(item, QLatin1String("SectionHeader")))
-            headers.append(sceneRect(item));
-    }
+    for (const QQuickItem* header :
+         shownItems(root, [](auto* item) { return inherits(item, {"SectionHeader"}); }))
+        headers.append(sceneRect(header));
     QStringList problems;
     for (qsizetype i = 0; i < headers.size(); ++i) {
         for (qsizetype j = i + 1; j < headers.size(); ++j) {
@@ -510,23 +450,46 @@ QStringList unevenHeaders(QQuickItem* root) {
 }
 
 QStringList offCompactLine(QQuickItem* root) {
-    QList<QQuickItem*> texts;
-    for (QQuickItem* item : inPaintOrder(root)) {
-        if (item->objectName() == QLatin1String("compactSide"))
-            texts += visibleTexts(item);
-    }
-    if (texts.isEmpty())
+    QList<QQuickItem*> beside;
+    for (QQuickItem* side : shownItems(root, [](auto* item) { return item->objectName() == "compactSide"; }))
+        beside += texts(side);
+    if (beside.isEmpty())
         return {QStringLiteral("no text beside the notch")};
-    const double line = sceneInkRect(texts.first()).center().y();
+    const double line = inkRect(beside.first()).center().y();
     QStringList problems;
-    for (const QQuickItem* text : texts) {
-        if (const double step = sceneInkRect(text).center().y() - line; std::abs(step) > 1)
+    for (const QQuickItem* text : beside) {
+        if (const double step = inkRect(text).center().y() - line; std::abs(step) > 1)
             problems.append(QStringLiteral("%1 is centred %2 off the line of %3")
                                 .arg(describe(text))
                                 .arg(step)
-                                .arg(describe(texts.first())));
+                                .arg(describe(beside.first())));
     }
     return problems;
+}
+
+QList<QQuickItem*> visibleItems(QQuickItem* root, const QString& name) {
+    QList<QQuickItem*> found;
+    if (!root->isVisible())
+        return found;
+    if (root->objectName() == name)
+        found.append(root);
+    for (QQuickItem* child : root->childItems())
+        found += visibleItems(child, name);
+    return found;
+}
+
+QQuickItem* placeView(QQmlEngine& engine, QQuickWindow& window, const QUrl& url,
+                      const QVariantMap& properties) {
+    QQmlComponent component(&engine, url);
+    auto* item = qobject_cast<QQuickItem*>(component.createWithInitialProperties(properties));
+    if (!item) {
+        qWarning().noquote() << component.errorString();
+        return nullptr;
+    }
+    item->setParent(&window);
+    item->setParentItem(window.contentItem());
+    item->setSize(window.size());
+    return item;
 }
 
 QStringList layoutProblems(QQuickItem* root) {

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QColor>
 #include <QStringList>
+#include <QVariantMap>
 
+class QQmlEngine;
 class QQuickItem;
+class QQuickWindow;
 
 // Checks over a drawn item tree, without pixels: each returns one readable line per problem found among the
 // visible items under `root` (an empty list passes). Colours come from the items' own properties, positions
@@ -14,16 +16,9 @@ class QQuickItem;
 // accepts a button, or an item holding a tap handler.
 namespace ItemTreeCheck {
 
-// WCAG contrast ratio of two opaque colours (1 to 21).
-double contrast(QColor a, QColor b);
-
 // Every visible text reads at `minimum` contrast against what is drawn behind it (the window's colour with
 // the rectangles painted before it composited over), and no opaque rectangle is painted over it.
 QStringList lowContrastTexts(QQuickItem* root, double minimum = 4.5);
-
-// Every visible control lies inside the window; along an axis on which a flickable ancestor scrolls, inside
-// that flickable's content instead (it can be scrolled to).
-QStringList controlsOutsideWindow(QQuickItem* root);
 
 // No two visible controls overlap where they are shown (clipping ancestors cut them).
 QStringList overlappingControls(QQuickItem* root);
@@ -52,7 +47,17 @@ QStringList unevenHeaders(QQuickItem* root);
 // Texts of the items beside the notch (under the items named "compactSide") not centred on one line.
 QStringList offCompactLine(QQuickItem* root);
 
-// The three layout checks above (contrast at 4.5, inside the window, no overlap) together.
+// The visible items under `root` (itself included) named `name`: a walk over the visual tree, which holds
+// the delegates that are not QObject children.
+QList<QQuickItem*> visibleItems(QQuickItem* root, const QString& name);
+
+// The QML component at `url` made with `properties` as an item filling `window`, which owns it; null, with
+// the errors warned, if it fails to load.
+QQuickItem* placeView(QQmlEngine& engine, QQuickWindow& window, const QUrl& url,
+                      const QVariantMap& properties);
+
+// Texts read at 4.5 : 1, no two controls overlap, and every visible control lies inside the window (along an
+// axis on which a flickable ancestor scrolls, inside that flickable's content instead: it scrolls to it).
 QStringList layoutProblems(QQuickItem* root);
 
 } // namespace ItemTreeCheck
