@@ -34,7 +34,8 @@ void setUnlessGiven(const char* name, const QByteArray& value) {
 } // namespace
 
 void chooseRenderer() {
-    if (!qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+    const QByteArray backend = qgetenv("QT_QUICK_BACKEND");
+    if (!backend.isEmpty() && backend != "software")
         return;
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     // Nothing then draws with OpenGL, so X11 gets no OpenGL at all: a component that merely probes it would

@@ -15,6 +15,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("expectedShm");
         QTest::newRow("software by default")
             << QByteArray() << QByteArray() << QByteArray("none") << QByteArray("0") << QByteArray("1");
+        QTest::newRow("software by name") << QByteArray("software") << QByteArray() << QByteArray("none")
+                                          << QByteArray("0") << QByteArray("1");
         QTest::newRow("the user's choice stays")
             << QByteArray() << QByteArray("glx") << QByteArray("glx") << QByteArray("0") << QByteArray("1");
         QTest::newRow("another renderer")
