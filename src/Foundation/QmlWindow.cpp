@@ -3,6 +3,7 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
+#include <QThreadPool>
 #include <QUrl>
 
 namespace QmlWindow {
@@ -47,6 +48,10 @@ void chooseRenderer() {
     // reading it: a round trip that wakes two threads. The regions redrawn are small; sending them is
     // cheaper.
     setUnlessGiven("QT_XCB_NO_MITSHM", "1");
+    // The raster paint engine splits every fill taller than about 100 rows across Qt's global thread pool
+    // and waits for it; waking up to one thread per core for each fill of each frame cost more CPU than the
+    // fills, and more so on a busy machine. One thread keeps one hand-over per fill.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
 }
 
 void bringForward(QQuickWindow& window) {

@@ -1,5 +1,6 @@
 #include "Services/LocalServersService.h"
 
+#include "Foundation/BackgroundWork.h"
 #include "Foundation/WhileAlive.h"
 #include "Platform/Processes/LinuxProcessTable.h"
 
@@ -118,7 +119,7 @@ void LocalServersService::stop() {
 }
 
 void LocalServersService::refresh() {
-    QtConcurrent::run([processes = m_processes] {
+    QtConcurrent::run(&backgroundWork(), [processes = m_processes] {
         const auto output = processes->listeningSockets();
         const auto text = output ? decodeUtf8(*output) : std::nullopt;
         return enrichWithAppNames(parse(text.value_or(QString())), *processes);
@@ -133,7 +134,7 @@ void LocalServersService::refresh() {
 void LocalServersService::stopServer(const LocalServer& server) {
     if (server.pid <= 0 || server.pid == QCoreApplication::applicationPid())
         return refresh();
-    QtConcurrent::run([processes = m_processes, server] {
+    QtConcurrent::run(&backgroundWork(), [processes = m_processes, server] {
         processes->terminate(server.pid, server.processName);
     }).then(answerContext(), [self = QPointer(this)] {
         if (self)
