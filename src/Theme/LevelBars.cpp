@@ -2,9 +2,9 @@
 
 #include <QEasingCurve>
 #include <QPainter>
-#include <QPainterPath>
 #include <QQuickWindow>
 
+#include <algorithm>
 #include <cmath>
 
 const QList<double>& LevelBars::factors() {
@@ -57,12 +57,18 @@ void LevelBars::setColor(const QColor& color) {
     update();
 }
 
+// A bar is as wide as its two corner radii, so each end is a row of quarter discs: drawn as a row that covers
+// its pixels by π/4, which is what the rounded corners cover, without rasterising curves 30 times a second.
 void LevelBars::paint(QPainter* painter) {
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_color);
-    for (const QRectF& bar : barRects(size(), elapsedMs()))
-        painter->drawRoundedRect(bar, barRadius, barRadius);
+    QColor endColor = m_color;
+    endColor.setAlphaF(m_color.alphaF() * M_PI / 4);
+    for (const QRectF& bar : barRects(size(), elapsedMs())) {
+        const double end = std::min(barRadius, bar.height() / 2);
+        painter->fillRect(bar.adjusted(0, end, 0, -end), m_color);
+        painter->fillRect(QRectF(bar.left(), bar.top(), bar.width(), end), endColor);
+        painter->fillRect(QRectF(bar.left(), bar.bottom() - end, bar.width(), end), endColor);
+    }
 }
 
 void LevelBars::itemChange(ItemChange change, const ItemChangeData& data) {
