@@ -121,6 +121,11 @@ echo "== one pointer event in the hover handler"
 QT_QPA_PLATFORM=offscreen "$build_dir/benchmarks/bench_NotchPanelHost" -minimumvalue 500 \
   | awk '/RESULT/ {getline; print "   " $0}'
 
+# The feature scripts set up their own peers, a sound server included.
+kill "$pulse_pid"
+wait "$pulse_pid" 2>/dev/null || true
+unset PULSE_SERVER PULSE_RUNTIME_PATH
+
 # Each feature's own figures: scripts/benchmarks/<feature>.sh, given the build folder.
 for feature in "$root"/scripts/benchmarks/*.sh; do
   [ "$(basename "$feature")" != lib.sh ] || continue
