@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Health reminders: wake-ups per second of the application with
-# breaks, blink and posture on (against all three off), and the time from a break falling due to its overlay
+# Health reminders: wake-ups per second of the application with breaks, blink and posture on (against all three
+# off) beside lxqt-panel's, and the time from a break falling due to its overlay
 # drawn on both monitors of an Xvfb screen with a compositor.
 #
 # Usage: scripts/benchmarks/health-reminders.sh <build-dir>   WAKE_SECONDS (30) shortens a trial run.
@@ -18,7 +18,9 @@ xrandr --setmonitor left 1280/340x800/210+0+0 screen >/dev/null
 xrandr --setmonitor right 1280/340x800/210+1280+0 none >/dev/null
 start_compositor
 
-# wakeups <on|off>: context switches per second of the idle application.
+start_reference
+
+# wakeups <on|off>: wake-ups per second of the idle application, then lxqt-panel's over the same period.
 wakeups() {
   local on=false
   [ "$1" = off ] || on=true
@@ -27,14 +29,14 @@ wakeups() {
   "$build_dir/tavimor" >"$work/app.log" 2>&1 &
   local pid=$!
   sleep 3
-  local before; before="$(switches "$pid")"
-  sleep "$wake_seconds"
-  local after; after="$(switches "$pid")"
+  local cost; cost="$(cost_beside "$wake_seconds" "$pid")"
   kill "$pid"; wait "$pid" 2>/dev/null || true
-  awk -v n="$((after - before))" -v s="$wake_seconds" 'BEGIN { printf "%.2f", n / s }'
+  read -r _ wakes _ ref_wakes <<<"$cost"
+  echo "$wakes $ref_wakes"
 }
-off="$(wakeups off)"
-on="$(wakeups on)"
-echo "wake-ups per second of the idle application: $on with breaks, blink and posture on, $off with all off"
+read -r off off_reference <<<"$(wakeups off)"
+read -r on on_reference <<<"$(wakeups on)"
+echo "wake-ups per second of the idle application: $on with breaks, blink and posture on, $off with all off" \
+  "(lxqt-panel: $on_reference and $off_reference over the same periods)"
 
 "$bench" dueToOverlay beginToOverlay 2>&1 | sed -n 's/^QINFO *: [^ ]* //p'

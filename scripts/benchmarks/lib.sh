@@ -2,12 +2,44 @@
 # tabs, and the figures every benchmark reads from /proc.
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tests/integration/lib.sh"
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-# Context switches of every thread the process has had since the first call. A thread that ends keeps its
-# last count, so the figure never goes down when threads come and go between two readings.
+# Wake-ups: voluntary context switches of every thread the process has had since the first call (the
+# involuntary ones count the machine's load, not the program). A thread that ends keeps its last count, so the
+# figure never goes down when threads come and go between two readings.
 switches() {
   local seen="$work/switches.$1"
   { cat "$seen" 2>/dev/null
-    grep -H ctxt_switches /proc/"$1"/task/*/status 2>/dev/null \
+    grep -H '^voluntary_ctxt_switches' /proc/"$1"/task/*/status 2>/dev/null \
       | awk -F'[/:]' '{ n[$5] += $NF } END { for (t in n) print t, n[t] }'
   } | awk -v seen="$seen" '{ last[$1] = $2 } END { for (t in last) { print t, last[t] >seen; total += last[t] } print total + 0 }'
 }
+# CPU nanoseconds of every thread of a process.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {printf "%.0f\n", n}'; }
+
+# lxqt-panel on the current X display, the panel every figure is printed beside; its pid in $reference.
+start_reference() {
+  lxqt-panel >"$work/lxqt-panel.log" 2>&1 &
+  reference=$!
+  pids+=("$reference")
+  wait_for 20 xdotool search --onlyvisible --class '^lxqt-panel$' || echo "lxqt-panel did not show" >&2
+  sleep 1
+}
+
+# cost_beside <seconds> <pid>: CPU and wake-ups per second of the process and of lxqt-panel over the same
+# period, as "ms/s wake-ups/s reference-ms/s reference-wake-ups/s".
+cost_beside() {
+  local c0 s0 r0 q0 c1 s1 r1 q1
+  c0="$(cpu_ns "$2")" s0="$(switches "$2")" r0="$(cpu_ns "$reference")" q0="$(switches "$reference")"
+  sleep "$1"
+  c1="$(cpu_ns "$2")" s1="$(switches "$2")" r1="$(cpu_ns "$reference")" q1="$(switches "$reference")"
+  awk -v s="$1" -v c=$((c1 - c0)) -v w=$((s1 - s0)) -v rc=$((r1 - r0)) -v rw=$((q1 - q0)) \
+    'BEGIN { printf "%.3f %.2f %.3f %.2f\n", c / 1e6 / s, w / s, rc / 1e6 / s, rw / s }'
+}
+# print_cost <label> <cost_beside output>
+print_cost() {
+  read -r ms wakes ref_ms ref_wakes <<<"$2"
+  printf "   %-48s CPU %7.3f ms/s | wake-ups %6.2f /s   (lxqt-panel: %7.3f ms/s | %6.2f /s)\n" \
+    "$1" "$ms" "$wakes" "$ref_ms" "$ref_wakes"
+}
+
+# goal_row <row> <ours> <lxqt-panel's> <goal>: a line of the table scripts/benchmark.sh prints at the end.
+goal_row() { [ -z "${BENCH_SUMMARY:-}" ] || printf '%s|%s|%s|%s\n' "$@" >>"$BENCH_SUMMARY"; }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Local servers: one refresh with 50 listening sockets (lsof, parsing, project names), with the longest wait
 # of the GUI thread meanwhile. Keep-awake: wake-ups of the idle application over WAKE_SECONDS (10) with
-# keep-awake off and on, panel closed, on a private bus with python-dbusmock's logind.
+# keep-awake off and on, panel closed, beside lxqt-panel's, on a private bus with python-dbusmock's logind.
 set -euo pipefail
 
 build_dir="$(cd "${1:?usage: utilities.sh <build-dir>}" && pwd)"
@@ -35,12 +35,12 @@ pids+=($!)
 start_x 1280x1024
 sleep 0.5
 
-wakeups_per_second() {
-  local before after
-  before="$(switches "$1")"
-  sleep "$seconds"
-  after="$(switches "$1")"
-  echo "scale=1; ($after - $before) / $seconds" | bc
+start_reference
+# wakeups <label>: the application's wake-ups per second, and lxqt-panel's over the same period.
+wakeups() {
+  local cost; cost="$(cost_beside "$seconds" "$app")"
+  read -r _ wakes _ ref_wakes <<<"$cost"
+  echo "idle wake-ups, $1: $wakes per second (lxqt-panel: $ref_wakes)"
 }
 
 # With accessibility on, as click_tab finds the tab through the accessibility tree.
@@ -49,7 +49,7 @@ app=$!
 app_pid=$app
 pids+=("$app")
 sleep 3
-echo "idle wake-ups, keep-awake off: $(wakeups_per_second "$app") per second"
+wakeups "keep-awake off"
 # Open the panel, pick the keep-awake tab and its "indefinite" box, close the panel again.
 open_panel
 click_tab caffeinate
@@ -57,4 +57,4 @@ xdotool mousemove 759 177 click 1 sleep 1
 close_panel
 held="$(dbus-send --system --print-reply --dest=org.freedesktop.login1 /org/freedesktop/login1 \
   org.freedesktop.login1.Manager.ListInhibitors | grep -c '"sleep:idle"' || true)"
-echo "idle wake-ups, keep-awake on: $(wakeups_per_second "$app") per second (logind locks held: $held)"
+wakeups "keep-awake on, logind locks held: $held"

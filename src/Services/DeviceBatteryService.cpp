@@ -1,5 +1,6 @@
 #include "Services/DeviceBatteryService.h"
 
+#include "Foundation/BackgroundWork.h"
 #include "Foundation/L10n.h"
 #include "Foundation/WhileAlive.h"
 #include "Platform/Bluetooth/BluezBluetooth.h"
@@ -129,9 +130,10 @@ void DeviceBatteryService::stop() {
 }
 
 void DeviceBatteryService::refresh() {
-    QtConcurrent::run([sources = m_sources] {
-        return std::pair{sources.internalBattery(), sources.peripherals()};
-    })
+    QtConcurrent::run(&backgroundWork(),
+                      [sources = m_sources] {
+                          return std::pair{sources.internalBattery(), sources.peripherals()};
+                      })
         .then(answerContext(),
               [self = QPointer(this)](
                   const std::pair<std::optional<DeviceBattery>, QList<DeviceBattery>>& read) {

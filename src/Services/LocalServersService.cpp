@@ -1,5 +1,6 @@
 #include "Services/LocalServersService.h"
 
+#include "Foundation/BackgroundWork.h"
 #include "Foundation/OutsideText.h"
 #include "Foundation/RegularFile.h"
 #include "Foundation/WhileAlive.h"
@@ -88,7 +89,7 @@ void LocalServersService::refresh() {
     if (m_refreshing)
         return;
     m_refreshing = true;
-    QtConcurrent::run([processes = m_processes, known = m_appNames]() mutable {
+    QtConcurrent::run(&backgroundWork(), [processes = m_processes, known = m_appNames]() mutable {
         const auto output = processes->listeningSockets();
         const auto text = output ? decodeUtf8(*output) : std::nullopt;
         auto servers = enrichWithAppNames(parse(text.value_or(QString())), *processes, known);
@@ -106,7 +107,7 @@ void LocalServersService::refresh() {
 void LocalServersService::stopServer(const LocalServer& server) {
     if (server.pid <= 0 || server.pid == QCoreApplication::applicationPid())
         return refresh();
-    QtConcurrent::run([processes = m_processes, server] {
+    QtConcurrent::run(&backgroundWork(), [processes = m_processes, server] {
         processes->terminate(server.pid, server.processName);
     }).then(answerContext(), [self = QPointer(this)] {
         if (self)

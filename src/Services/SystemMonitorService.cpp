@@ -41,9 +41,7 @@ SystemMonitorService::SystemMonitorService(Dependencies dependencies, QObject* p
     , m_clipboardEnabled(storedSwitch(clipboardEnabledKey, false))
     , m_history(storedHistory()) {
     m_timer.setInterval(samplingIntervalMs);
-    m_clipboardTimer.setInterval(clipboardIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &SystemMonitorService::updateMetrics);
-    connect(&m_clipboardTimer, &QTimer::timeout, this, &SystemMonitorService::pollClipboard);
 }
 
 void SystemMonitorService::setSystemMonitoringEnabled(bool enabled) {
@@ -70,12 +68,10 @@ void SystemMonitorService::setClipboardHistoryEnabled(bool enabled) {
     Q_EMIT isClipboardHistoryEnabledChanged();
     if (!m_running)
         return;
-    if (enabled) {
+    if (enabled)
         startClipboardMonitoring();
-    } else {
-        m_clipboardTimer.stop();
-        Q_EMIT timersChanged();
-    }
+    else
+        stopClipboardMonitoring();
 }
 
 double SystemMonitorService::usedMemory() const {
@@ -128,7 +124,7 @@ void SystemMonitorService::start() {
 void SystemMonitorService::stop() {
     m_running = false;
     m_timer.stop();
-    m_clipboardTimer.stop();
+    stopClipboardMonitoring();
     Q_EMIT timersChanged();
 }
 
@@ -162,8 +158,21 @@ void SystemMonitorService::updateMetrics() {
     Q_EMIT metricsChanged();
 }
 
+// What the clipboard holds when watching starts goes into the history too.
 void SystemMonitorService::startClipboardMonitoring() {
-    m_clipboardTimer.start();
+    if (!m_deps.clipboard || m_clipboardWatch)
+        return;
+    m_clipboardWatch =
+        connect(m_deps.clipboard, &IClipboard::changed, this, &SystemMonitorService::pollClipboard);
+    Q_EMIT timersChanged();
+    pollClipboard();
+}
+
+void SystemMonitorService::stopClipboardMonitoring() {
+    if (!m_clipboardWatch)
+        return;
+    disconnect(m_clipboardWatch);
+    m_clipboardWatch = {};
     Q_EMIT timersChanged();
 }
 

@@ -13,8 +13,9 @@
 class IPreferences;
 
 // The system tab's figures: processor load, memory, page cache and the home folder's disk, sampled every
-// 2 s while monitoring is on; and, while it is on, a history of the texts copied to the clipboard, polled
-// every 2.5 s, newest first, kept across restarts. Texts their owner marks as secret are never kept.
+// 2 s while monitoring is on; and, while it is on, a history of the texts copied to the clipboard, read when
+// the clipboard reports a change, newest first, kept across restarts. Texts their owner marks as secret are
+// never kept.
 class SystemMonitorService : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isSystemMonitoringEnabled READ isSystemMonitoringEnabled WRITE setSystemMonitoringEnabled
@@ -32,11 +33,10 @@ class SystemMonitorService : public QObject {
     Q_PROPERTY(QString diskText READ diskText NOTIFY metricsChanged)
     Q_PROPERTY(QStringList clipboardHistory READ clipboardHistory NOTIFY clipboardHistoryChanged)
     Q_PROPERTY(bool isSampling READ isSampling NOTIFY timersChanged)
-    Q_PROPERTY(bool isPollingClipboard READ isPollingClipboard NOTIFY timersChanged)
+    Q_PROPERTY(bool isWatchingClipboard READ isWatchingClipboard NOTIFY timersChanged)
 
 public:
     static constexpr int samplingIntervalMs = 2000;
-    static constexpr int clipboardIntervalMs = 2500;
     static constexpr int historyLimit = 20;
     static constexpr int entryLimit = 10000; // characters; longer texts are not kept
     static constexpr const char* monitoringKey = "tavimor.systemMonitoringEnabled";
@@ -69,14 +69,15 @@ public:
     QString diskText() const;
     QStringList clipboardHistory() const { return m_history; }
     bool isSampling() const { return m_timer.isActive(); }
-    bool isPollingClipboard() const { return m_clipboardTimer.isActive(); }
+    bool isWatchingClipboard() const { return bool(m_clipboardWatch); }
 
-    // The widget's hooks: sampling once and then every 2 s when monitoring is on, and the clipboard poll when
-    // its history is on; stop clears both timers.
+    // The widget's hooks: sampling once and then every 2 s when monitoring is on, and watching the clipboard
+    // when its history is on; stop ends both.
     void start();
     void stop();
 
     Q_INVOKABLE void updateMetrics();
+    // Reads the clipboard into the history when it changed since the last look.
     Q_INVOKABLE void pollClipboard();
     // Puts a history entry back on the clipboard.
     Q_INVOKABLE void copyEntry(int index);
@@ -92,6 +93,7 @@ Q_SIGNALS:
 private:
     void startSampling();
     void startClipboardMonitoring();
+    void stopClipboardMonitoring();
     double usedMemory() const; // bytes in use; needs a memory reading
     void remember(const QString& text);
     void setHistory(QStringList history);
@@ -102,7 +104,7 @@ private:
     ProcfsReader m_procfs;
     QByteArray m_diskPath;
     QTimer m_timer;
-    QTimer m_clipboardTimer;
+    QMetaObject::Connection m_clipboardWatch;
     bool m_running = false;
     bool m_monitoringEnabled;
     bool m_clipboardEnabled;

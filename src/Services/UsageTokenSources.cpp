@@ -1,5 +1,6 @@
 #include "Services/UsageTokenSources.h"
 
+#include "Foundation/BackgroundWork.h"
 #include "Foundation/WhileAlive.h"
 #include "Services/KeychainService.h"
 
@@ -65,7 +66,7 @@ struct Search : std::enable_shared_from_this<Search> {
 
     void start() {
         auto self = shared_from_this();
-        QtConcurrent::run([] {
+        QtConcurrent::run(&backgroundWork(), [] {
             return readCredentialsFile(credentialsFilePath());
         }).then(answerContext(), [self](const SecretLookup& file) { self->afterFile(file); });
     }

@@ -2,6 +2,7 @@
 
 #include "Platform/Preferences/IPreferences.h"
 #include "Theme/AppearanceSettings.h"
+#include "Theme/LevelBars.h"
 #include "Theme/LookItems.h"
 #include "Theme/Springs.h"
 #include "Theme/SymbolIcons.h"
@@ -33,6 +34,7 @@ template <typename T> QObject* createPlain(QQmlEngine*, QJSEngine*) {
 void registerOnce() {
     static const bool registered = [] {
         const char* uri = "Tavimor";
+        qmlRegisterType<LevelBars>(uri, 1, 0, "LevelBars");
         qmlRegisterSingletonType<TavimorTheme>(uri, 1, 0, "Theme", &createPlain<TavimorTheme>);
         qmlRegisterSingletonType<AppearanceSettings>(uri, 1, 0, "Appearance", &createAppearance);
         qmlRegisterSingletonType<SymbolIcons>(uri, 1, 0, "Icons", &createPlain<SymbolIcons>);

@@ -154,17 +154,29 @@ private Q_SLOTS:
     }
 
     // The switches act only while running: one turned on while stopped starts nothing until the next start.
+    // The history follows the clipboard's change notices (what it holds at the start included), and only
+    // while it is watched.
     void switchesActWhileRunning() {
         InMemoryPreferences preferences;
-        SystemMonitorService service({preferences, nullptr, QStringLiteral("/proc"), QString()});
+        FakeClipboard clipboard;
+        clipboard.put("before");
+        SystemMonitorService service({preferences, &clipboard, QStringLiteral("/proc"), QString()});
         service.setClipboardHistoryEnabled(true);
-        QVERIFY(!service.isSampling() && !service.isPollingClipboard());
+        QVERIFY(!service.isSampling() && !service.isWatchingClipboard());
         service.start();
-        QVERIFY(service.isSampling() && service.isPollingClipboard());
+        QVERIFY(service.isSampling() && service.isWatchingClipboard());
+        clipboard.put("copied");
+        QCOMPARE(service.clipboardHistory(), QStringList({"copied", "before"}));
         service.setSystemMonitoringEnabled(false);
         QVERIFY(!service.isSampling());
+        service.setClipboardHistoryEnabled(false);
+        clipboard.put("while off");
+        service.setClipboardHistoryEnabled(true);
+        clipboard.put("again");
         service.stop();
-        QVERIFY(!service.isSampling() && !service.isPollingClipboard());
+        QVERIFY(!service.isSampling() && !service.isWatchingClipboard());
+        clipboard.put("while stopped");
+        QCOMPARE(service.clipboardHistory(), QStringList({"again", "while off", "copied", "before"}));
     }
 
     // A timed run counts down and ends on its last tick; a new request while active only replaces the time

@@ -8,6 +8,7 @@ public:
     void put(const QString& text, bool secret = false) {
         content = ClipboardText{text, secret};
         ++count;
+        Q_EMIT changed();
     }
     quint64 changeCount() const override { return count; }
     std::optional<ClipboardText> text() const override {

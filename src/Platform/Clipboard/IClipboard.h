@@ -11,8 +11,8 @@ struct ClipboardText {
     bool secret = false; // its owner marked it as a password (the "x-kde-passwordManagerHint" target)
 };
 
-// The desktop's clipboard. changeCount() grows whenever the content changes, so a poll that finds the same
-// count has nothing to read.
+// The desktop's clipboard. changeCount() grows, and changed() is emitted, whenever the content changes, so a
+// check that finds the same count has nothing to read.
 class IClipboard : public QObject {
     Q_OBJECT
 public:
@@ -21,4 +21,7 @@ public:
     virtual quint64 changeCount() const = 0;
     virtual std::optional<ClipboardText> text() const = 0; // none when it holds no text
     virtual void setText(const QString& text) = 0;
+
+Q_SIGNALS:
+    void changed();
 };

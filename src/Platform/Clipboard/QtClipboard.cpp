@@ -6,7 +6,10 @@
 
 QtClipboard::QtClipboard(QObject* parent)
     : IClipboard(parent) {
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { ++m_changeCount; });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        ++m_changeCount;
+        Q_EMIT changed();
+    });
 }
 
 std::optional<ClipboardText> QtClipboard::text() const {

@@ -3,7 +3,7 @@
 #include "Platform/Clipboard/IClipboard.h"
 
 // The clipboard of the application's display (the X11 CLIPBOARD selection), counted through Qt's change
-// notifications.
+// notifications (on X11 the XFixes selection events: nothing polls).
 class QtClipboard final : public IClipboard {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "Platform/Mpris/NetworkArtworkFetcher.h"
 
+#include "Foundation/BackgroundWork.h"
 #include "Foundation/WhileAlive.h"
 
 #include <QFile>
@@ -53,7 +54,8 @@ void NetworkArtworkFetcher::fetch(const QUrl& address, QObject* context,
 
 void NetworkArtworkFetcher::fetchFile(const QString& path, QObject* context,
                                       std::function<void(const QImage&)> done) {
-    answerWith(QtConcurrent::run([path] { return decode(readCapped(path)); }), context, std::move(done));
+    answerWith(QtConcurrent::run(&backgroundWork(), [path] { return decode(readCapped(path)); }), context,
+               std::move(done));
 }
 
 void NetworkArtworkFetcher::fetchWeb(const QUrl& address, QObject* context,
@@ -80,6 +82,7 @@ void NetworkArtworkFetcher::fetchWeb(const QUrl& address, QObject* context,
             done({});
             return;
         }
-        answerWith(QtConcurrent::run([body = std::move(body)] { return decode(body); }), guard, done);
+        answerWith(QtConcurrent::run(&backgroundWork(), [body = std::move(body)] { return decode(body); }),
+                   guard, done);
     });
 }

@@ -64,37 +64,13 @@ Item {
             height: 14
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
-            property bool phase: false
 
-            Row {
+            LevelBars {
+                objectName: "levelBars"
+                anchors.fill: parent
                 visible: view.model.isPlaying
-                anchors.bottom: parent.bottom
-                anchors.horizontalCenter: parent.horizontalCenter
-                spacing: 1.5
-                onVisibleChanged: if (visible) marker.phase = true
-                Component.onCompleted: if (visible) marker.phase = true
-
-                Repeater {
-                    model: [0.42, 0.78, 1.0, 0.62, 0.36]
-                    delegate: Rectangle {
-                        id: bar
-                        required property real modelData
-                        readonly property int halfPeriod: (modelData * 0.25 + 0.35) * 1000
-                        property real level: 0
-                        anchors.bottom: parent ? parent.bottom : undefined
-                        width: 2
-                        height: modelData * (3 + 9 * level)
-                        radius: 1
-                        color: Theme.accent
-
-                        SequentialAnimation {
-                            running: marker.phase && view.model.isPlaying && view.visible
-                            loops: Animation.Infinite
-                            NumberAnimation { target: bar; property: "level"; to: 1; duration: bar.halfPeriod; easing.type: Easing.InOutQuad }
-                            NumberAnimation { target: bar; property: "level"; to: 0; duration: bar.halfPeriod; easing.type: Easing.InOutQuad }
-                        }
-                    }
-                }
+                playing: view.model.isPlaying
+                color: Theme.accent
             }
 
             Row {

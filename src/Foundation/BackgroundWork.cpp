@@ -1,0 +1,8 @@
+#include "Foundation/BackgroundWork.h"
+
+#include <QThreadPool>
+
+QThreadPool& backgroundWork() {
+    static QThreadPool pool;
+    return pool;
+}
