@@ -92,7 +92,13 @@ check "Control+, opens the settings window" wait_for 5 xdotool search --onlyvisi
 settings="$(xdotool search --onlyvisible --name 'Configurações' | head -1)"
 eval "$(xdotool getwindowgeometry --shell "$settings")"
 screenshot settings-general 540x600+"$X"+"$Y"
-xdotool mousemove $((X + 502)) $((Y + 218)) click 1
+notes_switch_at() { # the centre of the notes switch, found by its name
+  local tree
+  tree="$(shown)" && awk -F'\t' '$1 == "check box" && $2 == "Mostrar a aba de notas" {
+    split($3, r, " "); print r[1] + int(r[3] / 2), r[2] + int(r[4] / 2); found = 1; exit } END { exit !found }' <<<"$tree"
+}
+at="$(notes_switch_at)" || fail "no notes switch in the settings window"
+xdotool mousemove ${at% *} ${at#* } click 1
 check "the notes switch is stored" wait_for 5 pref tavimor.notesEnabled true
 close_panel
 open_panel

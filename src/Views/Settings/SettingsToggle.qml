@@ -43,6 +43,7 @@ Item {
         objectName: toggle.objectName !== "" ? toggle.objectName + "Switch" : ""
         anchors.right: parent.right
         anchors.verticalCenter: parent.verticalCenter
+        Accessible.name: toggle.title
         checked: toggle.checked
         onToggled: {
             const asked = checked;
