@@ -18,8 +18,8 @@ void bringForward(QQuickWindow& window);
 
 // Every window draws with the software scene graph, which needs a fraction of the memory of OpenGL through
 // Mesa, unless QT_QUICK_BACKEND (for example "rhi") asks for another. That scene graph silently draws nothing
-// for a layer effect, a shader or a graphical-effects item, so the views draw their shadows, glows and rounded
-// covers as images prepared on the CPU instead. Call before the first window exists.
+// for a layer effect, a shader or a graphical-effects item, so the views draw their shadows, glows and
+// rounded covers as images prepared on the CPU instead. Call before the first window exists.
 void chooseRenderer();
 
 } // namespace QmlWindow

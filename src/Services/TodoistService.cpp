@@ -161,10 +161,10 @@ void TodoistService::finishTaskFetch(const WebResponse& response) {
     } else if (response.status == 429) {
         const auto refusal = TodoistError::decode(response.body);
         if (refusal && refusal->retryAfter)
-            setError(L10n::formatted(
-                "tarefas.erro.rate_limit_com_espera", "Rate limit. Retry em %ds",
-                "Todoist limitou a taxa (429). %d são os segundos até poder tentar de novo.",
-                {*refusal->retryAfter}));
+            setError(
+                L10n::formatted("tarefas.erro.rate_limit_com_espera", "Rate limit. Retry em %ds",
+                                "Todoist limitou a taxa (429). %d são os segundos até poder tentar de novo.",
+                                {*refusal->retryAfter}));
         else
             setError(L10n::text("tarefas.erro.rate_limit", "Rate limit",
                                 "Todoist limitou a taxa (429) sem dizer quanto esperar."));

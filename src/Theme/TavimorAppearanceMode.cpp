@@ -42,9 +42,10 @@ QString title(TavimorAppearanceMode mode) {
 
 QString description(TavimorAppearanceMode mode) {
     if (mode == TavimorAppearanceMode::liquid)
-        return L10n::text("config.aparencia.liquid.descricao", "Fundo translúcido.",
-                          "Explica o modo translúcido: com um gerenciador de composição o fundo deixa ver a área "
-                          "de trabalho, desfocada onde o compositor oferece desfoque.");
+        return L10n::text(
+            "config.aparencia.liquid.descricao", "Fundo translúcido.",
+            "Explica o modo translúcido: com um gerenciador de composição o fundo deixa ver a área "
+            "de trabalho, desfocada onde o compositor oferece desfoque.");
     return L10n::text("config.aparencia.dark.descricao", "Fundo preto sólido.",
                       "Explica o modo escuro na tela de aparência.");
 }

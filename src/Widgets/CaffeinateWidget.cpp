@@ -64,8 +64,8 @@ void CaffeinateWidget::stop() {
 
 QVariantMap CaffeinateWidget::texts() const {
     return {
-        {QStringLiteral("title"), L10n::text("caffeinate.titulo", "Caffeinate",
-                                             "Título do card que mantém o computador acordado")},
+        {QStringLiteral("title"),
+         L10n::text("caffeinate.titulo", "Caffeinate", "Título do card que mantém o computador acordado")},
         {QStringLiteral("stop"),
          L10n::text("caffeinate.acao.desligar", "Desligar", "Botão que encerra o modo acordado")},
         {QStringLiteral("lid"), L10n::text("caffeinate.tampa.rotulo", "Tampa fechada",

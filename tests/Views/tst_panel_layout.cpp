@@ -154,7 +154,8 @@ class PanelLayoutTest : public QObject {
         add(std::make_unique<BreakWidget>(
             preferences, notifications,
             std::make_unique<BreakService>(
-                BreakService::Dependencies{preferences, clock, scheduler, presence, nullptr, notifications}, nullptr)));
+                BreakService::Dependencies{preferences, clock, scheduler, presence, nullptr, notifications},
+                nullptr)));
         for (const auto& widget : scene->widgets) {
             scene->registry.registerWidget(widget.get());
             widget->start();

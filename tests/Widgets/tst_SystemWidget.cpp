@@ -56,12 +56,11 @@ private Q_SLOTS:
         QCOMPARE(second, 1);
     }
 
-    // Only the exact "unknown" is no model, named by the host; Mac15,1 has no row of its own; the prefixes are
-    // case-sensitive.
+    // Only the exact "unknown" is no model, named by the host; Mac15,1 has no row of its own; the prefixes
+    // are case-sensitive.
     void machineDisplayNames() {
         QCOMPARE(MacHardware::displayName("unknown"), QSysInfo::machineHostName());
-        const std::pair<const char*, const char*> cases[] = {
-                                                             {"Unknown", "Unknown"},
+        const std::pair<const char*, const char*> cases[] = {{"Unknown", "Unknown"},
                                                              {"Mac14,15", "MacBook Air (Mac14,15)"},
                                                              {"Mac15,1", "Mac (Mac15,1)"},
                                                              {"macmini9,1", "macmini9,1"}};

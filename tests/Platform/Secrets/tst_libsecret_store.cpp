@@ -141,9 +141,9 @@ private Q_SLOTS:
     // The provider is stopped, as one being started or swamped would be slow to answer. The thread that asked
     // keeps serving its events: its own timer resumes the provider in the middle of a read, whose answer then
     // comes late but whole (a frozen thread could not resume it, and the read would run into its limit).
-    // Stopped for the whole call, a read or a write answers timedOut at its limit (a write waiting on a prompt
-    // would otherwise hold every later call of the keychain). Either way the store works again once the
-    // provider does.
+    // Stopped for the whole call, a read or a write answers timedOut at its limit (a write waiting on a
+    // prompt would otherwise hold every later call of the keychain). Either way the store works again once
+    // the provider does.
     void aSlowProviderFreezesNothing_data() {
         QTest::addColumn<QString>("call");
         QTest::addColumn<int>("limitMs");
