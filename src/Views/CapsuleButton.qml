@@ -35,7 +35,7 @@ Rectangle {
         onTapped: button.activated()
     }
     PlainToolTip {
-        visible: hover.hovered && button.toolTip !== ""
+        shown: hover.hovered && button.toolTip !== ""
         text: button.toolTip
     }
 }

@@ -32,6 +32,6 @@ Rectangle {
 
     PlainToolTip {
         text: button.toolTip
-        visible: mouse.containsMouse && button.toolTip !== ""
+        shown: mouse.containsMouse && button.toolTip !== ""
     }
 }

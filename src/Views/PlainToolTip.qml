@@ -6,7 +6,12 @@ import Tavimor 1.0
 Basic.ToolTip {
     id: tip
 
+    // Whether the owner wants the tip; it opens only while its item is in a window, since a row may leave the
+    // panel under the pointer while the tip waits for its delay.
+    property bool shown: false
+
     objectName: "toolTip"
+    visible: shown && parent !== null && parent.Window.window !== null
     delay: 600
     y: parent ? parent.height + 6 : 0
 

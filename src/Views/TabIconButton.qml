@@ -34,6 +34,6 @@ Rectangle {
 
     PlainToolTip {
         text: button.widget.name
-        visible: mouse.containsMouse
+        shown: mouse.containsMouse
     }
 }

@@ -182,7 +182,7 @@ Item {
             onClicked: row.clicked()
         }
         PlainToolTip {
-            visible: rowArea.containsMouse
+            shown: rowArea.containsMouse
             text: row.modelData.toolTip
         }
     }
@@ -225,7 +225,7 @@ Item {
             onClicked: view.model.toggleLock()
         }
         PlainToolTip {
-            visible: lockArea.containsMouse
+            shown: lockArea.containsMouse
             text: view.model.lockToolTip
         }
     }

@@ -99,7 +99,7 @@ Item {
                             onTapped: root.service.setLidSleepPrevention(!root.service.lidSleepPrevented)
                         }
                         PlainToolTip {
-                            visible: lidHover.hovered
+                            shown: lidHover.hovered
                             text: root.model.lidToolTip
                         }
                     }

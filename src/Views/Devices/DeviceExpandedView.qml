@@ -82,7 +82,7 @@ Item {
                     onTapped: root.model.toggleRadio()
                 }
                 PlainToolTip {
-                    visible: radioHover.hovered
+                    shown: radioHover.hovered
                     text: root.model.radioToolTip
                 }
             }
@@ -122,7 +122,7 @@ Item {
                 onTapped: root.model.openSettings()
             }
             PlainToolTip {
-                visible: settingsHover.hovered
+                shown: settingsHover.hovered
                 text: root.model.texts.settingsToolTip
             }
         }
@@ -306,7 +306,7 @@ Item {
                             onTapped: root.model.toggleConnection(row.modelData.id)
                         }
                         PlainToolTip {
-                            visible: retryHover.hovered
+                            shown: retryHover.hovered
                             text: row.modelData.errorText
                         }
                     }

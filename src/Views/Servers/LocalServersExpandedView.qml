@@ -147,7 +147,7 @@ Item {
                                 onTapped: root.model.openInBrowser(row.index)
                             }
                             PlainToolTip {
-                                visible: openHover.hovered
+                                shown: openHover.hovered
                                 text: row.modelData.openToolTip
                             }
                         }

@@ -104,7 +104,7 @@ Item {
                 }
                 PlainToolTip {
                     text: column.removeText
-                    visible: removeButton.visible && removeMouse.containsMouse
+                    shown: removeButton.visible && removeMouse.containsMouse
                 }
                 MouseArea {
                     id: removeMouse

@@ -175,7 +175,7 @@ Item {
                     }
                     PlainToolTip {
                         text: view.texts.clipboardCopy
-                        visible: entryMouse.containsMouse
+                        shown: entryMouse.containsMouse
                     }
                 }
             }
