@@ -99,9 +99,11 @@ QQuickWindow* SettingsWindowManager::buildWindow() {
         return nullptr;
     window->setProperty("sections", buildSections(window));
     window->setTitle(windowTitle());
+    // Title and close button only: no minimise or maximise button or action.
     window->setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window->setMinimumSize(windowSize);
+    window->setMaximumSize(windowSize);
     window->resize(windowSize);
-    window->setMinimumSize(minimumWindowSize);
     connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(windowWillClose()));
     return window;
 }

@@ -21,9 +21,9 @@ class SettingsWindowManager final : public QObject {
     Q_OBJECT
 
 public:
+    // The window keeps this size: it can be neither resized nor minimised nor maximised. A section taller
+    // than the window scrolls.
     static constexpr QSize windowSize{540, 600};
-    // The least size the window can be made: every section still fits across, and scrolls down.
-    static constexpr QSize minimumWindowSize{460, 400};
     // Distance from the top of the visible area to the window, and the least margin kept below it.
     static constexpr int topOffset = 324;
     static constexpr int bottomMargin = 20;
