@@ -46,8 +46,8 @@ QString description(TavimorAppearanceMode mode) {
             "config.aparencia.liquid.descricao", "Fundo translúcido.",
             "Explica o modo translúcido: com um gerenciador de composição o fundo deixa ver a área "
             "de trabalho, desfocada onde o compositor oferece desfoque.");
-    return L10n::text("config.aparencia.dark.descricao", "Fundo preto sólido.",
-                      "Explica o modo escuro na tela de aparência.");
+    return L10n::text("config.aparencia.dark.descricao", "Preto sólido, como hoje.",
+                      "Explica o modo Dark na tela de aparência.");
 }
 
 } // namespace AppearanceMode

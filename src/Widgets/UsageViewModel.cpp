@@ -13,9 +13,16 @@ UsageViewModel::UsageViewModel(UsageService& service, QObject* parent)
         connect(&service, signal, this, &UsageViewModel::changed);
 }
 
+QString UsageViewModel::title() {
+    return L10n::text("Claude", "Claude", "Título do card de uso; nome do produto, não se traduz");
+}
+
 QString UsageViewModel::compactText() const {
     const std::optional<qint64> percent = m_service.primaryPercent();
-    return percent ? QString::number(*percent) + u'%' : QStringLiteral("\u2013");
+    if (!percent)
+        return QStringLiteral("\u2013");
+    return L10n::formatted("%lld%", "%lld%",
+                           "Percentual de cota restante ao lado do notch; %lld é o percentual", {*percent});
 }
 
 QColor UsageViewModel::compactColor() const {

@@ -10,6 +10,7 @@
 // derived from the current time is worked out again on each read; `changed` fires whenever the service does.
 class UsageViewModel : public QObject {
     Q_OBJECT
+    Q_PROPERTY(QString title READ title CONSTANT)
     Q_PROPERTY(QString compactText READ compactText NOTIFY changed)
     Q_PROPERTY(QColor compactColor READ compactColor NOTIFY changed)
     Q_PROPERTY(QString ageText READ ageText NOTIFY changed)
@@ -24,6 +25,8 @@ public:
 
     explicit UsageViewModel(UsageService& service, QObject* parent = nullptr);
 
+    // The card's heading, "Claude".
+    static QString title();
     // "42%", or an en dash before the first figures.
     QString compactText() const;
     // danger under 15 %, accent under 30 %, else the compact text colour.

@@ -1,7 +1,9 @@
 #include "FakeSecretStore.h"
+#include "Foundation/L10n.h"
 #include "InMemoryPreferences.h"
 #include "Models/UsageArithmetic.h"
 #include "Services/DiagnosticsService.h"
+#include "Theme/TavimorAppearanceMode.h"
 #include "Theme/TavimorTheme.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/UsageSettingsModel.h"
@@ -131,6 +133,51 @@ private Q_SLOTS:
             QCOMPARE(session.value("fraction", 0.0).toDouble(), fraction);
             QCOMPARE(session.value("resetText").toString().startsWith(u"Reset em "), rowsShown);
         }
+    }
+
+    // The card's title, the compact figure and the dark mode's description come from the translation table
+    // by their keys, and read as written when the table lacks them.
+    void textsByKey_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<QString>("asWritten");
+        QTest::addColumn<QString>("translated");
+        QTest::newRow("usage title") << "title"
+                                     << "Claude"
+                                     << "Claude Code"
+                                     << "Claude"
+                                     << "Claude Code";
+        QTest::newRow("compact figure") << "compact"
+                                        << "%lld%"
+                                        << "%lld %"
+                                        << "42%"
+                                        << "42 %";
+        QTest::newRow("dark description") << "dark"
+                                          << "config.aparencia.dark.descricao"
+                                          << "Solid black."
+                                          << "Preto sólido, como hoje."
+                                          << "Solid black.";
+    }
+
+    void textsByKey() {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QFETCH(QString, translation);
+        QFETCH(QString, asWritten);
+        QFETCH(QString, translated);
+        const auto widget = widgetWith(58);
+        const auto* model = qobject_cast<UsageViewModel*>(widget->viewModel());
+        const auto read = [&] {
+            return text == u"title"     ? model->property("title").toString()
+                   : text == u"compact" ? model->compactText()
+                                        : AppearanceMode::description(TavimorAppearanceMode::dark);
+        };
+        QCOMPARE(read(), asWritten);
+        L10n::setCatalogue({{key, translation}});
+        const QString fromTable = read();
+        L10n::setCatalogue({});
+        QCOMPARE(fromTable, translated);
     }
 
     // A save the secret store refuses is shown in the status line and logged without the token; a pasted

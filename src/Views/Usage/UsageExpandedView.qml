@@ -36,7 +36,7 @@ Item {
                     anchors.verticalCenter: parent.verticalCenter
                     spacing: 6
                     symbol: "sparkle"
-                    title: "Claude"
+                    title: card.model.title
                     symbolSize: 12
                     symbolColor: Theme.accent
                     color: Theme.primaryLabel
