@@ -53,8 +53,9 @@ QVariantMap HealthSettingsModel::ranges() {
                              "postureIntervalMin"}) {
         const SettingsStore::IntegerKey* entry =
             SettingsStore::integerKey(QStringLiteral("tavimor.") + QLatin1String(name));
-        ranges.insert(QString::fromLatin1(name), QVariantMap{{QStringLiteral("minimum"), entry->minimum},
-                                                             {QStringLiteral("maximum"), entry->maximum}});
+        ranges.insert(QString::fromLatin1(name),
+                      QVariantMap{{QStringLiteral("minimum"), entry->setting.minimum},
+                                  {QStringLiteral("maximum"), entry->setting.maximum}});
     }
     return ranges;
 }

@@ -2,33 +2,30 @@
 
 #include <QtGlobal>
 
-#include <algorithm>
+class IPreferences;
 
 namespace ReminderSchedule {
 
-// The ranges the reminder services run in and the settings window offers: whatever was stored, a value
-// outside them is cut to their edge, so what the window shows is what runs.
-// Minutes between two reminders (blink, posture) or from one break to the next.
-inline constexpr int minIntervalMin = 1;
-inline constexpr int maxIntervalMin = 240;
+// One stored integer of the reminders and breaks: its key, the value when it is absent, and the range the
+// services run in and the settings window offers. Whatever was stored by hand, a value outside the range is
+// cut to its edge, so what every view shows is what runs.
+struct Setting {
+    const char* key;
+    int defaultValue;
+    int minimum;
+    int maximum;
+};
+
+// Minutes between two reminders or from one break to the next: at least one, at most four hours.
+inline constexpr Setting blinkIntervalMin{"tavimor.blinkIntervalMin", 5, 1, 240};
+inline constexpr Setting postureIntervalMin{"tavimor.postureIntervalMin", 30, 1, 240};
+inline constexpr Setting breakWorkIntervalMin{"tavimor.breakWorkIntervalMin", 20, 1, 240};
 // The length of a break: at most a quarter of an hour, so a strict break never covers the screens longer.
-inline constexpr int minBreakDurationSec = 5;
-inline constexpr int maxBreakDurationSec = 900;
+inline constexpr Setting breakDurationSec{"tavimor.breakDurationSec", 20, 5, 900};
 // Postponements allowed per break.
-inline constexpr int minBreakSnoozes = 0;
-inline constexpr int maxBreakSnoozes = 10;
+inline constexpr Setting breakSnoozes{"tavimor.breakSnoozes", 4, 0, 10};
 
-// Stored minutes as seconds within the interval range, whatever was stored (negative, zero or too large).
-inline qint64 intervalSeconds(qint64 minutes) {
-    return std::clamp<qint64>(minutes, minIntervalMin, maxIntervalMin) * 60;
-}
-
-inline qint64 breakDurationSeconds(qint64 seconds) {
-    return std::clamp<qint64>(seconds, minBreakDurationSec, maxBreakDurationSec);
-}
-
-inline qint64 breakSnoozes(qint64 count) {
-    return std::clamp<qint64>(count, minBreakSnoozes, maxBreakSnoozes);
-}
+// The stored value within the setting's range, or its default when absent: the one reading of these keys.
+int value(const IPreferences& preferences, const Setting& setting);
 
 } // namespace ReminderSchedule

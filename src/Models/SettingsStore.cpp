@@ -22,14 +22,12 @@ template <std::size_t N, typename Table> constexpr std::array<const char*, N> ra
 constexpr auto positions = rawsOf<9>(ReminderPlacement::positionRawValues);
 constexpr auto sizes = rawsOf<3>(ReminderPlacement::sizeRawValues);
 
-using namespace ReminderSchedule;
 const std::array<SettingsStore::IntegerKey, 5> integers{{
-    {"tavimor.blinkIntervalMin", 5, minIntervalMin, maxIntervalMin, Notifications::blinkSettingsChanged},
-    {"tavimor.postureIntervalMin", 30, minIntervalMin, maxIntervalMin, Notifications::postureSettingsChanged},
-    {"tavimor.breakWorkIntervalMin", 20, minIntervalMin, maxIntervalMin, Notifications::breakSettingsChanged},
-    {"tavimor.breakDurationSec", 20, minBreakDurationSec, maxBreakDurationSec,
-     Notifications::breakSettingsChanged},
-    {"tavimor.breakSnoozes", 4, minBreakSnoozes, maxBreakSnoozes, Notifications::breakSettingsChanged},
+    {ReminderSchedule::blinkIntervalMin, Notifications::blinkSettingsChanged},
+    {ReminderSchedule::postureIntervalMin, Notifications::postureSettingsChanged},
+    {ReminderSchedule::breakWorkIntervalMin, Notifications::breakSettingsChanged},
+    {ReminderSchedule::breakDurationSec, Notifications::breakSettingsChanged},
+    {ReminderSchedule::breakSnoozes, Notifications::breakSettingsChanged},
 }};
 
 const std::array<SettingsStore::FlagKey, 4> flags{{
@@ -46,10 +44,17 @@ const std::array<SettingsStore::TextKey, 4> textEntries{{
     {"tavimor.postureSize", "small", sizes, Notifications::postureSettingsChanged},
 }};
 
+template <typename Entry> const char* keyOf(const Entry& entry) {
+    return entry.key;
+}
+const char* keyOf(const SettingsStore::IntegerKey& entry) {
+    return entry.setting.key;
+}
+
 template <typename Entry, std::size_t N>
 const Entry* find(const std::array<Entry, N>& table, const QString& key) {
     const auto found =
-        std::find_if(table.begin(), table.end(), [&](const Entry& entry) { return key == entry.key; });
+        std::find_if(table.begin(), table.end(), [&](const Entry& entry) { return key == keyOf(entry); });
     return found != table.end() ? &*found : nullptr;
 }
 
@@ -118,17 +123,14 @@ void SettingsStore::setNotesEnabled(bool enabled) {
 
 int SettingsStore::integerValue(const QString& key) const {
     const IntegerKey* entry = find(integers, key);
-    if (!entry)
-        return 0;
-    const qint64 stored = TavimorPreferences::intValue(m_preferences, key, entry->defaultValue);
-    return int(std::clamp<qint64>(stored, entry->minimum, entry->maximum));
+    return entry ? ReminderSchedule::value(m_preferences, entry->setting) : 0;
 }
 
 void SettingsStore::setIntegerValue(const QString& key, int value) {
     const IntegerKey* entry = find(integers, key);
     if (!entry)
         return;
-    write(key, std::clamp(value, entry->minimum, entry->maximum), entry->notification);
+    write(key, std::clamp(value, entry->setting.minimum, entry->setting.maximum), entry->notification);
 }
 
 QString SettingsStore::textValue(const QString& key) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Models/ReminderSchedule.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -23,10 +25,7 @@ class SettingsStore : public QObject {
 
 public:
     struct IntegerKey {
-        const char* key;
-        int defaultValue;
-        int minimum;
-        int maximum;
+        const ReminderSchedule::Setting& setting;
         const QString& notification;
     };
     struct FlagKey {

@@ -22,13 +22,9 @@ BlinkReminderWindow::BlinkReminderWindow(ReminderPanels::Dependencies dependenci
     , m_panels(dependencies, QUrl(QStringLiteral("qrc:/Views/Reminders/BlinkReminderView.qml")), &m_state) {}
 
 IntervalReminderService::Keys BlinkReminderWindow::keys() {
-    return {QStringLiteral("tavimor.blinkEnabled"),
-            QStringLiteral("tavimor.blinkIntervalMin"),
-            5,
-            Notifications::blinkSettingsChanged,
-            Notifications::blinkPreviewRequested,
-            &TavimorPreferences::blinkPosition,
-            &TavimorPreferences::blinkSize};
+    return {QStringLiteral("tavimor.blinkEnabled"), ReminderSchedule::blinkIntervalMin,
+            Notifications::blinkSettingsChanged,    Notifications::blinkPreviewRequested,
+            &TavimorPreferences::blinkPosition,     &TavimorPreferences::blinkSize};
 }
 
 void BlinkReminderWindow::show(ReminderSize size, ReminderPosition position) {

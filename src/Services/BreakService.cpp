@@ -2,7 +2,6 @@
 
 #include "Foundation/NotificationCenter.h"
 #include "Models/ReminderSchedule.h"
-#include "Models/TavimorPreferences.h"
 #include "Platform/Logind/ILogindSession.h"
 #include "Platform/Preferences/IPreferences.h"
 #include "Services/DiagnosticsService.h"
@@ -76,18 +75,13 @@ bool BreakService::breaksEnabled() const {
 
 void BreakService::loadConfig() {
     const IPreferences& preferences = m_deps.preferences;
-    const qint64 minutes =
-        TavimorPreferences::intValue(preferences, QStringLiteral("tavimor.breakWorkIntervalMin"), 20);
-    const qint64 duration =
-        TavimorPreferences::intValue(preferences, QStringLiteral("tavimor.breakDurationSec"), 20);
-    const qint64 snoozes =
-        TavimorPreferences::intValue(preferences, QStringLiteral("tavimor.breakSnoozes"), 4);
+    const qint64 minutes = ReminderSchedule::value(preferences, ReminderSchedule::breakWorkIntervalMin);
+    const qint64 duration = ReminderSchedule::value(preferences, ReminderSchedule::breakDurationSec);
+    const qint64 snoozes = ReminderSchedule::value(preferences, ReminderSchedule::breakSnoozes);
     updateDerived([&] {
-        assign(m_workIntervalSec, ReminderSchedule::intervalSeconds(minutes),
-               &BreakService::workIntervalSecChanged);
-        assign(m_breakDurationSec, ReminderSchedule::breakDurationSeconds(duration),
-               &BreakService::breakDurationSecChanged);
-        assign(m_maxSnoozes, ReminderSchedule::breakSnoozes(snoozes), &BreakService::maxSnoozesChanged);
+        assign(m_workIntervalSec, minutes * 60, &BreakService::workIntervalSecChanged);
+        assign(m_breakDurationSec, duration, &BreakService::breakDurationSecChanged);
+        assign(m_maxSnoozes, snoozes, &BreakService::maxSnoozesChanged);
         assign(m_strict, preferences.value(QStringLiteral("tavimor.breakStrict")).toBool(),
                &BreakService::strictChanged);
     });

@@ -1,8 +1,6 @@
 #include "Services/IntervalReminderService.h"
 
 #include "Foundation/NotificationCenter.h"
-#include "Models/ReminderSchedule.h"
-#include "Models/TavimorPreferences.h"
 #include "Platform/Preferences/IPreferences.h"
 #include "Services/SystemPresence.h"
 
@@ -11,7 +9,7 @@ IntervalReminderService::IntervalReminderService(Keys keys, Dependencies depende
     , m_keys(std::move(keys))
     , m_deps(dependencies)
     , m_due(dependencies.scheduler, dependencies.clock, this, [this] { fallDue(); })
-    , m_intervalSec(m_keys.defaultMinutes * 60) {}
+    , m_intervalSec(qint64(m_keys.interval.defaultValue) * 60) {}
 
 IntervalReminderService::~IntervalReminderService() {
     removeObservers();
@@ -33,8 +31,7 @@ void IntervalReminderService::stop() {
 }
 
 void IntervalReminderService::applySettings() {
-    const qint64 interval = ReminderSchedule::intervalSeconds(
-        TavimorPreferences::intValue(m_deps.preferences, m_keys.intervalMinutes, m_keys.defaultMinutes));
+    const qint64 interval = qint64(ReminderSchedule::value(m_deps.preferences, m_keys.interval)) * 60;
     if (interval != m_intervalSec) {
         m_intervalSec = interval;
         Q_EMIT intervalSecChanged();

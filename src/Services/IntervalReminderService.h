@@ -2,6 +2,7 @@
 
 #include "Foundation/Clock.h"
 #include "Foundation/DueTimer.h"
+#include "Models/ReminderSchedule.h"
 #include "Services/IReminderService.h"
 #include "Services/ReminderPanels.h"
 
@@ -23,8 +24,7 @@ class IntervalReminderService : public QObject, public IReminderService {
 public:
     struct Keys {
         QString enabled;
-        QString intervalMinutes;
-        qint64 defaultMinutes;
+        ReminderSchedule::Setting interval; // minutes
         QString settingsChanged;
         QString previewRequested;
         ReminderPosition (*position)(const IPreferences&);

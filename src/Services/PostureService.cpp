@@ -23,13 +23,9 @@ PostureReminderWindow::PostureReminderWindow(ReminderPanels::Dependencies depend
 }
 
 IntervalReminderService::Keys PostureReminderWindow::keys() {
-    return {QStringLiteral("tavimor.postureEnabled"),
-            QStringLiteral("tavimor.postureIntervalMin"),
-            30,
-            Notifications::postureSettingsChanged,
-            Notifications::posturePreviewRequested,
-            &TavimorPreferences::posturePosition,
-            &TavimorPreferences::postureSize};
+    return {QStringLiteral("tavimor.postureEnabled"), ReminderSchedule::postureIntervalMin,
+            Notifications::postureSettingsChanged,    Notifications::posturePreviewRequested,
+            &TavimorPreferences::posturePosition,     &TavimorPreferences::postureSize};
 }
 
 void PostureReminderWindow::show(ReminderSize size, ReminderPosition position) {

@@ -2,7 +2,7 @@
 
 #include "Foundation/L10n.h"
 #include "Foundation/NotificationCenter.h"
-#include "Models/TavimorPreferences.h"
+#include "Models/ReminderSchedule.h"
 #include "Platform/Preferences/IPreferences.h"
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/SettingsWindowManager.h"
@@ -17,8 +17,8 @@ BreakTabModel::BreakTabModel(BreakService& service, IPreferences& preferences, Q
          {&BreakService::phaseChanged, &BreakService::remainingChanged, &BreakService::nextBreakDateChanged})
         connect(&service, signal, this, &BreakTabModel::bigValueChanged);
     connect(&preferences, &IPreferences::changed, this, [this](const QString& key) {
-        if (key == QLatin1String("tavimor.breakWorkIntervalMin") ||
-            key == QLatin1String("tavimor.breakDurationSec"))
+        if (key == QLatin1String(ReminderSchedule::breakWorkIntervalMin.key) ||
+            key == QLatin1String(ReminderSchedule::breakDurationSec.key))
             Q_EMIT changed();
     });
 }
@@ -46,16 +46,15 @@ QString BreakTabModel::bigValue() const {
 }
 
 QString BreakTabModel::workInfo() const {
-    return L10n::formatted(
-        "pausas.info.trabalho", "%lldmin de trabalho",
-        "Intervalo de trabalho configurado; %lld é o número de minutos",
-        {TavimorPreferences::intValue(m_preferences, QStringLiteral("tavimor.breakWorkIntervalMin"), 20)});
+    return L10n::formatted("pausas.info.trabalho", "%lldmin de trabalho",
+                           "Intervalo de trabalho configurado; %lld é o número de minutos",
+                           {ReminderSchedule::value(m_preferences, ReminderSchedule::breakWorkIntervalMin)});
 }
 
 QString BreakTabModel::durationInfo() const {
-    return L10n::formatted(
-        "pausas.info.duracao", "%llds de pausa", "Duração da pausa configurada; %lld é o número de segundos",
-        {TavimorPreferences::intValue(m_preferences, QStringLiteral("tavimor.breakDurationSec"), 20)});
+    return L10n::formatted("pausas.info.duracao", "%llds de pausa",
+                           "Duração da pausa configurada; %lld é o número de segundos",
+                           {ReminderSchedule::value(m_preferences, ReminderSchedule::breakDurationSec)});
 }
 
 QString BreakTabModel::title() const {

@@ -9,7 +9,7 @@ class IPreferences;
 class NotificationCenter;
 
 // What the break tab shows of the break service: the countdown to the next break or of the break on screen,
-// the configured lengths as stored, and which actions apply now.
+// the configured lengths as they run, and which actions apply now.
 class BreakTabModel final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool active READ active NOTIFY changed)

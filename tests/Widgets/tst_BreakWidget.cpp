@@ -1,3 +1,4 @@
+#include "Core/HealthSettingsModel.h"
 #include "FakeClock.h"
 #include "FakeReminders.h"
 #include "Foundation/NotificationCenter.h"
@@ -55,10 +56,52 @@ private Q_SLOTS:
                      inBreak ? QStringLiteral("Em pausa") : QStringLiteral("Próxima pausa"));
             QCOMPARE(tab->bigValue(), QString::fromUtf8(value));
             QCOMPARE(tab->showsSkip(), inBreak);
-            // The info lines show the stored values, not the service's bounds.
+            // The info lines show what runs: a stored length under the least is shown at the least.
             preferences.setValue(QStringLiteral("tavimor.breakDurationSec"), 2);
-            QCOMPARE(tab->durationInfo(), QStringLiteral("2s de pausa"));
+            QCOMPARE(tab->durationInfo(), QStringLiteral("5s de pausa"));
         }
+    }
+
+    // A value written by hand outside its range runs cut to the range's edge, and the break tab and the
+    // settings' health section show that value, not the stored one.
+    void shownIsWhatRuns_data() {
+        QTest::addColumn<QString>("setting"); // the key after "tavimor."
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<qint64>("runs");     // minutes, seconds or snoozes
+        QTest::addColumn<QString>("tabLine"); // empty: the tab does not show it
+        // clang-format off
+        QTest::newRow("interval above 4 h") << "breakWorkIntervalMin" << QVariant(1000) << 240LL << "240min de trabalho";
+        QTest::newRow("interval of zero") << "breakWorkIntervalMin" << QVariant(0) << 1LL << "1min de trabalho";
+        QTest::newRow("interval typed as text") << "breakWorkIntervalMin" << QVariant("999 min") << 240LL << "240min de trabalho";
+        QTest::newRow("interval absent") << "breakWorkIntervalMin" << QVariant() << 20LL << "20min de trabalho";
+        QTest::newRow("duration of an hour") << "breakDurationSec" << QVariant(3600) << 900LL << "900s de pausa";
+        QTest::newRow("duration far below") << "breakDurationSec" << QVariant(-1e300) << 5LL << "5s de pausa";
+        QTest::newRow("snoozes above 10") << "breakSnoozes" << QVariant(50) << 10LL << "";
+        QTest::newRow("snoozes negative") << "breakSnoozes" << QVariant(-3) << 0LL << "";
+        // clang-format on
+    }
+
+    void shownIsWhatRuns() {
+        QFETCH(QString, setting);
+        QFETCH(QVariant, stored);
+        QFETCH(qint64, runs);
+        QFETCH(QString, tabLine);
+        for (const char* key : {"breakWorkIntervalMin", "breakDurationSec", "breakSnoozes"})
+            preferences.remove(QStringLiteral("tavimor.") + QLatin1String(key));
+        if (stored.isValid())
+            preferences.setValue(QStringLiteral("tavimor.") + setting, stored);
+        auto widget = makeWidget();
+        widget->start();
+        const BreakService& service = *widget->service();
+        const qint64 running = setting == u"breakWorkIntervalMin" ? service.workIntervalSec() / 60
+                               : setting == u"breakDurationSec"   ? service.breakDurationSec()
+                                                                  : service.maxSnoozes();
+        QCOMPARE(running, runs);
+        HealthSettingsModel settings(preferences, notifications);
+        QCOMPARE(settings.property(qPrintable(setting)).toLongLong(), runs);
+        auto* tab = qobject_cast<BreakTabModel*>(widget->viewModel());
+        const QStringList lines{tab->workInfo(), tab->durationInfo()};
+        QVERIFY2(tabLine.isEmpty() || lines.contains(tabLine), qPrintable(lines.join(u", ")));
     }
 };
 
