@@ -5,6 +5,10 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 namespace WidgetOrder {
 
 // The ids of the panel's widgets in their registration order. Registration order decides ties of priority in
@@ -19,5 +23,15 @@ inline const QStringList ids{
 // The widgets in registration order. A widget whose id is not in the list follows the known ones, in the
 // order given.
 QList<NotchWidget*> sorted(QList<NotchWidget*> widgets);
+
+// What builds the widget of one id.
+struct Maker {
+    QString id;
+    std::function<std::unique_ptr<NotchWidget>()> make;
+};
+
+// The widgets, built one after the other in registration order whatever the order of the makers (unknown
+// ids last, in the order given).
+std::vector<std::unique_ptr<NotchWidget>> construct(std::vector<Maker> makers);
 
 } // namespace WidgetOrder

@@ -1,6 +1,7 @@
 #include "App/AppDelegate.h"
 #include "App/HealthReminders.h"
 #include "App/SettingsSections.h"
+#include "App/WidgetOrder.h"
 #include "Core/NotchPanelHost.h"
 #include "Core/ShellQml.h"
 #include "Foundation/AppPaths.h"
@@ -48,30 +49,46 @@
 
 namespace {
 
-// The panel's widgets. Each feature adds its own here; the registration order is WidgetOrder's, not this
-// list's.
+// The panel's widgets. Each feature adds its own here; they are built and registered in WidgetOrder's order,
+// not this list's.
 std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences, IClipboard& clipboard,
-                                                      IScheduler& scheduler) {
-    std::vector<std::unique_ptr<NotchWidget>> widgets;
-    widgets.push_back(DayWidget::makeDefault(preferences, scheduler));
-    widgets.push_back(std::make_unique<SystemWidget>(
-        SystemMonitorService::Dependencies{preferences, &clipboard, QStringLiteral("/proc"), {}}));
+                                                      IScheduler& scheduler,
+                                                      HealthReminders& healthReminders) {
     const QDir data(AppPaths::dataDirectory());
-    widgets.push_back(std::make_unique<NotesWidget>(preferences, data.filePath(QStringLiteral("Notes"))));
-    widgets.push_back(
-        std::make_unique<ShelfWidget>(data.filePath(QStringLiteral("Shelf")),
-                                      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)));
-    widgets.push_back(std::make_unique<UsageWidget>());
-    widgets.push_back(std::make_unique<MusicWidget>(std::make_unique<MusicService>(
-        MusicService::Dependencies{std::make_unique<DBusMprisSource>(QDBusConnection::sessionBus()),
-                                   std::make_unique<NetworkArtworkFetcher>(), std::make_unique<SystemClock>(),
-                                   &scheduler, Diagnostics::degraded})));
-    widgets.push_back(std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(
-        std::make_unique<PulseAudioSystem>(Diagnostics::degraded), preferences)));
-    widgets.push_back(std::make_unique<CaffeinateWidget>(Diagnostics::degraded));
-    widgets.push_back(std::make_unique<LocalServersWidget>());
-    widgets.push_back(std::make_unique<DeviceBatteryWidget>());
-    return widgets;
+    return WidgetOrder::construct({
+        {QStringLiteral("daily"), [&] { return DayWidget::makeDefault(preferences, scheduler); }},
+        {QStringLiteral("system"),
+         [&] {
+             return std::make_unique<SystemWidget>(
+                 SystemMonitorService::Dependencies{preferences, &clipboard, QStringLiteral("/proc"), {}});
+         }},
+        {QStringLiteral("music"),
+         [&] {
+             return std::make_unique<MusicWidget>(std::make_unique<MusicService>(MusicService::Dependencies{
+                 std::make_unique<DBusMprisSource>(QDBusConnection::sessionBus()),
+                 std::make_unique<NetworkArtworkFetcher>(), std::make_unique<SystemClock>(), &scheduler,
+                 Diagnostics::degraded}));
+         }},
+        {QStringLiteral("usage"), [] { return std::make_unique<UsageWidget>(); }},
+        {QStringLiteral("devices"), [] { return std::make_unique<DeviceBatteryWidget>(); }},
+        {QStringLiteral("servers"), [] { return std::make_unique<LocalServersWidget>(); }},
+        {QStringLiteral("shelf"),
+         [&] {
+             return std::make_unique<ShelfWidget>(
+                 data.filePath(QStringLiteral("Shelf")),
+                 QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+         }},
+        {QStringLiteral("caffeinate"),
+         [] { return std::make_unique<CaffeinateWidget>(Diagnostics::degraded); }},
+        {QStringLiteral("audio"),
+         [&] {
+             return std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(
+                 std::make_unique<PulseAudioSystem>(Diagnostics::degraded), preferences));
+         }},
+        {QStringLiteral("notes"),
+         [&] { return std::make_unique<NotesWidget>(preferences, data.filePath(QStringLiteral("Notes"))); }},
+        {QStringLiteral("break"), [&] { return healthReminders.makeBreakWidget(); }},
+    });
 }
 
 // Qt's X11 platform aborts, core dump and all, when it finds no display; a native Wayland session is left
@@ -141,11 +158,10 @@ int main(int argc, char* argv[]) {
     dependencies.reportDegraded = Diagnostics::degraded;
     dependencies.flushLog = Diagnostics::flush;
     QtClipboard clipboard;
-    dependencies.widgets = makeWidgets(preferences, clipboard, scheduler);
     HealthReminders healthReminders(preferences, screens, sleepSource, scheduler, Diagnostics::degraded);
-    dependencies.widgets.push_back(healthReminders.makeBreakWidget());
     dependencies.postureService = healthReminders.makePostureService();
     dependencies.blinkService = healthReminders.makeBlinkService();
+    dependencies.widgets = makeWidgets(preferences, clipboard, scheduler, healthReminders);
 
     AppDelegate delegate(std::move(dependencies));
     X11PanelWindowFactory panelWindows(Diagnostics::degraded);

@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "App/WidgetOrder.h"
 
 #include "FakeClock.h"
 #include "FakePlatform.h"
@@ -68,6 +69,26 @@ class TestAppDelegate : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Widgets are built in their registration order, day first and breaks last, whatever order the
+    // application lists them in; an id the order does not know is built after the known ones.
+    void widgetsAreBuiltInRegistrationOrder() {
+        QStringList built;
+        std::vector<WidgetOrder::Maker> makers;
+        for (const QString id : {"break", "shelf", "extra", "usage", "daily", "notes", "caffeinate",
+                                 "servers", "audio", "music", "devices", "system"})
+            makers.push_back({id, [id, &built] {
+                                  built.append(id);
+                                  return std::make_unique<FakeWidget>(id, 0);
+                              }});
+        const auto widgets = WidgetOrder::construct(std::move(makers));
+        const QStringList expected = WidgetOrder::ids + QStringList{"extra"};
+        QCOMPARE(built, expected);
+        QStringList held;
+        for (const auto& widget : widgets)
+            held.append(widget->id());
+        QCOMPARE(held, expected);
+    }
+
     void startUpAndShutDownRunInOrder() {
         Harness h;
         h.delegate->applicationDidFinishLaunching();
