@@ -5,8 +5,6 @@
 #include "Services/KeychainService.h"
 #include "Services/TodoistService.h"
 
-#include <algorithm>
-
 AgendaSectionModel::AgendaSectionModel(ICalendarStore& store, IPreferences& preferences,
                                        NotificationCenter& notifications, QObject* parent)
     : QObject(parent)
@@ -28,12 +26,8 @@ AgendaSectionModel::AgendaSectionModel(ICalendarStore& store, IPreferences& pref
 }
 
 QVariantList AgendaSectionModel::calendars() const {
-    auto sources = m_store.calendars();
-    std::stable_sort(sources.begin(), sources.end(), [](const CalendarSource& a, const CalendarSource& b) {
-        return CalendarService::titleLess(a.title, b.title);
-    });
     QVariantList list;
-    for (const CalendarSource& source : sources)
+    for (const CalendarSource& source : CalendarService::sortedByTitle(m_store.calendars()))
         list.append(QVariantMap{
             {QStringLiteral("id"), source.id},
             {QStringLiteral("title"), source.title},

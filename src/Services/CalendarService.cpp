@@ -76,6 +76,7 @@ void CalendarService::answerAccess(const CalendarAccess& access, quint64 generat
     if (!m_hasAccess || generation != m_generation)
         return;
     m_retryDelayMs = firstRetryMs;
+    loadAvailableCalendars();
     fetchTodayEvents();
     observeChanges();
     m_refreshTimer.start();
@@ -83,8 +84,10 @@ void CalendarService::answerAccess(const CalendarAccess& access, quint64 generat
 
 void CalendarService::observeChanges() {
     removeObservers();
-    m_changeConnection =
-        connect(&m_store, &ICalendarStore::changed, this, &CalendarService::fetchTodayEvents);
+    m_changeConnection = connect(&m_store, &ICalendarStore::changed, this, [this] {
+        loadAvailableCalendars();
+        fetchTodayEvents();
+    });
     m_filterObserver = m_notifications.addObserver(Notifications::calendarFilterChanged, this,
                                                    [this] { fetchTodayEvents(); });
 }
@@ -96,6 +99,14 @@ void CalendarService::removeObservers() {
         m_notifications.removeObserver(*m_filterObserver);
     m_filterObserver.reset();
     m_refreshTimer.stop();
+}
+
+void CalendarService::loadAvailableCalendars() {
+    QList<CalendarSource> calendars = sortedByTitle(m_store.calendars());
+    if (calendars == m_availableCalendars)
+        return;
+    m_availableCalendars = std::move(calendars);
+    Q_EMIT availableCalendarsChanged();
 }
 
 QStringList CalendarService::chosenCalendarIds() const {
@@ -169,6 +180,12 @@ bool CalendarService::titleLess(const QString& a, const QString& b) {
     const auto left = a.normalized(QString::NormalizationForm_C).toUcs4();
     const auto right = b.normalized(QString::NormalizationForm_C).toUcs4();
     return std::lexicographical_compare(left.cbegin(), left.cend(), right.cbegin(), right.cend());
+}
+
+QList<CalendarSource> CalendarService::sortedByTitle(QList<CalendarSource> calendars) {
+    return stableSorted(std::move(calendars), [](const CalendarSource& a, const CalendarSource& b) {
+        return titleLess(a.title, b.title);
+    });
 }
 
 void CalendarService::setHasAccess(bool hasAccess) {

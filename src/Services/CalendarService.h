@@ -13,12 +13,14 @@
 #include <optional>
 
 // Today's events from the calendars the user chose. It asks the store for access when started, then keeps the
-// day's meetings fresh: on every store change, when the settings change the calendar filter, and once a
-// minute. An access request that fails (a calendar server still starting) is asked again after 5 s, doubling
-// to 5 min, or at once when the store announces a change meanwhile. Stopping removes the observers, the timer
-// and a pending retry, and keeps the data.
+// calendars on offer and the day's meetings fresh: on every store change, when the settings change the
+// calendar filter, and once a minute. An access request that fails (a calendar server still starting) is
+// asked again after 5 s, doubling to 5 min, or at once when the store announces a change meanwhile. Stopping
+// removes the observers, the timer and a pending retry, and keeps the data.
 class CalendarService final : public QObject {
     Q_OBJECT
+    Q_PROPERTY(
+        QList<CalendarSource> availableCalendars READ availableCalendars NOTIFY availableCalendarsChanged)
     Q_PROPERTY(bool hasAccess READ hasAccess NOTIFY hasAccessChanged)
     Q_PROPERTY(QString error READ errorText NOTIFY errorChanged)
 
@@ -36,6 +38,8 @@ public:
     void stop();
     void fetchTodayEvents();
 
+    // The store's calendars by title, loaded once access is granted and again on every store change.
+    const QList<CalendarSource>& availableCalendars() const { return m_availableCalendars; }
     const QList<Meeting>& meetings() const { return m_meetings; }
     bool hasAccess() const { return m_hasAccess; }
     const std::optional<QString>& error() const { return m_error; }
@@ -48,8 +52,11 @@ public:
 
     // Title order of calendars and all-day events: by Unicode scalar values after canonical composition.
     static bool titleLess(const QString& a, const QString& b);
+    // Calendars in title order; equal titles keep the store's order.
+    static QList<CalendarSource> sortedByTitle(QList<CalendarSource> calendars);
 
 Q_SIGNALS:
+    void availableCalendarsChanged();
     void meetingsChanged(); // on every fetch, changed or not
     void hasAccessChanged();
     void errorChanged();
@@ -60,6 +67,7 @@ private:
     void scheduleRetry(quint64 generation);
     void cancelRetry();
     void observeChanges();
+    void loadAvailableCalendars();
     void removeObservers();
     QStringList chosenCalendarIds() const;
     void setHasAccess(bool hasAccess);
@@ -71,6 +79,7 @@ private:
     IScheduler& m_scheduler;
     NotificationCenter& m_notifications;
 
+    QList<CalendarSource> m_availableCalendars;
     QList<Meeting> m_meetings;
     bool m_hasAccess = false;
     std::optional<QString> m_error;

@@ -129,6 +129,23 @@ private Q_SLOTS:
         QCOMPARE(store.fetches.last().end, QDateTime(QDate(2026, 3, 3), QTime(3, 0), Qt::UTC));
     }
 
+    // The calendars on offer, by title (capitals first), once access is granted and again on every store
+    // change; announced only when the list changes.
+    void availableCalendarsFollowTheStore() {
+        QSignalSpy announced(service.get(), &CalendarService::availableCalendarsChanged);
+        service->start();
+        QVERIFY(service->availableCalendars().isEmpty());
+        store.answerAccess({CalendarAccess::Answer::granted, {}});
+        QCOMPARE(texts(service->availableCalendars(), &CalendarSource::id), QStringList({"b", "w", "h"}));
+        Q_EMIT store.changed();
+        QCOMPARE(announced.size(), 1);
+        store.sources.append({"a", "Agenda", QColor("#3a7bd5")});
+        Q_EMIT store.changed();
+        QCOMPARE(texts(service->availableCalendars(), &CalendarSource::id),
+                 QStringList({"a", "b", "w", "h"}));
+        QCOMPARE(announced.size(), 2);
+    }
+
     // A refusal or a failure leaves no access and says why; a later grant observes the calendars.
     void accessAnswers() {
         service->start();
