@@ -7,6 +7,7 @@
 struct NotchHardwareProfile {
     Q_GADGET
     Q_PROPERTY(QString modelName MEMBER modelName)
+    Q_PROPERTY(double notchWidthPadding MEMBER notchWidthPadding)
     Q_PROPERTY(double compactVisibleDrop MEMBER compactVisibleDrop)
     Q_PROPERTY(double musicSideWidth MEMBER musicSideWidth)
     Q_PROPERTY(double musicHorizontalInset MEMBER musicHorizontalInset)
@@ -14,6 +15,7 @@ struct NotchHardwareProfile {
 
 public:
     QString modelName;
+    double notchWidthPadding = 0; // extra width around the notch
     double compactVisibleDrop = 6;
     double musicSideWidth = 32;
     double musicHorizontalInset = 8;
