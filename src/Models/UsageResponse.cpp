@@ -22,6 +22,20 @@ std::optional<UsagePeriod> periodOf(const QJsonObject& object, QStringView key) 
     return periodFrom(object.value(key));
 }
 
+std::optional<double> numberOf(const QJsonObject& object, QStringView key) {
+    const QJsonValue value = object.value(key);
+    return value.isDouble() ? std::optional(value.toDouble()) : std::nullopt;
+}
+
+std::optional<ExtraUsage> extraUsageOf(const QJsonObject& object) {
+    if (!object.contains(u"extra_usage"))
+        return std::nullopt;
+    const QJsonObject extra = object.value(u"extra_usage").toObject();
+    const QJsonValue enabled = extra.value(u"is_enabled");
+    return ExtraUsage{enabled.isBool() && enabled.toBool(), numberOf(extra, u"used_credits"),
+                      numberOf(extra, u"monthly_limit")};
+}
+
 } // namespace
 
 std::optional<UsageResponse> decodeUsageResponse(const QByteArray& body, QString* error) {
@@ -36,5 +50,5 @@ std::optional<UsageResponse> decodeUsageResponse(const QByteArray& body, QString
     }
     const QJsonObject top = document.array().first().toObject();
     return UsageResponse{periodOf(top, u"five_hour"), periodOf(top, u"seven_day"),
-                         periodOf(top, u"seven_day_sonnet")};
+                         periodOf(top, u"seven_day_sonnet"), extraUsageOf(top)};
 }

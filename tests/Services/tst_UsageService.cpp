@@ -234,6 +234,52 @@ private Q_SLOTS:
     }
 
     // The Sonnet window is kept like the others and cleared with them when the pasted token is removed.
+    // The pay-as-you-go block is read leniently: any value under its key gives a block, wrong types read as
+    // off and absent. An invalid QVariant stands for an absent figure.
+    void extraUsageDecoding_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QVariant>("used");
+        QTest::addColumn<QVariant>("limit");
+        const QVariant none;
+        // clang-format off
+        QTest::newRow("absent") << QByteArray(R"({"five_hour": {"utilization": 1}})") << false << false << none << none;
+        QTest::newRow("whole") << QByteArray(R"({"extra_usage": {"is_enabled": true, "used_credits": 12.5, "monthly_limit": 100}})")
+                               << true << true << QVariant(12.5) << QVariant(100.0);
+        QTest::newRow("integers, negative") << QByteArray(R"({"extra_usage": {"is_enabled": false, "used_credits": 7, "monthly_limit": -3}})")
+                                            << true << false << QVariant(7.0) << QVariant(-3.0);
+        QTest::newRow("null") << QByteArray(R"({"extra_usage": null})") << true << false << none << none;
+        QTest::newRow("array") << QByteArray(R"({"extra_usage": [true, 1, 2]})") << true << false << none << none;
+        QTest::newRow("number") << QByteArray(R"({"extra_usage": 5})") << true << false << none << none;
+        QTest::newRow("texts") << QByteArray(R"({"extra_usage": {"is_enabled": "true", "used_credits": "12", "monthly_limit": "1e9"}})")
+                               << true << false << none << none;
+        QTest::newRow("numbers for a flag, objects for figures")
+            << QByteArray(R"({"extra_usage": {"is_enabled": 1, "used_credits": {"value": 3}, "monthly_limit": [4]}})")
+            << true << false << none << none;
+        QTest::newRow("inside a top-level array") << QByteArray(R"([{"extra_usage": {"is_enabled": true}}])")
+                                                  << false << false << none << none;
+        // clang-format on
+    }
+
+    void extraUsageDecoding() {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, present);
+        QFETCH(bool, enabled);
+        QFETCH(QVariant, used);
+        QFETCH(QVariant, limit);
+        const std::optional<UsageResponse> response = decodeUsageResponse(body);
+        QVERIFY(response);
+        QCOMPARE(response->extraUsage.has_value(), present);
+        const ExtraUsage extra = response->extraUsage.value_or(ExtraUsage{});
+        QCOMPARE(extra.isEnabled, enabled);
+        const auto variant = [](std::optional<double> figure) {
+            return figure ? QVariant(*figure) : QVariant();
+        };
+        QCOMPARE(variant(extra.usedCredits), used);
+        QCOMPARE(variant(extra.monthlyLimit), limit);
+    }
+
     void sonnetWindow() {
         UsageEndpointClient endpoint(server.url());
         const auto service = makeService(endpoint);
