@@ -8,6 +8,12 @@ namespace {
 const QString playing = QStringLiteral("Playing");
 const QString paused = QStringLiteral("Paused");
 
+// What tells one track from the next.
+QString trackIdentity(const NowPlayingInfo& track) {
+    return QStringList{track.appBundleIdentifier.value_or(QString()), track.title, track.artist, track.album}
+        .join(u'\n');
+}
+
 } // namespace
 
 MusicService::MusicService(Dependencies dependencies, QObject* parent)
@@ -98,7 +104,7 @@ void MusicService::apply(Snapshot snapshot, bool readVolume) {
         m_currentArtworkURL = snapshot.artworkURL;
         snapshot.track.artwork = m_artworkCache.value(snapshot.artworkURL);
         if (snapshot.track.artwork.isNull())
-            downloadArtwork(snapshot.artworkURL);
+            downloadArtwork(snapshot.artworkURL, trackIdentity(snapshot.track));
     }
     m_lastFetchDate = m_deps.clock->now();
     m_lastFetchedElapsed = snapshot.track.elapsedTime;
@@ -110,15 +116,17 @@ void MusicService::apply(Snapshot snapshot, bool readVolume) {
 }
 
 // One load per address at a time; an answer for an address the track no longer shows only fills the cache.
-void MusicService::downloadArtwork(const QString& address) {
+void MusicService::downloadArtwork(const QString& address, const QString& forTrack) {
     const QUrl url(address);
     if (!isFetchableArtwork(url) || m_artworkLoading.contains(address))
         return;
-    m_artworkLoading.insert(address);
+    m_artworkLoading.insert(address, forTrack);
     m_deps.artwork->fetch(url, this, [this, address](const QImage& image) {
-        m_artworkLoading.remove(address);
-        if (image.isNull())
+        const QString askedFor = m_artworkLoading.take(address);
+        if (image.isNull()) {
+            retryArtworkForNewTrack(address, askedFor);
             return;
+        }
         if (m_artworkCache.size() >= artworkCacheLimit)
             m_artworkCache.clear();
         m_artworkCache.insert(address, image);
@@ -128,6 +136,14 @@ void MusicService::downloadArtwork(const QString& address) {
             publish(std::move(track));
         }
     });
+}
+
+// A failed load is tried again when the track has changed since it was asked for and still shows the address;
+// a track that comes later tries again on its own.
+void MusicService::retryArtworkForNewTrack(const QString& address, const QString& askedFor) {
+    const QString current = trackIdentity(m_nowPlaying);
+    if (m_currentArtworkURL == address && current != askedFor)
+        downloadArtwork(address, current);
 }
 
 void MusicService::clearNowPlaying() {

@@ -93,7 +93,8 @@ private:
     std::optional<MprisPlayer> spotifyPlayer() const;
     static Snapshot snapshotOf(const MprisPlayer& player, const QString& bundleId);
     void apply(Snapshot snapshot, bool readVolume);
-    void downloadArtwork(const QString& address);
+    void downloadArtwork(const QString& address, const QString& forTrack);
+    void retryArtworkForNewTrack(const QString& address, const QString& askedFor);
     void clearNowPlaying();
     void publish(NowPlayingInfo track);
     void syncElapsedTimer();
@@ -108,7 +109,7 @@ private:
     QTimer m_elapsedTimer;
     QTimer m_pollTimer;
     QHash<QString, QImage> m_artworkCache;
-    QSet<QString> m_artworkLoading;
+    QHash<QString, QString> m_artworkLoading; // address → the track it was asked for
     std::optional<QString> m_currentArtworkURL;
     QDateTime m_lastFetchDate;
     double m_lastFetchedElapsed = 0;

@@ -194,6 +194,26 @@ private Q_SLOTS:
         QVERIFY(!service->nowPlaying().artwork.isNull());
     }
 
+    // A failed load is asked again when the track changes, also for a track with the same cover that came in
+    // while it ran; the load that then succeeds shows.
+    void failedArtworkIsTriedAgainWhenTheTrackChanges() {
+        MprisPlayer first = player(vlcBus, "Playing", "First"), second = player(vlcBus, "Playing", "Second"),
+                    third = player(vlcBus, "Playing", "Third");
+        first.artUrl = second.artUrl = third.artUrl = QStringLiteral("file:///album.png");
+        const QUrl cover(first.artUrl);
+        startWith({first});
+        QCOMPARE(artwork->requested.size(), 1);
+        artwork->finish(cover, QImage());
+        QCOMPARE(artwork->requested.size(), 1);
+        source->setPlayers({second});
+        QCOMPARE(artwork->requested.size(), 2);
+        source->setPlayers({third}); // while the second load runs
+        artwork->finish(cover, QImage());
+        QCOMPARE(artwork->requested.size(), 3);
+        artwork->finish(cover, QImage(4, 4, QImage::Format_RGB32));
+        QVERIFY(!service->nowPlaying().artwork.isNull());
+    }
+
     void audioFormatAndPhoneMode() {
         const std::tuple<double, int, const char*, bool> rows[] = {{44100, 2, "estéreo 44 kHz", false},
                                                                    {48000, 1, "mono 48 kHz", true},
