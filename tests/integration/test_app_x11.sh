@@ -88,6 +88,10 @@ wait_for 10 has_window 'Configura' || fail "Control+, did not open the settings 
 settings="$(window_named 'Configura')"
 geometry="$(xdotool getwindowgeometry "$settings" | tr -s ' \n' ' ')"
 check "settings window centred, 324 below the top: $geometry" eval '[[ "$geometry" == *"Position: 690,324 "*"Geometry: 540x600"* ]]'
+hints="$(xprop -id "$settings" WM_NORMAL_HINTS | tr -s ' \n' ' ')"
+check "the settings window cannot be resized: $hints" \
+  eval '[[ "$hints" == *"minimum size: 540 by 600"* && "$hints" == *"maximum size: 540 by 600"* ]]'
+shot settings
 xdotool windowfocus --sync "$settings" key ctrl+comma
 sleep 0.5
 check "a second Control+, builds no second window" test "$(xdotool search --name 'Configura' | wc -l)" -eq 1
