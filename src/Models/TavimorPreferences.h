@@ -8,7 +8,7 @@
 class IPreferences;
 
 // Typed readers of the reminder and break preferences. Every call reads the store afresh; nothing is cached
-// and nothing is clamped (callers apply their own bounds).
+// and nothing is clamped (ReminderSchedule bounds the reminder and break integers).
 namespace TavimorPreferences {
 
 // The stored value as an integer: numbers truncate toward zero (saturating; NaN and infinities give 0),
