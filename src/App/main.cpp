@@ -69,7 +69,7 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences,
     widgets.push_back(std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(
         std::make_unique<PulseAudioSystem>(Diagnostics::degraded), preferences)));
     widgets.push_back(std::make_unique<CaffeinateWidget>(Diagnostics::degraded));
-    widgets.push_back(std::make_unique<LocalServersWidget>());
+    widgets.push_back(std::make_unique<LocalServersWidget>(nullptr, &scheduler));
     widgets.push_back(std::make_unique<DeviceBatteryWidget>());
     return widgets;
 }
