@@ -71,7 +71,8 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences,
          }},
         {QStringLiteral("usage"), [] { return std::make_unique<UsageWidget>(); }},
         {QStringLiteral("devices"), [] { return std::make_unique<DeviceBatteryWidget>(); }},
-        {QStringLiteral("servers"), [] { return std::make_unique<LocalServersWidget>(); }},
+        {QStringLiteral("servers"),
+         [&] { return std::make_unique<LocalServersWidget>(nullptr, &scheduler); }},
         {QStringLiteral("shelf"),
          [&] {
              return std::make_unique<ShelfWidget>(

@@ -18,6 +18,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QSet<QString>& systemProcessBlocklist() {
@@ -62,6 +64,31 @@ std::optional<int> readDecimal(const QString& text) {
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
+std::optional<LocalServersService::FileStamp> manifestStamp(const QString& projectDir) {
+    struct stat info {};
+    const QByteArray path = QFile::encodeName(QDir(projectDir).filePath(QStringLiteral("package.json")));
+    if (::stat(path.constData(), &info) != 0)
+        return std::nullopt;
+    return LocalServersService::FileStamp{quint64(info.st_ino), qint64(info.st_size),
+                                          qint64(info.st_ctim.tv_sec), qint64(info.st_ctim.tv_nsec)};
+}
+
+// The project of a process: the one kept while its package.json is unchanged, else read from the kept folder
+// or, for a process not kept, from its working folder. None when the folder or the name cannot be read.
+std::optional<LocalServersService::KnownProject> projectOf(qint32 pid, const IProcessTable& processes,
+                                                           const LocalServersService::KnownProject* kept) {
+    std::optional<QString> folder = kept ? std::optional(kept->folder) : processes.workingDirectory(pid);
+    if (!folder)
+        return std::nullopt;
+    const auto stamp = manifestStamp(*folder);
+    if (kept && stamp == kept->manifest)
+        return *kept;
+    const auto name = LocalServersService::appName(*folder);
+    if (!name)
+        return std::nullopt;
+    return LocalServersService::KnownProject{*folder, stamp, *name};
+}
+
 std::optional<int> portOf(const QString& address) {
     const QStringList pieces = address.split(QLatin1Char(':'), Qt::SkipEmptyParts);
     return pieces.isEmpty() ? std::nullopt : readDecimal(pieces.last());
@@ -69,39 +96,61 @@ std::optional<int> portOf(const QString& address) {
 
 } // namespace
 
-LocalServersService::LocalServersService(std::shared_ptr<IProcessTable> processes, QObject* parent)
+LocalServersService::LocalServersService(std::shared_ptr<IProcessTable> processes, IScheduler* scheduler,
+                                         QObject* parent)
     : QObject(parent)
-    , m_processes(processes ? std::move(processes) : std::make_shared<LinuxProcessTable>()) {
-    m_timer.setInterval(10000);
-    connect(&m_timer, &QTimer::timeout, this, &LocalServersService::refresh);
-}
+    , m_processes(processes ? std::move(processes) : std::make_shared<LinuxProcessTable>())
+    , m_ownScheduler(scheduler ? nullptr : std::make_unique<QtScheduler>())
+    , m_scheduler(scheduler ? *scheduler : *m_ownScheduler) {}
 
 void LocalServersService::start() {
     refresh();
-    m_timer.start();
+    stop();
+    scheduleTick();
 }
 
 void LocalServersService::stop() {
-    m_timer.stop();
+    m_scheduler.cancel(m_tick);
+    m_tick = IScheduler::invalidHandle;
+}
+
+// The next tick is armed before this one's refresh, so ticks keep their 10 s pace; one that finds a refresh
+// running is skipped.
+void LocalServersService::scheduleTick() {
+    m_tick = m_scheduler.after(refreshIntervalMs, this, [this] {
+        scheduleTick();
+        if (!m_refreshing)
+            runRefresh();
+    });
 }
 
 void LocalServersService::refresh() {
     if (m_refreshing)
-        return;
+        m_refreshWaiting = true;
+    else
+        runRefresh();
+}
+
+void LocalServersService::runRefresh() {
     m_refreshing = true;
-    QtConcurrent::run(&backgroundWork(), [processes = m_processes, known = m_appNames]() mutable {
+    QtConcurrent::run(&backgroundWork(), [processes = m_processes, known = m_knownProjects]() mutable {
         const auto output = processes->listeningSockets();
         const auto text = output ? decodeUtf8(*output) : std::nullopt;
         auto servers = enrichWithAppNames(parse(text.value_or(QString())), *processes, known);
-        return std::pair(std::move(servers), std::move(known));
-    }).then(answerContext(), [self = QPointer(this)](const std::pair<QList<LocalServer>, AppNames>& result) {
-        if (!self)
-            return;
-        self->m_refreshing = false;
-        self->m_servers = result.first;
-        self->m_appNames = result.second;
-        Q_EMIT self->serversChanged();
+        return Listing(std::move(servers), std::move(known));
+    }).then(answerContext(), [self = QPointer(this)](const Listing& listing) {
+        if (self)
+            self->finishRefresh(listing);
     });
+}
+
+void LocalServersService::finishRefresh(const Listing& listing) {
+    m_refreshing = false;
+    m_servers = listing.first;
+    m_knownProjects = listing.second;
+    Q_EMIT serversChanged();
+    if (std::exchange(m_refreshWaiting, false))
+        runRefresh();
 }
 
 void LocalServersService::stopServer(const LocalServer& server) {
@@ -111,7 +160,7 @@ void LocalServersService::stopServer(const LocalServer& server) {
         processes->terminate(server.pid, server.processName);
     }).then(answerContext(), [self = QPointer(this)] {
         if (self)
-            QTimer::singleShot(500, self, &LocalServersService::refresh);
+            self->m_scheduler.after(refreshAfterStopMs, self, [self] { self->refresh(); });
     });
 }
 
@@ -154,19 +203,22 @@ std::optional<QString> LocalServersService::appName(const QString& projectDir) {
 }
 
 QList<LocalServer> LocalServersService::enrichWithAppNames(QList<LocalServer> servers,
-                                                           const IProcessTable& processes, AppNames& known) {
-    AppNames names;
+                                                           const IProcessTable& processes,
+                                                           KnownProjects& known) {
+    KnownProjects found;
+    QSet<qint32> lookedUp;
     for (LocalServer& server : servers) {
-        if (server.pid > 0 && !names.contains(server.pid)) {
-            if (known.contains(server.pid)) {
-                names.insert(server.pid, known.value(server.pid));
-            } else {
-                const auto dir = processes.workingDirectory(server.pid);
-                names.insert(server.pid, dir ? appName(*dir) : std::nullopt);
-            }
+        if (server.pid > 0 && !lookedUp.contains(server.pid)) {
+            lookedUp.insert(server.pid);
+            const auto kept = known.constFind(server.pid);
+            const auto project =
+                projectOf(server.pid, processes, kept == known.constEnd() ? nullptr : &kept.value());
+            if (project)
+                found.insert(server.pid, *project);
         }
-        server.appName = names.value(server.pid);
+        const auto project = found.constFind(server.pid);
+        server.appName = project == found.constEnd() ? std::nullopt : std::optional<QString>(project->name);
     }
-    known = std::move(names);
+    known = std::move(found);
     return servers;
 }

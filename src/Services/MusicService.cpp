@@ -178,17 +178,24 @@ void MusicService::refreshSoon() {
     m_deps.scheduler->after(refreshSoonMs, this, [this] { fetchNowPlaying(); });
 }
 
-// A session player showing its track takes the command itself; otherwise (Spotify's track included) it goes
-// to Spotify when it runs, and the track is read again shortly after.
+// A session player showing its track takes the command itself; when it refuses it or has left the bus, and
+// for Spotify's own track, the command goes to Spotify when it is on the bus, and the track is read again
+// shortly after. True when the command went to a player; a refusal comes later.
 bool MusicService::sendCommand(Command command) {
     const auto id = m_nowPlaying.appBundleIdentifier;
     const auto players = m_deps.source->players();
     const bool playerPresent = id && std::any_of(players.begin(), players.end(),
                                                  [&](const MprisPlayer& p) { return p.busName == *id; });
-    if (m_sourceConnected && playerPresent) {
-        runCommand(*id, command, *id);
-        return true;
-    }
+    if (!m_sourceConnected || !playerPresent)
+        return sendToSpotify(command);
+    m_deps.source->call(*id, methodFor(command, *id), this, [this, command](bool delivered) {
+        if (!delivered)
+            sendToSpotify(command);
+    });
+    return true;
+}
+
+bool MusicService::sendToSpotify(Command command) {
     const auto spotify = spotifyPlayer();
     if (spotify)
         runCommand(spotify->busName, command, spotifyBundleIdentifier);

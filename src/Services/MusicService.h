@@ -19,7 +19,7 @@
 // whenever it has a track; otherwise the session's players are asked and one is chosen (a playing one,
 // else the one paused most recently). Changes arrive from the players' own signals and a 30 s poll; between
 // them a 1 s tick moves the elapsed time of a playing track. Commands and volume changes never wait for the
-// player: each is one asynchronous call.
+// player: each is an asynchronous call, and a command the player refuses is sent on to Spotify.
 class MusicService : public QObject {
     Q_OBJECT
 public:
@@ -101,6 +101,7 @@ private:
     void refreshSoon();
     void setVolumeValue(std::optional<double> volume);
     void sendVolume(int percent);
+    bool sendToSpotify(Command command);
     void runCommand(const QString& busName, Command command, const QString& bundleId);
 
     Dependencies m_deps;

@@ -25,9 +25,10 @@ QVariantMap rowFor(const LocalServer& server) {
 
 } // namespace
 
-LocalServersWidget::LocalServersWidget(std::shared_ptr<IProcessTable> processes, QObject* parent)
+LocalServersWidget::LocalServersWidget(std::shared_ptr<IProcessTable> processes, IScheduler* scheduler,
+                                       QObject* parent)
     : NotchWidget(parent)
-    , m_service(new LocalServersService(std::move(processes), this))
+    , m_service(new LocalServersService(std::move(processes), scheduler, this))
     , m_name(L10n::text("servidores.aba.titulo", "Servidores",
                         "Tooltip da aba de servidores locais na tab bar")) {
     connect(m_service, &LocalServersService::serversChanged, this, &LocalServersWidget::rowsChanged);

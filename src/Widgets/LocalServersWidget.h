@@ -14,7 +14,7 @@ class LocalServersWidget final : public NotchWidget {
 
 public:
     explicit LocalServersWidget(std::shared_ptr<IProcessTable> processes = nullptr,
-                                QObject* parent = nullptr);
+                                IScheduler* scheduler = nullptr, QObject* parent = nullptr);
 
     QString id() const override { return QStringLiteral("servers"); }
     QString name() const override { return m_name; }

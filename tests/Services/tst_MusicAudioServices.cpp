@@ -150,6 +150,43 @@ private Q_SLOTS:
         }
     }
 
+    // A session player's command that it refuses, or that finds it gone from the bus, goes to Spotify when
+    // Spotify is on the bus, and the track is read again 0.3 s later; an accepted one brings its own signals.
+    void refusedCommandsFallBack_data() {
+        QTest::addColumn<bool>("spotifyOnBus");
+        QTest::addColumn<bool>("playerStays"); // still on the bus when the command is sent
+        QTest::addColumn<bool>("delivered");   // the player's answer
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<bool>("refresh");
+        const QString vlc = vlcBus + " PlayPause", spotify = spotifyBus + " PlayPause";
+        QTest::newRow("accepted") << true << true << true << QStringList{vlc} << false;
+        QTest::newRow("refused, Spotify on the bus")
+            << true << true << false << QStringList{vlc, spotify} << true;
+        QTest::newRow("refused, no Spotify") << false << true << false << QStringList{vlc} << true;
+        QTest::newRow("player left the bus") << true << false << false << QStringList{spotify} << true;
+    }
+
+    void refusedCommandsFallBack() {
+        QFETCH(bool, spotifyOnBus);
+        QFETCH(bool, playerStays);
+        QFETCH(bool, delivered);
+        QList<MprisPlayer> players{player(vlcBus, "Playing")};
+        if (spotifyOnBus)
+            players.append(player(spotifyBus, "Stopped"));
+        startWith(players);
+        QCOMPARE(service->nowPlaying().appBundleIdentifier, vlcBus);
+        if (!playerStays)
+            source->current.removeFirst();
+        const int before = source->refreshes;
+        service->togglePlayPause();
+        source->answerCalls(delivered);
+        QTEST(source->calls, "calls");
+        scheduler.advance(MusicService::refreshSoonMs - 1);
+        QCOMPARE(source->refreshes, before);
+        scheduler.advance(1);
+        QTEST(source->refreshes > before, "refresh");
+    }
+
     // Clamped and published at once, sent truncated; during a drag one write is in flight, only the newest
     // waiting value follows it, and an unchanged value is not sent again.
     void volume() {

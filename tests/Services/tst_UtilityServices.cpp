@@ -1,4 +1,5 @@
 #include "FakeBluetooth.h"
+#include "FakeClock.h"
 #include "FakeProcessTable.h"
 #include "Platform/Power/PowerSupplies.h"
 #include "Widgets/DeviceBatteryWidget.h"
@@ -255,27 +256,104 @@ private Q_SLOTS:
         processes->gate = &gate;
         processes->folders = {{1, root.filePath("shop")}, {2, root.filePath("shop")}};
         processes->sockets = "p1\ncnode\nn*:3000\nn*:3001\n";
-        LocalServersService service(processes);
+        FakeScheduler scheduler;
+        LocalServersService service(processes, &scheduler);
         QSignalSpy refreshed(&service, &LocalServersService::serversChanged);
-        int answers = 0;
-        const auto refreshWith = [&](const QByteArray& sockets, int times) {
-            processes->sockets = sockets;
-            for (int i = 0; i < times; ++i)
-                service.refresh();
-            gate.release(times);
-            ++answers;
-            QTRY_COMPARE(refreshed.count(), answers);
-        };
-        refreshWith("p1\ncnode\nn*:3000\nn*:3001\n", 5);
+        service.start();
+        for (int tick = 0; tick < 4; ++tick)
+            scheduler.advance(LocalServersService::refreshIntervalMs);
+        gate.release(5);
+        QTRY_COMPARE(refreshed.count(), 1);
         QTest::qWait(50);
         QCOMPARE(processes->listings.loadRelaxed(), 1);
         QCOMPARE(service.servers().value(1).appName, std::optional<QString>("s"));
-        refreshWith("p1\ncnode\nn*:3000\np2\ncvite\nn*:5173\n", 1);
+        service.stop();
+        int answers = 1;
+        const auto refreshWith = [&](const QByteArray& sockets) {
+            processes->sockets = sockets;
+            service.refresh();
+            gate.release();
+            ++answers;
+            QTRY_COMPARE(refreshed.count(), answers);
+        };
+        refreshWith("p1\ncnode\nn*:3000\np2\ncvite\nn*:5173\n");
         QCOMPARE(service.servers().value(1).appName, std::optional<QString>("s"));
-        refreshWith("p2\ncvite\nn*:5173\n", 1);
-        refreshWith("p1\ncnode\nn*:3000\np2\ncvite\nn*:5173\n", 1);
+        refreshWith("p2\ncvite\nn*:5173\n");
+        refreshWith("p1\ncnode\nn*:3000\np2\ncvite\nn*:5173\n");
         QCOMPARE(processes->folderLookups, 3); // pid 1, pid 2, pid 1 again after it had gone
         QCOMPARE(refreshed.count(), 4);
+    }
+
+    // A refresh asked for while one runs is not lost: the one half a second after a stop runs as soon as the
+    // running listing ends, so the stopped server leaves the list within a second, not at the next tick.
+    void stopWhileRefreshingRemovesTheRow() {
+        auto processes = std::make_shared<FakeProcessTable>();
+        QSemaphore gate;
+        processes->gate = &gate;
+        processes->sockets = "p42\ncnode\nn*:3000\n";
+        FakeScheduler scheduler;
+        LocalServersService service(processes, &scheduler);
+        service.start();
+        gate.release();
+        QTRY_COMPARE(service.servers().size(), 1);
+        scheduler.advance(LocalServersService::refreshIntervalMs);
+        QTRY_COMPARE(processes->listings.loadAcquire(), 2); // the tick's listing holds the server
+        const qint64 stoppedAt = scheduler.elapsedMs();
+        service.stopServer(service.servers().first());
+        QTRY_COMPARE(scheduler.pendingCount(), 2); // the next tick and the refresh after the signal
+        processes->sockets = QByteArray();
+        scheduler.advance(LocalServersService::refreshAfterStopMs);
+        gate.release(2);
+        QTRY_VERIFY(service.servers().isEmpty());
+        QVERIFY(scheduler.elapsedMs() - stoppedAt < 1000);
+        QCOMPARE(processes->listings.loadAcquire(), 3);
+    }
+
+    // A kept project name follows its package.json; a process whose folder could not be read is looked up
+    // again at its next refresh.
+    void namesFollowTheProject_data() {
+        QTest::addColumn<QByteArray>("manifestBefore"); // empty: no package.json
+        QTest::addColumn<bool>("folderReadableBefore");
+        QTest::addColumn<QByteArray>("manifestAfter");
+        QTest::addColumn<QString>("nameBefore");
+        QTest::addColumn<QString>("nameAfter");
+        QTest::addColumn<int>("folderLookups");
+        const QByteArray shop = R"({"name":"shop"})", store = R"({"name":"store"})";
+        QTest::newRow("name changed") << shop << true << store << "shop"
+                                      << "store" << 1;
+        QTest::newRow("package.json appears") << QByteArray() << true << shop << "proj"
+                                              << "shop" << 1;
+        QTest::newRow("package.json removed") << shop << true << QByteArray() << "shop"
+                                              << "proj" << 1;
+        QTest::newRow("folder unreadable at first") << shop << false << shop << ""
+                                                    << "shop" << 2;
+    }
+
+    void namesFollowTheProject() {
+        QFETCH(QByteArray, manifestBefore);
+        QFETCH(bool, folderReadableBefore);
+        QFETCH(QByteArray, manifestAfter);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkdir("proj"));
+        const QString manifest = root.filePath("proj/package.json");
+        QVERIFY(manifestBefore.isEmpty() || write(manifest, manifestBefore));
+        auto processes = std::make_shared<FakeProcessTable>();
+        processes->sockets = "p7\ncnode\nn*:3000\n";
+        if (folderReadableBefore)
+            processes->folders.insert(7, root.filePath("proj"));
+        FakeScheduler scheduler;
+        LocalServersService service(processes, &scheduler);
+        QSignalSpy refreshed(&service, &LocalServersService::serversChanged);
+        service.refresh();
+        QTRY_COMPARE(refreshed.count(), 1);
+        QTEST(service.servers().value(0).appName.value_or(QString()), "nameBefore");
+        processes->folders.insert(7, root.filePath("proj"));
+        if (manifestAfter != manifestBefore)
+            QVERIFY(manifestAfter.isEmpty() ? QFile::remove(manifest) : write(manifest, manifestAfter));
+        service.refresh();
+        QTRY_COMPARE(refreshed.count(), 2);
+        QTEST(service.servers().value(0).appName.value_or(QString()), "nameAfter");
+        QTEST(processes->folderLookups, "folderLookups");
     }
 
     // Random lsof-like output never crashes the parser and yields unique rows sorted by port.

@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 # A small MPRIS player for tests: owns org.mpris.MediaPlayer2.<name>, announces status and track changes (never
 # Position, given only on request), logs each call to --log; --vanish-on-getall leaves the bus when read;
+# --refuse answers every playback command with an error (logged "<command> refused");
 # --repeat N sends the title and artist N times over; --hostile SHAPE answers GetAll with a malformed Metadata (or map) and sends it again every 100 ms.
 import argparse
 import sys
 import time
 import dbus
+import dbus.exceptions
 import dbus.lowlevel
 import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
@@ -20,6 +22,7 @@ for option, default in [("name", None), ("title", ""), ("artist", ""), ("art-url
 for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5), ("repeat", 1)]:
     parser.add_argument("--" + option, type=type(default), default=default)
 parser.add_argument("--vanish-on-getall", action="store_true")
+parser.add_argument("--refuse", action="store_true")
 parser.add_argument("--hostile", choices=["metadata-ints", "metadata-iv", "changed-ss", "invalidated-ints"])
 args = parser.parse_args()
 
@@ -65,6 +68,11 @@ class Player(dbus.service.Object):
     def change(self, **changed):
         self.PropertiesChanged(PLAYER, changed, [])
 
+    def command(self, name):
+        self.log(name + (" refused" if args.refuse else ""))
+        if args.refuse:
+            raise dbus.exceptions.DBusException("not now", name="org.freedesktop.DBus.Error.NotSupported")
+
     def set_status(self, status):
         self.position, self.since, self.status = self.current_position(), time.monotonic(), status
         self.change(PlaybackStatus=status)
@@ -95,17 +103,17 @@ class Player(dbus.service.Object):
 
     @dbus.service.method(PLAYER)
     def Pause(self):
-        self.log("Pause")
+        self.command("Pause")
         self.set_status("Paused")
 
     @dbus.service.method(PLAYER)
     def PlayPause(self):
-        self.log("PlayPause")
+        self.command("PlayPause")
         self.set_status("Paused" if self.status == "Playing" else "Playing")
 
     @dbus.service.method(PLAYER)
     def Next(self):
-        self.log("Next")
+        self.command("Next")
         self.track, self.position, self.since = self.track + 1, 0, time.monotonic()
         self.change(Metadata=self.metadata())
 

@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-// Players set by the test; calls are recorded as "<bus> <method>", volume writes wait for completeWrite().
+// Players set by the test; calls are recorded as "<bus> <method>" and wait for answerCalls(), volume writes
+// wait for completeWrite().
 class FakeMprisSource final : public IMprisSource {
 public:
     QList<MprisPlayer> current;
@@ -20,8 +21,10 @@ public:
         Q_EMIT playersChanged();
     }
     QList<MprisPlayer> players() const override { return current; }
-    void call(const QString& bus, const QString& method, QObject*, std::function<void(bool)>) override {
+    void call(const QString& bus, const QString& method, QObject*, std::function<void(bool)> done) override {
         calls.append(bus + QLatin1Char(' ') + method);
+        if (done)
+            pendingCalls.append(std::move(done));
     }
     void readVolume(const QString&, QObject*, std::function<void(std::optional<double>)> done) override {
         done(volumeAnswer);
@@ -29,6 +32,11 @@ public:
     void writeVolume(const QString&, double volume, QObject*, std::function<void()> done) override {
         writes.append(volume);
         pendingWrite = std::move(done);
+    }
+    // The players answer every call sent so far; calls sent while answering wait for the next answer.
+    void answerCalls(bool delivered) {
+        for (const auto& answer : std::exchange(pendingCalls, {}))
+            answer(delivered);
     }
     void completeWrite() { std::exchange(pendingWrite, nullptr)(); }
     void setPlayers(QList<MprisPlayer> players) {
@@ -38,4 +46,5 @@ public:
 
 private:
     std::function<void()> pendingWrite;
+    QList<std::function<void(bool)>> pendingCalls;
 };

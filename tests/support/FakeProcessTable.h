@@ -7,15 +7,17 @@
 #include <QMutex>
 #include <QSemaphore>
 
-// A canned socket list and working folders; counts the folder lookups, records the signals asked for. While
-// `gate` is set, listing the sockets waits for it.
+// A canned socket list and working folders; counts the folder lookups, records the signals asked for. A
+// listing reads the sockets and counts itself when asked; while `gate` is set, it then waits for the gate to
+// answer.
 class FakeProcessTable final : public IProcessTable {
 public:
     std::optional<QByteArray> listeningSockets() const override {
+        const auto answer = sockets;
+        listings.fetchAndAddOrdered(1);
         if (gate)
             gate->acquire();
-        listings.fetchAndAddRelaxed(1);
-        return sockets;
+        return answer;
     }
     std::optional<QString> workingDirectory(qint32 pid) const override {
         QMutexLocker lock(&mutex);

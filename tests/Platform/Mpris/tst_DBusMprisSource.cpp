@@ -127,6 +127,20 @@ private Q_SLOTS:
         QCOMPARE(logged("spotify.instance42"), QStringLiteral("Set Volume 0.42\nPause\n"));
     }
 
+    // A player that answers a command with an error: the command goes to Spotify, which starts playing and
+    // takes the tab.
+    void refusedCommandGoesToSpotify() {
+        startPlayer("spotify", {"--title", "Tune", "--status", "Stopped"});
+        startPlayer("totem", {"--title", "Film", "--refuse"});
+        service->start();
+        QVERIFY(QTest::qWaitFor([&] { return source->players().size() == 2; }, 5000));
+        QVERIFY(showsTitle("Film"));
+        service->togglePlayPause();
+        QVERIFY(showsTitle("Tune"));
+        QCOMPARE(logged("totem"), QStringLiteral("PlayPause refused\n"));
+        QCOMPARE(logged("spotify"), QStringLiteral("PlayPause\n"));
+    }
+
     // A player that leaves while its properties are read, and a cover past the size cap: the other player
     // shows, without artwork.
     void vanishingPlayerAndOversizedCover() {
