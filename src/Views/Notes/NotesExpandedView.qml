@@ -74,6 +74,7 @@ Item {
             }
 
             Text {
+                objectName: "noteError"
                 y: fieldFrame.height + 6
                 width: parent.width
                 visible: view.service.errorMessage !== ""
