@@ -11,6 +11,17 @@
 namespace {
 
 constexpr qint64 copyChunkBytes = 1 << 20;
+// No open waits for a FIFO's other end, and none makes a terminal the controlling one.
+constexpr int outsideOpenFlags = O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+// Opens `path` for reading and appending, making it when missing; `created` tells which happened.
+int openForAppend(const QByteArray& path, bool& created) {
+    const int made = ::open(path.constData(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | outsideOpenFlags, 0644);
+    created = made >= 0;
+    if (made >= 0 || errno != EEXIST)
+        return made;
+    return ::open(path.constData(), O_RDWR | O_APPEND | outsideOpenFlags);
+}
 
 bool writeAll(int fd, const QByteArray& bytes) {
     qsizetype written = 0;
@@ -27,8 +38,10 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 } // namespace
 
-RegularFile::RegularFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+RegularFile::RegularFile(const QString& path, Mode mode) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = mode == Mode::append ? openForAppend(name, m_created)
+                                        : ::open(name.constData(), O_RDONLY | outsideOpenFlags);
     if (fd < 0) {
         m_exists = errno != ENOENT && errno != ENOTDIR;
         m_error = QString::fromLocal8Bit(std::strerror(errno));
@@ -68,6 +81,21 @@ std::optional<QByteArray> RegularFile::read(qint64 maxBytes) {
     }
     bytes.truncate(filled);
     return bytes;
+}
+
+std::optional<char> RegularFile::lastByte() const {
+    char byte = 0;
+    if (m_fd < 0 || m_size <= 0)
+        return std::nullopt;
+    ssize_t got;
+    do
+        got = ::pread(m_fd, &byte, 1, off_t(m_size - 1));
+    while (got < 0 && errno == EINTR);
+    return got == 1 ? std::optional(byte) : std::nullopt;
+}
+
+bool RegularFile::append(const QByteArray& bytes) {
+    return m_fd >= 0 && writeAll(m_fd, bytes);
 }
 
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit) {

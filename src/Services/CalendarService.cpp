@@ -143,8 +143,10 @@ void CalendarService::fetchTodayEvents() {
                                  QList<Meeting> meetings;
                                  meetings.reserve(occurrences.size());
                                  const QDateTime now = m_clock.now();
-                                 for (const auto& occurrence : occurrences)
-                                     meetings.append(Meeting::fromOccurrence(occurrence, now));
+                                 for (const auto& occurrence : occurrences) {
+                                     if (!occurrence.isCancelled) // called off: no meeting to join
+                                         meetings.append(Meeting::fromOccurrence(occurrence, now));
+                                 }
                                  m_meetings = std::move(meetings);
                                  Q_EMIT meetingsChanged();
                              });

@@ -5,10 +5,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QLocale>
-#include <QPointer>
-#include <QSaveFile>
 #include <QUrl>
 #include <QtConcurrent>
 
@@ -77,17 +74,31 @@ void NotesService::refresh() {
         .then(this, [this](QList<NoteSummary> recent) { apply(std::move(recent)); });
 }
 
+void NotesService::setDraft(const QString& draft) {
+    if (draft == m_draft)
+        return;
+    m_draft = draft;
+    Q_EMIT draftChanged();
+}
+
 void NotesService::capture(const QString& text) {
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
+    if (trimmed.isEmpty() || m_saving)
         return;
+    m_saving = true;
+    setDraft(text);
     QtConcurrent::run(&m_worker, &NotesService::appendToInbox, m_folder, trimmed)
-        .then(this, [this](bool saved) {
-            setError(saved ? QString()
-                           : L10n::text("notas.erro.salvar", "Não foi possível salvar a nota.",
-                                        "Shown when a quick note could not be written to the notes folder."));
-            refresh();
-        });
+        .then(this, [this, text](bool saved) { finishCapture(saved, text); });
+}
+
+void NotesService::finishCapture(bool saved, const QString& text) {
+    m_saving = false;
+    if (saved && m_draft == text)
+        setDraft(QString());
+    setError(saved ? QString()
+                   : L10n::text("notas.erro.salvar", "Não foi possível salvar a nota.",
+                                "Shown when a quick note could not be written to the notes folder."));
+    refresh();
 }
 
 void NotesService::openNote(int index) {
@@ -108,18 +119,16 @@ QList<NoteSummary> NotesService::listRecent(const QString& folder, int limit) {
 bool NotesService::appendToInbox(const QString& folder, const QString& text) {
     if (!QDir().mkpath(folder))
         return false;
-    QFile inbox(QDir(folder).filePath(inboxFileName));
-    const bool existed = inbox.exists();
-    if (!inbox.open(QIODevice::ReadWrite | QIODevice::Append))
+    RegularFile inbox(QDir(folder).filePath(inboxFileName), RegularFile::Mode::append);
+    if (!inbox.isOpen())
         return false;
     QByteArray entry;
-    if (!existed)
+    if (inbox.wasCreated())
         entry = "Inbox\n";
-    else if (inbox.size() > 0 && inbox.seek(inbox.size() - 1) && inbox.peek(1) != "\n")
+    else if (const auto last = inbox.lastByte(); last && *last != '\n')
         entry = "\n";
     entry += "\n" + text.toUtf8() + "\n";
-    inbox.seek(inbox.size());
-    return inbox.write(entry) == entry.size() && inbox.flush();
+    return inbox.append(entry);
 }
 
 void NotesService::apply(QList<NoteSummary> recent) {

@@ -17,12 +17,15 @@ struct NoteSummary {
 
 // Quick notes kept as plain-text files in a notes folder: a capture is appended to the inbox note, and the
 // most recently changed notes are listed, refreshed every 90 s while the service runs and at once after a
-// capture. The file work runs in order on a worker thread of its own.
+// capture. The file work runs in order on a worker thread of its own. The capture field's text lives here as
+// the draft: it is emptied only once the note it held is saved, so a refused save or a closed panel loses
+// nothing typed.
 class NotesService : public QObject {
     Q_OBJECT
     // Each entry: title, time (its text) and path.
     Q_PROPERTY(QVariantList recentNotes READ recentNotes NOTIFY recentNotesChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QString draft READ draft WRITE setDraft NOTIFY draftChanged)
 
 public:
     static constexpr int refreshIntervalMs = 90 * 1000;
@@ -36,30 +39,38 @@ public:
     QVariantList recentNotes() const;
     QList<NoteSummary> recent() const { return m_recent; }
     QString errorMessage() const { return m_error; }
+    QString draft() const { return m_draft; }
+    void setDraft(const QString& draft);
     bool isRunning() const { return m_timer.isActive(); }
 
     void start();
     void stop();
     Q_INVOKABLE void refresh();
-    // Appends the text (trimmed; blank text is ignored) to the inbox note, then refreshes.
+    // Appends the text (trimmed; blank text is ignored) to the inbox note, then refreshes. The text becomes
+    // the draft, which a successful save empties unless it was edited meanwhile; a refused save keeps it and
+    // sets the error. A capture while another is being saved is ignored.
     Q_INVOKABLE void capture(const QString& text);
     Q_INVOKABLE void openNote(int index);
 
-    // The work itself, run on the worker.
+    // The work itself, run on the worker. The inbox is written only when it is a regular file (or missing).
     static QList<NoteSummary> listRecent(const QString& folder, int limit);
     static bool appendToInbox(const QString& folder, const QString& text);
 
 Q_SIGNALS:
     void recentNotesChanged();
     void errorMessageChanged();
+    void draftChanged();
 
 private:
     void apply(QList<NoteSummary> recent);
     void setError(QString error);
+    void finishCapture(bool saved, const QString& text);
 
     QString m_folder;
     QThreadPool m_worker;
     QTimer m_timer;
     QList<NoteSummary> m_recent;
     QString m_error;
+    QString m_draft;
+    bool m_saving = false;
 };

@@ -109,6 +109,38 @@ private Q_SLOTS:
         QVERIFY(!service->nextMeeting());
     }
 
+    // A cancelled occurrence (a called-off instance of a series, or a cancelled event) is no meeting of the
+    // day: neither the next one nor listed; the others stay as they are.
+    void cancelledOccurrencesAreLeftOut_data() {
+        QTest::addColumn<QStringList>("cancelled");
+        QTest::addColumn<QString>("next"); // empty: none
+        QTest::addColumn<QStringList>("timed");
+        QTest::addColumn<QStringList>("allDay");
+        QTest::newRow("none") << QStringList() << "running" << QStringList({"running", "soon", "later"})
+                              << QStringList({"Holiday"});
+        QTest::newRow("the running one") << QStringList({"running"}) << "soon"
+                                         << QStringList({"soon", "later"}) << QStringList({"Holiday"});
+        QTest::newRow("the next two") << QStringList({"running", "soon"}) << "later" << QStringList({"later"})
+                                      << QStringList({"Holiday"});
+        QTest::newRow("the all-day one") << QStringList({"Holiday"}) << "running"
+                                         << QStringList({"running", "soon", "later"}) << QStringList();
+        QTest::newRow("all") << QStringList({"running", "soon", "later", "Holiday"}) << "" << QStringList()
+                             << QStringList();
+    }
+    void cancelledOccurrencesAreLeftOut() {
+        QFETCH(QStringList, cancelled);
+        clock.set(nine);
+        store.occurrences = {occurrenceOf("later", 60, 90), occurrenceOf("running", -10, 20),
+                             occurrenceOf("soon", 5, 30), occurrenceOf("Holiday", 0, 1440, true)};
+        for (CalendarOccurrence& occurrence : store.occurrences)
+            occurrence.isCancelled = cancelled.contains(*occurrence.title);
+        grant();
+        const auto next = service->nextMeeting();
+        QTEST(next ? next->title : QString(), "next");
+        QTEST(texts(service->todayMeetings(), &Meeting::title), "timed");
+        QTEST(texts(service->allDayEvents(), &Meeting::title), "allDay");
+    }
+
     // Absent, empty, wrongly typed or only deleted calendars: every calendar; otherwise the known ones.
     void dayWindowAndFilter() {
         const std::pair<QVariant, QStringList> cases[] = {

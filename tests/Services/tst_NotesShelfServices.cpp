@@ -1,6 +1,7 @@
 #include "Foundation/L10n.h"
 #include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
+#include "Platform/Session/TerminationSignals.h"
 #include "Services/NotesService.h"
 #include "Services/ShelfService.h"
 #include "Widgets/NotesWidget.h"
@@ -8,7 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +38,21 @@ QStringList names(const QList<ShelfItem>& items) {
         list.append(item.name);
     list.sort();
     return list;
+}
+
+// Makes `folder`/Inbox.txt a "fifo", a "link to a fifo" or a "link to a note" (note.txt beside it), or leaves
+// it "missing".
+void makeInbox(const QString& kind, const QTemporaryDir& folder) {
+    const QString inbox = folder.filePath(NotesService::inboxFileName);
+    if (kind == u"fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(inbox), 0600), 0);
+    if (kind == u"link to a fifo")
+        QVERIFY(mkfifo(QFile::encodeName(folder.filePath("pipe")), 0600) == 0 &&
+                QFile::link(folder.filePath("pipe"), inbox));
+    if (kind == u"link to a note") {
+        write(folder.filePath("note.txt"), "Inbox\n");
+        QVERIFY(QFile::link(folder.filePath("note.txt"), inbox));
+    }
 }
 
 } // namespace
@@ -112,6 +131,94 @@ private Q_SLOTS:
         preferences.setValue("tavimor.notesEnabled", true);
         NotificationCenter::shared().post(Notifications::notesEnabledChanged);
         QVERIFY(!widget.isActive());
+    }
+
+    // Only a regular inbox (or a missing one, made anew) takes a note, through a link too; anything else is
+    // refused at once with the error shown and the text kept as the draft. A saved note empties the draft
+    // unless it was edited while saving.
+    void onlyARegularInboxTakesNotes_data() {
+        QTest::addColumn<QString>("inbox");
+        QTest::addColumn<QString>("editedMeanwhile"); // empty: not edited
+        QTest::addColumn<QString>("draftAfter");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("missing") << "missing"
+                                 << ""
+                                 << "" << QByteArray("Inbox\n\nidea\n");
+        QTest::newRow("link to a note") << "link to a note"
+                                        << ""
+                                        << "" << QByteArray("Inbox\n\nidea\n");
+        QTest::newRow("edited while saving") << "missing"
+                                             << "idea, and more"
+                                             << "idea, and more" << QByteArray("Inbox\n\nidea\n");
+        QTest::newRow("FIFO") << "fifo"
+                              << ""
+                              << " idea " << QByteArray();
+        QTest::newRow("link to a FIFO") << "link to a fifo"
+                                        << ""
+                                        << " idea " << QByteArray();
+    }
+    void onlyARegularInboxTakesNotes() {
+        QFETCH(QString, inbox);
+        QFETCH(QString, editedMeanwhile);
+        QFETCH(QString, draftAfter);
+        QFETCH(QByteArray, written);
+        QTemporaryDir folder;
+        makeInbox(inbox, folder);
+        NotesService service(folder.path());
+        QSignalSpy errors(&service, &NotesService::errorMessageChanged);
+        QSignalSpy listed(&service, &NotesService::recentNotesChanged); // the refresh after a save
+        service.capture(" idea ");
+        QCOMPARE(service.draft(), QStringLiteral(" idea "));
+        if (!editedMeanwhile.isEmpty())
+            service.setDraft(editedMeanwhile);
+        QTRY_VERIFY_WITH_TIMEOUT(errors.size() + listed.size() > 0, 2000);
+        QCOMPARE(service.draft(), draftAfter);
+        QCOMPARE(service.errorMessage(),
+                 written.isEmpty() ? QStringLiteral("Não foi possível salvar a nota.") : QString());
+        if (!written.isEmpty())
+            QCOMPARE(read(folder.filePath(NotesService::inboxFileName)), written);
+    }
+
+    // A note longer than a pipe holds, pending for a FIFO inbox, never holds up the end: SIGTERM ends the
+    // process through its event loop and the service's destruction within 2 s.
+    void terminationWithALongNotePending_data() {
+        QTest::addColumn<QString>("inbox");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("link to a FIFO") << "link to a fifo";
+    }
+    void terminationWithALongNotePending() {
+        QFETCH(QString, inbox);
+        QTemporaryDir folder;
+        makeInbox(inbox, folder);
+        int ready[2];
+        QCOMPARE(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            TerminationSignals signals;
+            QObject::connect(&signals, &TerminationSignals::terminationRequested,
+                             [] { QCoreApplication::quit(); });
+            {
+                NotesService service(folder.path());
+                service.capture(QString(80 * 1024, u'x'));
+                QTimer::singleShot(0, [&] { (void)::write(ready[1], "r", 1); });
+                QCoreApplication::exec();
+            }
+            _exit(0);
+        }
+        ::close(ready[1]);
+        pollfd running{ready[0], POLLIN, 0};
+        QCOMPARE(poll(&running, 1, 5000), 1);
+        ::close(ready[0]);
+        QTest::qWait(200); // the worker has taken the note
+        QCOMPARE(kill(child, SIGTERM), 0);
+        int status = 0;
+        const bool ended = QTest::qWaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, 2000);
+        if (!ended) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+        }
+        QVERIFY2(ended, "SIGTERM did not end the process within 2 s");
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
     // A clash gets the first free number before the last extension.

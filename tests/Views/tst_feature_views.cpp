@@ -21,6 +21,8 @@
 #include <QQuickWindow>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 // The feature views load over their real view models in both appearances without a QML warning, and the
 // keep-awake, servers and devices cards show what their models decide. (The application loads the break
 // tab, the overlay and the reminder panels in the X11 test, which fails on any QML warning.)
@@ -93,6 +95,36 @@ private Q_SLOTS:
         health.setBlinkPosition(QStringLiteral("center"));
         health.setBreakDurationSec(60);
         QTest::qWait(50);
+    }
+
+    // A note the inbox refuses stays in the field, also after the tab is shown again, beside the error; once
+    // the inbox takes it, the field empties and the error goes.
+    void notesFieldKeepsARefusedNote() {
+        QTemporaryDir notesFolder;
+        const QString inbox = notesFolder.filePath(NotesService::inboxFileName);
+        QCOMPARE(mkfifo(QFile::encodeName(inbox), 0600), 0);
+        NotesWidget notes(preferences, notesFolder.path());
+        const auto capture = [&](const QQuickWindow& window) {
+            QQuickItem* button = visibleItem(window, "captureButton");
+            QTest::mouseClick(
+                const_cast<QQuickWindow*>(&window), Qt::LeftButton, {},
+                button->mapToScene(QPointF(button->width() / 2, button->height() / 2)).toPoint());
+        };
+        auto window = show(notes.expandedBody(), &notes);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        visibleItem(*window, "noteField")->setProperty("text", QStringLiteral("an idea"));
+        capture(*window);
+        QTRY_VERIFY(visibleItem(*window, "noteError"));
+        QCOMPARE(visibleItem(*window, "noteField")->property("text").toString(), QStringLiteral("an idea"));
+
+        window.reset();
+        window = show(notes.expandedBody(), &notes);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(visibleItem(*window, "noteField")->property("text").toString(), QStringLiteral("an idea"));
+        QVERIFY(QFile::remove(inbox));
+        capture(*window);
+        QTRY_VERIFY(!visibleItem(*window, "noteError"));
+        QCOMPARE(visibleItem(*window, "noteField")->property("text").toString(), QString());
     }
 
     void cards() {

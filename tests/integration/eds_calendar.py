@@ -4,6 +4,8 @@
 #   eds_calendar.py meeting TITLE MINUTES LENGTH [LOCATION]   one event MINUTES from now, LENGTH minutes long
 #   eds_calendar.py burst N START           N events of 15 minutes from START, one create call each
 #   eds_calendar.py many N YYYY-MM-DD       N events spread over that day (Europe/Berlin), in one call
+#   eds_calendar.py cancelled YYYY-MM-DD    imports an export holding a series whose occurrence that day is
+#                                           cancelled, a cancelled event and a confirmed one
 import sys
 import datetime as dt
 
@@ -51,6 +53,62 @@ def seed_day(cal, day):
     timed("tomorrow", "Tomorrow", at(1, "100000"), at(1, "110000"))
 
 
+# What a calendar program exports: the cancelled occurrence is a detached instance of the series.
+CANCELLED_EXPORT = """BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//Example Corp.//Calendar Export//EN
+BEGIN:VEVENT
+UID:retro-series
+DTSTAMP:20260101T000000Z
+SUMMARY:Retro
+DTSTART;TZID=Europe/Berlin:{before}T080000
+DTEND;TZID=Europe/Berlin:{before}T083000
+RRULE:FREQ=DAILY;COUNT=3
+END:VEVENT
+BEGIN:VEVENT
+UID:retro-series
+DTSTAMP:20260101T000000Z
+RECURRENCE-ID;TZID=Europe/Berlin:{day}T080000
+SUMMARY:Retro
+DTSTART;TZID=Europe/Berlin:{day}T080000
+DTEND;TZID=Europe/Berlin:{day}T083000
+STATUS:CANCELLED
+END:VEVENT
+BEGIN:VEVENT
+UID:offsite
+DTSTAMP:20260101T000000Z
+SUMMARY:Offsite
+DTSTART;TZID=Europe/Berlin:{day}T170000
+DTEND;TZID=Europe/Berlin:{day}T180000
+STATUS:CANCELLED
+END:VEVENT
+BEGIN:VEVENT
+UID:confirmed
+DTSTAMP:20260101T000000Z
+SUMMARY:Confirmed
+DTSTART;TZID=Europe/Berlin:{day}T173000
+DTEND;TZID=Europe/Berlin:{day}T180000
+STATUS:CONFIRMED
+END:VEVENT
+END:VCALENDAR
+"""
+
+
+# Series and single events are created, then each detached instance is stored as that occurrence's change.
+def import_export(cal, text):
+    calendar = ICalGLib.Component.new_from_string(text.replace("\n", "\r\n"))
+    events, detached = [], []
+    part = calendar.get_first_component(ICalGLib.ComponentKind.VEVENT_COMPONENT)
+    while part is not None:
+        copy = part.clone()
+        (detached if copy.get_first_property(ICalGLib.PropertyKind.RECURRENCEID_PROPERTY) else events).append(copy)
+        part = calendar.get_next_component(ICalGLib.ComponentKind.VEVENT_COMPONENT)
+    for component in events:
+        create(cal, component)
+    for component in detached:
+        cal.modify_object_sync(component, ECal.ObjModType.THIS, ECal.OperationFlags.NONE, None)
+
+
 def main():
     cal = client()
     command = sys.argv[1]
@@ -79,6 +137,10 @@ def main():
         cal.create_objects_sync([event("many-%d" % i, ["SUMMARY:Event %d" % i, "DTSTART;" + at(i), "DTEND;" + at(i),
                                                         "LOCATION:https://meet.google.com/room-%d" % i])
                                  for i in range(count)], ECal.OperationFlags.NONE, None)
+    elif command == "cancelled":
+        d = dt.date.fromisoformat(sys.argv[2])
+        import_export(cal, CANCELLED_EXPORT.format(before=(d - dt.timedelta(days=1)).strftime("%Y%m%d"),
+                                                   day=d.strftime("%Y%m%d")))
     else:
         sys.exit("unknown command " + command)
 

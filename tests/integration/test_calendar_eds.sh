@@ -31,7 +31,10 @@ session_body='
 set -euo pipefail
 [ "$DBUS_SESSION_BUS_ADDRESS" != "$TAVIMOR_OUTER_SESSION_BUS" ] || { echo "FAIL: not a private bus" >&2; exit 1; }
 export DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
-if [ "$TAVIMOR_EDS_TEST" = seeded ]; then /usr/bin/python3 "$TAVIMOR_EDS_SEEDER" day 2026-03-29; fi
+if [ "$TAVIMOR_EDS_TEST" = seeded ]; then
+  /usr/bin/python3 "$TAVIMOR_EDS_SEEDER" day 2026-03-29
+  /usr/bin/python3 "$TAVIMOR_EDS_SEEDER" cancelled 2026-03-29
+fi
 timeout --kill-after=5 120 "$TEST_BINARY" -o -,txt
 '
 

@@ -96,6 +96,7 @@ void PulseAudioSystem::handleState() {
     const bool failureHandled = !m_context && m_retryTimer.isActive();
     if (state == PA_CONTEXT_READY && !m_ready) {
         m_ready = true;
+        m_reportedAway = false;
         m_retryMs = firstRetryMs;
         const auto onEvent = [](pa_context*, pa_subscription_event_type_t, std::uint32_t, void* self) {
             static_cast<PulseAudioSystem*>(self)->handleServerEvent();
@@ -107,16 +108,40 @@ void PulseAudioSystem::handleState() {
             pa_operation_unref(op);
         enumerate();
     } else if ((state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) && !failureHandled) {
-        const bool everConnected = m_enumerations > 0;
+        const bool wasConnected = m_ready;
         dropContext();
-        if (!everConnected && !m_reportedMissing && m_reportDegraded) {
-            m_reportedMissing = true;
-            m_reportDegraded(QStringLiteral("PulseAudio"),
-                             QStringLiteral("sem servidor de som (PulseAudio ou PipeWire) na sessão"),
-                             QStringLiteral("a aba de áudio fica vazia e a trava do microfone não age"));
-        }
+        forgetServer();
+        reportAway(wasConnected);
         scheduleRetry();
     }
+}
+
+// Once for each absence of the server, however many attempts fail meanwhile.
+void PulseAudioSystem::reportAway(bool wasConnected) {
+    if (m_reportedAway || !m_reportDegraded)
+        return;
+    m_reportedAway = true;
+    m_reportDegraded(
+        QStringLiteral("PulseAudio"),
+        wasConnected ? QStringLiteral("o servidor de som (PulseAudio ou PipeWire) saiu do ar")
+                     : QStringLiteral("sem servidor de som (PulseAudio ou PipeWire) na sessão"),
+        QStringLiteral("a aba de áudio fica vazia e a trava do microfone não age até ele voltar"));
+}
+
+// The devices and defaults of a server that is gone are none: nothing is shown that cannot be chosen.
+void PulseAudioSystem::forgetServer() {
+    const bool devicesMoved = !m_devices.isEmpty();
+    const bool outputMoved = !m_defaultSink.isEmpty();
+    const bool inputMoved = !m_defaultSource.isEmpty();
+    m_devices.clear();
+    m_defaultSink.clear();
+    m_defaultSource.clear();
+    if (devicesMoved)
+        Q_EMIT devicesChanged();
+    if (outputMoved)
+        Q_EMIT defaultOutputChanged();
+    if (inputMoved)
+        Q_EMIT defaultInputChanged();
 }
 
 void PulseAudioSystem::scheduleRetry() {

@@ -13,8 +13,9 @@ struct pa_glib_mainloop;
 // The sound server (PulseAudio, or PipeWire through its PulseAudio interface) on the GUI thread's GLib
 // loop. Sinks are outputs; sources are inputs, except the monitors of sinks. Server events come in bursts
 // (a profile switch removes and adds devices), so they are gathered for a short while into one
-// enumeration. When the server goes away the last lists stay and the connection is tried again with a
-// growing pause.
+// enumeration. While the server is away (missing at start, or gone since) there are no devices and no
+// defaults, one degraded-feature line tells why, and the connection is tried again with a growing pause;
+// once it is back, the devices return with the ids they had.
 class PulseAudioSystem final : public IAudioSystem {
     Q_OBJECT
 public:
@@ -46,6 +47,8 @@ private:
     void connectToServer();
     void dropContext();
     void handleState();
+    void forgetServer();
+    void reportAway(bool wasConnected);
     void scheduleRetry();
     void handleServerEvent();
     void enumerate();
@@ -61,7 +64,7 @@ private:
     pa_context* m_context = nullptr;
     bool m_started = false;
     bool m_ready = false;
-    bool m_reportedMissing = false;
+    bool m_reportedAway = false; // for the current absence of the server
     int m_retryMs = firstRetryMs;
     QTimer m_retryTimer;
     QTimer m_coalesceTimer;

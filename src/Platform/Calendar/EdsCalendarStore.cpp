@@ -123,6 +123,8 @@ gboolean addInstance(ICalComponent* component, ICalTime* instanceStart, ICalTime
     occurrence.start = toDateTime(instanceStart, slot->zone);
     occurrence.end = toDateTime(instanceEnd, slot->zone);
     occurrence.isAllDay = startsWithDate(component);
+    // A detached occurrence carries its own status; the others carry the series'.
+    occurrence.isCancelled = i_cal_component_get_status(component) == I_CAL_STATUS_CANCELLED;
     occurrence.id = occurrenceId(component, occurrence.start, slot->zone);
     occurrence.title = optionalText(i_cal_component_get_summary(component));
     occurrence.location = optionalText(i_cal_component_get_location(component));

@@ -32,6 +32,7 @@ struct CalendarOccurrence {
     QUrl url;
     int attendeeCount = 0;
     std::optional<CalendarSource> calendar;
+    bool isCancelled = false; // the event, or this occurrence of its series, is marked cancelled
 };
 
 // The answer to a request for calendar access.

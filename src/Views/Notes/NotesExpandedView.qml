@@ -10,9 +10,17 @@ Item {
     readonly property var service: model.service
     readonly property var texts: model.texts
 
+    // The field mirrors the service's draft, which a saved note empties and a refused one keeps.
     function capture() {
         view.service.capture(field.text);
-        field.text = "";
+    }
+
+    Connections {
+        target: view.service
+        function onDraftChanged() {
+            if (field.text !== view.service.draft)
+                field.text = view.service.draft;
+        }
     }
 
     Item {
@@ -46,6 +54,8 @@ Item {
                     font.pixelSize: 12
                     wrapMode: TextEdit.Wrap
                     textFormat: TextEdit.PlainText
+                    Component.onCompleted: text = view.service.draft
+                    onTextChanged: view.service.draft = text
                     Keys.onReturnPressed: (event) => {
                         if (event.modifiers & Qt.ControlModifier)
                             view.capture();
@@ -64,6 +74,7 @@ Item {
             }
 
             Text {
+                objectName: "noteError"
                 y: fieldFrame.height + 6
                 width: parent.width
                 visible: view.service.errorMessage !== ""
