@@ -65,13 +65,19 @@ Item {
                 property string shown
                 property string leaving
                 property real progress: 1
+                property bool placed: false
 
-                Component.onCompleted: shown = character
+                Component.onCompleted: {
+                    shown = character;
+                    placed = true;
+                }
 
                 width: metrics.advanceWidth(leaving) * (1 - progress) + metrics.advanceWidth(shown) * progress
                 height: metrics.height
 
                 onCharacterChanged: {
+                    if (!placed)
+                        return;
                     leaving = shown;
                     shown = character;
                     if (root.rolls) {
