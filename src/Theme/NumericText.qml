@@ -104,6 +104,7 @@ Item {
                     y: -slot.progress * slot.height / 2
                     opacity: 1 - slot.progress
                     textFormat: Text.PlainText
+                    Accessible.ignored: true
                     font: root.font
                     color: root.color
                 }
@@ -112,6 +113,7 @@ Item {
                     y: (1 - slot.progress) * slot.height / 2
                     opacity: slot.progress
                     textFormat: Text.PlainText
+                    Accessible.ignored: true
                     font: root.font
                     color: root.color
                 }
