@@ -18,7 +18,7 @@ Item {
     Accessible.role: Accessible.StaticText
     Accessible.name: text
 
-    function update() {
+    function placeCharacters() {
         const characters = Array.from(root.text);
         if (slots.count === 0) {
             // Shown as it is: only a change rolls.
@@ -39,8 +39,8 @@ Item {
         });
     }
 
-    onTextChanged: update()
-    Component.onCompleted: update()
+    onTextChanged: placeCharacters()
+    Component.onCompleted: placeCharacters()
 
     FontMetrics {
         id: metrics

@@ -58,7 +58,6 @@ Item {
 
         Shape {
             // The disc's 1-point inner rim, brighter at the top than at the bottom.
-            objectName: "discRim"
             anchors.fill: parent
             // Multisampled on a GPU scene graph; the software one smooths the rim itself.
             layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
