@@ -10,8 +10,8 @@ packages=(
   libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev libxcb-screensaver0-dev libxcb-dpms0-dev libsecret-1-dev libpulse-dev lsof
   libecal2.0-dev libedataserver1.2-dev
   fonts-material-design-icons-iconfont fonts-dejavu-core
-  # The faces the views are laid out for: text, and condensed monospaced figures.
-  fonts-inter fonts-league-mono
+  # The faces the views are laid out for: text, condensed monospaced figures, and rounded break figures.
+  fonts-inter fonts-league-mono fonts-quicksand
   # Test peers: private buses, the secret service, an X server with a compositor, a reference panel, and the
   # accessibility bus the end-to-end tests read the windows through.
   dbus dbus-x11 libglib2.0-bin python3-dbusmock gnome-keyring libsecret-tools

@@ -24,10 +24,15 @@ int durationMs(double response, double dampingFraction) {
     return int(std::lround(Springs::settlingTime(response, dampingFraction) * 1000));
 }
 
+// ωt at which e^(−ωt)(1 + ωt), what is left of a critically damped spring's way, falls to 0.1 %.
+constexpr double criticalSettlingPhase = 9.2335;
+
 } // namespace
 
 double Springs::stepResponse(double response, double dampingFraction, double t) {
     const double omega = 2 * std::numbers::pi / response;
+    if (dampingFraction >= 1)
+        return 1 - std::exp(-omega * t) * (1 + omega * t);
     const double decay = dampingFraction * omega;
     const double dampedOmega = omega * std::sqrt(1 - dampingFraction * dampingFraction);
     return 1 - std::exp(-decay * t) *
@@ -36,6 +41,8 @@ double Springs::stepResponse(double response, double dampingFraction, double t) 
 
 double Springs::settlingTime(double response, double dampingFraction) {
     const double omega = 2 * std::numbers::pi / response;
+    if (dampingFraction >= 1)
+        return criticalSettlingPhase / omega;
     return std::log(1000.0) / (dampingFraction * omega);
 }
 
@@ -54,6 +61,9 @@ QEasingCurve Springs::closeButton() {
 QEasingCurve Springs::blink() {
     return springCurve<0.4, 0.75>();
 }
+QEasingCurve Springs::smooth() {
+    return springCurve<0.5, 1.0>();
+}
 
 int Springs::openDuration() {
     return durationMs(0.35, 0.7);
@@ -69,4 +79,7 @@ int Springs::closeButtonDuration() {
 }
 int Springs::blinkDuration() {
     return durationMs(0.4, 0.75);
+}
+int Springs::smoothDuration() {
+    return durationMs(0.5, 1.0);
 }

@@ -14,11 +14,13 @@ class Springs : public QObject {
     Q_PROPERTY(QEasingCurve compactBar READ compactBar CONSTANT)
     Q_PROPERTY(QEasingCurve closeButton READ closeButton CONSTANT)
     Q_PROPERTY(QEasingCurve blink READ blink CONSTANT)
+    Q_PROPERTY(QEasingCurve smooth READ smooth CONSTANT)
     Q_PROPERTY(int openDuration READ openDuration CONSTANT)
     Q_PROPERTY(int closeDuration READ closeDuration CONSTANT)
     Q_PROPERTY(int compactBarDuration READ compactBarDuration CONSTANT)
     Q_PROPERTY(int closeButtonDuration READ closeButtonDuration CONSTANT)
     Q_PROPERTY(int blinkDuration READ blinkDuration CONSTANT)
+    Q_PROPERTY(int smoothDuration READ smoothDuration CONSTANT)
 
 public:
     using QObject::QObject;
@@ -28,14 +30,18 @@ public:
     static QEasingCurve compactBar();
     static QEasingCurve closeButton();
     static QEasingCurve blink();
+    // The views' default animation: a critically damped spring, no overshoot.
+    static QEasingCurve smooth();
 
     static int openDuration();
     static int closeDuration();
     static int compactBarDuration();
     static int closeButtonDuration();
     static int blinkDuration();
+    static int smoothDuration();
 
-    // Displacement of a spring released at 0 towards 1, at time t seconds.
+    // Displacement of a spring released at 0 towards 1, at time t seconds; damping fractions up to 1
+    // (critical damping).
     static double stepResponse(double response, double dampingFraction, double t);
     // Seconds until the envelope of the oscillation falls to 0.1 %.
     static double settlingTime(double response, double dampingFraction);

@@ -166,6 +166,11 @@ QString TavimorTheme::monoFamily() {
     return family;
 }
 
+QString TavimorTheme::roundedFamily() {
+    static const QString family = installedOr(QStringLiteral("Quicksand"), QFontDatabase::GeneralFont);
+    return family;
+}
+
 void TavimorTheme::useTextFace() {
     QFont font = QGuiApplication::font();
     font.setFamilies({textFamily()});

@@ -24,6 +24,7 @@ class TavimorTheme : public QObject {
     Q_PROPERTY(QFont label READ label CONSTANT)
     Q_PROPERTY(QFont sectionTitle READ sectionTitle CONSTANT)
     Q_PROPERTY(QString monoFamily READ monoFamily CONSTANT)
+    Q_PROPERTY(QString roundedFamily READ roundedFamily CONSTANT)
     Q_PROPERTY(bool blurBehind READ blurBehind NOTIFY blurBehindChanged)
     Q_PROPERTY(QColor liquidCardFill READ liquidCardFill NOTIFY blurBehindChanged)
     Q_PROPERTY(QColor tabBarFill READ tabBarFill NOTIFY blurBehindChanged)
@@ -53,6 +54,9 @@ public:
     // they are not installed.
     static QString textFamily();
     static QString monoFamily();
+    // The rounded face of the break's big figures and tip titles: Quicksand, whose bold figures and titles
+    // take the width of the text face's, so they fit where the layout leaves room for it.
+    static QString roundedFamily();
     // Makes the text face the application's default font, so that every view draws in it.
     static void useTextFace();
 

@@ -217,7 +217,7 @@ private Q_SLOTS:
     // An animation ends where its curve ends: exactly at 1, however far the spring overshot on the way.
     void curvesStartAtZeroAndEndExactlyAtOne() {
         for (const QEasingCurve& curve : {Springs::open(), Springs::close(), Springs::compactBar(),
-                                          Springs::closeButton(), Springs::blink()}) {
+                                          Springs::closeButton(), Springs::blink(), Springs::smooth()}) {
             QCOMPARE(curve.valueForProgress(0), 0.0);
             QCOMPARE(curve.valueForProgress(1), 1.0);
             QVERIFY(qAbs(curve.valueForProgress(0.999) - 1) < 0.002);

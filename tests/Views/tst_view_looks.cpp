@@ -10,10 +10,14 @@
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/BreakService.h"
 #include "Services/PostureService.h"
+#include "Theme/Springs.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/BreakWidget.h"
 #include "Widgets/MusicWidget.h"
 
+#include <QAnimationDriver>
 #include <QDirIterator>
+#include <QFontInfo>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -32,6 +36,34 @@ int tint(QColor pixel) {
 bool near(QColor a, QColor b) {
     return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 24;
 }
+
+int distance(QColor a, QColor b) {
+    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+}
+
+// Animation time that moves only when the test moves it, from 0 at each start of the animations.
+class SteppedAnimationTime final : public QAnimationDriver {
+public:
+    SteppedAnimationTime() { install(); }
+    ~SteppedAnimationTime() override { uninstall(); }
+    qint64 elapsed() const override { return m_elapsed; }
+    // Lets animations just asked for begin, then moves them on by ms.
+    void advanceBy(qint64 ms) {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        m_elapsed += ms;
+        advance();
+    }
+
+protected:
+    void start() override {
+        m_elapsed = 0;
+        QAnimationDriver::start();
+    }
+
+private:
+    qint64 m_elapsed = 0;
+};
 
 } // namespace
 
@@ -61,8 +93,11 @@ class ViewLooksTest : public QObject {
     }
 
     // A player playing a track whose cover is one plain colour, in that image format.
-    std::unique_ptr<MusicWidget> playingMusic(bool playing, QImage::Format format) {
+    std::unique_ptr<MusicWidget> playingMusic(bool playing, QImage::Format format,
+                                              FakeMprisSource** player = nullptr) {
         auto source = std::make_unique<FakeMprisSource>();
+        if (player)
+            *player = source.get();
         auto artwork = std::make_unique<FakeArtworkFetcher>();
         FakeArtworkFetcher* fetcher = artwork.get();
         const QString address = QStringLiteral("https://example.test/cover.png");
@@ -92,6 +127,50 @@ class ViewLooksTest : public QObject {
             if (cover->property("hasImage").toBool())
                 return cover->mapRectToScene(cover->boundingRect()).toRect();
         return {};
+    }
+
+    // The break service with its tab and overlay models, idle 20 minutes before the next break or in a
+    // 20-second break.
+    struct BreakScene {
+        FakeClock clock;
+        FakeScheduler ticks{&clock};
+        FakePresence presence;
+        NotificationCenter notifications;
+        std::unique_ptr<BreakWidget> widget;
+        std::unique_ptr<BreakOverlayModel> overlay;
+        QObject* model(const QString& view) const {
+            return view.startsWith(QLatin1String("Reminders")) ? static_cast<QObject*>(overlay.get())
+                                                               : widget->viewModel();
+        }
+    };
+
+    std::unique_ptr<BreakScene> breakScene(bool inBreak) {
+        preferences.setValue(QStringLiteral("tavimor.breakEnabled"), true);
+        preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 20);
+        preferences.setValue(QStringLiteral("tavimor.breakDurationSec"), 20);
+        auto scene = std::make_unique<BreakScene>();
+        scene->widget = std::make_unique<BreakWidget>(
+            preferences, scene->notifications,
+            std::make_unique<BreakService>(BreakService::Dependencies{preferences, scene->clock, scene->ticks,
+                                                                      scene->presence, nullptr,
+                                                                      scene->notifications},
+                                           nullptr));
+        scene->widget->start();
+        if (inBreak)
+            scene->widget->service()->takeBreakNow();
+        scene->overlay = std::make_unique<BreakOverlayModel>(
+            *scene->widget->service(),
+            BreakTip{QStringLiteral("Olhe para o horizonte"), QStringLiteral("Far")}, true);
+        return scene;
+    }
+
+    // Where a probe of the compact player's play state reads its pixel.
+    static QPoint probePoint(const Shown& shown, const QString& probe) {
+        const auto* item = shown.view->findChild<QQuickItem*>(probe);
+        const QPointF local = probe == QLatin1String("pauseSign")     ? QPointF(2.5, 5) // in the first bar
+                              : probe == QLatin1String("coverShadow") ? QPointF(-2, item->height() / 2)
+                                                                      : QPointF(10, 1);
+        return item->mapToScene(local).toPoint();
     }
 
 private Q_SLOTS:
@@ -180,6 +259,29 @@ private Q_SLOTS:
         QVERIFY2(shadow.lightness() < grey.lightness() - 8, qPrintable(shadow.name()));
     }
 
+    // The blink disc's rim fades from brighter at the top to fainter at the bottom.
+    void blinkDiscRim() {
+        BlinkReminderState state;
+        const Shown shown =
+            show("Reminders/BlinkReminderView",
+                 {{"state", QVariant::fromValue<QObject*>(&state)}, {"scale", 1.0}}, {92, 92}, Qt::black);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        SteppedAnimationTime time;
+        state.setVisible(true);
+        time.advanceBy(Springs::blinkDuration() + 10);
+        const QImage image = shown.grab();
+        // The brightest pixel of the middle column within the given rows: the rim crosses it there.
+        const auto rim = [&image](int from, int to) {
+            int brightest = 0;
+            for (int y = from; y < to; ++y)
+                brightest = std::max(brightest, image.pixelColor(46, y).lightness());
+            return brightest;
+        };
+        const int top = rim(14, 24);
+        const int bottom = rim(68, 78);
+        QVERIFY2(bottom > 4 && top >= bottom + 25, qPrintable(QStringLiteral("%1 %2").arg(top).arg(bottom)));
+    }
+
     // In flight the posture panel shows the arrow, glowing and wider than the trail under it.
     void postureArrow() {
         PostureReminderState state;
@@ -204,6 +306,115 @@ private Q_SLOTS:
         std::pair<int, int> seen;
         QTRY_VERIFY2_WITH_TIMEOUT((seen = widths(shown.grab())).second > 0 && seen.first >= 2 * seen.second,
                                   qPrintable(QStringLiteral("%1 %2").arg(seen.first).arg(seen.second)), 1000);
+    }
+
+    // Between playing and paused the compact player's looks cross-fade: half-way the pause sign, the
+    // progress line and the cover's accent shadow each stand between their two ends; the level bars move
+    // while they fade out and stop their frames once gone.
+    void playStateCrossFades_data() {
+        QTest::addColumn<QString>("probe");
+        QTest::newRow("pause sign") << "pauseSign";
+        QTest::newRow("progress line") << "compactProgress";
+        QTest::newRow("cover shadow") << "coverShadow";
+    }
+
+    void playStateCrossFades() {
+        QFETCH(QString, probe);
+        FakeMprisSource* player = nullptr;
+        const auto music = playingMusic(true, QImage::Format_RGB32, &player);
+        const Shown shown =
+            show("Music/MusicCompactView", {{"model", QVariant::fromValue<QObject*>(music.get())}},
+                 {480, 160}, QColor(32, 32, 32));
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        QTRY_VERIFY(!coverRect(shown).isEmpty());
+        QTRY_VERIFY(near(shown.grab().pixelColor(coverRect(shown).center()), coverColour));
+        const QPoint point = probePoint(shown, probe);
+        const QQuickItem* bars = shown.view->findChild<QQuickItem*>(QStringLiteral("levelBars"));
+        SteppedAnimationTime time;
+        const QColor playing = shown.grab().pixelColor(point);
+        MprisPlayer paused = player->current.first();
+        paused.status = QStringLiteral("Paused");
+        player->setPlayers({paused});
+        time.advanceBy(90);
+        const QColor halfway = shown.grab().pixelColor(point);
+        const bool barsMoveHalfway = bars->property("animating").toBool();
+        time.advanceBy(100);
+        const QColor pausedLook = shown.grab().pixelColor(point);
+        const bool barsMoveHidden = bars->property("animating").toBool();
+        const QString seen =
+            QStringLiteral("%1 %2 %3").arg(playing.name(), halfway.name(), pausedLook.name());
+        QVERIFY2(distance(halfway, playing) >= 3 && distance(halfway, pausedLook) >= 3, qPrintable(seen));
+        QVERIFY2(distance(halfway, playing) + distance(halfway, pausedLook) <=
+                     distance(playing, pausedLook) + 6,
+                 qPrintable(seen));
+        QVERIFY(barsMoveHalfway);
+        QVERIFY(!barsMoveHidden);
+    }
+
+    // The break's figures roll: half-way through a change the figure is neither the old nor the new one.
+    // The tab's figure rolls towards the next break; a break's own seconds change in place there.
+    void figuresRoll_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QString>("figure");
+        QTest::addColumn<bool>("inBreak");
+        QTest::addColumn<bool>("rolls");
+        QTest::newRow("overlay countdown") << "Reminders/BreakOverlayView"
+                                           << "countdown" << true << true;
+        QTest::newRow("tab, next break") << "Break/BreakExpandedView"
+                                         << "bigValue" << false << true;
+        QTest::newRow("tab, during a break") << "Break/BreakExpandedView"
+                                             << "bigValue" << true << false;
+    }
+
+    void figuresRoll() {
+        QFETCH(QString, view);
+        QFETCH(QString, figure);
+        QFETCH(bool, inBreak);
+        QFETCH(bool, rolls);
+        const auto scene = breakScene(inBreak);
+        const Shown shown =
+            show(view, {{"model", QVariant::fromValue(scene->model(view))}}, {496, 400}, Qt::black);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        const QQuickItem* item = shown.view->findChild<QQuickItem*>(figure);
+        // The figure's line with room above and below for characters on their way.
+        const QRect area = item->mapRectToScene(item->boundingRect()).toRect().adjusted(-30, -30, 30, 30);
+        SteppedAnimationTime time;
+        const QImage before = shown.grab().copy(area);
+        time.advanceBy(120);
+        QVERIFY(shown.grab().copy(area) == before); // shown as it is, nothing rolls in
+        if (inBreak) {
+            scene->ticks.advance(1000);
+        } else {
+            preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 19);
+            scene->notifications.post(Notifications::breakSettingsChanged);
+        }
+        time.advanceBy(120);
+        const QImage halfway = shown.grab().copy(area);
+        time.advanceBy(Springs::smoothDuration());
+        const QImage after = shown.grab().copy(area);
+        QVERIFY(after != before);
+        QCOMPARE(halfway != after, rolls);
+        QVERIFY(halfway != before);
+    }
+
+    // The tip's title and the tab's figure are drawn in the rounded face.
+    void roundedFace_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("tip title") << "Reminders/BreakOverlayView"
+                                   << "tipTitle";
+        QTest::newRow("tab figure") << "Break/BreakExpandedView"
+                                    << "bigValue";
+    }
+
+    void roundedFace() {
+        QFETCH(QString, view);
+        QFETCH(QString, text);
+        const auto scene = breakScene(false);
+        const Shown shown =
+            show(view, {{"model", QVariant::fromValue(scene->model(view))}}, {496, 400}, Qt::black);
+        const QQuickItem* item = shown.view->findChild<QQuickItem*>(text);
+        QCOMPARE(QFontInfo(item->property("font").value<QFont>()).family(), QStringLiteral("Quicksand"));
     }
 
     // The break overlay's backdrop carries the accent glow around the middle and none far from it.

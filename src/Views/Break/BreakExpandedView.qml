@@ -74,13 +74,13 @@ Item {
                             font.pixelSize: 10
                             font.weight: Font.DemiBold
                         }
-                        Text {
+                        NumericText {
                             objectName: "bigValue"
                             text: view.model.bigValue
-                            Accessible.role: Accessible.StaticText
-                            Accessible.name: text
-                            textFormat: Text.PlainText
+                            // The next break's figure rolls; a break's own seconds change in place.
+                            rolls: !view.model.active
                             color: Theme.accent
+                            font.family: Theme.roundedFamily
                             font.pixelSize: 26
                             font.weight: Font.DemiBold
                         }

@@ -9,6 +9,15 @@ Item {
 
     required property var model
     readonly property bool liquid: Appearance.isLiquid
+    // 1 while playing, 0 while paused; the play-state looks cross-fade along it.
+    property real playLevel: model.isPlaying ? 1 : 0
+    Behavior on playLevel {
+        NumberAnimation {
+            duration: 180
+            easing.type: Easing.BezierSpline
+            easing.bezierCurve: [0.42, 0, 0.58, 1, 1, 1]
+        }
+    }
 
     opacity: model.hasTrack ? 1 : 0
     visible: opacity > 0
@@ -41,9 +50,11 @@ Item {
 
             BlurredShape {
                 // The accent shadow while playing.
+                objectName: "coverShadow"
                 z: -1
                 anchors.fill: parent
-                visible: view.model.isPlaying
+                opacity: view.playLevel
+                visible: opacity > 0
                 cornerRadius: cover.hasArtwork ? cover.radius : cover.placeholderRadius
                 blur: 5
                 color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.25)
@@ -68,13 +79,17 @@ Item {
             LevelBars {
                 objectName: "levelBars"
                 anchors.fill: parent
-                visible: view.model.isPlaying
-                playing: view.model.isPlaying
+                opacity: view.playLevel
+                visible: opacity > 0
+                // The bars move while they can be seen, fading out included.
+                playing: visible
                 color: Theme.accent
             }
 
             Row {
-                visible: !view.model.isPlaying
+                objectName: "pauseSign"
+                opacity: 1 - view.playLevel
+                visible: opacity > 0
                 anchors.centerIn: parent
                 spacing: 2.5
                 Repeater {
@@ -98,7 +113,7 @@ Item {
             width: line.width * view.model.compactProgress
             height: 2
             radius: 1
-            color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, view.model.isPlaying ? 0.95 : 0.35)
+            color: Qt.rgba(Theme.accent.r, Theme.accent.g, Theme.accent.b, 0.35 + 0.6 * view.playLevel)
         }
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Shapes
 import Tavimor 1.0
 import "qrc:/Theme"
 
@@ -53,8 +54,42 @@ Item {
             anchors.fill: parent
             radius: width / 2
             color: Qt.rgba(0, 0, 0, 0.62)
-            border.width: 1
-            border.color: Qt.rgba(1, 1, 1, 0.14)
+        }
+
+        Shape {
+            // The disc's 1-point inner rim, brighter at the top than at the bottom.
+            anchors.fill: parent
+            // Multisampled on a GPU scene graph; the software one smooths the rim itself.
+            layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
+            layer.samples: 4
+
+            ShapePath {
+                strokeWidth: -1
+                fillRule: ShapePath.OddEvenFill
+                fillGradient: LinearGradient {
+                    x1: 0
+                    y1: 0
+                    x2: 0
+                    y2: disc.height
+                    GradientStop { position: 0; color: Qt.rgba(1, 1, 1, 0.22) }
+                    GradientStop { position: 1; color: Qt.rgba(1, 1, 1, 0.05) }
+                }
+                PathAngleArc {
+                    centerX: disc.width / 2
+                    centerY: disc.height / 2
+                    radiusX: disc.width / 2
+                    radiusY: radiusX
+                    sweepAngle: 360
+                }
+                PathAngleArc {
+                    moveToStart: true
+                    centerX: disc.width / 2
+                    centerY: disc.height / 2
+                    radiusX: disc.width / 2 - 1
+                    radiusY: radiusX
+                    sweepAngle: 360
+                }
+            }
         }
 
         SymbolIcon {

@@ -63,6 +63,7 @@ Item {
             text: overlay.model.tipTitle
             textFormat: Text.PlainText
             color: "white"
+            font.family: Theme.roundedFamily
             font.pixelSize: 46
             font.bold: true
         }
@@ -81,12 +82,10 @@ Item {
             height: 17
             Rectangle { anchors.centerIn: parent; width: 80; height: 1; color: Qt.rgba(1, 1, 1, 0.25) }
         }
-        Text {
+        NumericText {
             objectName: "countdown"
-            width: parent.width
-            horizontalAlignment: Text.AlignHCenter
+            anchors.horizontalCenter: parent.horizontalCenter
             text: overlay.model.countdown
-            textFormat: Text.PlainText
             color: Theme.accent
             font.family: "monospace"
             font.pixelSize: 40
