@@ -163,13 +163,11 @@ void BreakOverlayWindowManager::present(BreakService& service) {
     const QList<BreakTip> all = tips();
     const bool translucent = m_factory.translucencyAvailable();
     m_blurBehind = translucent && m_factory.blurBehindAvailable();
-    const QList<ScreenInfo> screens = m_screens.screens();
-    takeBackdrops(translucent && !m_blurBehind ? screens : QList<ScreenInfo>());
-    const bool frosted = m_blurBehind || m_backdrops.size() == screens.size();
+    m_frosts = translucent && !m_blurBehind && m_capture != nullptr;
+    const bool frosted = m_blurBehind || takeBackdrops(m_screens.screens());
     auto previous = std::make_shared<Doomed>();
-    previous->model = std::exchange(
-        m_model, std::make_unique<BreakOverlayModel>(service, all.at(m_randomIndex(int(all.size()))),
-                                                     !translucent || !frosted));
+    previous->model = std::exchange(m_model, std::make_unique<BreakOverlayModel>(
+                                                 service, all.at(m_randomIndex(int(all.size()))), !frosted));
     if (!showKeptWindows())
         rebuildWindows();
     QTimer::singleShot(0, [previous] {});
@@ -186,24 +184,25 @@ void BreakOverlayWindowManager::dismiss() {
     m_backdrops.clear();
 }
 
-// Read while no overlay is on screen, or an overlay would frost itself.
-void BreakOverlayWindowManager::takeBackdrops(const QList<ScreenInfo>& screens) {
+// Read while no overlay is on screen, or an overlay would frost itself. Whether every screen has one.
+bool BreakOverlayWindowManager::takeBackdrops(const QList<ScreenInfo>& screens) {
     m_backdrops.clear();
-    for (const ScreenInfo& screen : screens) {
-        const QImage backdrop = backdropFor(screen);
-        if (!backdrop.isNull())
-            m_backdrops.append({screen.frame, backdrop});
-    }
+    bool all = m_frosts;
+    for (const ScreenInfo& screen : screens)
+        all &= !backdropFor(screen).isNull();
+    return all;
 }
 
-// The screen's frosted capture of this break, or one read now for a screen that came during the break.
+// The screen's frosted capture of this break (null when it could not be read), read now for a screen that
+// came during the break.
 QImage BreakOverlayWindowManager::backdropFor(const ScreenInfo& screen) {
-    if (m_blurBehind || !m_capture)
+    if (!m_frosts)
         return {};
     for (const auto& [frame, backdrop] : std::as_const(m_backdrops))
         if (frame == screen.frame)
             return backdrop;
-    return ImageBlur::frosted(m_capture->grab(screen.frame));
+    m_backdrops.append({screen.frame, ImageBlur::frosted(m_capture->grab(screen.frame))});
+    return m_backdrops.last().second;
 }
 
 // The windows of the last break, ordered out, show the next one when the screens are still the same:

@@ -110,7 +110,7 @@ Q_SIGNALS:
     void presented();
 
 private:
-    void takeBackdrops(const QList<ScreenInfo>& screens);
+    bool takeBackdrops(const QList<ScreenInfo>& screens);
     QImage backdropFor(const ScreenInfo& screen);
     bool showKeptWindows();
     void rebuildWindows();
@@ -123,6 +123,7 @@ private:
     TopCover m_topCover;
     IScreenCapture* m_capture = nullptr;
     bool m_blurBehind = false;                   // this break's overlays ask the compositor to blur
+    bool m_frosts = false;                       // this break's overlays lie on frosted captures
     bool m_keptWindowsBlurBehind = false;        // the windows made so far asked it
     QList<std::pair<QRect, QImage>> m_backdrops; // this break's frosted screens, by screen frame
     std::unique_ptr<BreakOverlayModel> m_model;  // outlives the windows whose views read it
