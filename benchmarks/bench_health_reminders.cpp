@@ -31,7 +31,8 @@ class HealthRemindersBench : public QObject {
     X11ScreenCapture screenCapture;
 
     // The overlay as the application makes it, reading the screens for its frosted glass.
-    std::unique_ptr<BreakOverlayWindowManager> makeOverlay(IScreens& screens, IReminderWindowFactory& windows) {
+    std::unique_ptr<BreakOverlayWindowManager> makeOverlay(IScreens& screens,
+                                                           IReminderWindowFactory& windows) {
         auto overlay = std::make_unique<BreakOverlayWindowManager>(screens, windows, clock);
         overlay->setScreenCapture(&screenCapture);
         return overlay;
