@@ -4,7 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QtEndian>
+#include <QSysInfo>
 
 #include <cstring>
 
