@@ -2,6 +2,7 @@
 #include "Foundation/NotificationCenter.h"
 #include "Foundation/QmlWindow.h"
 #include "InMemoryPreferences.h"
+#include "Platform/Capture/X11ScreenCapture.h"
 #include "Platform/Screens/QtScreens.h"
 #include "Platform/Windows/X11ReminderWindow.h"
 #include "Services/BlinkService.h"
@@ -27,6 +28,15 @@ class HealthRemindersBench : public QObject {
     SystemPresence presence{&session, nullptr};
     SystemClock clock;
     QtScheduler scheduler;
+    X11ScreenCapture screenCapture;
+
+    // The overlay as the application makes it, reading the screens for its frosted glass.
+    std::unique_ptr<BreakOverlayWindowManager> makeOverlay(IScreens& screens,
+                                                           IReminderWindowFactory& windows) {
+        auto overlay = std::make_unique<BreakOverlayWindowManager>(screens, windows, clock);
+        overlay->setScreenCapture(&screenCapture);
+        return overlay;
+    }
 
     static QList<QQuickWindow*> overlayWindows() {
         QList<QQuickWindow*> found;
@@ -67,7 +77,7 @@ private Q_SLOTS:
         X11ReminderWindowFactory windows({});
         preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 1);
         BreakService breaks({preferences, clock, scheduler, presence, &session, notifications},
-                            std::make_unique<BreakOverlayWindowManager>(screens, windows, clock));
+                            makeOverlay(screens, windows));
         QElapsedTimer sinceBegin;
         qint64 dueToBegin = -1;
         connect(&breaks, &BreakService::phaseChanged, this, [&] {
@@ -92,7 +102,7 @@ private Q_SLOTS:
         QtScreens screens;
         X11ReminderWindowFactory windows({});
         BreakService breaks({preferences, clock, scheduler, presence, &session, notifications},
-                            std::make_unique<BreakOverlayWindowManager>(screens, windows, clock));
+                            makeOverlay(screens, windows));
         QList<double> samples, built;
         for (int i = 0; i < 10; ++i) {
             QElapsedTimer timer;

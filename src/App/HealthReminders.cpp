@@ -34,6 +34,7 @@ std::unique_ptr<NotchWidget> HealthReminders::makeBreakWidget() {
         const double drop = NotchHardwareProfile::current().compactVisibleDrop;
         return int(std::ceil(NotchGeometry::notchSize(screen).height() + drop));
     });
+    overlay->setScreenCapture(&m_screenCapture);
     m_breakOverlay = overlay.get();
     auto service = std::make_unique<BreakService>(
         BreakService::Dependencies{m_preferences, m_clock, m_scheduler, m_presence, &m_session,

@@ -2,6 +2,7 @@
 
 #include "Foundation/Clock.h"
 #include "Foundation/DegradedReporter.h"
+#include "Platform/Capture/X11ScreenCapture.h"
 #include "Platform/Logind/LogindSession.h"
 #include "Platform/Screens/X11DisplayPower.h"
 #include "Platform/Windows/X11ReminderWindow.h"
@@ -39,5 +40,6 @@ private:
     X11DisplayPower m_displayPower;
     SystemPresence m_presence;
     X11ReminderWindowFactory m_windows;
+    X11ScreenCapture m_screenCapture;
     BreakOverlayWindowManager* m_breakOverlay = nullptr;
 };

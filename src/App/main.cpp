@@ -8,6 +8,7 @@
 #include "Foundation/L10n.h"
 #include "Foundation/QmlWindow.h"
 #include "Platform/Audio/PulseAudioSystem.h"
+#include "Platform/Capture/X11ScreenCapture.h"
 #include "Platform/Clipboard/QtClipboard.h"
 #include "Platform/GLib/GLibTypes.h"
 #include "Platform/GLib/SessionBusLoss.h"
@@ -24,6 +25,8 @@
 #include "Platform/X11/X11Connection.h"
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/DiagnosticsService.h"
+#include "Theme/PanelBackdrop.h"
+#include "Theme/TavimorAppearanceMode.h"
 #include "Theme/TavimorTheme.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/AudioWidget.h"
@@ -169,9 +172,21 @@ int main(int argc, char* argv[]) {
     TavimorTheme::setBlurBehind(panelWindows.blurBehind().isActive());
     QObject::connect(&panelWindows.blurBehind(), &BlurBehindWatch::activeChanged,
                      &TavimorTheme::setBlurBehind);
-    NotchPanelHost panelHost({delegate.stateManager(), delegate.registry(), screens, scheduler, panelWindows,
-                              [] { return QPointF(QCursor::pos()); }, NotchHardwareProfile::current(),
-                              [] { SettingsWindowManager::shared().open(); }});
+    X11ScreenCapture screenCapture;
+    NotchPanelHost::Dependencies panelParts{delegate.stateManager(),
+                                            delegate.registry(),
+                                            screens,
+                                            scheduler,
+                                            panelWindows,
+                                            [] { return QPointF(QCursor::pos()); },
+                                            NotchHardwareProfile::current(),
+                                            [] { SettingsWindowManager::shared().open(); }};
+    panelParts.readBackdrop = [&screenCapture, &preferences](const QRect& global, const QRectF& inWindow) {
+        const bool liquid = AppearanceMode::fromStored(AppearanceMode::storedRaw(preferences)) ==
+                            TavimorAppearanceMode::liquid;
+        PanelBackdrop::readBehind(screenCapture, liquid, global, inWindow);
+    };
+    NotchPanelHost panelHost(std::move(panelParts));
     delegate.attachPanelHost(&panelHost);
     QObject::connect(healthReminders.breakOverlay(), &BreakOverlayWindowManager::presented, &panelHost,
                      &NotchPanelHost::handleCovered);

@@ -152,6 +152,7 @@ void NotchPanelHost::handleMouseMoved(QPointF globalPos) {
     if (!m_deps.stateManager.isOpen()) {
         if (!NotchGeometry::contains(NotchGeometry::hoverZone(screen), globalPos))
             return;
+        readBackdrop();
         m_deps.stateManager.open();
         setExpanded(true);
         if (m_window)
@@ -177,6 +178,7 @@ void NotchPanelHost::handleDragMoved(QPointF globalPos, bool hasLocalFileUrls) {
         return;
     if (!NotchGeometry::contains(NotchGeometry::hoverZone(currentNotchScreen()), globalPos))
         return;
+    readBackdrop();
     m_deps.stateManager.open();
     m_deps.stateManager.setActiveWidgetId(shelfWidgetId);
     setExpanded(true);
@@ -215,6 +217,15 @@ void NotchPanelHost::setExpanded(bool expanded) {
         return;
     m_isExpanded = expanded;
     Q_EMIT isExpandedChanged();
+}
+
+void NotchPanelHost::readBackdrop() {
+    if (!m_window || !m_deps.readBackdrop)
+        return;
+    const QRectF frame = m_window->frame();
+    const QRectF open =
+        NotchGeometry::openOutline(frame.width(), NotchGeometry::notchSize(currentNotchScreen()));
+    m_deps.readBackdrop(open.translated(frame.topLeft()).toAlignedRect(), open);
 }
 
 // Files dropped on the panel go to the shelf widget's drop entry, "addUrls".

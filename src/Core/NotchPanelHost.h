@@ -54,6 +54,8 @@ public:
         NotchHardwareProfile profile;
         std::function<void()> openSettings;
         QUrl rootUrl = QUrl(QStringLiteral("qrc:/Views/NotchContentView.qml"));
+        // Reads what lies under the open panel (global, and in the window) just before it opens over it.
+        std::function<void(const QRect& global, const QRectF& inWindow)> readBackdrop = {};
     };
 
     explicit NotchPanelHost(Dependencies dependencies, QObject* parent = nullptr);
@@ -91,6 +93,7 @@ private:
     void runDelayedClose();
     void closePanelNow();
     void setExpanded(bool expanded);
+    void readBackdrop();
     void dropOnShelf(const QVariantList& urls);
 
     Dependencies m_deps;

@@ -1,5 +1,6 @@
 #include "Services/BreakOverlayWindowManager.h"
 
+#include "Foundation/ImageBlur.h"
 #include "Foundation/L10n.h"
 
 #include <QRandomGenerator>
@@ -160,10 +161,13 @@ void BreakOverlayWindowManager::present(BreakService& service) {
         return;
     m_service = &service;
     const QList<BreakTip> all = tips();
+    const bool translucent = m_factory.translucencyAvailable();
+    m_blurBehind = translucent && m_factory.blurBehindAvailable();
+    m_frosts = translucent && !m_blurBehind && m_capture != nullptr;
+    const bool frosted = m_blurBehind || takeBackdrops(m_screens.screens());
     auto previous = std::make_shared<Doomed>();
-    previous->model = std::exchange(
-        m_model, std::make_unique<BreakOverlayModel>(service, all.at(m_randomIndex(int(all.size()))),
-                                                     !m_factory.translucencyAvailable()));
+    previous->model = std::exchange(m_model, std::make_unique<BreakOverlayModel>(
+                                                 service, all.at(m_randomIndex(int(all.size()))), !frosted));
     if (!showKeptWindows())
         rebuildWindows();
     QTimer::singleShot(0, [previous] {});
@@ -177,21 +181,46 @@ void BreakOverlayWindowManager::dismiss() {
     m_lastEscape = {};
     m_service = nullptr;
     orderOutWindows();
+    m_backdrops.clear();
+}
+
+// Read while no overlay is on screen, or an overlay would frost itself. Whether every screen has one.
+bool BreakOverlayWindowManager::takeBackdrops(const QList<ScreenInfo>& screens) {
+    m_backdrops.clear();
+    bool all = m_frosts;
+    for (const ScreenInfo& screen : screens)
+        all &= !backdropFor(screen).isNull();
+    return all;
+}
+
+// The screen's frosted capture of this break (null when it could not be read), read now for a screen that
+// came during the break.
+QImage BreakOverlayWindowManager::backdropFor(const ScreenInfo& screen) {
+    if (!m_frosts)
+        return {};
+    for (const auto& [frame, backdrop] : std::as_const(m_backdrops))
+        if (frame == screen.frame)
+            return backdrop;
+    m_backdrops.append({screen.frame, ImageBlur::frosted(m_capture->grab(screen.frame))});
+    return m_backdrops.last().second;
 }
 
 // The windows of the last break, ordered out, show the next one when the screens are still the same:
 // showing a window again is much quicker than making one.
 bool BreakOverlayWindowManager::showKeptWindows() {
     const QList<ScreenInfo> screens = m_screens.screens();
-    if (m_windows.empty() || m_windows.size() != std::size_t(screens.size()))
+    if (m_windows.empty() || m_windows.size() != std::size_t(screens.size()) ||
+        m_keptWindowsBlurBehind != m_blurBehind)
         return false;
     for (qsizetype i = 0; i < screens.size(); ++i) {
         if (m_windows[std::size_t(i)]->geometry() != screens[i].frame)
             return false;
     }
-    for (const auto& window : m_windows) {
-        window->setViewProperty("model", QVariant::fromValue<QObject*>(m_model.get()));
-        window->show();
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        IReminderWindow& window = *m_windows[std::size_t(i)];
+        window.setViewProperty("model", QVariant::fromValue<QObject*>(m_model.get()));
+        window.setViewProperty("backdrop", backdropFor(screens[i]));
+        window.show();
     }
     return true;
 }
@@ -218,14 +247,17 @@ void BreakOverlayWindowManager::rebuildWindows() {
     replaced->windows = std::move(m_windows);
     QTimer::singleShot(0, [replaced] {});
     const QList<ScreenInfo> screens = m_screens.screens();
+    m_keptWindowsBlurBehind = m_blurBehind;
     for (qsizetype i = 0; i < screens.size(); ++i) {
         ReminderWindowSpec spec;
         spec.kind = ReminderWindowSpec::Kind::overlay;
         spec.geometry = screens[i].frame;
         spec.view = QUrl(QStringLiteral("qrc:/Views/Reminders/BreakOverlayView.qml"));
         spec.properties = {{QStringLiteral("model"), QVariant::fromValue<QObject*>(m_model.get())},
-                           {QStringLiteral("topInset"), m_topCover ? m_topCover(screens[i]) : 0}};
+                           {QStringLiteral("topInset"), m_topCover ? m_topCover(screens[i]) : 0},
+                           {QStringLiteral("backdrop"), backdropFor(screens[i])}};
         spec.takesFocus = i == 0;
+        spec.blurBehind = m_blurBehind;
         spec.escapePressed = [self = QPointer<BreakOverlayWindowManager>(this)] {
             if (self)
                 self->escapePressed();

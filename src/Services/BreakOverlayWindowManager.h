@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Foundation/Clock.h"
+#include "Platform/Capture/IScreenCapture.h"
 #include "Platform/Screens/IScreens.h"
 #include "Platform/Windows/IReminderWindow.h"
 #include "Services/BreakService.h"
 
 #include <QDateTime>
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 
@@ -76,7 +78,9 @@ private:
 
 // The break on screen: one overlay window per screen while a break runs, rebuilt when screens change, the
 // first taking the keyboard focus; Escape pressed twice within 1.5 s skips the break. Between breaks the
-// windows are ordered out and kept for the next break on the same screens.
+// windows are ordered out and kept for the next break on the same screens. Each overlay lies on frosted
+// glass: the compositor's blur where it offers one, else a frosted capture of its screen taken before the
+// break comes on screen, else its backdrop is opaque.
 class BreakOverlayWindowManager final : public QObject, public IBreakOverlay {
     Q_OBJECT
 public:
@@ -90,6 +94,9 @@ public:
     // How many pixels at the top of a screen stay covered by the notch panel; the clock goes below them.
     using TopCover = std::function<int(const ScreenInfo& screen)>;
     void setTopCover(TopCover cover) { m_topCover = std::move(cover); }
+    // Where the screens are read from for the frosted backdrops; none leaves them to the compositor or
+    // opaque.
+    void setScreenCapture(IScreenCapture* capture) { m_capture = capture; }
 
     void present(BreakService& service) override;
     void dismiss() override;
@@ -103,6 +110,8 @@ Q_SIGNALS:
     void presented();
 
 private:
+    bool takeBackdrops(const QList<ScreenInfo>& screens);
+    QImage backdropFor(const ScreenInfo& screen);
     bool showKeptWindows();
     void rebuildWindows();
     void orderOutWindows();
@@ -112,7 +121,12 @@ private:
     const IClock& m_clock;
     RandomIndex m_randomIndex;
     TopCover m_topCover;
-    std::unique_ptr<BreakOverlayModel> m_model; // outlives the windows whose views read it
+    IScreenCapture* m_capture = nullptr;
+    bool m_blurBehind = false;                   // this break's overlays ask the compositor to blur
+    bool m_frosts = false;                       // this break's overlays lie on frosted captures
+    bool m_keptWindowsBlurBehind = false;        // the windows made so far asked it
+    QList<std::pair<QRect, QImage>> m_backdrops; // this break's frosted screens, by screen frame
+    std::unique_ptr<BreakOverlayModel> m_model;  // outlives the windows whose views read it
     std::vector<std::unique_ptr<IReminderWindow>> m_windows;
     QPointer<BreakService> m_service;
     QDateTime m_lastEscape;

@@ -1,18 +1,29 @@
 import QtQuick
 import Tavimor 1.0
 
-// The card behind a block of tab content: a translucent fill (surface at 55 % on the dark style, a dark tint
-// under a faint white sheen on liquid glass) and a 1 px outline inside the edge. Draws only; takes no input.
+// The card behind a block of tab content: a translucent fill (surface at 55 % on the dark style; on liquid
+// glass frosted glass under a dark tint and a faint white sheen) and a 1 px outline inside the edge. Draws
+// only; takes no input.
 Item {
     id: card
 
     property real cornerRadius: 12
     property bool liquid: Appearance.isLiquid
 
+    BackdropMaterial {
+        id: frostedGlass
+        anchors.fill: parent
+        visible: card.liquid
+        radius: card.cornerRadius
+        image: PanelBackdrop.image
+        area: PanelBackdrop.area
+    }
+
     Rectangle {
         anchors.fill: parent
         radius: card.cornerRadius
-        color: card.liquid ? Theme.liquidCardFill : Theme.cardFill(false)
+        color: !card.liquid ? Theme.cardFill(false)
+             : frostedGlass.drawn ? Theme.frostedCardFill : Theme.liquidCardFill
     }
 
     Rectangle {

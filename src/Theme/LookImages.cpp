@@ -1,5 +1,6 @@
 #include "Theme/LookImages.h"
 
+#include "Foundation/ImageBlur.h"
 #include "Theme/SymbolIcons.h"
 
 #include <QFont>
@@ -8,67 +9,11 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-#include <array>
 #include <cmath>
-#include <vector>
 
 namespace LookImages {
 
 namespace {
-
-// Three box blurs in a row come close to a Gaussian; these are their half widths for a deviation.
-std::array<int, 3> boxRadii(qreal deviation) {
-    constexpr int passes = 3;
-    const qreal variance = deviation * deviation;
-    int lower = int(std::floor(std::sqrt(12 * variance / passes + 1)));
-    if (lower % 2 == 0)
-        --lower;
-    lower = std::max(lower, 1);
-    const qreal wider =
-        (12 * variance - passes * lower * lower - 4 * passes * lower - 3 * passes) / (-4.0 * lower - 4);
-    const int narrowPasses = int(std::lround(wider));
-    std::array<int, 3> radii{};
-    for (int i = 0; i < passes; ++i)
-        radii[i] = ((i < narrowPasses ? lower : lower + 2) - 1) / 2;
-    return radii;
-}
-
-// One box blur along rows (step 4, stride a line) or columns (step a line, stride 4) of premultiplied
-// pixels; what lies beyond the edges counts as clear.
-void boxBlur(uchar* bits, int lines, int length, qsizetype lineStep, qsizetype pixelStep, int radius) {
-    const int window = 2 * radius + 1;
-    std::vector<int> source(std::size_t(length) * 4);
-    for (int line = 0; line < lines; ++line) {
-        uchar* first = bits + line * lineStep;
-        for (int i = 0; i < length; ++i)
-            for (int c = 0; c < 4; ++c)
-                source[std::size_t(i) * 4 + c] = first[i * pixelStep + c];
-        std::array<int, 4> sum{};
-        for (int i = 0; i < std::min(radius, length); ++i)
-            for (int c = 0; c < 4; ++c)
-                sum[c] += source[std::size_t(i) * 4 + c];
-        for (int i = 0; i < length; ++i) {
-            const int entering = i + radius, leaving = i - radius - 1;
-            for (int c = 0; c < 4; ++c) {
-                if (entering < length)
-                    sum[c] += source[std::size_t(entering) * 4 + c];
-                if (leaving >= 0)
-                    sum[c] -= source[std::size_t(leaving) * 4 + c];
-                first[i * pixelStep + c] = uchar(sum[c] / window);
-            }
-        }
-    }
-}
-
-void blur(QImage& image, qreal radius) {
-    const qsizetype line = image.bytesPerLine();
-    for (int boxRadius : boxRadii(radius / 2)) {
-        if (boxRadius == 0)
-            continue;
-        boxBlur(image.bits(), image.height(), image.width(), line, 4, boxRadius);
-        boxBlur(image.bits(), image.width(), image.height(), 4, line, boxRadius);
-    }
-}
 
 QImage clearImage(QSize size) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -96,8 +41,7 @@ void paintShape(QPainter& painter, const Shape& shape, const QRectF& box) {
 } // namespace
 
 int blurReach(qreal radius) {
-    const auto radii = boxRadii(radius / 2);
-    return radii[0] + radii[1] + radii[2];
+    return ImageBlur::reach(radius);
 }
 
 QImage blurredShape(const Shape& shape, qreal radius) {
@@ -111,7 +55,7 @@ QImage blurredShape(const Shape& shape, qreal radius) {
         painter.setRenderHint(QPainter::Antialiasing);
         paintShape(painter, shape, QRectF(QPointF(reach, reach), shape.size));
     }
-    blur(image, radius);
+    ImageBlur::blur(image, radius);
     return image;
 }
 

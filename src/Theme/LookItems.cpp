@@ -52,7 +52,10 @@ void BakedLook::updatePolish() {
     if (key == m_key)
         return;
     m_key = key;
-    m_image = key.isEmpty() ? QImage() : cachedLook(key, [this, ratio] { return bake(ratio); });
+    if (key.isEmpty())
+        m_image = QImage();
+    else
+        m_image = shared() ? cachedLook(key, [this, ratio] { return bake(ratio); }) : bake(ratio);
     m_textureStale = true;
 }
 

@@ -22,6 +22,8 @@ protected:
     virtual QImage bake(qreal pixelRatio) const = 0;
     // Where the image lies, in the item's coordinates.
     virtual QRectF imageRect() const = 0;
+    // Whether other items may ask for the same image; an image that only one item ever shows is not kept.
+    virtual bool shared() const { return true; }
 
     // Sets a property of the look, and draws it again when that changes it.
     template <typename T> void change(T& member, const T& value) {

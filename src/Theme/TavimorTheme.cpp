@@ -204,10 +204,14 @@ void TavimorTheme::setBlurBehind(bool active) {
 
 QColor TavimorTheme::cardFill(bool liquid) {
     if (liquid)
-        return blackWithOpacity(blurBehind() ? 0.35 : 0.9);
+        return blackWithOpacity(blurBehind() ? 0.35 : 0.97);
     QColor fill = surface();
     fill.setAlphaF(0.55);
     return fill;
+}
+
+QColor TavimorTheme::frostedCardFill() {
+    return blackWithOpacity(0.9);
 }
 
 QColor TavimorTheme::tabBarFill() {

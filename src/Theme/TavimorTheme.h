@@ -28,6 +28,7 @@ class TavimorTheme : public QObject {
     Q_PROPERTY(bool blurBehind READ blurBehind NOTIFY blurBehindChanged)
     Q_PROPERTY(QColor liquidCardFill READ liquidCardFill NOTIFY blurBehindChanged)
     Q_PROPERTY(QColor tabBarFill READ tabBarFill NOTIFY blurBehindChanged)
+    Q_PROPERTY(QColor frostedCardFill READ frostedCardFill CONSTANT)
 
 public:
     explicit TavimorTheme(QObject* parent = nullptr);
@@ -67,11 +68,14 @@ public:
     static bool blurBehind();
     static void setBlurBehind(bool active);
 
-    // Fill of a content card: surface at 55 % on the dark style; on liquid glass black at 35 % over a blurred
-    // backdrop, and at 90 % where nothing blurs it, so that the tint alone carries every text, accent and
-    // danger ones included, at 4.5 : 1 over a white window.
+    // Fill of a content card: surface at 55 % on the dark style; on liquid glass black at 35 % where the
+    // compositor blurs the backdrop, and at 97 % where nothing blurs it, dense enough that no text of a
+    // window behind can be read through it.
     Q_INVOKABLE static QColor cardFill(bool liquid);
     static QColor liquidCardFill() { return cardFill(true); }
+    // A liquid card's tint over the frosted glass the application draws itself: black at 90 %, so that the
+    // tint alone carries every text, accent and danger ones included, at 4.5 : 1 over a white window.
+    static QColor frostedCardFill();
     // The tab bar's capsule on liquid glass: black at 55 % over a blurred backdrop, 75 % without one.
     static QColor tabBarFill();
     // The white sheen laid over a liquid card.

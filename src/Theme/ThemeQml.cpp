@@ -2,8 +2,10 @@
 
 #include "Platform/Preferences/IPreferences.h"
 #include "Theme/AppearanceSettings.h"
+#include "Theme/BackdropMaterial.h"
 #include "Theme/LevelBars.h"
 #include "Theme/LookItems.h"
+#include "Theme/PanelBackdrop.h"
 #include "Theme/Springs.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/TavimorTheme.h"
@@ -43,6 +45,8 @@ void registerOnce() {
         qmlRegisterType<ArtworkImage>(uri, 1, 0, "ArtworkImage");
         qmlRegisterType<BlurredShape>(uri, 1, 0, "BlurredShape");
         qmlRegisterType<RadialGlow>(uri, 1, 0, "RadialGlow");
+        qmlRegisterType<BackdropMaterial>(uri, 1, 0, "BackdropMaterial");
+        qmlRegisterSingletonType<PanelBackdrop>(uri, 1, 0, "PanelBackdrop", &createPlain<PanelBackdrop>);
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             TavimorTheme::useTextFace();
         return true;

@@ -44,14 +44,29 @@ class TestNotchPanelHost : public QObject {
         FakeWindowFactory factory;
         QPointF pointer = outside;
         int settingsOpened = 0;
+        struct BackdropRead {
+            QRect global;
+            QRectF inWindow;
+            bool whileOpen;
+        };
+        QList<BackdropRead> backdropReads;
         std::unique_ptr<NotchPanelHost> host;
 
         Fixture() {
             screens.list = {primary};
             screens.main = primary;
-            host = std::make_unique<NotchPanelHost>(NotchPanelHost::Dependencies{
-                stateManager, registry, screens, scheduler, factory, [this] { return pointer; },
-                NotchHardwareProfile::forModel(QStringLiteral("unknown")), [this] { ++settingsOpened; }});
+            NotchPanelHost::Dependencies parts{stateManager,
+                                               registry,
+                                               screens,
+                                               scheduler,
+                                               factory,
+                                               [this] { return pointer; },
+                                               NotchHardwareProfile::forModel(QStringLiteral("unknown")),
+                                               [this] { ++settingsOpened; }};
+            parts.readBackdrop = [this](const QRect& global, const QRectF& inWindow) {
+                backdropReads.append({global, inWindow, stateManager.isOpen()});
+            };
+            host = std::make_unique<NotchPanelHost>(std::move(parts));
             host->setupPanel();
         }
         FakePanelWindow& window() { return *factory.last; }
@@ -141,6 +156,25 @@ private Q_SLOTS:
     }
 
     // What the application does on a screen change, while a close is pending: stop, close, rebuild.
+    // What lies under the open panel is read once per opening, by the pointer or by a file drag, while the
+    // panel is still closed, so the panel's own content is never part of it.
+    void readsWhatLiesBeneathBeforeOpening() {
+        Fixture f;
+        f.open();
+        f.moveTo(inKeepOpenZone);
+        f.window().spec.handlers.dragMoved(onNotch, true);
+        QCOMPARE(f.backdropReads.size(), 1);
+        f.host->handleCovered();
+        f.window().spec.handlers.dragMoved(onNotch, true);
+        QVERIFY(f.stateManager.isOpen());
+        QCOMPARE(f.backdropReads.size(), 2);
+        for (const auto& read : std::as_const(f.backdropReads)) {
+            QCOMPARE(read.global, QRect(700, 0, 520, 300));
+            QCOMPARE(read.inWindow, QRectF(700, 0, 520, 300));
+            QVERIFY(!read.whileOpen);
+        }
+    }
+
     void screenChangeRebuildsTheBand() {
         Fixture f;
         QVERIFY(f.window().shown);

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakePlatform.h"
 #include "FakeReminders.h"
+#include "FakeScreenCapture.h"
 #include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
 #include "Platform/Screens/QtScreens.h"
@@ -184,6 +185,56 @@ private Q_SLOTS:
         QCOMPARE(shown().size(), 3);
         QCOMPARE(windows.made.size(), 5);
         QCOMPARE(shown().at(2)->spec.properties.value("model").value<QObject*>(), overlay->model());
+    }
+
+    // What each overlay lies on: the compositor's blur where it offers one (nothing read), else a frosted
+    // capture of its screen read while no overlay is on screen, else an opaque backdrop.
+    void overlayBackdrop_data() {
+        QTest::addColumn<bool>("translucent");
+        QTest::addColumn<bool>("compositorBlurs");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<bool>("asksBlur");
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<bool>("frosted");
+        QTest::addColumn<bool>("opaque");
+        QTest::newRow("compositor blurs") << true << true << true << true << 0 << false << false;
+        QTest::newRow("frosted capture") << true << false << true << false << 2 << true << false;
+        QTest::newRow("nothing to read") << true << false << false << false << 2 << false << true;
+        QTest::newRow("no compositor") << false << false << true << false << 0 << false << true;
+    }
+
+    void overlayBackdrop() {
+        QFETCH(bool, translucent);
+        QFETCH(bool, compositorBlurs);
+        QFETCH(bool, readable);
+        QFETCH(bool, asksBlur);
+        QFETCH(int, reads);
+        QFETCH(bool, frosted);
+        QFETCH(bool, opaque);
+        FakeScreenCapture capture;
+        QImage screen(64, 48, QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        capture.screen = readable ? screen : QImage();
+        bool readOverAnOverlay = false;
+        capture.grabbing = [&] { readOverAnOverlay |= !shown().isEmpty(); };
+        windows.translucent = translucent;
+        windows.blurBehind = compositorBlurs;
+        overlay->setScreenCapture(&capture);
+        breaks->takeBreakNow();
+        QCOMPARE(shown().size(), 2);
+        QCOMPARE(capture.areas.size(), reads);
+        QVERIFY(!readOverAnOverlay);
+        for (const auto* window : shown()) {
+            QCOMPARE(window->spec.blurBehind, asksBlur);
+            const QImage backdrop = window->spec.properties.value("backdrop").value<QImage>();
+            QCOMPARE(!backdrop.isNull(), frosted);
+        }
+        QCOMPARE(overlay->model()->opaque(), opaque);
+        if (capture.areas.size() == 2)
+            QCOMPARE(capture.areas.at(1), QRect(1920, 0, 1280, 1024));
+        breaks->skip();
+        windows.translucent = true;
+        windows.blurBehind = false;
     }
 
     // Strict without snoozes: the hint says the break cannot be skipped; the countdown never goes below zero;

@@ -170,14 +170,14 @@ private Q_SLOTS:
                  "GlassCard { width: 200; height: 100; liquid: true } }");
         QVERIFY(root);
         const auto cardFill = [&] {
-            return root->findChild<QQuickItem*>()->childItems().first()->property("color").value<QColor>();
+            return root->findChild<QQuickItem*>()->childItems().at(1)->property("color").value<QColor>();
         };
         const auto barFill = [&] { return root->property("bar").value<QColor>(); };
         TavimorTheme theme;
         QSignalSpy changes(&theme, &TavimorTheme::blurBehindChanged);
         const QRgb darkFill = TavimorTheme::cardFill(false).rgba();
         for (const auto& [blur, card, bar] :
-             {std::tuple{true, 0.35, 0.55}, {true, 0.35, 0.55}, {false, 0.9, 0.75}}) {
+             {std::tuple{true, 0.35, 0.55}, {true, 0.35, 0.55}, {false, 0.97, 0.75}}) {
             TavimorTheme::setBlurBehind(blur);
             QCOMPARE(TavimorTheme::blurBehind(), blur);
             QCOMPARE(cardFill().rgb(), QColor(Qt::black).rgb());

@@ -1,16 +1,21 @@
 #include "FakeArtworkFetcher.h"
 #include "FakeClock.h"
 #include "FakeMprisSource.h"
+#include "FakePlatform.h"
 #include "FakeReminders.h"
+#include "FakeScreenCapture.h"
 #include "Foundation/NotificationCenter.h"
 #include "Foundation/QmlWindow.h"
 #include "InMemoryPreferences.h"
 #include "ItemTreeCheck.h"
+#include "Platform/Screens/QtScreens.h"
 #include "Services/BlinkService.h"
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/BreakService.h"
 #include "Services/PostureService.h"
 #include "Theme/Springs.h"
+#include "Theme/BackdropMaterial.h"
+#include "Theme/PanelBackdrop.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/BreakWidget.h"
 #include "Widgets/MusicWidget.h"
@@ -64,6 +69,37 @@ protected:
 private:
     qint64 m_elapsed = 0;
 };
+// The widest spread of grey levels within a 16 px square of `area`: readable text spreads far (black strokes
+// on white, or still 25 levels under black at 90 %), frosted glass or a dense tint over it barely at all.
+int widestLocalSpread(const QImage& image, QRect area) {
+    int widest = 0;
+    for (int y = area.top(); y + 16 <= area.bottom(); y += 8) {
+        for (int x = area.left(); x + 16 <= area.right(); x += 8) {
+            int low = 255, high = 0;
+            for (int dy = 0; dy < 16; ++dy)
+                for (int dx = 0; dx < 16; ++dx) {
+                    const int grey = qGray(image.pixel(x + dx, y + dy));
+                    low = std::min(low, grey), high = std::max(high, grey);
+                }
+            widest = std::max(widest, high - low);
+        }
+    }
+    return widest;
+}
+
+// The darkest and the brightest grey level in `area`.
+std::pair<int, int> greyRange(const QImage& image, QRect area) {
+    int darkest = 255, brightest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int grey = qGray(image.pixel(x, y));
+            darkest = std::min(darkest, grey), brightest = std::max(brightest, grey);
+        }
+    return {darkest, brightest};
+}
+
+// Under this, no word of a page beneath can be made out.
+constexpr int unreadableSpread = 12;
 
 } // namespace
 
@@ -82,12 +118,20 @@ class ViewLooksTest : public QObject {
         QImage grab() const { return window->grabWindow(); }
     };
 
-    Shown show(const QString& file, const QVariantMap& properties, QSize size, QColor backdrop) {
+    Shown show(const QString& file, const QVariantMap& properties, QSize size, QColor backdrop,
+               const QImage& screen = {}) {
         Shown shown{std::make_unique<QQuickWindow>()};
         shown.window->setColor(backdrop);
         shown.window->resize(size);
-        shown.view = ItemTreeCheck::placeView(
-            engine, *shown.window, QUrl(QStringLiteral("qrc:/Views/%1.qml").arg(file)), properties);
+        if (!screen.isNull()) {
+            // What the screen shows beneath the window: drawn first, under the view.
+            auto* beneath = new BackdropMaterial(shown.window->contentItem());
+            beneath->setImage(screen);
+            beneath->setSize(size);
+        }
+        const QString url =
+            file.startsWith(QLatin1String("qrc:")) ? file : QStringLiteral("qrc:/Views/%1.qml").arg(file);
+        shown.view = ItemTreeCheck::placeView(engine, *shown.window, QUrl(url), properties);
         shown.window->show();
         return shown;
     }
@@ -415,6 +459,89 @@ private Q_SLOTS:
             show(view, {{"model", QVariant::fromValue(scene->model(view))}}, {496, 400}, Qt::black);
         const QQuickItem* item = shown.view->findChild<QQuickItem*>(text);
         QCOMPARE(QFontInfo(item->property("font").value<QFont>()).family(), QStringLiteral("Quicksand"));
+    }
+
+    // Over a page of text the break overlay lies on frosted glass, a capture of the screen read as the break
+    // began, or, when nothing could be read, on an opaque backdrop: beside the tip no word of the page shows.
+    void overlayHidesThePageBeneath_data() {
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("frosted capture") << true;
+        QTest::newRow("nothing read") << false;
+    }
+
+    void overlayHidesThePageBeneath() {
+        QFETCH(bool, readable);
+        const QSize size(1280, 800);
+        const QImage page = FakeScreenCapture::textPage(size);
+        FakeScreens screens;
+        screens.list = {
+            QtScreens::describe("a", QRect(QPoint(0, 0), size), QRect(QPoint(0, 0), size), 1, true)};
+        FakeReminderWindows windows;
+        FakeScreenCapture capture;
+        capture.screen = readable ? page : QImage();
+        FakeClock clock;
+        FakePresence presence;
+        NotificationCenter notifications;
+        BreakService service({preferences, clock, scheduler, presence, nullptr, notifications}, nullptr);
+        BreakOverlayWindowManager overlay(screens, windows, clock);
+        overlay.setScreenCapture(&capture);
+        overlay.present(service);
+        QCOMPARE(windows.made.size(), 1);
+        const Shown shown =
+            show("Reminders/BreakOverlayView", windows.made.first()->spec.properties, size, Qt::black, page);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        const int spread = widestLocalSpread(shown.grab(), QRect(40, 150, 320, 500));
+        QVERIFY2(spread < unreadableSpread, qPrintable(QString::number(spread)));
+        overlay.dismiss();
+    }
+
+    // Over a page of text a liquid card lies on frosted glass read as the panel opened or, when nothing could
+    // be read, under a dense tint: no word of the page shows through it.
+    void liquidCardHidesThePageBeneath_data() {
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("frosted capture") << true;
+        QTest::newRow("nothing read") << false;
+    }
+
+    void liquidCardHidesThePageBeneath() {
+        QFETCH(bool, readable);
+        const QSize size(520, 300);
+        const QImage page = FakeScreenCapture::textPage(size);
+        FakeScreenCapture capture;
+        capture.screen = readable ? page : QImage();
+        PanelBackdrop::readBehind(capture, true, QRect(QPoint(700, 0), size), QRectF(QPointF(0, 0), size));
+        const Shown shown =
+            show("qrc:/Theme/GlassCard.qml", {{"liquid", true}, {"cornerRadius", 16}}, size, Qt::black, page);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        QCOMPARE(capture.areas, QList<QRect>{QRect(QPoint(700, 0), size)});
+        const int spread =
+            widestLocalSpread(shown.grab(), QRect(QPoint(0, 0), size).adjusted(20, 20, -20, -20));
+        PanelBackdrop::publish({}, {});
+        QVERIFY2(spread < unreadableSpread, qPrintable(QString::number(spread)));
+    }
+
+    // Beside the notch, over a white window, the play-state marker (white pause sign, accent level bars) lies
+    // on the compact bar's dark backing.
+    void compactPlayerOverWhite_data() {
+        QTest::addColumn<bool>("playing");
+        QTest::newRow("playing") << true;
+        QTest::newRow("paused") << false;
+    }
+
+    void compactPlayerOverWhite() {
+        QFETCH(bool, playing);
+        const auto music = playingMusic(playing, QImage::Format_RGB32);
+        const Shown shown =
+            show("Music/MusicCompactView", {{"model", QVariant::fromValue<QObject*>(music.get())}}, {480, 60},
+                 Qt::white);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        const QQuickItem* marker =
+            shown.view->findChild<QQuickItem*>(QStringLiteral("levelBars"))->parentItem();
+        const QRect area = marker->mapRectToScene(marker->boundingRect()).toRect();
+        std::pair<int, int> range;
+        QTRY_VERIFY2_WITH_TIMEOUT((range = greyRange(shown.grab(), area)).first < 40 && range.second > 150,
+                                  qPrintable(QStringLiteral("%1 %2").arg(range.first).arg(range.second)),
+                                  1000);
     }
 
     // The break overlay's backdrop carries the accent glow around the middle and none far from it.

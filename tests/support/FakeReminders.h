@@ -46,9 +46,11 @@ public:
         }
     };
     bool translucent = true;
+    bool blurBehind = false;
     QList<Window*> made; // owned by the caller; only the last ones live
 
     bool translucencyAvailable() override { return translucent; }
+    bool blurBehindAvailable() override { return blurBehind; }
     std::unique_ptr<IReminderWindow> create(ReminderWindowSpec spec) override {
         auto window = std::make_unique<Window>();
         window->spec = std::move(spec);

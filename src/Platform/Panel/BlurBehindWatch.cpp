@@ -6,12 +6,7 @@
 
 #include <xcb/xcb.h>
 
-#include <algorithm>
-
 namespace {
-
-// More atoms than any window manager lists; a longer list is read only this far.
-constexpr std::uint32_t supportedAtomsRead = 4096;
 
 // Adds property changes to what this client hears from the root, keeping what Qt already asked for.
 void listenToRootProperties(xcb_connection_t* connection, xcb_window_t root) {
@@ -37,7 +32,6 @@ BlurBehindWatch::BlurBehindWatch(const CompositorWatch& compositor, QObject* par
         return;
     m_root = screen->root;
     m_supportedAtom = X11::atom(connection, "_NET_SUPPORTED");
-    m_blurAtom = X11::atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION");
     listenToRootProperties(connection, m_root);
     QCoreApplication::instance()->installNativeEventFilter(this);
     connect(&compositor, &CompositorWatch::runningChanged, this, &BlurBehindWatch::update);
@@ -64,16 +58,7 @@ bool BlurBehindWatch::nativeEventFilter(const QByteArray& eventType, void* messa
 }
 
 bool BlurBehindWatch::isOffered() const {
-    xcb_connection_t* connection = X11::connection();
-    const auto cookie =
-        xcb_get_property(connection, 0, m_root, m_supportedAtom, XCB_ATOM_ATOM, 0, supportedAtomsRead);
-    const X11::ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, nullptr),
-                                                        &std::free);
-    if (!reply || reply->type != XCB_ATOM_ATOM || reply->format != 32)
-        return false;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
-    return std::find(atoms, atoms + count, m_blurAtom) != atoms + count;
+    return X11::blurBehindOffered(X11::connection(), m_root);
 }
 
 void BlurBehindWatch::update() {

@@ -30,6 +30,5 @@ private:
     const CompositorWatch& m_compositor;
     std::uint32_t m_root = 0;
     std::uint32_t m_supportedAtom = 0;
-    std::uint32_t m_blurAtom = 0;
     bool m_active = false;
 };

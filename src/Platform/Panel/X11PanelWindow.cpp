@@ -243,20 +243,7 @@ void X11PanelWindow::applyBlurRegion() {
         return;
     m_appliedBlurRegion = region;
     xcb_connection_t* connection = X11::connection();
-    if (m_blurRegionAtom == XCB_NONE)
-        m_blurRegionAtom = X11::atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION");
-    const auto window = xcb_window_t(winId());
-    if (region.isEmpty()) {
-        xcb_delete_property(connection, window, m_blurRegionAtom);
-    } else {
-        std::vector<std::uint32_t> values;
-        values.reserve(std::size_t(region.size()) * 4);
-        for (const QRect& rect : region)
-            values.insert(values.end(), {std::uint32_t(rect.x()), std::uint32_t(rect.y()),
-                                         std::uint32_t(rect.width()), std::uint32_t(rect.height())});
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, m_blurRegionAtom, XCB_ATOM_CARDINAL,
-                            32, std::uint32_t(values.size()), values.data());
-    }
+    X11::setBlurBehindRegion(connection, xcb_window_t(winId()), region);
     xcb_flush(connection);
 }
 

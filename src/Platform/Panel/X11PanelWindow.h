@@ -69,7 +69,6 @@ private:
     bool m_compositor = true;
     bool m_blurBehind = false;
     QList<QRect> m_appliedBlurRegion;
-    std::uint32_t m_blurRegionAtom = 0;
     qreal m_appliedRatio = 0;
     std::uint32_t m_previousActiveWindow = 0;
 };

@@ -18,6 +18,7 @@ struct ReminderWindowSpec {
     QUrl view;      // QML root item, created with `properties`
     QVariantMap properties;
     bool takesFocus = false;             // overlays only
+    bool blurBehind = false;             // overlays only: the compositor blurs what lies behind the window
     std::function<void()> escapePressed; // overlays only; the press is consumed
 };
 
@@ -35,5 +36,7 @@ public:
     virtual ~IReminderWindowFactory() = default;
     // False when nothing composites the screen: a translucent window would show black where it is clear.
     virtual bool translucencyAvailable() = 0;
+    // Whether the compositor blurs what lies behind a window that asks for it.
+    virtual bool blurBehindAvailable() = 0;
     virtual std::unique_ptr<IReminderWindow> create(ReminderWindowSpec spec) = 0;
 };

@@ -59,6 +59,9 @@ void X11ReminderWindow::setX11Hints() {
     const auto window = xcb_window_t(winId());
     X11::setWindowStates(connection, window, states);
     X11::showOnAllDesktops(connection, window);
+    if (m_spec.blurBehind)
+        X11::setBlurBehindRegion(connection, window,
+                                 {QRect(QPoint(0, 0), m_spec.geometry.size() * devicePixelRatio())});
     xcb_flush(connection);
 }
 
@@ -99,6 +102,12 @@ void X11ReminderWindow::resizeEvent(QResizeEvent* event) {
 bool X11ReminderWindowFactory::translucencyAvailable() {
     xcb_connection_t* connection = X11::connection();
     return !connection || X11::compositorRunning(connection);
+}
+
+bool X11ReminderWindowFactory::blurBehindAvailable() {
+    xcb_connection_t* connection = X11::connection();
+    const xcb_screen_t* screen = connection ? X11::screen(connection, X11::screenNumber()) : nullptr;
+    return screen && X11::compositorRunning(connection) && X11::blurBehindOffered(connection, screen->root);
 }
 
 std::unique_ptr<IReminderWindow> X11ReminderWindowFactory::create(ReminderWindowSpec spec) {

@@ -42,6 +42,7 @@ public:
 
     QQmlEngine& engine() { return m_engine; }
     bool translucencyAvailable() override;
+    bool blurBehindAvailable() override;
     std::unique_ptr<IReminderWindow> create(ReminderWindowSpec spec) override;
 
 private:

@@ -3,9 +3,17 @@
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace X11 {
+
+namespace {
+
+// More atoms than any window manager lists; a longer list is read only this far.
+constexpr std::uint32_t supportedAtomsRead = 4096;
+
+} // namespace
 
 xcb_connection_t* connection() {
     const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -68,6 +76,34 @@ void setWindowStates(xcb_connection_t* connection, xcb_window_t window, const QL
         atoms.push_back(atom(connection, state));
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom(connection, "_NET_WM_STATE"),
                         XCB_ATOM_ATOM, 32, std::uint32_t(atoms.size()), atoms.data());
+}
+
+bool blurBehindOffered(xcb_connection_t* connection, xcb_window_t root) {
+    const auto cookie = xcb_get_property(connection, 0, root, atom(connection, "_NET_SUPPORTED"),
+                                         XCB_ATOM_ATOM, 0, supportedAtomsRead);
+    const ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, nullptr),
+                                                   &std::free);
+    if (!reply || reply->type != XCB_ATOM_ATOM || reply->format != 32)
+        return false;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
+    const xcb_atom_t blur = atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION");
+    return blur != XCB_ATOM_NONE && std::find(atoms, atoms + count, blur) != atoms + count;
+}
+
+void setBlurBehindRegion(xcb_connection_t* connection, xcb_window_t window, const QList<QRect>& region) {
+    const xcb_atom_t property = atom(connection, "_KDE_NET_WM_BLUR_BEHIND_REGION");
+    if (region.isEmpty()) {
+        xcb_delete_property(connection, window, property);
+        return;
+    }
+    std::vector<std::uint32_t> values;
+    values.reserve(std::size_t(region.size()) * 4);
+    for (const QRect& rect : region)
+        values.insert(values.end(), {std::uint32_t(rect.x()), std::uint32_t(rect.y()),
+                                     std::uint32_t(rect.width()), std::uint32_t(rect.height())});
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, property, XCB_ATOM_CARDINAL, 32,
+                        std::uint32_t(values.size()), values.data());
 }
 
 } // namespace X11

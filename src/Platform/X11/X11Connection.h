@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRect>
 
 #include <xcb/xcb.h>
 
@@ -39,5 +40,13 @@ void showOnAllDesktops(xcb_connection_t* connection, xcb_window_t window);
 
 // Replaces _NET_WM_STATE with the named states (e.g. "_NET_WM_STATE_ABOVE").
 void setWindowStates(xcb_connection_t* connection, xcb_window_t window, const QList<QByteArray>& states);
+
+// Whether the window manager's "_NET_SUPPORTED" on that root lists "_KDE_NET_WM_BLUR_BEHIND_REGION": the
+// compositor then blurs what lies behind the regions windows name.
+bool blurBehindOffered(xcb_connection_t* connection, xcb_window_t root);
+
+// Asks the compositor to blur behind these rectangles of the window (device pixels), or withdraws the request
+// when there are none: an empty property would blur the whole window.
+void setBlurBehindRegion(xcb_connection_t* connection, xcb_window_t window, const QList<QRect>& region);
 
 } // namespace X11

@@ -25,6 +25,18 @@ Item {
         NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }
     }
 
+    // Behind the cover and the play-state marker, which lie beside the notch over whatever the top of the
+    // screen shows, a light title bar included: the compact bar's dark backing.
+    Rectangle {
+        objectName: "musicBacking"
+        x: row.x - 4
+        y: row.y - 2
+        width: row.width + 8
+        height: row.height + 4
+        radius: height / 2
+        color: Theme.liquidCardFill
+    }
+
     Item {
         id: row
         anchors.left: parent.left

@@ -2,14 +2,22 @@ import QtQuick
 import Tavimor 1.0
 import "qrc:/Theme"
 
-// One screen of a break: a dark backdrop with a faint accent glow, the clock, the tip and the countdown,
-// and the skip, snooze and lock buttons with the lines under them. Drawn opaque when nothing composites.
+// One screen of a break: a dark backdrop over frosted glass with a faint accent glow, the clock, the tip and
+// the countdown, and the skip, snooze and lock buttons with the lines under them. Drawn opaque when nothing
+// frosts what lies behind it.
 Item {
     id: overlay
 
     required property QtObject model
     // The top strip that the notch panel keeps covered on its screen.
     property real topInset: 0
+    // The screen as the break began, frosted; none where the compositor blurs behind the window itself.
+    property alias backdrop: frostedGlass.image
+
+    BackdropMaterial {
+        id: frostedGlass
+        anchors.fill: parent
+    }
 
     Rectangle {
         anchors.fill: parent
