@@ -14,6 +14,7 @@
 #include "Widgets/MusicWidget.h"
 
 #include <QDirIterator>
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -31,6 +32,28 @@ int tint(QColor pixel) {
 
 bool near(QColor a, QColor b) {
     return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 24;
+}
+
+// How much darker than the grey backdrop each row of the image is, summed over the columns of the bright
+// (white) glyphs drawn over it; `inkTop` and `inkBottom` get the first and last rows of those glyphs.
+QList<int> rowShades(const QImage& image, int* inkTop, int* inkBottom) {
+    int left = image.width(), right = -1;
+    *inkTop = image.height();
+    *inkBottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).lightness() > grey.lightness() + 60) {
+                left = std::min(left, x), right = std::max(right, x);
+                *inkTop = std::min(*inkTop, y), *inkBottom = std::max(*inkBottom, y);
+            }
+    QList<int> shades;
+    for (int y = 0; y < image.height(); ++y) {
+        int sum = 0;
+        for (int x = left; x <= right; ++x)
+            sum += std::max(0, grey.lightness() - image.pixelColor(x, y).lightness());
+        shades.append(sum);
+    }
+    return shades;
 }
 
 } // namespace
@@ -204,6 +227,52 @@ private Q_SLOTS:
         std::pair<int, int> seen;
         QTRY_VERIFY2_WITH_TIMEOUT((seen = widths(shown.grab())).second > 0 && seen.first >= 2 * seen.second,
                                   qPrintable(QStringLiteral("%1 %2").arg(seen.first).arg(seen.second)), 1000);
+    }
+
+    // On liquid glass a text casts a soft shadow: below its glyphs the rows darken, less and less over
+    // several rows, and more below than above them (it falls 1 px down). On the dark style there is none.
+    void textShadow_data() {
+        QTest::addColumn<QString>("appearance");
+        QTest::addColumn<bool>("shadowed");
+        QTest::newRow("liquid") << "liquid" << true;
+        QTest::newRow("dark") << "dark" << false;
+    }
+
+    void textShadow() {
+        QFETCH(QString, appearance);
+        QFETCH(bool, shadowed);
+        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), appearance);
+        QQuickWindow window;
+        window.setColor(grey);
+        window.resize(200, 60);
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nimport Tavimor 1.0\nGlassTextShadow { x: 20; y: 12\n"
+                          "Text { text: 'HIH HIH'; color: 'white'; font.pixelSize: 24 } }",
+                          QUrl(QStringLiteral("qrc:/Theme/TextShadowTest.qml")));
+        std::unique_ptr<QQuickItem> scope(qobject_cast<QQuickItem*>(component.create()));
+        QVERIFY2(scope, qPrintable(component.errorString()));
+        scope->setParentItem(window.contentItem());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        int top = 0, bottom = 0;
+        QList<int> shades;
+        QTRY_VERIFY((shades = rowShades(window.grabWindow(), &top, &bottom)).size() > 0 && bottom > top);
+        const QString seen = QStringLiteral("rows %1-%2, shades below %3 %4 %5 %6, above %7")
+                                 .arg(top)
+                                 .arg(bottom)
+                                 .arg(shades[bottom + 1])
+                                 .arg(shades[bottom + 2])
+                                 .arg(shades[bottom + 3])
+                                 .arg(shades[bottom + 4])
+                                 .arg(shades[top - 1]);
+        if (!shadowed) {
+            QVERIFY2(*std::max_element(shades.begin(), shades.end()) == 0, qPrintable(seen));
+            return;
+        }
+        QVERIFY2(shades[bottom + 1] > shades[bottom + 2] && shades[bottom + 2] > shades[bottom + 3] &&
+                     shades[bottom + 3] > 0,
+                 qPrintable(seen));
+        QVERIFY2(shades[bottom + 1] > 2 * shades[top - 1], qPrintable(seen));
     }
 
     // The break overlay's backdrop carries the accent glow around the middle and none far from it.
