@@ -141,11 +141,13 @@ struct MeasuredLine {
 };
 
 // The text cut to `width` with an ellipsis as the item's text engine cuts it: whole graphemes, as many as fit
-// beside the ellipsis (at the end, at the start or on both sides of the middle).
-QString elided(const QString& text, const TextBlock& block) {
+// beside the ellipsis (at the end, at the start or on both sides of the middle), never the last one. A text
+// that fits is left whole unless `more` follows it.
+QString elided(const QString& text, const TextBlock& block, bool more = false) {
     const MeasuredLine measured(text, block);
     const std::size_t last = measured.boundaries.size() - 1;
-    if (block.elide == Qt::ElideNone || measured.line.naturalTextWidth() <= block.width || last <= 1)
+    if (block.elide == Qt::ElideNone || (!more && measured.line.naturalTextWidth() <= block.width) ||
+        last <= 1)
         return text;
     const QFontMetricsF metrics(block.font);
     const QString ellipsis = metrics.inFont(QChar(0x2026)) ? QString(QChar(0x2026)) : QStringLiteral("...");
@@ -184,8 +186,10 @@ std::optional<QString> elidedEnding(const TextBlock& block, const QString& text,
     if (block.elide != Qt::ElideRight)
         return std::nullopt;
     const QTextLine next = lines[shown];
+    // Cut before the line that follows is laid out, the item counts that line as -1 characters long: the last
+    // character of this one drops out of what it cuts.
     if (text.at(next.textStart() - 1) != QChar::LineSeparator)
-        return elided(ending + text.mid(next.textStart(), next.textLength()), block);
+        return elided(ending.chopped(1), block, true);
     // A line ending in a line break: its break gives way to the ellipsis.
     ending.back() = QChar(0x2026);
     const QFontMetricsF metrics(block.font);

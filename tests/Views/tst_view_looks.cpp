@@ -56,6 +56,20 @@ QList<int> rowShades(const QImage& image, int* inkTop, int* inkBottom) {
     return shades;
 }
 
+// The bounds of the bright glyphs over the grey backdrop, and of what lies darker than it around them.
+std::pair<QRect, QRect> inkAndShade(const QImage& image) {
+    QRect ink, shade;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int lightness = image.pixelColor(x, y).lightness();
+            if (lightness > grey.lightness() + 60)
+                ink |= QRect(x, y, 1, 1);
+            else if (lightness < grey.lightness() - 6)
+                shade |= QRect(x, y, 1, 1);
+        }
+    return {ink, shade};
+}
+
 } // namespace
 
 // The soft looks of the views (covers clipped to rounded squares, shadows, glows) as the default software
@@ -273,6 +287,65 @@ private Q_SLOTS:
                      shades[bottom + 3] > 0,
                  qPrintable(seen));
         QVERIFY2(shades[bottom + 1] > 2 * shades[top - 1], qPrintable(seen));
+    }
+
+    // The shadow follows the lines the text draws, however it cuts, wraps, aligns and places them: it lies
+    // around the glyphs, a little wider, neither short of their last line nor beyond it. (Faint edges of thin
+    // strokes fall under the threshold, hence the slack at the top and bottom.)
+    void textShadowFollowsTheLines_data() {
+        QTest::addColumn<QString>("text");
+        const QString longTitle = QStringLiteral("text: 'A title much too long to fit'; width: 90; ");
+        QTest::newRow("cut at the end") << longTitle + "elide: Text.ElideRight";
+        QTest::newRow("cut in the middle") << longTitle + "elide: Text.ElideMiddle";
+        QTest::newRow("cut at the start") << longTitle + "elide: Text.ElideLeft";
+        QTest::newRow("wrapped and centred")
+            << "text: 'Centred words over lines'; width: 110; wrapMode: Text.Wrap; "
+               "horizontalAlignment: Text.AlignHCenter";
+        QTest::newRow("two lines, the second cut")
+            << "text: 'Words that run on over many more lines than two'; width: 120; "
+               "wrapMode: Text.Wrap; maximumLineCount: 2; elide: Text.ElideRight";
+        QTest::newRow("a line break") << "text: 'First\\nsecond line'";
+        QTest::newRow("right aligned") << "text: 'Right'; width: 200; horizontalAlignment: Text.AlignRight";
+        QTest::newRow("centred in a tall box")
+            << "text: 'Middle'; height: 80; verticalAlignment: Text.AlignVCenter";
+        QTest::newRow("padded") << "text: 'Padded'; leftPadding: 14; topPadding: 9";
+    }
+
+    void textShadowFollowsTheLines() {
+        QFETCH(QString, text);
+        preferences.remove(QStringLiteral("tavimor.appearanceMode"));
+        QQuickWindow window;
+        window.setColor(grey);
+        window.resize(260, 130);
+        QQmlComponent component(&engine);
+        component.setData(QStringLiteral("import QtQuick\nGlassTextShadow { x: 20; y: 15\n"
+                                         "Text { color: 'white'; font.pixelSize: 15; %1 } }")
+                              .arg(text)
+                              .toUtf8(),
+                          QUrl(QStringLiteral("qrc:/Theme/TextShadowTest.qml")));
+        std::unique_ptr<QQuickItem> scope(qobject_cast<QQuickItem*>(component.create()));
+        QVERIFY2(scope, qPrintable(component.errorString()));
+        scope->setParentItem(window.contentItem());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        std::pair<QRect, QRect> seenBounds;
+        QTRY_VERIFY(!(seenBounds = inkAndShade(window.grabWindow())).second.isEmpty());
+        const auto [ink, shade] = seenBounds;
+        const auto within = [](int value, int from, int to) { return value >= from && value <= to; };
+        const QString seen = QStringLiteral("ink %1,%2 %3,%4, shade %5,%6 %7,%8")
+                                 .arg(ink.left())
+                                 .arg(ink.top())
+                                 .arg(ink.right())
+                                 .arg(ink.bottom())
+                                 .arg(shade.left())
+                                 .arg(shade.top())
+                                 .arg(shade.right())
+                                 .arg(shade.bottom());
+        QVERIFY2(within(shade.left(), ink.left() - 4, ink.left()) &&
+                     within(shade.right(), ink.right(), ink.right() + 4) &&
+                     within(shade.top(), ink.top() - 3, ink.top() + 3) &&
+                     within(shade.bottom(), ink.bottom() - 2, ink.bottom() + 5),
+                 qPrintable(seen));
     }
 
     // The break overlay's backdrop carries the accent glow around the middle and none far from it.
