@@ -39,8 +39,8 @@ std::array<int, 3> boxRadii(qreal deviation) {
 
 // One box blur along rows (pixel step the pixel's size, stride a line) or columns (pixel step a line, stride
 // the pixel's size) of premultiplied pixels of `channels` bytes; what lies beyond the edges counts as clear.
-void boxBlur(uchar* bits, int lines, int length, qsizetype lineStep, qsizetype pixelStep, int channels,
-             int radius) {
+template <int channels>
+void boxBlur(uchar* bits, int lines, int length, qsizetype lineStep, qsizetype pixelStep, int radius) {
     const int window = 2 * radius + 1;
     std::vector<int> source(std::size_t(length) * channels);
     for (int line = 0; line < lines; ++line) {
@@ -48,7 +48,7 @@ void boxBlur(uchar* bits, int lines, int length, qsizetype lineStep, qsizetype p
         for (int i = 0; i < length; ++i)
             for (int c = 0; c < channels; ++c)
                 source[std::size_t(i) * channels + c] = first[i * pixelStep + c];
-        std::array<int, 4> sum{};
+        std::array<int, channels> sum{};
         for (int i = 0; i < std::min(radius, length); ++i)
             for (int c = 0; c < channels; ++c)
                 sum[c] += source[std::size_t(i) * channels + c];
@@ -65,15 +65,14 @@ void boxBlur(uchar* bits, int lines, int length, qsizetype lineStep, qsizetype p
     }
 }
 
-// Blurs an image of premultiplied colours or of alpha alone.
-void blur(QImage& image, qreal radius) {
+// Blurs an image of premultiplied colours, or of alpha alone.
+template <int channels> void blur(QImage& image, qreal radius) {
     const qsizetype line = image.bytesPerLine();
-    const int channels = image.depth() / 8;
     for (int boxRadius : boxRadii(radius / 2)) {
         if (boxRadius == 0)
             continue;
-        boxBlur(image.bits(), image.height(), image.width(), line, channels, channels, boxRadius);
-        boxBlur(image.bits(), image.width(), image.height(), channels, line, channels, boxRadius);
+        boxBlur<channels>(image.bits(), image.height(), image.width(), line, channels, boxRadius);
+        boxBlur<channels>(image.bits(), image.width(), image.height(), channels, line, boxRadius);
     }
 }
 
@@ -267,7 +266,7 @@ QImage blurredShape(const Shape& shape, qreal radius) {
         painter.setRenderHint(QPainter::Antialiasing);
         paintShape(painter, shape, QRectF(QPointF(reach, reach), shape.size));
     }
-    blur(image, radius);
+    blur<4>(image, radius);
     return image;
 }
 
@@ -286,7 +285,7 @@ QImage textMask(const TextBlock& block, QSize size, QPointF origin, qreal pixelR
 
 QImage blurredText(const TextBlock& block, QSize size, QPointF origin, qreal pixelRatio, qreal radius) {
     QImage image = textMask(block, size, origin, pixelRatio);
-    blur(image, radius);
+    blur<1>(image, radius);
     return image;
 }
 

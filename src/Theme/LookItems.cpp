@@ -16,12 +16,14 @@ namespace {
 
 // The looks drawn so far, by key; a reminder shown again, or a cover seen again, is not drawn again.
 constexpr int cacheKilobytes = 2 * 1024;
+int drawnImages = 0;
 
 QImage cachedLook(const QString& key, const std::function<QImage()>& bake) {
     static QCache<QString, QImage> cache(cacheKilobytes);
     if (const QImage* found = cache.object(key))
         return *found;
     QImage image = bake();
+    ++drawnImages;
     cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
     return image;
 }
@@ -88,6 +90,10 @@ qreal floorToPixel(qreal value, qreal pixelRatio) {
 BakedLook::BakedLook(QQuickItem* parent)
     : QQuickItem(parent) {
     setFlag(ItemHasContents);
+}
+
+int BakedLook::imagesDrawn() {
+    return drawnImages;
 }
 
 qreal BakedLook::pixelRatio() const {

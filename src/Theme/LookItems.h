@@ -17,6 +17,9 @@ class BakedLook : public QQuickItem {
 public:
     explicit BakedLook(QQuickItem* parent = nullptr);
 
+    // How many images all looks have drawn so far; a look shown again from the shared cache draws none.
+    static int imagesDrawn();
+
 Q_SIGNALS:
     void lookChanged();
 

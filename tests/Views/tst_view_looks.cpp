@@ -10,6 +10,7 @@
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/BreakService.h"
 #include "Services/PostureService.h"
+#include "Theme/LookItems.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/MusicWidget.h"
 
@@ -346,6 +347,52 @@ private Q_SLOTS:
                      within(shade.top(), ink.top() - 3, ink.top() + 3) &&
                      within(shade.bottom(), ink.bottom() - 2, ink.bottom() + 5),
                  qPrintable(seen));
+    }
+
+    // A text's shadow is drawn again only when the lines it shadows change: not for a colour, a place or the
+    // same text set again.
+    void textShadowDrawnOnlyWhenItsLinesChange_data() {
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("drawn");
+        QFont larger = QGuiApplication::font();
+        larger.setPixelSize(17);
+        QTest::newRow("the same text") << QByteArray("text") << QVariant("Elapsed 1:23") << 0;
+        QTest::newRow("another colour") << QByteArray("color") << QVariant(QColor(Qt::red)) << 0;
+        QTest::newRow("a fainter colour") << QByteArray("color") << QVariant(QColor(255, 255, 255, 100)) << 0;
+        QTest::newRow("moved") << QByteArray("x") << QVariant(40) << 0;
+        QTest::newRow("a new text") << QByteArray("text") << QVariant("Elapsed 1:24") << 1;
+        QTest::newRow("a larger font") << QByteArray("font") << QVariant(larger) << 1;
+        QTest::newRow("cut shorter") << QByteArray("width") << QVariant(50) << 1;
+    }
+
+    void textShadowDrawnOnlyWhenItsLinesChange() {
+        QFETCH(QByteArray, property);
+        QFETCH(QVariant, value);
+        QFETCH(int, drawn);
+        preferences.remove(QStringLiteral("tavimor.appearanceMode"));
+        QQuickWindow window;
+        window.setColor(grey);
+        window.resize(200, 60);
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nGlassTextShadow { x: 10; y: 10\n"
+                          "Text { objectName: 'label'; text: 'Elapsed 1:23'; color: 'white'; width: 100;"
+                          " elide: Text.ElideRight } }",
+                          QUrl(QStringLiteral("qrc:/Theme/TextShadowTest.qml")));
+        std::unique_ptr<QQuickItem> scope(qobject_cast<QQuickItem*>(component.create()));
+        QVERIFY2(scope, qPrintable(component.errorString()));
+        scope->setParentItem(window.contentItem());
+        QSignalSpy frames(&window, &QQuickWindow::frameSwapped);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!inkAndShade(window.grabWindow()).second.isEmpty());
+        const int before = BakedLook::imagesDrawn();
+        QObject* label = scope->findChild<QObject*>(QStringLiteral("label"));
+        frames.clear();
+        label->setProperty(property.constData(), value);
+        // A shadow is drawn again, if at all, before the next frame; a change that asks for none has none.
+        frames.wait(300);
+        QCOMPARE(BakedLook::imagesDrawn() - before, drawn);
     }
 
     // The break overlay's backdrop carries the accent glow around the middle and none far from it.
