@@ -208,8 +208,8 @@ void drawLine(QPainter& painter, const TextBlock& block, const QString& text, qr
     line.draw(&painter, QPointF());
 }
 
-// The item lays out the last line its longest text may show anywhere, so a long word is cut rather than
-// pushed out of sight.
+// With wrapping, right eliding and a maximum line count, the item breaks the last line it may show anywhere,
+// so that line runs full up to its ellipsis.
 bool breaksAnywhere(const TextBlock& block, int line) {
     const bool wraps =
         block.wrap == QTextOption::WordWrap || block.wrap == QTextOption::WrapAtWordBoundaryOrAnywhere;

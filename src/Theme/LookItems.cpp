@@ -275,34 +275,32 @@ QPointF TextShadow::linesOrigin(const LookImages::TextBlock& block) const {
 }
 
 // Where the shadow lies: the lines dropped, with room for the blur, starting on a whole pixel.
-QRectF TextShadow::shadowRect() const {
-    const LookImages::TextBlock lines = block();
-    const qreal ratio = pixelRatio();
+QRectF TextShadow::shadowRect(const LookImages::TextBlock& block, qreal pixelRatio) const {
     const qreal contentWidth = text()->property("contentWidth").toReal();
-    const int offset = lineHeightOffset(lines);
-    const QPointF origin = linesOrigin(lines);
-    const QRectF box(origin.x() + alignedStart(contentWidth, lines.width, lines.alignment),
+    const int offset = lineHeightOffset(block);
+    const QPointF origin = linesOrigin(block);
+    const QRectF box(origin.x() + alignedStart(contentWidth, block.width, block.alignment),
                      origin.y() + textShadowDrop, contentWidth,
                      text()->property("contentHeight").toReal() - std::max(offset, 0));
-    const qreal margin = LookImages::blurReach(textShadowBlur * ratio) / ratio + glyphOverhang;
+    const qreal margin = LookImages::blurReach(textShadowBlur * pixelRatio) / pixelRatio + glyphOverhang;
     const QRectF room = box.adjusted(-margin, -margin, margin, margin);
-    return QRectF(QPointF(floorToPixel(room.x(), ratio), floorToPixel(room.y(), ratio)), room.bottomRight());
+    return QRectF(QPointF(floorToPixel(room.x(), pixelRatio), floorToPixel(room.y(), pixelRatio)),
+                  room.bottomRight());
 }
 
-QSize TextShadow::pixelSize(qreal pixelRatio) const {
-    return ::pixelSize(shadowRect().size(), pixelRatio);
-}
-
-QPointF TextShadow::pixelOrigin(const LookImages::TextBlock& block, qreal pixelRatio) const {
-    return (linesOrigin(block) + QPointF(0, textShadowDrop) - shadowRect().topLeft()) * pixelRatio;
+// The shadow's image: its size in pixels, and where the top left of the lines falls in it.
+std::pair<QSize, QPointF> TextShadow::imageGeometry(const LookImages::TextBlock& block,
+                                                    qreal pixelRatio) const {
+    const QRectF rect = shadowRect(block, pixelRatio);
+    return {::pixelSize(rect.size(), pixelRatio),
+            (linesOrigin(block) + QPointF(0, textShadowDrop) - rect.topLeft()) * pixelRatio};
 }
 
 QString TextShadow::lookKey(qreal pixelRatio) const {
     const LookImages::TextBlock lines = block();
-    const QSize size = pixelSize(pixelRatio);
+    const auto [size, origin] = imageGeometry(lines, pixelRatio);
     if (!isPlain() || lines.text.isEmpty() || size.isEmpty())
         return {};
-    const QPointF origin = pixelOrigin(lines, pixelRatio);
     return QStringLiteral("text %1x%2 %3,%4 %5 %6 %7 %8 %9 ")
                .arg(size.width())
                .arg(size.height())
@@ -319,11 +317,12 @@ QString TextShadow::lookKey(qreal pixelRatio) const {
 
 QImage TextShadow::bake(qreal pixelRatio) const {
     const LookImages::TextBlock lines = block();
-    return LookImages::blurredText(lines, pixelSize(pixelRatio), pixelOrigin(lines, pixelRatio), pixelRatio,
-                                   textShadowBlur * pixelRatio);
+    const auto [size, origin] = imageGeometry(lines, pixelRatio);
+    return LookImages::blurredText(lines, size, origin, pixelRatio, textShadowBlur * pixelRatio);
 }
 
 QRectF TextShadow::imageRect() const {
     const qreal ratio = pixelRatio();
-    return QRectF(shadowRect().topLeft(), QSizeF(pixelSize(ratio)) / ratio);
+    const LookImages::TextBlock lines = block();
+    return QRectF(shadowRect(lines, ratio).topLeft(), QSizeF(imageGeometry(lines, ratio).first) / ratio);
 }

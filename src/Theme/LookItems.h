@@ -157,7 +157,6 @@ private:
     bool isPlain() const;
     LookImages::TextBlock block() const;
     QPointF linesOrigin(const LookImages::TextBlock& block) const;
-    QRectF shadowRect() const;
-    QSize pixelSize(qreal pixelRatio) const;
-    QPointF pixelOrigin(const LookImages::TextBlock& block, qreal pixelRatio) const;
+    QRectF shadowRect(const LookImages::TextBlock& block, qreal pixelRatio) const;
+    std::pair<QSize, QPointF> imageGeometry(const LookImages::TextBlock& block, qreal pixelRatio) const;
 };
