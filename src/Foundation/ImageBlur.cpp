@@ -28,30 +28,41 @@ std::array<int, 3> boxRadii(qreal deviation) {
     return radii;
 }
 
-// One box blur along rows (step 4, stride a line) or columns (step a line, stride 4) of premultiplied
-// pixels; what lies beyond the edges counts as clear.
+// One box blur along rows (pixel step the pixel's size, stride a line) or columns (pixel step a line, stride
+// the pixel's size) of premultiplied pixels of `channels` bytes; what lies beyond the edges counts as clear.
+template <int channels>
 void boxBlur(uchar* bits, int lines, int length, qsizetype lineStep, qsizetype pixelStep, int radius) {
     const int window = 2 * radius + 1;
-    std::vector<int> source(std::size_t(length) * 4);
+    std::vector<int> source(std::size_t(length) * channels);
     for (int line = 0; line < lines; ++line) {
         uchar* first = bits + line * lineStep;
         for (int i = 0; i < length; ++i)
-            for (int c = 0; c < 4; ++c)
-                source[std::size_t(i) * 4 + c] = first[i * pixelStep + c];
-        std::array<int, 4> sum{};
+            for (int c = 0; c < channels; ++c)
+                source[std::size_t(i) * channels + c] = first[i * pixelStep + c];
+        std::array<int, channels> sum{};
         for (int i = 0; i < std::min(radius, length); ++i)
-            for (int c = 0; c < 4; ++c)
-                sum[c] += source[std::size_t(i) * 4 + c];
+            for (int c = 0; c < channels; ++c)
+                sum[c] += source[std::size_t(i) * channels + c];
         for (int i = 0; i < length; ++i) {
             const int entering = i + radius, leaving = i - radius - 1;
-            for (int c = 0; c < 4; ++c) {
+            for (int c = 0; c < channels; ++c) {
                 if (entering < length)
-                    sum[c] += source[std::size_t(entering) * 4 + c];
+                    sum[c] += source[std::size_t(entering) * channels + c];
                 if (leaving >= 0)
-                    sum[c] -= source[std::size_t(leaving) * 4 + c];
+                    sum[c] -= source[std::size_t(leaving) * channels + c];
                 first[i * pixelStep + c] = uchar(sum[c] / window);
             }
         }
+    }
+}
+
+template <int channels> void blurChannels(QImage& image, qreal radius) {
+    const qsizetype line = image.bytesPerLine();
+    for (int boxRadius : boxRadii(radius / 2)) {
+        if (boxRadius == 0)
+            continue;
+        boxBlur<channels>(image.bits(), image.height(), image.width(), line, channels, boxRadius);
+        boxBlur<channels>(image.bits(), image.width(), image.height(), channels, line, boxRadius);
     }
 }
 
@@ -103,13 +114,10 @@ int reach(qreal radius) {
 }
 
 void blur(QImage& image, qreal radius) {
-    const qsizetype line = image.bytesPerLine();
-    for (int boxRadius : boxRadii(radius / 2)) {
-        if (boxRadius == 0)
-            continue;
-        boxBlur(image.bits(), image.height(), image.width(), line, 4, boxRadius);
-        boxBlur(image.bits(), image.width(), image.height(), 4, line, boxRadius);
-    }
+    if (image.format() == QImage::Format_Alpha8)
+        blurChannels<1>(image, radius);
+    else
+        blurChannels<4>(image, radius);
 }
 
 QImage frosted(const QImage& image) {

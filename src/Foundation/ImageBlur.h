@@ -8,8 +8,8 @@ namespace ImageBlur {
 // How far a blur of that radius reaches beyond what it blurs, in whole pixels.
 int reach(qreal radius);
 
-// Blurs a premultiplied 32-bit image in place with a Gaussian of deviation radius / 2; what lies beyond the
-// edges counts as clear.
+// Blurs a premultiplied 32-bit image, or an alpha-only one, in place with a Gaussian of deviation radius / 2;
+// what lies beyond the edges counts as clear.
 void blur(QImage& image, qreal radius);
 
 // What lies behind a window seen through frosted glass: the image shrunk eight times (each pixel the mean of

@@ -1,13 +1,11 @@
 #include "Theme/TextShadowScope.h"
 
-#include <QColor>
+#include "Theme/LookItems.h"
 
 namespace {
 
-// Text.Normal and Text.Raised: the raised style draws the style colour 1 px below the glyphs.
+// Text.Normal: no copy of the glyphs below them.
 constexpr int plainStyle = 0;
-constexpr int raisedStyle = 2;
-const QColor shadowColor(0, 0, 0, 102);
 
 bool isText(const QObject& object) {
     return object.metaObject()->indexOfProperty("styleColor") >= 0;
@@ -33,15 +31,16 @@ void TextShadowScope::setShadowed(bool shadowed) {
         return;
     m_shadowed = shadowed;
     for (QQuickItem* text : std::as_const(m_texts))
-        style(text);
+        shade(text);
     Q_EMIT shadowedChanged();
 }
 
-// Only the children not seen before are new; those already watched report their own children.
+// Only the children not seen before are new; those already watched report their own children. The shadows
+// this scope gives its texts are no content of it.
 void TextShadowScope::watchChildren(QQuickItem* item) {
     const auto children = item->childItems();
     for (QQuickItem* child : children)
-        if (!m_watched.contains(child))
+        if (!m_watched.contains(child) && !qobject_cast<TextShadow*>(child))
             watch(child);
 }
 
@@ -49,7 +48,7 @@ void TextShadowScope::watch(QQuickItem* item) {
     m_watched.insert(item);
     if (isText(*item)) {
         m_texts.insert(item);
-        style(item);
+        shade(item);
     }
     connect(item, &QQuickItem::childrenChanged, this, [this, item] { watchChildren(item); });
     connect(item, &QObject::destroyed, this, [this, item] { forget(item); });
@@ -61,7 +60,12 @@ void TextShadowScope::forget(QQuickItem* item) {
     m_texts.remove(item);
 }
 
-void TextShadowScope::style(QQuickItem* text) const {
-    text->setProperty("styleColor", shadowColor);
-    text->setProperty("style", m_shadowed ? raisedStyle : plainStyle);
+void TextShadowScope::shade(QQuickItem* text) const {
+    auto* shadow = text->findChild<TextShadow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (m_shadowed && !shadow) {
+        new TextShadow(text);
+    } else if (!m_shadowed && shadow) {
+        delete shadow;
+        text->setProperty("style", plainStyle);
+    }
 }

@@ -3,9 +3,10 @@
 #include <QQuickItem>
 #include <QSet>
 
-// Gives every text inside it, at any depth and including texts added later, a shadow: a black 40 % copy of
-// the glyphs drawn 1 px below by the text itself. No layer and no shader, so every scene graph draws it.
-// Each item inside is looked at once, when it arrives: a long list that grows costs only its new rows.
+// Gives every text inside it, at any depth and including texts added later, a shadow while `shadowed`: a
+// TextShadow under its glyphs (black 40 %, blurred, 1 px down), an image drawn once on the CPU, so every
+// scene graph draws it. Each item inside is looked at once, when it arrives: a long list that grows costs
+// only its new rows.
 class TextShadowScope : public QQuickItem {
     Q_OBJECT
     Q_PROPERTY(bool shadowed READ shadowed WRITE setShadowed NOTIFY shadowedChanged)
@@ -24,7 +25,7 @@ private:
     void watchChildren(QQuickItem* item);
     void watch(QQuickItem* item);
     void forget(QQuickItem* item);
-    void style(QQuickItem* text) const;
+    void shade(QQuickItem* text) const;
 
     bool m_shadowed = false;
     QSet<QQuickItem*> m_watched; // every item inside, alive

@@ -1,5 +1,6 @@
 #include "InMemoryPreferences.h"
 #include "Theme/AppearanceSettings.h"
+#include "Theme/LookItems.h"
 #include "Theme/Springs.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/TavimorTheme.h"
@@ -62,15 +63,14 @@ private:
         return root;
     }
 
-    static constexpr int raised = 2;
-
-    static QList<int> textStyles(QObject* root) {
-        QList<int> found;
+    // Whether each text under `root` carries a shadow.
+    static QList<bool> shadowedTexts(QObject* root) {
+        QList<bool> found;
         QList<QQuickItem*> pending{qobject_cast<QQuickItem*>(root)};
         while (!pending.isEmpty()) {
             QQuickItem* item = pending.takeLast();
             if (item->metaObject()->indexOfProperty("styleColor") >= 0)
-                found.append(item->property("style").toInt());
+                found.append(item->findChild<TextShadow*>() != nullptr);
             pending.append(item->childItems());
         }
         return found;
@@ -85,17 +85,17 @@ private Q_SLOTS:
     }
 
     // The glass card and the text shadow load in both appearances. On liquid glass every text inside the
-    // holder gets the raised style (its shadow), texts a repeater adds later too; on the dark style none.
+    // holder gets a shadow, texts a repeater adds later too; on the dark style none.
     void textShadowReachesEveryTextInside() {
         const auto root = load("import QtQuick\nGlassTextShadow { id: holder; property int texts: 1\n"
                                "GlassCard { width: 200; height: 100; cornerRadius: 10 }\n"
                                "Row { Repeater { model: holder.texts; Text { text: index } } } }");
         QVERIFY(root);
         root->setProperty("texts", 3);
-        const auto styles = [&] { return textStyles(root.get()); };
-        QCOMPARE(styles(), QList<int>(3, raised));
+        const auto shadows = [&] { return shadowedTexts(root.get()); };
+        QCOMPARE(shadows(), QList<bool>(3, true));
         preferences.setValue(QStringLiteral("tavimor.appearanceMode"), QStringLiteral("dark"));
-        QCOMPARE(styles(), QList<int>(3, 0));
+        QCOMPARE(shadows(), QList<bool>(3, false));
         QVERIFY(load("import QtQuick\nGlassCard { width: 200; height: 100 }"));
     }
 
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QMetaObject::invokeMethod(root.get(), "add", Q_ARG(QVariant, 3000));
         qInfo("3,000 rows added in %lld ms", elapsed.elapsed());
         QVERIFY(elapsed.elapsed() < 3000);
-        QCOMPARE(textStyles(root.get()), QList<int>(6000, raised));
+        QCOMPARE(shadowedTexts(root.get()), QList<bool>(6000, true));
     }
 
     void everyTableEntryIsAGlyphOfTheBundledFont() {

@@ -13,9 +13,10 @@
 #include "Services/BreakOverlayWindowManager.h"
 #include "Services/BreakService.h"
 #include "Services/PostureService.h"
-#include "Theme/Springs.h"
 #include "Theme/BackdropMaterial.h"
+#include "Theme/LookItems.h"
 #include "Theme/PanelBackdrop.h"
+#include "Theme/Springs.h"
 #include "Theme/ThemeQml.h"
 #include "Widgets/BreakWidget.h"
 #include "Widgets/MusicWidget.h"
@@ -23,6 +24,7 @@
 #include <QAnimationDriver>
 #include <QDirIterator>
 #include <QFontInfo>
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -100,6 +102,42 @@ std::pair<int, int> greyRange(const QImage& image, QRect area) {
 
 // Under this, no word of a page beneath can be made out.
 constexpr int unreadableSpread = 12;
+
+// How much darker than the grey backdrop each row of the image is, summed over the columns of the bright
+// (white) glyphs drawn over it; `inkTop` and `inkBottom` get the first and last rows of those glyphs.
+QList<int> rowShades(const QImage& image, int* inkTop, int* inkBottom) {
+    int left = image.width(), right = -1;
+    *inkTop = image.height();
+    *inkBottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).lightness() > grey.lightness() + 60) {
+                left = std::min(left, x), right = std::max(right, x);
+                *inkTop = std::min(*inkTop, y), *inkBottom = std::max(*inkBottom, y);
+            }
+    QList<int> shades;
+    for (int y = 0; y < image.height(); ++y) {
+        int sum = 0;
+        for (int x = left; x <= right; ++x)
+            sum += std::max(0, grey.lightness() - image.pixelColor(x, y).lightness());
+        shades.append(sum);
+    }
+    return shades;
+}
+
+// The bounds of the bright glyphs over the grey backdrop, and of what lies darker than it around them.
+std::pair<QRect, QRect> inkAndShade(const QImage& image) {
+    QRect ink, shade;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int lightness = image.pixelColor(x, y).lightness();
+            if (lightness > grey.lightness() + 60)
+                ink |= QRect(x, y, 1, 1);
+            else if (lightness < grey.lightness() - 6)
+                shade |= QRect(x, y, 1, 1);
+        }
+    return {ink, shade};
+}
 
 } // namespace
 
@@ -542,6 +580,157 @@ private Q_SLOTS:
         QTRY_VERIFY2_WITH_TIMEOUT((range = greyRange(shown.grab(), area)).first < 40 && range.second > 150,
                                   qPrintable(QStringLiteral("%1 %2").arg(range.first).arg(range.second)),
                                   1000);
+    }
+
+    // On liquid glass a text casts a soft shadow: below its glyphs the rows darken, less and less over
+    // several rows, and more below than above them (it falls 1 px down). On the dark style there is none.
+    void textShadow_data() {
+        QTest::addColumn<QString>("appearance");
+        QTest::addColumn<bool>("shadowed");
+        QTest::newRow("liquid") << "liquid" << true;
+        QTest::newRow("dark") << "dark" << false;
+    }
+
+    void textShadow() {
+        QFETCH(QString, appearance);
+        QFETCH(bool, shadowed);
+        preferences.setValue(QStringLiteral("tavimor.appearanceMode"), appearance);
+        QQuickWindow window;
+        window.setColor(grey);
+        window.resize(200, 60);
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nimport Tavimor 1.0\nGlassTextShadow { x: 20; y: 12\n"
+                          "Text { text: 'HIH HIH'; color: 'white'; font.pixelSize: 24 } }",
+                          QUrl(QStringLiteral("qrc:/Theme/TextShadowTest.qml")));
+        std::unique_ptr<QQuickItem> scope(qobject_cast<QQuickItem*>(component.create()));
+        QVERIFY2(scope, qPrintable(component.errorString()));
+        scope->setParentItem(window.contentItem());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        int top = 0, bottom = 0;
+        QList<int> shades;
+        QTRY_VERIFY((shades = rowShades(window.grabWindow(), &top, &bottom)).size() > 0 && bottom > top);
+        const QString seen = QStringLiteral("rows %1-%2, shades below %3 %4 %5 %6, above %7")
+                                 .arg(top)
+                                 .arg(bottom)
+                                 .arg(shades[bottom + 1])
+                                 .arg(shades[bottom + 2])
+                                 .arg(shades[bottom + 3])
+                                 .arg(shades[bottom + 4])
+                                 .arg(shades[top - 1]);
+        if (!shadowed) {
+            QVERIFY2(*std::max_element(shades.begin(), shades.end()) == 0, qPrintable(seen));
+            return;
+        }
+        QVERIFY2(shades[bottom + 1] > shades[bottom + 2] && shades[bottom + 2] > shades[bottom + 3] &&
+                     shades[bottom + 3] > 0,
+                 qPrintable(seen));
+        QVERIFY2(shades[bottom + 1] > 2 * shades[top - 1], qPrintable(seen));
+    }
+
+    // The shadow follows the lines the text draws, however it cuts, wraps, aligns and places them: it lies
+    // around the glyphs, a little wider, neither short of their last line nor beyond it. (Faint edges of thin
+    // strokes fall under the threshold, hence the slack at the top and bottom.)
+    void textShadowFollowsTheLines_data() {
+        QTest::addColumn<QString>("text");
+        const QString longTitle = QStringLiteral("text: 'A title much too long to fit'; width: 90; ");
+        QTest::newRow("cut at the end") << longTitle + "elide: Text.ElideRight";
+        QTest::newRow("cut in the middle") << longTitle + "elide: Text.ElideMiddle";
+        QTest::newRow("cut at the start") << longTitle + "elide: Text.ElideLeft";
+        QTest::newRow("wrapped and centred")
+            << "text: 'Centred words over lines'; width: 110; wrapMode: Text.Wrap; "
+               "horizontalAlignment: Text.AlignHCenter";
+        QTest::newRow("two lines, the second cut")
+            << "text: 'Words that run on over many more lines than two'; width: 120; "
+               "wrapMode: Text.Wrap; maximumLineCount: 2; elide: Text.ElideRight";
+        QTest::newRow("a line break") << "text: 'First\\nsecond line'";
+        QTest::newRow("right aligned") << "text: 'Right'; width: 200; horizontalAlignment: Text.AlignRight";
+        QTest::newRow("centred in a tall box")
+            << "text: 'Middle'; height: 80; verticalAlignment: Text.AlignVCenter";
+        QTest::newRow("padded") << "text: 'Padded'; leftPadding: 14; topPadding: 9";
+    }
+
+    void textShadowFollowsTheLines() {
+        QFETCH(QString, text);
+        preferences.remove(QStringLiteral("tavimor.appearanceMode"));
+        QQuickWindow window;
+        window.setColor(grey);
+        window.resize(260, 130);
+        QQmlComponent component(&engine);
+        component.setData(QStringLiteral("import QtQuick\nGlassTextShadow { x: 20; y: 15\n"
+                                         "Text { color: 'white'; font.pixelSize: 15; %1 } }")
+                              .arg(text)
+                              .toUtf8(),
+                          QUrl(QStringLiteral("qrc:/Theme/TextShadowTest.qml")));
+        std::unique_ptr<QQuickItem> scope(qobject_cast<QQuickItem*>(component.create()));
+        QVERIFY2(scope, qPrintable(component.errorString()));
+        scope->setParentItem(window.contentItem());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        std::pair<QRect, QRect> seenBounds;
+        QTRY_VERIFY(!(seenBounds = inkAndShade(window.grabWindow())).second.isEmpty());
+        const auto [ink, shade] = seenBounds;
+        const auto within = [](int value, int from, int to) { return value >= from && value <= to; };
+        const QString seen = QStringLiteral("ink %1,%2 %3,%4, shade %5,%6 %7,%8")
+                                 .arg(ink.left())
+                                 .arg(ink.top())
+                                 .arg(ink.right())
+                                 .arg(ink.bottom())
+                                 .arg(shade.left())
+                                 .arg(shade.top())
+                                 .arg(shade.right())
+                                 .arg(shade.bottom());
+        QVERIFY2(within(shade.left(), ink.left() - 4, ink.left()) &&
+                     within(shade.right(), ink.right(), ink.right() + 4) &&
+                     within(shade.top(), ink.top() - 3, ink.top() + 3) &&
+                     within(shade.bottom(), ink.bottom() - 2, ink.bottom() + 5),
+                 qPrintable(seen));
+    }
+
+    // A text's shadow is drawn again only when the lines it shadows change: not for a colour, a place or the
+    // same text set again.
+    void textShadowDrawnOnlyWhenItsLinesChange_data() {
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("drawn");
+        QFont larger = QGuiApplication::font();
+        larger.setPixelSize(17);
+        QTest::newRow("the same text") << QByteArray("text") << QVariant("Elapsed 1:23") << 0;
+        QTest::newRow("another colour") << QByteArray("color") << QVariant(QColor(Qt::red)) << 0;
+        QTest::newRow("a fainter colour") << QByteArray("color") << QVariant(QColor(255, 255, 255, 100)) << 0;
+        QTest::newRow("moved") << QByteArray("x") << QVariant(40) << 0;
+        QTest::newRow("a new text") << QByteArray("text") << QVariant("Elapsed 1:24") << 1;
+        QTest::newRow("a larger font") << QByteArray("font") << QVariant(larger) << 1;
+        QTest::newRow("cut shorter") << QByteArray("width") << QVariant(50) << 1;
+    }
+
+    void textShadowDrawnOnlyWhenItsLinesChange() {
+        QFETCH(QByteArray, property);
+        QFETCH(QVariant, value);
+        QFETCH(int, drawn);
+        preferences.remove(QStringLiteral("tavimor.appearanceMode"));
+        QQuickWindow window;
+        window.setColor(grey);
+        window.resize(200, 60);
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nGlassTextShadow { x: 10; y: 10\n"
+                          "Text { objectName: 'label'; text: 'Elapsed 1:23'; color: 'white'; width: 100;"
+                          " elide: Text.ElideRight } }",
+                          QUrl(QStringLiteral("qrc:/Theme/TextShadowTest.qml")));
+        std::unique_ptr<QQuickItem> scope(qobject_cast<QQuickItem*>(component.create()));
+        QVERIFY2(scope, qPrintable(component.errorString()));
+        scope->setParentItem(window.contentItem());
+        QSignalSpy frames(&window, &QQuickWindow::frameSwapped);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!inkAndShade(window.grabWindow()).second.isEmpty());
+        const int before = BakedLook::imagesDrawn();
+        QObject* label = scope->findChild<QObject*>(QStringLiteral("label"));
+        frames.clear();
+        label->setProperty(property.constData(), value);
+        // A shadow is drawn again, if at all, before the next frame; a change that asks for none has none.
+        frames.wait(300);
+        QCOMPARE(BakedLook::imagesDrawn() - before, drawn);
     }
 
     // The break overlay's backdrop carries the accent glow around the middle and none far from it.
