@@ -12,6 +12,7 @@ AppDelegate::AppDelegate(AppDelegateDependencies dependencies, QObject* parent)
     m_deps.settingsWindow->setScreens(m_deps.screens);
     m_deps.settingsWindow->setPreferences(m_deps.preferences);
     m_deps.onboarding->setPreferences(m_deps.preferences);
+    m_deps.onboarding->setScreens(m_deps.screens);
     m_deps.updater->setDegradedReporter(m_deps.reportDegraded);
 }
 

@@ -33,6 +33,7 @@
 #include "Widgets/CaffeinateWidget.h"
 #include "Widgets/DayWidget.h"
 #include "Widgets/DeviceBatteryWidget.h"
+#include "Widgets/KeyboardCleanerWindow.h"
 #include "Widgets/LocalServersWidget.h"
 #include "Widgets/MusicWidget.h"
 #include "Widgets/NotesWidget.h"
@@ -190,6 +191,7 @@ int main(int argc, char* argv[]) {
     delegate.attachPanelHost(&panelHost);
     QObject::connect(healthReminders.breakOverlay(), &BreakOverlayWindowManager::presented, &panelHost,
                      &NotchPanelHost::handleCovered);
+    KeyboardCleanerWindow::whenWindowGone(&panelHost, [&panelHost] { panelHost.handleUncovered(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QGuiApplication::exec();

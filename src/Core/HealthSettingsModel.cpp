@@ -31,6 +31,7 @@ QVariantList HealthSettingsModel::sizes() const {
 QVariantMap HealthSettingsModel::texts() const {
     const char* note = "Seção de pausas e lembretes nas configurações";
     return {
+        {QStringLiteral("paused"), L10n::text("config.lembretes.pausar", "Pausar todos os lembretes", note)},
         {QStringLiteral("breaks"), L10n::text("config.pausas.titulo", "Pausas", note)},
         {QStringLiteral("breakEnabled"), L10n::text("config.pausas.ativar", "Pausas programadas", note)},
         {QStringLiteral("workInterval"), L10n::text("config.pausas.intervalo", "Trabalho (min)", note)},
@@ -74,7 +75,9 @@ void HealthSettingsModel::previewPosture() {
 
 void HealthSettingsModel::onValueChanged(const QString& key) {
     const QString notification = SettingsStore::notificationOf(key);
-    if (notification == Notifications::breakSettingsChanged)
+    if (key == QLatin1String("tavimor.remindersPaused"))
+        Q_EMIT pauseChanged();
+    else if (notification == Notifications::breakSettingsChanged)
         Q_EMIT breakChanged();
     else if (notification == Notifications::blinkSettingsChanged)
         Q_EMIT blinkChanged();

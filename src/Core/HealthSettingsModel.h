@@ -13,6 +13,7 @@ class NotificationCenter;
 // through the settings store (which holds their defaults, ranges and notifications) and asks for previews.
 class HealthSettingsModel final : public QObject {
     Q_OBJECT
+    Q_PROPERTY(bool remindersPaused READ remindersPaused WRITE setRemindersPaused NOTIFY pauseChanged)
     Q_PROPERTY(bool breakEnabled READ breakEnabled WRITE setBreakEnabled NOTIFY breakChanged)
     Q_PROPERTY(
         int breakWorkIntervalMin READ breakWorkIntervalMin WRITE setBreakWorkIntervalMin NOTIFY breakChanged)
@@ -38,6 +39,7 @@ public:
     HealthSettingsModel(IPreferences& preferences, NotificationCenter& notifications,
                         QObject* parent = nullptr);
 
+    bool remindersPaused() const { return m_store.flagValue(QStringLiteral("tavimor.remindersPaused")); }
     bool breakEnabled() const { return m_store.flagValue(QStringLiteral("tavimor.breakEnabled")); }
     int breakWorkIntervalMin() const {
         return m_store.integerValue(QStringLiteral("tavimor.breakWorkIntervalMin"));
@@ -60,6 +62,7 @@ public:
     QVariantMap texts() const;
     static QVariantMap ranges();
 
+    void setRemindersPaused(bool on) { m_store.setFlagValue(QStringLiteral("tavimor.remindersPaused"), on); }
     void setBreakEnabled(bool on) { m_store.setFlagValue(QStringLiteral("tavimor.breakEnabled"), on); }
     void setBreakWorkIntervalMin(int minutes) {
         m_store.setIntegerValue(QStringLiteral("tavimor.breakWorkIntervalMin"), minutes);
@@ -95,6 +98,7 @@ public:
     Q_INVOKABLE void previewPosture();
 
 Q_SIGNALS:
+    void pauseChanged();
     void breakChanged();
     void blinkChanged();
     void postureChanged();

@@ -189,6 +189,11 @@ void NotchPanelHost::handleCovered() {
         closePanelNow();
 }
 
+void NotchPanelHost::handleUncovered() {
+    if (m_deps.stateManager.isOpen())
+        handleMouseMoved(m_deps.pointerPosition());
+}
+
 void NotchPanelHost::scheduleCloseIfNone() {
     if (m_pendingClose != IScheduler::invalidHandle)
         return;

@@ -72,6 +72,10 @@ public:
     // A full-screen window (a break) has come over the panel: no pointer event reaches the panel until it
     // goes, so an open panel closes now rather than staying open beneath it and after it.
     void handleCovered();
+    // A window that held every pointer event back from the panel (the keyboard lock) has gone, and the
+    // pointer may have gone anywhere meanwhile: an open panel judges where it is now, as if it had just moved
+    // there.
+    void handleUncovered();
 
     bool isExpanded() const { return m_isExpanded; }
     bool hasPendingClose() const { return m_pendingClose != IScheduler::invalidHandle; }

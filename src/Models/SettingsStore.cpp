@@ -30,7 +30,12 @@ const std::array<SettingsStore::IntegerKey, 5> integers{{
     {ReminderSchedule::breakSnoozes, Notifications::breakSettingsChanged},
 }};
 
-const std::array<SettingsStore::FlagKey, 4> flags{{
+// The pause of all reminders is announced to nobody: the break, blink and posture services read it whenever a
+// reminder falls due.
+const QString readWhenDue;
+
+const std::array<SettingsStore::FlagKey, 5> flags{{
+    {"tavimor.remindersPaused", readWhenDue},
     {"tavimor.blinkEnabled", Notifications::blinkSettingsChanged},
     {"tavimor.postureEnabled", Notifications::postureSettingsChanged},
     {"tavimor.breakEnabled", Notifications::breakSettingsChanged},
@@ -161,7 +166,8 @@ void SettingsStore::write(const QString& key, const QVariant& value, const QStri
     if (m_preferences.contains(key) && m_preferences.value(key) == value)
         return;
     m_preferences.setValue(key, value);
-    m_notifications.post(notification);
+    if (!notification.isEmpty())
+        m_notifications.post(notification);
 }
 
 void SettingsStore::onPreferenceChanged(const QString& key) {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -54,6 +55,10 @@ public:
 
     // One second of the countdown; the service's own 1 s timer calls it.
     void tick();
+
+    // The whole minutes in a count of seconds, the part under a minute dropped (none for a negative count):
+    // how every view counts the minutes of keep-awake, so that the tabs agree.
+    static qint64 wholeMinutes(qint64 seconds) { return std::max<qint64>(seconds, 0) / 60; }
 
 Q_SIGNALS:
     void isActiveChanged();

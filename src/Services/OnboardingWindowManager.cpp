@@ -4,6 +4,7 @@
 #include "Foundation/QmlWindow.h"
 #include "Platform/Calendar/EdsCalendarStore.h"
 #include "Services/DiagnosticsService.h"
+#include "Services/SettingsWindowManager.h"
 
 #include <QCoreApplication>
 #include <QQmlEngine>
@@ -27,6 +28,14 @@ OnboardingWindowManager& OnboardingWindowManager::shared() {
 
 void OnboardingWindowManager::setPreferences(IPreferences* preferences) {
     m_preferences = preferences;
+}
+
+void OnboardingWindowManager::setScreens(IScreens* screens) {
+    m_screens = screens;
+}
+
+void OnboardingWindowManager::setCalendarStore(std::unique_ptr<ICalendarStore> store) {
+    m_calendarStore = std::move(store);
 }
 
 bool OnboardingWindowManager::isCompleted(const IPreferences& preferences) {
@@ -64,6 +73,7 @@ void OnboardingWindowManager::requestCalendarAccess() {
     m_calendarStore->requestAccess(this, [this](const CalendarAccess& access) {
         const bool granted = access.answer == CalendarAccess::Answer::granted;
         m_calendarFailed = !granted;
+        m_calendarGranted = granted;
         m_calendarStatus =
             granted ? L10n::formatted("onboarding.calendario.concedido", "Acesso concedido: %lld calendários",
                                       "Quantos calendários do sistema o Tavimor encontrou",
@@ -82,6 +92,7 @@ void OnboardingWindowManager::show() {
         if (!m_window)
             return;
         connect(m_window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(forgetWindow()));
+        SettingsWindowManager::placeBelowNotch(*m_window, m_screens);
     }
     QmlWindow::bringForward(*m_window);
 }

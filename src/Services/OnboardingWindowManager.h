@@ -2,6 +2,7 @@
 
 #include "Platform/Calendar/ICalendarStore.h"
 #include "Platform/Preferences/IPreferences.h"
+#include "Platform/Screens/IScreens.h"
 
 #include <QObject>
 #include <QPointer>
@@ -20,6 +21,8 @@ class OnboardingWindowManager final : public QObject {
     Q_PROPERTY(QVariantMap calendarTexts READ calendarTexts CONSTANT)
     Q_PROPERTY(QString calendarStatus READ calendarStatus NOTIFY calendarStatusChanged)
     Q_PROPERTY(bool calendarFailed READ calendarFailed NOTIFY calendarStatusChanged)
+    // Once access is granted there is nothing left to ask for: the button that asks is off.
+    Q_PROPERTY(bool calendarGranted READ calendarGranted NOTIFY calendarStatusChanged)
 
 public:
     static inline const QString completedKey = QStringLiteral("tavimor.onboarding.completed");
@@ -31,6 +34,10 @@ public:
     static OnboardingWindowManager& shared();
 
     void setPreferences(IPreferences* preferences);
+    // The window opens below the notch, where the settings window opens.
+    void setScreens(IScreens* screens);
+    // The calendar step asks this store; without one it makes the desktop's on first use.
+    void setCalendarStore(std::unique_ptr<ICalendarStore> store);
     QQuickWindow* window() const { return m_window; }
 
     static bool isCompleted(const IPreferences& preferences);
@@ -40,8 +47,8 @@ public:
     QVariantMap calendarTexts() const;
     QString calendarStatus() const { return m_calendarStatus; }
     bool calendarFailed() const { return m_calendarFailed; }
+    bool calendarGranted() const { return m_calendarGranted; }
 
-    // The calendar step reaches the desktop's calendars through a store made on first use.
     Q_INVOKABLE void requestCalendarAccess();
 
     void show();
@@ -58,9 +65,11 @@ private:
     void releaseWindow();
 
     QPointer<IPreferences> m_preferences;
+    QPointer<IScreens> m_screens;
     QPointer<QQuickWindow> m_window;
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<ICalendarStore> m_calendarStore;
     QString m_calendarStatus;
     bool m_calendarFailed = false;
+    bool m_calendarGranted = false;
 };

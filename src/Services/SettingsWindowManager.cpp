@@ -10,6 +10,19 @@
 
 #include <algorithm>
 
+namespace {
+
+std::optional<ScreenInfo> screenOf(const QQuickWindow& window, const QList<ScreenInfo>& screens) {
+    if (!window.screen())
+        return std::nullopt;
+    const QString name = window.screen()->name();
+    const auto found = std::find_if(screens.cbegin(), screens.cend(),
+                                    [&](const ScreenInfo& screen) { return screen.name == name; });
+    return found != screens.cend() ? std::optional<ScreenInfo>(*found) : std::nullopt;
+}
+
+} // namespace
+
 SettingsWindowManager::SettingsWindowManager(QObject* parent)
     : QObject(parent) {}
 
@@ -50,7 +63,7 @@ void SettingsWindowManager::open() {
     QQuickWindow* window = buildWindow();
     if (!window)
         return;
-    placeBelowNotch(*window);
+    placeBelowNotch(*window, m_screens);
     QmlWindow::bringForward(*window);
     m_window = window;
 }
@@ -127,26 +140,16 @@ QVariantList SettingsWindowManager::buildSections(QObject* window) const {
     return sections;
 }
 
-void SettingsWindowManager::placeBelowNotch(QQuickWindow& window) const {
-    const QList<ScreenInfo> screens = m_screens ? m_screens->screens() : QList<ScreenInfo>();
-    const std::optional<ScreenInfo> mainScreen = m_screens ? m_screens->mainScreen() : std::nullopt;
-    const auto position = positionBelowNotch(screens, screenOf(window), mainScreen, window.size());
+void SettingsWindowManager::placeBelowNotch(QQuickWindow& window, const IScreens* screens) {
+    const QList<ScreenInfo> all = screens ? screens->screens() : QList<ScreenInfo>();
+    const std::optional<ScreenInfo> mainScreen = screens ? screens->mainScreen() : std::nullopt;
+    const auto position = positionBelowNotch(all, screenOf(window, all), mainScreen, window.size());
     if (position) {
         window.setPosition(*position);
     } else if (const QScreen* screen = window.screen()) {
         window.setPosition(screen->availableGeometry().center() -
                            QPoint(window.width() / 2, window.height() / 2));
     }
-}
-
-std::optional<ScreenInfo> SettingsWindowManager::screenOf(const QQuickWindow& window) const {
-    if (!m_screens || !window.screen())
-        return std::nullopt;
-    const QString name = window.screen()->name();
-    const QList<ScreenInfo> screens = m_screens->screens();
-    const auto found = std::find_if(screens.cbegin(), screens.cend(),
-                                    [&](const ScreenInfo& screen) { return screen.name == name; });
-    return found != screens.cend() ? std::optional<ScreenInfo>(*found) : std::nullopt;
 }
 
 void SettingsWindowManager::releaseWindow() {

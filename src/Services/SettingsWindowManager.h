@@ -51,6 +51,8 @@ public:
     static std::optional<QPoint> positionBelowNotch(const QList<ScreenInfo>& screens,
                                                     const std::optional<ScreenInfo>& windowScreen,
                                                     const std::optional<ScreenInfo>& mainScreen, QSize size);
+    // Moves the window to positionBelowNotch() on the given screens; the first-run window is placed so too.
+    static void placeBelowNotch(QQuickWindow& window, const IScreens* screens);
 
 public Q_SLOTS:
     void open();
@@ -60,8 +62,6 @@ public Q_SLOTS:
 private:
     QQuickWindow* buildWindow();
     QVariantList buildSections(QObject* window) const;
-    void placeBelowNotch(QQuickWindow& window) const;
-    std::optional<ScreenInfo> screenOf(const QQuickWindow& window) const;
     void releaseWindow();
 
     QPointer<IScreens> m_screens;

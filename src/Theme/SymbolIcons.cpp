@@ -71,10 +71,18 @@ const QHash<QString, char32_t>& symbolTable() {
         {QStringLiteral("trash"), 0xe872},                          // delete
         {QStringLiteral("tray.full"), 0xe156},                      // inbox
         {QStringLiteral("wave.3.right"), 0xe1e2},                   // wifi_tethering
-        {QStringLiteral("waveform.badge.exclamationmark"), 0xf104}, // hearing_disabled
+        {QStringLiteral("waveform.badge.exclamationmark"), 0xe1b8}, // graphic_eq, with a badge
         {QStringLiteral("waveform.path.ecg"), 0xe6e1},              // show_chart
         {QStringLiteral("xmark"), 0xe5cd},                          // close
         {QStringLiteral("zzz"), 0xe046},                            // snooze
+    };
+    return table;
+}
+
+// The glyphs drawn small over the lower right corner of a symbol the font has no single glyph for.
+const QHash<QString, char32_t>& badgeTable() {
+    static const QHash<QString, char32_t> table = {
+        {QStringLiteral("waveform.badge.exclamationmark"), 0xe002}, // warning
     };
     return table;
 }
@@ -111,6 +119,15 @@ QStringList SymbolIcons::knownNames() {
 
 char32_t SymbolIcons::codePoint(const QString& name) {
     return symbolTable().value(name, symbolTable().value(placeholderName));
+}
+
+char32_t SymbolIcons::badgeCodePoint(const QString& name) {
+    return badgeTable().value(name, 0);
+}
+
+QString SymbolIcons::badgeGlyph(const QString& name) {
+    const char32_t point = badgeCodePoint(name);
+    return point ? QString::fromUcs4(&point, 1) : QString();
 }
 
 QString SymbolIcons::glyph(const QString& name) {

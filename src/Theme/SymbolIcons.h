@@ -24,4 +24,8 @@ public:
     // The glyph text of a symbol; an unknown name gives the "square.dashed" placeholder and a debug warning,
     // an empty name draws nothing.
     Q_INVOKABLE static QString glyph(const QString& name);
+    // The badge drawn small over the symbol's lower right corner, for the names whose meaning the font has
+    // no single glyph for (a waveform with a warning mark); 0 and "" for every other name.
+    static char32_t badgeCodePoint(const QString& name);
+    Q_INVOKABLE static QString badgeGlyph(const QString& name);
 };

@@ -11,6 +11,8 @@ Item {
     required property var widgets
     required property real notchHeight
     required property NotchStateManager stateManager
+    // The tooltips of the tabs and of every widget body stay on the panel (PlainToolTip).
+    readonly property bool keepsToolTipsInside: true
 
     signal settingsRequested()
     signal closeRequested()

@@ -66,6 +66,7 @@ Window {
                     ThemedButton {
                         objectName: "allowCalendar"
                         text: window.manager.calendarTexts.allow
+                        enabled: !window.manager.calendarGranted
                         onClicked: window.manager.requestCalendarAccess()
                     }
                     Text {

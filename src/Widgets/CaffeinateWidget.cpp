@@ -102,8 +102,8 @@ QString CaffeinateWidget::formatDuration(qint64 seconds) {
     if (seconds < 3600)
         return L10n::formatted("caffeinate.tempo.minutos", "%lldmin",
                                "Duração em minutos; %lld é o número de minutos",
-                               {seconds < 60 ? 0 : seconds / 60});
-    const qint64 minutes = seconds / 60;
+                               {CaffeinateService::wholeMinutes(seconds)});
+    const qint64 minutes = CaffeinateService::wholeMinutes(seconds);
     const qint64 hours = minutes / 60;
     if (minutes % 60 != 0)
         return L10n::formatted("caffeinate.tempo.horas_minutos", "%1$lldh%2$lldmin",

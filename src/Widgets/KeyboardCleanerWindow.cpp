@@ -1,6 +1,7 @@
 #include "Widgets/KeyboardCleanerWindow.h"
 
 #include "Foundation/L10n.h"
+#include "Platform/X11/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -55,6 +56,20 @@ public:
     }
 };
 
+// Tells the lock window's neighbours when it goes.
+class LockWindowEvents final : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+Q_SIGNALS:
+    void windowGone();
+};
+
+LockWindowEvents& windowEvents() {
+    static auto* const events = new LockWindowEvents(qApp);
+    return *events;
+}
+
 struct LockState {
     QPointer<QQuickView> window;
     QPointer<KeySwallower> swallower;
@@ -80,6 +95,16 @@ void failToLock() {
     KeyboardCleanerWindow::hide();
 }
 
+// Task bars, pagers and window switchers list no lock: it is no window the user works in.
+void keepOutOfTaskLists(QWindow& window) {
+    xcb_connection_t* connection = X11::connection();
+    if (!connection)
+        return;
+    X11::setWindowStates(connection, xcb_window_t(window.winId()),
+                         {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+    xcb_flush(connection);
+}
+
 QQuickView* makeWindow(QScreen* screen) {
     auto* window = new QQuickView;
     window->setFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint);
@@ -87,10 +112,11 @@ QQuickView* makeWindow(QScreen* screen) {
     window->setGeometry(screen->geometry());
     window->setColor(Qt::transparent);
     window->setResizeMode(QQuickView::SizeRootObjectToView);
-    window->setTitle(QStringLiteral("Tavimor Keyboard Lock"));
+    window->setTitle(QStringLiteral("Tavimor — limpeza do teclado"));
     auto* controller = new LockController(window);
     window->setInitialProperties({{QStringLiteral("controller"), QVariant::fromValue<QObject*>(controller)}});
     window->setSource(QUrl(QStringLiteral("qrc:/Views/KeyboardCleaner/KeyboardCleanerOverlay.qml")));
+    keepOutOfTaskLists(*window);
     return window;
 }
 
@@ -142,6 +168,7 @@ void KeyboardCleanerWindow::hide() {
         lock.window->hide();
         lock.window->deleteLater();
         lock.window = nullptr;
+        Q_EMIT windowEvents().windowGone();
     }
     if (lock.swallower) {
         qApp->removeEventFilter(lock.swallower);
@@ -153,6 +180,10 @@ void KeyboardCleanerWindow::hide() {
 
 bool KeyboardCleanerWindow::isLocked() {
     return state().window != nullptr;
+}
+
+void KeyboardCleanerWindow::whenWindowGone(QObject* context, std::function<void()> handler) {
+    QObject::connect(&windowEvents(), &LockWindowEvents::windowGone, context, std::move(handler));
 }
 
 #include "KeyboardCleanerWindow.moc"

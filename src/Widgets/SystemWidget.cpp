@@ -36,7 +36,7 @@ QString SystemWidget::keepAwakeStatus() const {
         return L10n::text("sistema.caffeinate.desligado", "Desligado", "Keep-awake is off.");
     if (!m_caffeinate->hasRemainingSeconds())
         return L10n::text("sistema.caffeinate.ativo", "Ativo", "Keep-awake is on, without an end.");
-    const qint64 minutes = (std::max<qint64>(m_caffeinate->remainingSecondsOrZero(), 0) + 59) / 60;
+    const qint64 minutes = CaffeinateService::wholeMinutes(m_caffeinate->remainingSecondsOrZero());
     return L10n::formatted("sistema.caffeinate.restante", "Ativo · %lld min restantes",
                            "Keep-awake is on; the number is the minutes left.", {minutes});
 }

@@ -9,8 +9,9 @@
 namespace {
 
 // How the pointer gets somewhere: unseen by the host, through a move event, leaving the window, after a
-// click on the close button, or onto a break that covers the panel.
-enum Via { Unseen, Moves, Leaves, ClosesWithButton, Covered };
+// click on the close button, onto a break that covers the panel, or where it is when a window that held back
+// its events (the keyboard lock) goes.
+enum Via { Unseen, Moves, Leaves, ClosesWithButton, Covered, Uncovered };
 struct Step {
     int waitBefore;
     Via via;
@@ -107,6 +108,10 @@ private Q_SLOTS:
             {{0, Moves, out}, {100, Unseen, keep}, {100, Unseen, away}, {250, Unseen, away}});
         row("close button runs it at once", false, {{0, Moves, out}, {0, ClosesWithButton, out}});
         row("a break over the panel closes it at once", false, {{0, Leaves, keep}, {0, Covered, keep}});
+        row("a covering window goes, the pointer away: closes after the delay", false,
+            {{0, Unseen, far}, {0, Uncovered, far}, {450, Unseen, far}});
+        row("a covering window goes, the pointer on the panel", true,
+            {{0, Unseen, keep}, {0, Uncovered, keep}, {1000, Unseen, keep}});
         const Steps outBackOut{{0, Moves, out}, {200, Moves, keep}, {100, Moves, out}};
         row("fresh close after a return", true, outBackOut + Steps{{449, Unseen, out}});
         row("fresh close runs on time", false, outBackOut + Steps{{450, Unseen, out}});
@@ -128,6 +133,8 @@ private Q_SLOTS:
                 f.host->panelActions()->closePanel();
             else if (step.via == Covered)
                 f.host->handleCovered();
+            else if (step.via == Uncovered)
+                f.host->handleUncovered();
             QVERIFY(f.scheduler.pendingCount() <= 1);
         }
         QCOMPARE(f.stateManager.isOpen(), staysOpen);

@@ -54,6 +54,7 @@ private Q_SLOTS:
         row("breakSnoozes", -3, 0, breaks);
         row("breakStrict", true, true, breaks);
         row("blinkEnabled", true, true, blink);
+        row("remindersPaused", true, true, none); // read by the services when a reminder falls due
         row("posturePosition", "bottomTrailing", "bottomTrailing", posture);
         row("tavimor.postureSize", "large", "large", posture);
         row("blinkSize", "Large", QVariant(), none); // not a raw value: nothing written

@@ -1,3 +1,4 @@
+#include "Core/HealthSettingsModel.h"
 #include "FakeClock.h"
 #include "FakePlatform.h"
 #include "FakeReminders.h"
@@ -345,6 +346,31 @@ private Q_SLOTS:
             QVERIFY2(lateMs >= 0 && lateMs <= 100,
                      qPrintable(QStringLiteral("#%1: %2 ms").arg(i).arg(lateMs)));
         }
+    }
+
+    // The settings' pause switch holds back the break, posture and blink reminders that fall due after it is
+    // switched on, and the next ones come again once it is off.
+    void pauseSwitchHoldsAllReminders() {
+        for (const char* reminder : {"tavimor.posture", "tavimor.blink"}) {
+            preferences.setValue(QLatin1String(reminder) + "Enabled", true);
+            preferences.setValue(QLatin1String(reminder) + "IntervalMin", 1);
+        }
+        HealthSettingsModel settings(preferences, notifications);
+        PostureService posture(services(), panels());
+        BlinkService blink(services(), panels());
+        breaks->start(), posture.start(), blink.start();
+        const auto shownReminders = [&] {
+            return int(breaks->phase() == BreakService::Phase::active) +
+                   int(!posture.cue().panels().geometries().isEmpty()) +
+                   int(!blink.cue().panels().geometries().isEmpty());
+        };
+        scheduler.advance(30000);
+        settings.setRemindersPaused(true);
+        scheduler.advance(31000);
+        QCOMPARE(shownReminders(), 0);
+        settings.setRemindersPaused(false);
+        scheduler.advance(60000);
+        QCOMPARE(shownReminders(), 3);
     }
 
     // Power saving that has switched the screens off makes the user away, as a reported sleep does.

@@ -305,6 +305,35 @@ private Q_SLOTS:
         QCOMPARE(system->inputWrites, (QList<std::uint32_t>{headsetMic, studio}));
     }
 
+    // Name rules before transport rules; "fone" names headphones, but not inside "microfone".
+    void audioDeviceSymbols_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::uint32_t>("transport");
+        QTest::addColumn<QString>("symbol");
+        using namespace AudioTransport;
+        const std::tuple<const char*, std::uint32_t, const char*> rows[] = {
+            {"Microfone interno", builtIn, "laptopcomputer"},
+            {"Microfone USB", usb, "cable.connector"},
+            {"Microfone", bluetooth, "wave.3.right"},
+            {"Microfones agregados", aggregate, "app.fill"},
+            {"Fone de ouvido", bluetooth, "headphones"},
+            {"Microfone do fone JBL", bluetooth, "headphones"},
+            {"Fone interno", builtIn, "headphones"},
+            {"Wireless Buds", bluetooth, "headphones"},
+            {"AirPods Pro", builtIn, "airpods"},
+            {"Living Room TV", bluetooth, "display"},
+            {"Studio Interface", usb, "cable.connector"},
+        };
+        for (const auto& [name, transport, symbol] : rows)
+            QTest::newRow(name) << QString::fromUtf8(name) << transport << QString::fromLatin1(symbol);
+    }
+
+    void audioDeviceSymbols() {
+        QFETCH(QString, name);
+        QFETCH(std::uint32_t, transport);
+        QTEST(AudioDeviceInfo({1, "uid", name, transport}).iconSystemName(), "symbol");
+    }
+
     // A phone-mode output warns in the tab icon even with the input locked; otherwise the lock shows.
     void audioTabIcon() {
         makeAudio(usualDevices(), studio, headset);

@@ -122,8 +122,11 @@ private Q_SLOTS:
         const QRawFont font(fontFile.readAll(), 16);
         QVERIFY(font.isValid());
         QCOMPARE(SymbolIcons::fontFamily(), font.familyName());
-        for (const QString& name : SymbolIcons::knownNames())
+        for (const QString& name : SymbolIcons::knownNames()) {
             QVERIFY2(font.supportsCharacter(SymbolIcons::codePoint(name)), qPrintable(name));
+            const char32_t badge = SymbolIcons::badgeCodePoint(name);
+            QVERIFY2(!badge || font.supportsCharacter(badge), qPrintable(name));
+        }
     }
 
     void everySymbolNameUsedInTheSourcesHasAnEntry() {

@@ -16,6 +16,7 @@
 #include "Widgets/ShelfWidget.h"
 #include "Widgets/SystemWidget.h"
 
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -57,6 +58,62 @@ private Q_SLOTS:
         clipboard.put("copied text");
     }
     void init() { QTest::failOnWarning(QRegularExpression(".*")); }
+
+    // A tooltip opens below its item and stays 6 px inside the panel it belongs to (a 520-wide panel in the
+    // middle of a screen-wide window), or inside the window when it belongs to no panel: at the panel's
+    // right edge it is pulled in, at its bottom it opens above, and a text wider than the panel wraps.
+    void toolTipsStayInside_data() {
+        QTest::addColumn<bool>("onPanel");
+        QTest::addColumn<QPointF>("itemAt");
+        QTest::addColumn<int>("words");
+        QTest::newRow("panel, right edge") << true << QPointF(870, 60) << 8;
+        QTest::newRow("panel, left edge") << true << QPointF(382, 60) << 8;
+        QTest::newRow("panel, bottom") << true << QPointF(600, 285) << 3;
+        QTest::newRow("panel, too long for it") << true << QPointF(600, 60) << 40;
+        QTest::newRow("window, right edge") << false << QPointF(1260, 60) << 8;
+    }
+
+    void toolTipsStayInside() {
+        QFETCH(bool, onPanel);
+        QFETCH(QPointF, itemAt);
+        QFETCH(int, words);
+        QQmlComponent component(&engine);
+        component.setData(R"(import QtQuick
+            import "qrc:/Views"
+            Window {
+                property alias tip: tip
+                property alias panel: panel
+                property alias item: item
+                width: 1280; height: 340; color: "black"
+                Item { id: panel; x: 380; width: 520; height: 300; property bool keepsToolTipsInside: true }
+                Rectangle { id: item; width: 20; height: 14; PlainToolTip { id: tip; delay: 0 } }
+            })",
+                          QUrl());
+        std::unique_ptr<QObject> root(component.create());
+        auto* window = qobject_cast<QQuickWindow*>(root.get());
+        QVERIFY2(window, qPrintable(component.errorString()));
+        auto* item = root->property("item").value<QQuickItem*>();
+        auto* panel = root->property("panel").value<QQuickItem*>();
+        item->setParentItem(onPanel ? panel : window->contentItem());
+        item->setPosition(item->parentItem()->mapFromScene(itemAt));
+        QObject* tip = root->property("tip").value<QObject*>();
+        tip->setProperty("text", QStringList(words, QStringLiteral("Dormir")).join(u' '));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        tip->setProperty("shown", true);
+        QTRY_VERIFY(tip->property("opened").toBool());
+        auto* tipItem = qvariant_cast<QQuickItem*>(tip->property("background"))->parentItem();
+        const QRectF tipRect = tipItem->mapRectToScene(QRectF(0, 0, tipItem->width(), tipItem->height()));
+        const QRectF area = onPanel ? QRectF(380, 0, 520, 300) : QRectF(0, 0, 1280, 340);
+        QVERIFY2(area.marginsRemoved(QMarginsF(6, 6, 6, 6)).contains(tipRect),
+                 qPrintable(QStringLiteral("tooltip at %1,%2 %3×%4")
+                                .arg(tipRect.x())
+                                .arg(tipRect.y())
+                                .arg(tipRect.width())
+                                .arg(tipRect.height())));
+        const QRectF itemRect = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+        QVERIFY(!tipRect.intersects(itemRect)); // below or above it, never over it
+    }
 
     void loadsWithoutWarnings_data() {
         QTest::addColumn<QString>("view");

@@ -1,9 +1,11 @@
 #include "Core/HealthSettingsModel.h"
 #include "FakeCalendarStore.h"
+#include "FakePlatform.h"
 #include "FakeSecretStore.h"
 #include "InMemoryPreferences.h"
 #include "ItemTreeCheck.h"
 #include "Models/SettingsStore.h"
+#include "Platform/Screens/QtScreens.h"
 #include "Services/AgendaSectionModel.h"
 #include "Services/KeychainService.h"
 #include "Services/OnboardingWindowManager.h"
@@ -167,6 +169,44 @@ private Q_SLOTS:
         const QStringList problems = ItemTreeCheck::layoutProblems(window->contentItem()) +
                                      ItemTreeCheck::truncatedTexts(window->contentItem());
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    // The first-run window opens where the settings window does, below the notch of whichever screen has
+    // it; once access is granted its button is off and the status says so, while a failure lets it ask again.
+    void onboardingPlacedAndShowsAccess_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("askable");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("granted") << int(CalendarAccess::Answer::granted) << false
+                                 << "Acesso concedido: 2 calendários";
+        QTest::newRow("failed") << int(CalendarAccess::Answer::failed) << true << "sem registro";
+    }
+
+    void onboardingPlacedAndShowsAccess() {
+        QFETCH(int, answer);
+        FakeScreens screens;
+        const QRect notched(1280, 0, 1920, 1080);
+        const QRect side(0, 0, 1280, 800);
+        screens.list = {QtScreens::describe("side", side, side, 1, false),
+                        QtScreens::describe("main", notched, notched, 1, true)};
+        auto store = std::make_unique<FakeCalendarStore>();
+        FakeCalendarStore* calendarStore = store.get();
+        calendarStore->sources = calendars.sources;
+        OnboardingWindowManager manager;
+        manager.setScreens(&screens);
+        manager.setCalendarStore(std::move(store));
+        manager.show();
+        QQuickWindow* window = manager.window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(window->position(),
+                 SettingsWindowManager::positionBelowNotch(screens.list, {}, {}, window->size()).value());
+        QCOMPARE(window->position(), QPoint(1280 + (1920 - window->width()) / 2, 324));
+        QQuickItem* allow = ItemTreeCheck::visibleItems(window->contentItem(), "allowCalendar").value(0);
+        QVERIFY(allow && allow->isEnabled());
+        manager.requestCalendarAccess();
+        calendarStore->answerAccess({CalendarAccess::Answer(answer), QStringLiteral("sem registro")});
+        QTEST(allow->isEnabled(), "askable");
+        QTEST(manager.calendarStatus(), "status");
     }
 };
 

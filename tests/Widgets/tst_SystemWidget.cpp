@@ -2,6 +2,7 @@
 #include "InMemoryPreferences.h"
 #include "Platform/Hardware/MacHardware.h"
 #include "Theme/ThemeQml.h"
+#include "Widgets/CaffeinateWidget.h"
 #include "Widgets/KeyboardCleanerWindow.h"
 #include "Widgets/SystemWidget.h"
 
@@ -17,7 +18,7 @@ private Q_SLOTS:
     void initTestCase() { registerThemeQmlTypes(preferences); }
 
     // The delegate hands the keep-awake service over through the property; the status line follows it and
-    // rounds the minutes left up.
+    // counts the whole minutes left.
     void keepAwakeHandOverAndStatus() {
         SystemWidget widget({preferences, nullptr, QString(), QString()});
         const auto system = std::make_shared<FakeInhibitor>(), display = std::make_shared<FakeInhibitor>();
@@ -33,9 +34,39 @@ private Q_SLOTS:
             system->answer(true);
         while (!display->pending.isEmpty())
             display->answer(true);
-        QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Ativo · 2 min restantes"));
+        QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Ativo · 1 min restantes"));
         widget.setKeepAwake(false);
         QCOMPARE(widget.keepAwakeStatus(), QStringLiteral("Desligado"));
+    }
+
+    // The keep-awake tab and the system tab, each in its own words, count the same minutes left at the same
+    // moment: whole minutes, the seconds under a minute dropped.
+    void keepAwakeTabsAgreeOnTimeLeft_data() {
+        QTest::addColumn<qint64>("secondsLeft");
+        QTest::addColumn<QString>("keepAwakeTab");
+        QTest::addColumn<QString>("systemTab");
+        QTest::newRow("under a minute") << qint64(59) << "faltam 0min"
+                                        << "Ativo · 0 min restantes";
+        QTest::newRow("a minute and a second") << qint64(61) << "faltam 1min"
+                                               << "Ativo · 1 min restantes";
+        QTest::newRow("a second short of 30") << qint64(1799) << "faltam 29min"
+                                              << "Ativo · 29 min restantes";
+        QTest::newRow("an hour and 59 s") << qint64(3659) << "faltam 1h"
+                                          << "Ativo · 60 min restantes";
+    }
+
+    void keepAwakeTabsAgreeOnTimeLeft() {
+        QFETCH(qint64, secondsLeft);
+        const auto system = std::make_shared<FakeInhibitor>(), display = std::make_shared<FakeInhibitor>();
+        CaffeinateWidget keepAwakeTab(CaffeinateLocks{system, display, std::make_shared<FakeInhibitor>(), {}},
+                                      nullptr);
+        SystemWidget systemTab({preferences, nullptr, QString(), QString()});
+        systemTab.setCaffeinateService(keepAwakeTab.service());
+        keepAwakeTab.service()->activateFor(secondsLeft);
+        system->answer(true);
+        display->answer(true);
+        QTEST(keepAwakeTab.statusText().section(QStringLiteral(" • "), 1), "keepAwakeTab");
+        QTEST(systemTab.keepAwakeStatus(), "systemTab");
     }
 
     // Offscreen has no keyboard grabs, so the cleaner's lock always takes the failure path (the grab is

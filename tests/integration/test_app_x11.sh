@@ -97,7 +97,11 @@ sleep 0.5
 check "a second Control+, builds no second window" test "$(xdotool search --name 'Configura' | wc -l)" -eq 1
 
 # Finishing onboarding (its button sits at the lower right of the 520 x 340 window) is remembered, even with a
-# SIGTERM right after the change, before the preferences are written.
+# SIGTERM right after the change, before the preferences are written. Both windows open below the notch: the
+# onboarding window is raised over the settings window first.
+onboarding_at="$(xdotool getwindowgeometry "$onboarding" | tr -s ' \n' ' ')"
+check "onboarding window centred, 324 below the top: $onboarding_at" eval '[[ "$onboarding_at" == *"Position: 700,324 "* ]]'
+xdotool windowraise "$onboarding"
 xdotool windowfocus --sync "$onboarding" mousemove --window "$onboarding" 445 297 click 1
 check "the onboarding window closes when finished" wait_for 5 not_ has_window '^Bem-vindo ao Tavimor$'
 terminate_app

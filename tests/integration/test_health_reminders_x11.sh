@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Breaks and reminders of the application on two monitors, with a compositor and (when installed) openbox: the
-# break covers each monitor with the EWMH hints, ends by its countdown, and the next one on Escape twice; the
-# posture and blink reminders appear at the top of each monitor, stacked, and go; the breaks tab shows its
-# texts. Usage: <build dir>.
+# break covers each monitor with the EWMH hints, ends by its countdown, and the next one on Escape twice, its
+# windows shown again still out of task bars and pagers; the posture and blink reminders appear at the top of
+# each monitor, stacked, out of task bars and pagers, and go; the breaks tab shows its texts. Usage: <build dir>.
 # TAVIMOR_SCREENSHOT_DIR receives screenshots; TAVIMOR_APPEARANCE picks the appearance (liquid by default).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -35,6 +35,14 @@ mapped() {
   done | sort -t, -k1,1n -k2,2n | paste -sd' '
 }
 overlays() { mapped 'Tavimor .+ pausa'; }
+skipped_by_task_lists() { # title pattern: every mapped window with it is left out of task bars and pagers
+  local id hints
+  for id in $(xdotool search --onlyvisible --name "^$1\$"); do
+    hints="$(xprop -id "$id" _NET_WM_STATE)"
+    grep -q _NET_WM_STATE_SKIP_TASKBAR <<<"$hints" && grep -q _NET_WM_STATE_SKIP_PAGER <<<"$hints" ||
+      { echo "window $id: $hints"; return 1; }
+  done
+}
 panels() { mapped 'Tavimor .+ lembrete'; }
 is() { [ "$("$1")" = "$2" ]; } # is <function> <expected output>
 
@@ -54,6 +62,7 @@ done
 check "posture and blink panels at the top of each monitor, blink stacked below posture: $(panels)" \
   wait_for 3 is panels "604,60,72,132 612,204,56,56 1884,24,72,132 1892,168,56,56"
 shot reminders
+check "the reminder panels stay out of task bars and pagers" skipped_by_task_lists 'Tavimor .+ lembrete'
 for id in $(xdotool search --onlyvisible --name '^Tavimor .+ lembrete$'); do
   check "reminder panel $id takes no focus" eval "xprop -id $id WM_HINTS | grep -q 'Client accepts input or input focus: False'"
 done
@@ -84,6 +93,7 @@ close_panel
 # Second break: a minute after the first ended; Escape once keeps it, twice ends it.
 wait_for 70 not_ is overlays "" || fail "no second break"
 sleep 0.5
+check "the break's windows shown again stay out of task bars and pagers" skipped_by_task_lists 'Tavimor .+ pausa'
 xdotool key Escape
 sleep 0.3
 check "one Escape keeps the break" not_ is overlays ""

@@ -3,7 +3,7 @@
 # bluez5 and upower on a private system bus and a real HTTP server child: the keep-awake switch takes a logind
 # lock that ends with the application, the servers tab lists the child and its stop button ends it, the
 # devices tab lists the mock's paired devices; the keyboard-cleaning lock holds every key back until its unlock
-# button. TAVIMOR_SCREENSHOT_DIR keeps a screenshot of each tab and of the lock in both appearance modes.
+# button, and when it goes the panel beneath looks at the pointer again. TAVIMOR_SCREENSHOT_DIR keeps a screenshot of each tab and of the lock in both appearance modes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 bin_dir="${1:?usage: test_utilities_app.sh <directory of the tavimor binary>}"
@@ -17,7 +17,7 @@ if [ -z "${TAVIMOR_PRIVATE_PIDS:-}" ] && [ "$(id -u)" -eq 0 ] && unshare -p -f -
   exec unshare -p -f --mount-proc bash "$0" "$@"
 fi
 source "$here/lib.sh"
-require_tools Xvfb xcompmgr xdotool xev lsof dbus-send
+require_tools Xvfb xcompmgr xdotool xev xprop lsof dbus-send
 private_buses
 for template in logind bluez5 upower; do
   /usr/bin/python3 -m dbusmock --system --template "$template" >"$work/$template.log" 2>&1 &
@@ -76,6 +76,34 @@ first_stop_button=(853 138) indefinite_box=(759 177) paired_connect_button=(847 
 holds_lock() { inhibitors | grep -q 'sleep:idle:Tavimor'; }
 holds_no_lock() { [ -z "$(inhibitors)" ]; }
 click() { xdotool mousemove "$1" "$2" click 1; sleep 1; }
+centre_of() { # role, name; prints the centre of the first object on screen with that role and name
+  local tree
+  tree="$(shown)" && awk -F'\t' -v role="$1" -v name="$2" '$1 == role && $2 == name {
+    split($3, r, " "); print r[1] + int(r[3] / 2), r[2] + int(r[4] / 2); found = 1; exit } END { exit !found }' <<<"$tree"
+}
+panel_open() { python3 "$here/xshape.py" "$(xdotool search --onlyvisible --name '^Tavimor$' | head -1)" input "$((notch_x - 200))" 150; }
+lock_window() { xdotool search --onlyvisible --name '^Tavimor — limpeza do teclado$'; }
+
+# The keyboard lock switched on from the system tab covers the open panel, which then sees no pointer event:
+# the pointer goes to the unlock button in the middle of the screen and away, and once the lock is gone the
+# panel closes without the pointer passing over it again. The lock stays out of task bars and pagers.
+lock_from_the_system_tab() {
+  local at hints
+  click_tab system
+  at="$(centre_of "check box" "Limpar o teclado")" || fail "no keyboard switch on the system tab"
+  click $at
+  check "the system tab's switch locks the keyboard" wait_for 5 lock_window
+  hints="$(xprop -id "$(lock_window | head -1)" _NET_WM_STATE)"
+  for hint in SKIP_TASKBAR SKIP_PAGER; do
+    check "the lock window has $hint: $hints" grep -q "_NET_WM_STATE_$hint" <<<"$hints"
+  done
+  sleep 0.5 # past the close delay: the pointer had not left the panel's zone when the lock came
+  at="$(centre_of "push button" "Desbloquear Teclado")" || fail "no unlock button on the lock"
+  click $at
+  check "the unlock button ends the lock" wait_for 5 not_ lock_window
+  xdotool mousemove "$notch_x" 900
+  check "the panel closes once the lock has gone and the pointer is away" wait_for 2 not_ panel_open
+}
 
 for mode in liquid dark; do
   prefs appearanceMode text "\"$mode\""
@@ -87,7 +115,7 @@ for mode in liquid dark; do
   click_tab caffeinate
   shot "caffeinate-$mode"
   check "$mode: no lock is held before keep-awake is switched on" holds_no_lock
-  [ "$mode" = dark ] || { stop_app; continue; }
+  [ "$mode" = dark ] || { lock_from_the_system_tab; stop_app; continue; }
 
   click "${indefinite_box[@]}"
   check "keep-awake takes a logind lock" wait_for 5 holds_lock

@@ -22,7 +22,6 @@ X11ReminderWindow::X11ReminderWindow(QQmlEngine& engine, ReminderWindowSpec spec
     : m_spec(std::move(spec)) {
     configure();
     create();
-    setX11Hints();
     loadRoot(engine);
 }
 
@@ -47,7 +46,9 @@ void X11ReminderWindow::configure() {
         setWindowStates(Qt::WindowFullScreen);
 }
 
-// Qt merges its own states (above, full screen) into what is already on an unmapped window, so these stay.
+// Qt merges its own states (above, full screen) into what is already on an unmapped window, so these stay. A
+// window manager removes them from a window it lets go of, so they are set again before every map: a kept
+// window shown for the next break or reminder would otherwise come back in the task bar.
 void X11ReminderWindow::setX11Hints() {
     xcb_connection_t* connection = X11::connection();
     if (!connection)
@@ -70,6 +71,8 @@ void X11ReminderWindow::loadRoot(QQmlEngine& engine) {
 }
 
 void X11ReminderWindow::show() {
+    if (!isVisible())
+        setX11Hints();
     if (m_spec.kind == ReminderWindowSpec::Kind::overlay)
         showFullScreen();
     else

@@ -58,6 +58,9 @@ Rectangle {
             height: unlockRow.implicitHeight + 24
             radius: height / 2
             color: Theme.accent
+            Accessible.role: Accessible.Button
+            Accessible.name: root.controller.texts.unlock
+            Accessible.onPressAction: root.controller.unlock()
             Row {
                 id: unlockRow
                 anchors.centerIn: parent

@@ -44,7 +44,13 @@ ColumnLayout {
         text: section.texts.preview
     }
 
-    Heading { text: section.texts.breaks; Layout.topMargin: 0 }
+    Toggle {
+        objectName: "remindersPaused"
+        title: section.texts.paused
+        checked: section.model.remindersPaused
+        onToggled: checked => section.model.remindersPaused = checked
+    }
+    Heading { text: section.texts.breaks }
     Toggle {
         objectName: "breakEnabled"
         title: section.texts.breakEnabled

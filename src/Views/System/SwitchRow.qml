@@ -55,6 +55,9 @@ Item {
         height: 17
         radius: 8.5
         color: row.checked ? Theme.accent : Theme.separator
+        Accessible.role: Accessible.CheckBox
+        Accessible.name: row.label
+        Accessible.checked: row.checked
         Rectangle {
             width: 13
             height: 13
