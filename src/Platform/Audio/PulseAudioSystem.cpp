@@ -130,12 +130,18 @@ void PulseAudioSystem::reportAway(bool wasConnected) {
 
 // The devices and defaults of a server that is gone are none: nothing is shown that cannot be chosen.
 void PulseAudioSystem::forgetServer() {
-    const bool devicesMoved = !m_devices.isEmpty();
-    const bool outputMoved = !m_defaultSink.isEmpty();
-    const bool inputMoved = !m_defaultSource.isEmpty();
-    m_devices.clear();
-    m_defaultSink.clear();
-    m_defaultSource.clear();
+    publish({}, {}, {});
+}
+
+// Takes what the server lists, telling only of what changed.
+void PulseAudioSystem::publish(const QList<AudioDeviceRecord>& devices, const QString& defaultSink,
+                               const QString& defaultSource) {
+    const bool devicesMoved = devices != m_devices;
+    const bool outputMoved = defaultSink != m_defaultSink;
+    const bool inputMoved = defaultSource != m_defaultSource;
+    m_devices = devices;
+    m_defaultSink = defaultSink;
+    m_defaultSource = defaultSource;
     if (devicesMoved)
         Q_EMIT devicesChanged();
     if (outputMoved)
@@ -214,19 +220,7 @@ void PulseAudioSystem::finishEnumeration() {
     if (!m_enumeration || --m_enumeration->pending > 0)
         return;
     const std::unique_ptr<Enumeration> done(std::exchange(m_enumeration, nullptr));
-    const QList<AudioDeviceRecord> devices = done->sinks + done->sources;
-    const bool devicesMoved = devices != m_devices;
-    const bool outputMoved = done->defaultSink != m_defaultSink;
-    const bool inputMoved = done->defaultSource != m_defaultSource;
-    m_devices = devices;
-    m_defaultSink = done->defaultSink;
-    m_defaultSource = done->defaultSource;
-    if (devicesMoved)
-        Q_EMIT devicesChanged();
-    if (outputMoved)
-        Q_EMIT defaultOutputChanged();
-    if (inputMoved)
-        Q_EMIT defaultInputChanged();
+    publish(done->sinks + done->sources, done->defaultSink, done->defaultSource);
     if (std::exchange(m_enumerateAgain, false))
         enumerate();
 }

@@ -48,6 +48,8 @@ private:
     void dropContext();
     void handleState();
     void forgetServer();
+    void publish(const QList<AudioDeviceRecord>& devices, const QString& defaultSink,
+                 const QString& defaultSource);
     void reportAway(bool wasConnected);
     void scheduleRetry();
     void handleServerEvent();
