@@ -53,9 +53,16 @@ Item {
         Behavior on fill { ColorAnimation { easing: outline.curve; duration: outline.curveDuration } }
 
         ShapePath {
+            id: shapePath
             fillColor: shape.fill
             strokeWidth: -1
             PathSvg { path: motion.svgPath }
         }
+
+        // A Shape asks for one more frame whenever it takes in a change while a frame is being drawn, and that
+        // frame finds nothing to draw. Taking each change in at once, when the animation moves it, leaves
+        // nothing for the frame to take in: one frame per step of the spring. Connected here, after the
+        // Shape's own handler, which marks the change.
+        Component.onCompleted: shapePath.shapePathChanged.connect(shape.ensurePolished)
     }
 }

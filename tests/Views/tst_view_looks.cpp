@@ -1,3 +1,5 @@
+#include "Core/NotchShape.h"
+#include "Core/ShellQml.h"
 #include "FakeArtworkFetcher.h"
 #include "FakeClock.h"
 #include "FakeMprisSource.h"
@@ -98,6 +100,7 @@ private Q_SLOTS:
     void initTestCase() {
         QmlWindow::chooseRenderer();
         registerThemeQmlTypes(preferences);
+        registerShellQmlTypes();
     }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral(".*"))); }
 
@@ -119,6 +122,31 @@ private Q_SLOTS:
             }
         }
         QVERIFY(files > 20);
+    }
+
+    // The outline's spring draws each of its steps in one frame: nothing the outline does while a frame is
+    // drawn asks for a second one, which would find nothing to draw.
+    void outlineSpringDrawsOneFramePerStep() {
+        NotchShapeModel model;
+        model.setNotchWidth(200);
+        model.setNotchHeight(32);
+        const Shown shown = show(QStringLiteral("NotchOutline"),
+                                 {{"shapeModel", QVariant::fromValue(&model)}}, QSize(600, 340), Qt::white);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        QCOMPARE(shown.grab().pixelColor(300, 20), QColor(Qt::black)); // the closed outline
+        auto* motion = shown.view->findChild<NotchShapeMotion*>();
+        QVERIFY(motion);
+        int steps = 0;
+        int frames = 0;
+        connect(motion, &NotchShapeMotion::shapeChanged, this, [&] { ++steps; });
+        connect(shown.window.get(), &QQuickWindow::frameSwapped, this, [&] { ++frames; });
+        model.setOpen(true);
+        QTRY_COMPARE(motion->progress(), 1.0);
+        QTest::qWait(100);
+        QVERIFY2(steps > 5 && frames <= steps + 1,
+                 qPrintable(QStringLiteral("%1 frames for %2 steps").arg(frames).arg(steps)));
+        // Liquid: the open panel leaves the backdrop showing.
+        QCOMPARE(shown.grab().pixelColor(300, 20), QColor(Qt::white));
     }
 
     // The cover fills its rounded square beside the notch and in the tab, its corners cut; while playing
