@@ -35,6 +35,30 @@ bool near(QColor a, QColor b) {
     return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 24;
 }
 
+// The regions the software scene graph flushes to the window, one per frame, as its renderer logs them.
+QStringList* flushedRegions = nullptr;
+QtMessageHandler testMessages = nullptr;
+
+void collectFlushedRegion(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    static const QRegularExpression render(QStringLiteral(R"(^render (QRegion\([^)]*\)))"));
+    const QRegularExpressionMatch match = render.match(message);
+    if (match.hasMatch())
+        flushedRegions->append(match.captured(1));
+    else
+        testMessages(type, context, message);
+}
+
+QStringList regionsFlushedDuring(int ms) {
+    QStringList regions;
+    flushedRegions = &regions;
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.scenegraph.softwarecontext.renderer.debug=true"));
+    testMessages = qInstallMessageHandler(collectFlushedRegion);
+    QTest::qWait(ms);
+    qInstallMessageHandler(testMessages);
+    QLoggingCategory::setFilterRules(QString());
+    return regions;
+}
+
 } // namespace
 
 // The soft looks of the views (covers clipped to rounded squares, shadows, glows) as the default software
@@ -147,6 +171,26 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1 frames for %2 steps").arg(frames).arg(steps)));
         // Liquid: the open panel leaves the backdrop showing.
         QCOMPARE(shown.grab().pixelColor(300, 20), QColor(Qt::white));
+    }
+
+    // While music plays, each frame of the level bars redraws the marker's 18 × 14 region and nothing else.
+    void levelBarFramesRedrawOnlyTheMarker() {
+        const auto music = playingMusic(true, QImage::Format_RGB32);
+        const Shown shown =
+            show(QStringLiteral("Music/MusicCompactView"),
+                 {{"model", QVariant::fromValue<QObject*>(music.get())}}, {480, 40}, Qt::black);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        const auto* bars = shown.view->findChild<QQuickItem*>(QStringLiteral("levelBars"));
+        QVERIFY(bars);
+        QTRY_VERIFY(bars->property("animating").toBool());
+        QTest::qWait(400); // the player has faded in
+        const QRect marker = bars->mapRectToScene(bars->boundingRect()).toAlignedRect();
+        QCOMPARE(marker.size(), QSize(18, 14));
+        const QString markerRegion = QStringLiteral("QRegion(%1,%2 18x14)").arg(marker.x()).arg(marker.y());
+        const QStringList regions = regionsFlushedDuring(400);
+        QVERIFY2(regions.size() >= 6, qPrintable(regions.join(u' ')));
+        for (const QString& region : regions)
+            QCOMPARE(region, markerRegion);
     }
 
     // The cover fills its rounded square beside the notch and in the tab, its corners cut; while playing
