@@ -2,18 +2,24 @@
 # tabs, and the figures every benchmark reads from /proc.
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tests/integration/lib.sh"
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-# Wake-ups: voluntary context switches of every thread the process has had since the first call (the
-# involuntary ones count the machine's load, not the program). A thread that ends keeps its last count, so the
+# thread_total <pid> <counter>: the sum of a per-thread counter, read as "thread value" lines on stdin, over
+# every thread the process has had since the first call. A thread that ends keeps its last value, so the
 # figure never goes down when threads come and go between two readings.
+thread_total() {
+  local seen="$work/$2.$1"
+  { cat "$seen" 2>/dev/null; cat; } | awk -v seen="$seen" '{ last[$1] = $2 }
+    END { for (t in last) { print t, last[t] >seen; total += last[t] } printf "%.0f\n", total }'
+}
+# Wake-ups: voluntary context switches of every thread (the involuntary ones count the machine's load, not the
+# program).
 switches() {
-  local seen="$work/switches.$1"
-  { cat "$seen" 2>/dev/null
-    grep -H '^voluntary_ctxt_switches' /proc/"$1"/task/*/status 2>/dev/null \
-      | awk -F'[/:]' '{ n[$5] += $NF } END { for (t in n) print t, n[t] }'
-  } | awk -v seen="$seen" '{ last[$1] = $2 } END { for (t in last) { print t, last[t] >seen; total += last[t] } print total + 0 }'
+  grep -H '^voluntary_ctxt_switches' /proc/"$1"/task/*/status 2>/dev/null \
+    | awk -F'[/:]' '{ print $5, $NF + 0 }' | thread_total "$1" switches
 }
 # CPU nanoseconds of every thread of a process.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {printf "%.0f\n", n}'; }
+cpu_ns() {
+  grep -H . /proc/"$1"/task/*/schedstat 2>/dev/null | awk -F'[/: ]' '{ print $5, $7 }' | thread_total "$1" cpu_ns
+}
 
 # lxqt-panel on the current X display, the panel every figure is printed beside; its pid in $reference.
 start_reference() {

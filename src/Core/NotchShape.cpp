@@ -64,6 +64,12 @@ QString NotchShape::svgPath(qreal middleX) const {
     return commands.join(u' ');
 }
 
+NotchShape NotchShape::between(const NotchShape& from, const NotchShape& to, qreal progress) {
+    const auto at = [progress](qreal a, qreal b) { return a + (b - a) * progress; };
+    return {at(from.width, to.width), at(from.height, to.height), at(from.topRadius, to.topRadius),
+            at(from.bottomRadius, to.bottomRadius)};
+}
+
 QColor notchFillColor(bool liquid, bool open) {
     if (!liquid)
         return TavimorTheme::background();
@@ -130,11 +136,6 @@ void NotchShapeModel::closeWithButtonSpring() {
         m_closeButtonPending = true;
 }
 
-QString NotchShapeModel::svgPath(qreal width, qreal height, qreal topRadius, qreal bottomRadius,
-                                 qreal middleX) {
-    return NotchShape{width, height, topRadius, bottomRadius}.svgPath(middleX);
-}
-
 void NotchShapeModel::setSpring(Spring spring) {
     if (m_spring == spring)
         return;
@@ -157,4 +158,45 @@ void NotchShapeModel::updateFillColor() {
         return;
     m_fillColor = color;
     Q_EMIT fillColorChanged();
+}
+
+void NotchShapeMotion::setModel(NotchShapeModel* model) {
+    if (m_model == model)
+        return;
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
+    m_model = model;
+    if (m_model) {
+        connect(m_model, &NotchShapeModel::shapeChanged, this, &NotchShapeMotion::retarget);
+        m_from = m_to = m_model->shape();
+        setProgress(1);
+        setShape(m_to);
+    }
+    Q_EMIT modelChanged();
+}
+
+void NotchShapeMotion::setProgress(qreal progress) {
+    if (m_progress == progress)
+        return;
+    m_progress = progress;
+    Q_EMIT progressChanged();
+    setShape(NotchShape::between(m_from, m_to, m_progress));
+}
+
+QString NotchShapeMotion::svgPath() const {
+    return m_shape.svgPath(m_shape.width / 2);
+}
+
+void NotchShapeMotion::retarget() {
+    m_from = m_shape;
+    m_to = m_model->shape();
+    setProgress(0);
+    Q_EMIT retargeted();
+}
+
+void NotchShapeMotion::setShape(const NotchShape& shape) {
+    if (m_shape == shape)
+        return;
+    m_shape = shape;
+    Q_EMIT shapeChanged();
 }

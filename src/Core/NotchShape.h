@@ -37,6 +37,9 @@ struct NotchShape {
     QList<NotchPathElement> pathElements(qreal middleX) const;
     // The same path as SVG path data, for a QML PathSvg.
     QString svgPath(qreal middleX) const;
+    // The shape a part of the way from one shape to another: each value moves by the same fraction, which
+    // overshoots past 1 and below 0 as a spring does.
+    static NotchShape between(const NotchShape& from, const NotchShape& to, qreal progress);
 
     friend bool operator==(const NotchShape&, const NotchShape&) = default;
 };
@@ -95,8 +98,6 @@ public:
 
     // The next close is the close button's: it springs with that button's curve instead of the usual one.
     Q_INVOKABLE void closeWithButtonSpring();
-    Q_INVOKABLE static QString svgPath(qreal width, qreal height, qreal topRadius, qreal bottomRadius,
-                                       qreal middleX);
 
 Q_SIGNALS:
     void openChanged();
@@ -120,4 +121,47 @@ private:
     Spring m_spring = Spring::Close;
     NotchShape m_shape;
     QColor m_fillColor = Qt::black;
+};
+
+// The outline on its way to the shape model's target. One progress value, which the view's spring animation
+// drives from 0 to 1, carries the width, the height and both radii together from where they stood when the
+// target last changed, so each frame of the spring computes the path once. A new target mid-way starts from
+// the shape shown at that moment.
+class NotchShapeMotion : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(NotchShapeModel* model READ model WRITE setModel NOTIFY modelChanged)
+    Q_PROPERTY(qreal progress READ progress WRITE setProgress NOTIFY progressChanged)
+    Q_PROPERTY(qreal width READ width NOTIFY shapeChanged)
+    Q_PROPERTY(qreal height READ height NOTIFY shapeChanged)
+    Q_PROPERTY(QString svgPath READ svgPath NOTIFY shapeChanged)
+
+public:
+    using QObject::QObject;
+
+    NotchShapeModel* model() const { return m_model; }
+    void setModel(NotchShapeModel* model);
+    qreal progress() const { return m_progress; }
+    void setProgress(qreal progress);
+    NotchShape shape() const { return m_shape; }
+    qreal width() const { return m_shape.width; }
+    qreal height() const { return m_shape.height; }
+    // The path of the current shape, centred in its own width.
+    QString svgPath() const;
+
+Q_SIGNALS:
+    void modelChanged();
+    void progressChanged();
+    void shapeChanged();
+    // The target moved: the progress is back at 0 and the spring starts again.
+    void retargeted();
+
+private:
+    void retarget();
+    void setShape(const NotchShape& shape);
+
+    NotchShapeModel* m_model = nullptr;
+    qreal m_progress = 1;
+    NotchShape m_from;
+    NotchShape m_to;
+    NotchShape m_shape;
 };

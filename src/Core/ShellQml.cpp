@@ -12,6 +12,7 @@
 void registerShellQmlTypes() {
     constexpr const char* uri = "Tavimor";
     qmlRegisterType<NotchShapeModel>(uri, 1, 0, "NotchShapeModel");
+    qmlRegisterType<NotchShapeMotion>(uri, 1, 0, "NotchShapeMotion");
     qmlRegisterType<CompactBarLayout>(uri, 1, 0, "CompactBarLayout");
     qmlRegisterType<ExpandedPanelModel>(uri, 1, 0, "ExpandedPanelModel");
     const QString createdByShell = QStringLiteral("created by the application");

@@ -2,8 +2,9 @@ import QtQuick
 import QtQuick.Shapes
 import Tavimor 1.0
 
-// The outline around the notch. Its four values and its fill spring together to the shape model's targets,
-// with the curve the model names for the change (opening, closing, or closing by the close button).
+// The outline around the notch. Its shape and its fill spring together to the shape model's targets, with the
+// curve the model names for the change (opening, closing, or closing by the close button); one progress value
+// carries the whole shape, so a frame builds the path once.
 // The item keeps the size of the open outline plus room for the opening spring's overshoot (under 5 %), so
 // its layer is built once rather than on every frame of an animation.
 Item {
@@ -24,30 +25,44 @@ Item {
     layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
     layer.samples: 4
 
+    NotchShapeMotion {
+        id: motion
+        model: outline.shapeModel
+        onRetargeted: spring.restart()
+    }
+
+    NumberAnimation {
+        id: spring
+        target: motion
+        property: "progress"
+        from: 0
+        to: 1
+        easing: outline.curve
+        duration: outline.curveDuration
+    }
+
     Shape {
         id: shape
 
-        property real topRadius: outline.shapeModel.topRadius
-        property real bottomRadius: outline.shapeModel.bottomRadius
         property color fill: outline.shapeModel.fillColor
 
         x: Math.round((outline.width - width) / 2)
-        width: outline.shapeModel.width
-        height: outline.shapeModel.height
+        width: motion.width
+        height: motion.height
 
-        Behavior on width { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
-        Behavior on height { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
-        Behavior on topRadius { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
-        Behavior on bottomRadius { NumberAnimation { easing: outline.curve; duration: outline.curveDuration } }
         Behavior on fill { ColorAnimation { easing: outline.curve; duration: outline.curveDuration } }
 
         ShapePath {
+            id: shapePath
             fillColor: shape.fill
             strokeWidth: -1
-            PathSvg {
-                path: outline.shapeModel.svgPath(shape.width, shape.height, shape.topRadius, shape.bottomRadius,
-                                                 shape.width / 2)
-            }
+            PathSvg { path: motion.svgPath }
         }
+
+        // A Shape asks for one more frame whenever it takes in a change while a frame is being drawn, and that
+        // frame finds nothing to draw. Taking each change in at once, when the animation moves it, leaves
+        // nothing for the frame to take in: one frame per step of the spring. Connected here, after the
+        // Shape's own handler, which marks the change.
+        Component.onCompleted: shapePath.shapePathChanged.connect(shape.ensurePolished)
     }
 }

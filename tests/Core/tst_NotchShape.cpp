@@ -80,6 +80,54 @@ private Q_SLOTS:
         QCOMPARE(model.spring(), NotchShapeModel::Spring::Close);
     }
 
+    // One progress value carries every value of the shape by the same fraction, overshoot included, and each
+    // step of it is one change of the shape: the view builds the path once per frame.
+    void motionMovesTheWholeShapeAtOnce_data() {
+        QTest::addColumn<qreal>("progress");
+        QTest::addColumn<QRectF>("expected"); // width, height, top and bottom radius
+        QTest::newRow("start") << 0.0 << QRectF(200, 38, 0, 12);
+        QTest::newRow("half-way") << 0.5 << QRectF(360, 169, 0, 14);
+        QTest::newRow("overshoot") << 1.05 << QRectF(536, 313.1, 0, 16.2);
+        QTest::newRow("end") << 1.0 << QRectF(520, 300, 0, 16);
+    }
+    void motionMovesTheWholeShapeAtOnce() {
+        QFETCH(qreal, progress);
+        QFETCH(QRectF, expected);
+        NotchShapeModel model;
+        model.setNotchWidth(200);
+        model.setNotchHeight(32);
+        model.setVisibleDrop(6);
+        NotchShapeMotion motion;
+        motion.setModel(&model);
+        QSignalSpy retargeted(&motion, &NotchShapeMotion::retargeted);
+        model.setOpen(true);
+        QCOMPARE(retargeted.size(), 1);
+        motion.setProgress(0.25);
+        QSignalSpy shapeChanged(&motion, &NotchShapeMotion::shapeChanged);
+        motion.setProgress(progress);
+        QCOMPARE(shapeChanged.size(), 1);
+        const NotchShape shape = motion.shape();
+        QCOMPARE(QRectF(shape.width, shape.height, shape.topRadius, shape.bottomRadius), expected);
+    }
+
+    // Closing half-way through the opening springs back from the shape on screen, not from the open one.
+    void newTargetStartsFromTheShapeShown() {
+        NotchShapeModel model;
+        model.setNotchWidth(200);
+        model.setNotchHeight(32);
+        model.setVisibleDrop(6);
+        NotchShapeMotion motion;
+        motion.setModel(&model);
+        model.setOpen(true);
+        motion.setProgress(0.5);
+        const NotchShape halfOpen = motion.shape();
+        model.setOpen(false);
+        QCOMPARE(motion.progress(), 0.0);
+        QCOMPARE(motion.shape(), halfOpen);
+        motion.setProgress(1);
+        QCOMPARE(motion.shape(), model.shape());
+    }
+
     void notchScreenPrefersFirstNotchThenMainThenFirst() {
         const ScreenInfo left = plainScreen("left", QRect(-1280, 0, 1280, 1024));
         const ScreenInfo laptop = notchedScreen("laptop", QRect(0, 0, 1512, 982), 180, 32);

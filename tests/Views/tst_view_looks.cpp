@@ -1,3 +1,5 @@
+#include "Core/NotchShape.h"
+#include "Core/ShellQml.h"
 #include "FakeArtworkFetcher.h"
 #include "FakeClock.h"
 #include "FakeMprisSource.h"
@@ -139,6 +141,30 @@ std::pair<QRect, QRect> inkAndShade(const QImage& image) {
     return {ink, shade};
 }
 
+// The regions the software scene graph flushes to the window, one per frame, as its renderer logs them.
+QStringList* flushedRegions = nullptr;
+QtMessageHandler testMessages = nullptr;
+
+void collectFlushedRegion(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    static const QRegularExpression render(QStringLiteral(R"(^render (QRegion\([^)]*\)))"));
+    const QRegularExpressionMatch match = render.match(message);
+    if (match.hasMatch())
+        flushedRegions->append(match.captured(1));
+    else
+        testMessages(type, context, message);
+}
+
+QStringList regionsFlushedDuring(int ms) {
+    QStringList regions;
+    flushedRegions = &regions;
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.scenegraph.softwarecontext.renderer.debug=true"));
+    testMessages = qInstallMessageHandler(collectFlushedRegion);
+    QTest::qWait(ms);
+    qInstallMessageHandler(testMessages);
+    QLoggingCategory::setFilterRules(QString());
+    return regions;
+}
+
 } // namespace
 
 // The soft looks of the views (covers clipped to rounded squares, shadows, glows) as the default software
@@ -259,6 +285,7 @@ private Q_SLOTS:
     void initTestCase() {
         QmlWindow::chooseRenderer();
         registerThemeQmlTypes(preferences);
+        registerShellQmlTypes();
     }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral(".*"))); }
 
@@ -280,6 +307,51 @@ private Q_SLOTS:
             }
         }
         QVERIFY(files > 20);
+    }
+
+    // The outline's spring draws each of its steps in one frame: nothing the outline does while a frame is
+    // drawn asks for a second one, which would find nothing to draw.
+    void outlineSpringDrawsOneFramePerStep() {
+        NotchShapeModel model;
+        model.setNotchWidth(200);
+        model.setNotchHeight(32);
+        const Shown shown = show(QStringLiteral("NotchOutline"),
+                                 {{"shapeModel", QVariant::fromValue(&model)}}, QSize(600, 340), Qt::white);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        QCOMPARE(shown.grab().pixelColor(300, 20), QColor(Qt::black)); // the closed outline
+        auto* motion = shown.view->findChild<NotchShapeMotion*>();
+        QVERIFY(motion);
+        int steps = 0;
+        int frames = 0;
+        connect(motion, &NotchShapeMotion::shapeChanged, this, [&] { ++steps; });
+        connect(shown.window.get(), &QQuickWindow::frameSwapped, this, [&] { ++frames; });
+        model.setOpen(true);
+        QTRY_COMPARE(motion->progress(), 1.0);
+        QTest::qWait(100);
+        QVERIFY2(steps > 5 && frames <= steps + 1,
+                 qPrintable(QStringLiteral("%1 frames for %2 steps").arg(frames).arg(steps)));
+        // Liquid: the open panel leaves the backdrop showing.
+        QCOMPARE(shown.grab().pixelColor(300, 20), QColor(Qt::white));
+    }
+
+    // While music plays, each frame of the level bars redraws the marker's 18 × 14 region and nothing else.
+    void levelBarFramesRedrawOnlyTheMarker() {
+        const auto music = playingMusic(true, QImage::Format_RGB32);
+        const Shown shown =
+            show(QStringLiteral("Music/MusicCompactView"),
+                 {{"model", QVariant::fromValue<QObject*>(music.get())}}, {480, 40}, Qt::black);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        const auto* bars = shown.view->findChild<QQuickItem*>(QStringLiteral("levelBars"));
+        QVERIFY(bars);
+        QTRY_VERIFY(bars->property("animating").toBool());
+        QTest::qWait(400); // the player has faded in
+        const QRect marker = bars->mapRectToScene(bars->boundingRect()).toAlignedRect();
+        QCOMPARE(marker.size(), QSize(18, 14));
+        const QString markerRegion = QStringLiteral("QRegion(%1,%2 18x14)").arg(marker.x()).arg(marker.y());
+        const QStringList regions = regionsFlushedDuring(400);
+        QVERIFY2(regions.size() >= 6, qPrintable(regions.join(u' ')));
+        for (const QString& region : regions)
+            QCOMPARE(region, markerRegion);
     }
 
     // The cover fills its rounded square beside the notch and in the tab, its corners cut; while playing
