@@ -105,6 +105,13 @@ std::pair<int, int> greyRange(const QImage& image, QRect area) {
 // Under this, no word of a page beneath can be made out.
 constexpr int unreadableSpread = 12;
 
+// The two ways a backdrop can come: a capture of what lies beneath, or nothing that could be read.
+void addCaptureRows() {
+    QTest::addColumn<bool>("readable");
+    QTest::newRow("frosted capture") << true;
+    QTest::newRow("nothing read") << false;
+}
+
 // How much darker than the grey backdrop each row of the image is, summed over the columns of the bright
 // (white) glyphs drawn over it; `inkTop` and `inkBottom` get the first and last rows of those glyphs.
 QList<int> rowShades(const QImage& image, int* inkTop, int* inkBottom) {
@@ -573,11 +580,7 @@ private Q_SLOTS:
 
     // Over a page of text the break overlay lies on frosted glass, a capture of the screen read as the break
     // began, or, when nothing could be read, on an opaque backdrop: beside the tip no word of the page shows.
-    void overlayHidesThePageBeneath_data() {
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("frosted capture") << true;
-        QTest::newRow("nothing read") << false;
-    }
+    void overlayHidesThePageBeneath_data() { addCaptureRows(); }
 
     void overlayHidesThePageBeneath() {
         QFETCH(bool, readable);
@@ -607,11 +610,7 @@ private Q_SLOTS:
 
     // Over a page of text a liquid card lies on frosted glass read as the panel opened or, when nothing could
     // be read, under a dense tint: no word of the page shows through it.
-    void liquidCardHidesThePageBeneath_data() {
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("frosted capture") << true;
-        QTest::newRow("nothing read") << false;
-    }
+    void liquidCardHidesThePageBeneath_data() { addCaptureRows(); }
 
     void liquidCardHidesThePageBeneath() {
         QFETCH(bool, readable);
