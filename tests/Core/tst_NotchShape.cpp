@@ -24,6 +24,14 @@ ScreenInfo notchedScreen(const QString& name, QRect frame, int notchWidth, int i
 const ScreenInfo primary =
     QtScreens::describe("p", QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1050), 1, true);
 
+// A 200 × 32 notch dropping 6 px, its shape moved by `motion`.
+void followNotch(NotchShapeModel& model, NotchShapeMotion& motion) {
+    model.setNotchWidth(200);
+    model.setNotchHeight(32);
+    model.setVisibleDrop(6);
+    motion.setModel(&model);
+}
+
 } // namespace
 
 class NotchShapeTest : public QObject {
@@ -94,11 +102,8 @@ private Q_SLOTS:
         QFETCH(qreal, progress);
         QFETCH(QRectF, expected);
         NotchShapeModel model;
-        model.setNotchWidth(200);
-        model.setNotchHeight(32);
-        model.setVisibleDrop(6);
         NotchShapeMotion motion;
-        motion.setModel(&model);
+        followNotch(model, motion);
         QSignalSpy retargeted(&motion, &NotchShapeMotion::retargeted);
         model.setOpen(true);
         QCOMPARE(retargeted.size(), 1);
@@ -113,11 +118,8 @@ private Q_SLOTS:
     // Closing half-way through the opening springs back from the shape on screen, not from the open one.
     void newTargetStartsFromTheShapeShown() {
         NotchShapeModel model;
-        model.setNotchWidth(200);
-        model.setNotchHeight(32);
-        model.setVisibleDrop(6);
         NotchShapeMotion motion;
-        motion.setModel(&model);
+        followNotch(model, motion);
         model.setOpen(true);
         motion.setProgress(0.5);
         const NotchShape halfOpen = motion.shape();
