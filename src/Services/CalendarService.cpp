@@ -22,7 +22,7 @@ CalendarService::CalendarService(ICalendarStore& store, IPreferences& preference
     , m_scheduler(scheduler)
     , m_notifications(notifications) {
     m_refreshTimer.setInterval(refreshIntervalMs);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &CalendarService::fetchTodayEvents);
+    connect(&m_refreshTimer, &AlignedTimer::timeout, this, &CalendarService::fetchTodayEvents);
 }
 
 void CalendarService::start() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
 #include "Foundation/Clock.h"
 #include "Foundation/NotificationCenter.h"
 #include "Models/MeetingModels.h"
@@ -8,7 +9,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
 
 #include <optional>
 
@@ -89,7 +89,7 @@ private:
     quint64 m_lastFetch = 0;
     QMetaObject::Connection m_changeConnection;
     std::optional<NotificationCenter::Token> m_filterObserver;
-    QTimer m_refreshTimer;
+    AlignedTimer m_refreshTimer;
     IScheduler::Handle m_retry = IScheduler::invalidHandle;
     QMetaObject::Connection m_retryOnChange;
     int m_retryDelayMs = firstRetryMs;

@@ -93,7 +93,7 @@ DeviceBatteryService::DeviceBatteryService(DeviceBatterySources sources, IBlueto
     , m_sources(std::move(sources))
     , m_bluetooth(bluetooth ? bluetooth : new BluezBluetooth(QDBusConnection::systemBus(), this)) {
     m_timer.setInterval(refreshIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &DeviceBatteryService::refresh);
+    connect(&m_timer, &AlignedTimer::timeout, this, &DeviceBatteryService::refresh);
     connect(m_bluetooth, &IBluetooth::changed, this, [this] {
         if (isStarted())
             refresh();

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
 #include "Models/DeviceBattery.h"
 #include "Platform/Bluetooth/IBluetooth.h"
 
 #include <QHash>
 #include <QObject>
 #include <QSet>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -74,7 +74,7 @@ private:
 
     DeviceBatterySources m_sources;
     IBluetooth* m_bluetooth;
-    QTimer m_timer;
+    AlignedTimer m_timer;
     QList<DeviceBattery> m_devices;
     bool m_bluetoothPoweredOn = true;
     bool m_radioBusy = false;

@@ -23,7 +23,7 @@ MusicService::MusicService(Dependencies dependencies, QObject* parent)
     m_elapsedTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_elapsedTimer, &QTimer::timeout, this, &MusicService::tickElapsed);
     m_pollTimer.setInterval(pollMs);
-    connect(&m_pollTimer, &QTimer::timeout, this, &MusicService::fetchNowPlaying);
+    connect(&m_pollTimer, &AlignedTimer::timeout, this, &MusicService::fetchNowPlaying);
 }
 
 MusicService::~MusicService() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
 #include "Foundation/Clock.h"
 #include "Foundation/DegradedReporter.h"
 #include "Models/MusicModels.h"
@@ -108,7 +109,7 @@ private:
     NowPlayingInfo m_nowPlaying;
     std::optional<double> m_volume;
     QTimer m_elapsedTimer;
-    QTimer m_pollTimer;
+    AlignedTimer m_pollTimer;
     QHash<QString, QImage> m_artworkCache;
     QHash<QString, QString> m_artworkLoading; // address → the track it was asked for
     std::optional<QString> m_currentArtworkURL;

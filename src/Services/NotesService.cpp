@@ -44,7 +44,7 @@ NotesService::NotesService(QString folder, QObject* parent)
     , m_folder(std::move(folder)) {
     m_worker.setMaxThreadCount(1);
     m_timer.setInterval(refreshIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &NotesService::refresh);
+    connect(&m_timer, &AlignedTimer::timeout, this, &NotesService::refresh);
 }
 
 NotesService::~NotesService() {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
-#include <QTimer>
 #include <QVariantList>
 
 // One note of the recent list.
@@ -68,7 +69,7 @@ private:
 
     QString m_folder;
     QThreadPool m_worker;
-    QTimer m_timer;
+    AlignedTimer m_timer;
     QList<NoteSummary> m_recent;
     QString m_error;
     QString m_draft;

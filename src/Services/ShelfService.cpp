@@ -63,7 +63,7 @@ ShelfService::ShelfService(QString shelfFolder, QString desktopFolder, QObject* 
     , m_desktopFolder(std::move(desktopFolder)) {
     m_worker.setMaxThreadCount(1);
     m_timer.setInterval(refreshIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &ShelfService::refresh);
+    connect(&m_timer, &AlignedTimer::timeout, this, &ShelfService::refresh);
 }
 
 ShelfService::~ShelfService() {

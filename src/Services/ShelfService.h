@@ -1,10 +1,11 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
-#include <QTimer>
 #include <QUrl>
 #include <QVariantList>
 
@@ -77,7 +78,7 @@ private:
     QString m_shelfFolder;
     QString m_desktopFolder;
     QThreadPool m_worker;
-    QTimer m_timer;
+    AlignedTimer m_timer;
     QList<ShelfItem> m_shelf;
     QList<ShelfItem> m_desktop;
     QString m_error;

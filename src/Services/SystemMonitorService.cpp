@@ -41,7 +41,7 @@ SystemMonitorService::SystemMonitorService(Dependencies dependencies, QObject* p
     , m_clipboardEnabled(storedSwitch(clipboardEnabledKey, false))
     , m_history(storedHistory()) {
     m_timer.setInterval(samplingIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &SystemMonitorService::updateMetrics);
+    connect(&m_timer, &AlignedTimer::timeout, this, &SystemMonitorService::updateMetrics);
 }
 
 void SystemMonitorService::setSystemMonitoringEnabled(bool enabled) {

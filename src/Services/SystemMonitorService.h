@@ -1,12 +1,12 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
 #include "Platform/Clipboard/IClipboard.h"
 #include "Platform/Procfs/ProcfsReader.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-#include <QTimer>
 
 #include <optional>
 
@@ -103,7 +103,7 @@ private:
     Dependencies m_deps;
     ProcfsReader m_procfs;
     QByteArray m_diskPath;
-    QTimer m_timer;
+    AlignedTimer m_timer;
     QMetaObject::Connection m_clipboardWatch;
     bool m_running = false;
     bool m_monitoringEnabled;

@@ -52,7 +52,7 @@ TodoistService::TodoistService(WebClient& web, const IClock& clock, IScheduler& 
     , m_endpoint(std::move(endpoint))
     , m_notifications(notifications) {
     m_refreshTimer.setInterval(refreshIntervalMs);
-    connect(&m_refreshTimer, &QTimer::timeout, this, [this] {
+    connect(&m_refreshTimer, &AlignedTimer::timeout, this, [this] {
         if (m_token)
             fetchAll();
     });

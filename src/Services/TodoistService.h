@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
 #include "Foundation/Clock.h"
 #include "Foundation/NotificationCenter.h"
 #include "Models/TodoistModels.h"
@@ -7,7 +8,6 @@
 
 #include <QObject>
 #include <QSet>
-#include <QTimer>
 #include <QUrl>
 
 #include <optional>
@@ -88,6 +88,6 @@ private:
     std::optional<QString> m_error;
     QSet<QString> m_completingTaskIds;
     std::optional<QString> m_token;
-    QTimer m_refreshTimer;
+    AlignedTimer m_refreshTimer;
     std::optional<NotificationCenter::Token> m_tokenSavedObserver;
 };

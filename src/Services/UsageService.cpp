@@ -34,7 +34,7 @@ UsageService::UsageService(Parts parts, QObject* parent)
         };
     }
     m_refreshTimer.setInterval(refreshIntervalMs);
-    connect(&m_refreshTimer, &QTimer::timeout, this, [this] { fetch(false); });
+    connect(&m_refreshTimer, &AlignedTimer::timeout, this, [this] { fetch(false); });
 }
 
 std::optional<qint64> UsageService::primaryPercent() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
 #include "Foundation/Clock.h"
 #include "Services/KeychainService.h"
 #include "Services/UsageEndpointClient.h"
@@ -7,7 +8,6 @@
 
 #include <QDateTime>
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -95,7 +95,7 @@ private:
 
     Parts m_parts;
     UsageEndpointClient* m_endpoint = nullptr; // owned; only when no call was injected
-    QTimer m_refreshTimer;
+    AlignedTimer m_refreshTimer;
     std::optional<double> m_sessionLeft;
     std::optional<double> m_weeklyLeft;
     std::optional<double> m_sonnetLeft;

@@ -237,7 +237,7 @@ DayWidget::DayWidget(Parts parts, QObject* parent)
     , m_todoistService(m_web, *m_parts.clock, *m_parts.scheduler, m_parts.endpoint)
     , m_viewModel(*this, m_calendarService, m_todoistService, *m_parts.clock) {
     m_tickTimer.setInterval(tickIntervalMs);
-    connect(&m_tickTimer, &QTimer::timeout, this, &DayWidget::tickChanged);
+    connect(&m_tickTimer, &AlignedTimer::timeout, this, &DayWidget::tickChanged);
 }
 
 std::unique_ptr<DayWidget> DayWidget::makeDefault(IPreferences& preferences, IScheduler& scheduler) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Foundation/AlignedTimer.h"
 #include "Foundation/Clock.h"
 #include "Platform/Calendar/ICalendarStore.h"
 #include "Platform/Preferences/IPreferences.h"
@@ -9,7 +10,6 @@
 #include "Widgets/NotchWidget.h"
 
 #include <QColor>
-#include <QTimer>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -131,6 +131,6 @@ private:
     WebClient m_web;
     CalendarService m_calendarService;
     TodoistService m_todoistService;
-    QTimer m_tickTimer;
+    AlignedTimer m_tickTimer;
     DayViewModel m_viewModel;
 };
