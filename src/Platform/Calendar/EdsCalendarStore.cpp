@@ -10,7 +10,9 @@
 
 #include <libecal/libecal.h>
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -152,6 +154,7 @@ struct EdsCalendarStore::Private {
         ECalClient* client = nullptr;
         ECalClientView* view = nullptr;
         bool connecting = false;
+        bool watched = false; // its view is running: every change to it is heard
     };
     struct PendingFetch {
         QDateTime start, end;
@@ -170,6 +173,21 @@ struct EdsCalendarStore::Private {
     QList<QString> order; // calendar ids in the registry's order
     QHash<QString, Calendar> calendars;
     QList<PendingFetch> pendingFetches;
+    // The last answer, kept while nothing it was drawn from has changed: the same window asked again (the
+    // service refreshes once a minute) is answered from memory, without waking the calendar server.
+    struct AnswerKey {
+        QDateTime start, end;
+        QStringList calendarIds;
+        QByteArray zoneId;
+        bool operator==(const AnswerKey&) const = default;
+    };
+    struct KeptAnswer {
+        AnswerKey key;
+        quint64 changes = 0;
+        QList<CalendarOccurrence> occurrences;
+    };
+    std::optional<KeptAnswer> keptAnswer;
+    quint64 changes = 0; // raised by every change to the calendars, their events or what is heard of them
     QTimer changeTimer;
     QTimer connectWaitTimer;
     QTimer registryTimer;
@@ -230,6 +248,7 @@ struct EdsCalendarStore::Private {
     static void sourcesChanged(ESourceRegistry*, ESource*, gpointer data) {
         auto* self = static_cast<Private*>(data);
         self->syncCalendars();
+        ++self->changes;
         self->changeTimer.start();
     }
 
@@ -291,6 +310,8 @@ struct EdsCalendarStore::Private {
         e_cal_client_set_default_timezone(client, systemZone());
         found->client = client;
         found->connecting = false;
+        ++changes;
+        g_signal_connect(client, "backend-died", G_CALLBACK(&Private::backendDied), this);
         e_cal_client_get_view(client, "#t", cancellable, &Private::viewReady, guard());
         connectionSettled();
     }
@@ -322,11 +343,36 @@ struct EdsCalendarStore::Private {
         e_cal_client_view_set_flags(view, E_CAL_CLIENT_VIEW_FLAGS_NONE, nullptr);
         for (const char* signal : {"objects-added", "objects-modified", "objects-removed"})
             g_signal_connect(view, signal, G_CALLBACK(&Private::objectsChanged), self);
+        g_signal_connect(view, "complete", G_CALLBACK(&Private::viewComplete), self);
         e_cal_client_view_start(view, nullptr);
+        found->watched = true;
+        ++self->changes;
     }
 
     static void objectsChanged(ECalClientView*, gpointer, gpointer data) {
-        static_cast<Private*>(data)->changeTimer.start();
+        auto* self = static_cast<Private*>(data);
+        ++self->changes;
+        self->changeTimer.start();
+    }
+
+    // A view that ends in an error, or a calendar whose server side died, is no longer heard: its events are
+    // fetched afresh every time from then on.
+    static void viewComplete(ECalClientView* view, const GError* error, gpointer data) {
+        if (error)
+            static_cast<Private*>(data)->stopWatching([view](const Calendar& c) { return c.view == view; });
+    }
+
+    static void backendDied(EClient* client, gpointer data) {
+        static_cast<Private*>(data)->stopWatching(
+            [client](const Calendar& c) { return E_CLIENT(c.client) == client; });
+    }
+
+    template <typename Match> void stopWatching(Match match) {
+        for (Calendar& calendar : calendars) {
+            if (match(calendar))
+                calendar.watched = false;
+        }
+        ++changes;
     }
 
     void release(Calendar calendar) {
@@ -335,7 +381,10 @@ struct EdsCalendarStore::Private {
             e_cal_client_view_stop(calendar.view, nullptr);
             g_object_unref(calendar.view);
         }
+        if (calendar.client)
+            g_signal_handlers_disconnect_by_data(calendar.client, this);
         g_clear_object(&calendar.client);
+        ++changes;
     }
 
     bool anyConnecting() const {
@@ -364,15 +413,27 @@ struct EdsCalendarStore::Private {
     }
 
     void run(const PendingFetch& fetch) {
-        auto job = std::make_shared<FetchJob>();
-        job->context = fetch.context;
-        job->done = fetch.done;
+        const AnswerKey key{fetch.start, fetch.end, fetch.calendarIds, QTimeZone::systemTimeZoneId()};
+        if (keptAnswer && keptAnswer->changes == changes && keptAnswer->key == key) {
+            answerFromMemory(fetch);
+            return;
+        }
         QList<const Calendar*> chosen;
         for (const QString& id : std::as_const(order)) {
             const Calendar& calendar = calendars[id];
             if (calendar.client && (fetch.calendarIds.isEmpty() || fetch.calendarIds.contains(id)))
                 chosen.append(&calendar);
         }
+        const bool allWatched =
+            std::all_of(chosen.cbegin(), chosen.cend(), [](const Calendar* c) { return c->watched; });
+        auto job = std::make_shared<FetchJob>();
+        job->context = fetch.context;
+        job->done = [store = QPointer(q), key, allWatched, changesAtStart = changes,
+                     done = fetch.done](const QList<CalendarOccurrence>& occurrences) {
+            if (store && allWatched && store->d->changes == changesAtStart)
+                store->d->keptAnswer = KeptAnswer{key, changesAtStart, occurrences};
+            done(occurrences);
+        };
         job->slots.resize(chosen.size() + 1);
         job->remaining = int(chosen.size()) + 1;
         for (qsizetype i = 0; i < chosen.size(); ++i) {
@@ -383,6 +444,14 @@ struct EdsCalendarStore::Private {
                                             &addInstance, slot, &finishSlot);
         }
         job->finishOne(); // the job's own share: answers even when no calendar is chosen
+    }
+
+    void answerFromMemory(const PendingFetch& fetch) {
+        if (!fetch.context)
+            return;
+        QMetaObject::invokeMethod(
+            fetch.context, [done = fetch.done, occurrences = keptAnswer->occurrences] { done(occurrences); },
+            Qt::QueuedConnection);
     }
 };
 

@@ -9,8 +9,10 @@ typedef struct _GError GError;
 
 // The desktop's calendars through Evolution Data Server: the enabled calendar sources of the source registry,
 // one client per calendar, occurrences expanded by the server's recurrence rules in the system time zone.
-// Everything runs on the GUI thread's GLib loop; nothing blocks. Access is granted once the registry
-// answers; a registry that cannot be reached is a failed answer and one degraded-feature record.
+// Everything runs on the GUI thread's GLib loop; nothing blocks. The last answer is kept while every calendar
+// it came from is watched and unchanged: the same window asked again is answered from memory. Access is
+// granted once the registry answers; a registry that cannot be reached is a failed answer and one
+// degraded-feature record.
 class EdsCalendarStore final : public ICalendarStore {
     Q_OBJECT
 public:

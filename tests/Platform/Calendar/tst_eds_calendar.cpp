@@ -6,7 +6,11 @@
 #include "Platform/Calendar/EdsCalendarStore.h"
 #include "Services/CalendarService.h"
 
+#include <QDBusConnectionInterface>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <csignal>
 
 static const QTimeZone berlin("Europe/Berlin");
 static const QDate testDay(2026, 3, 29); // clocks go forward at 02:00
@@ -21,6 +25,25 @@ static QString eventLine(const Meeting& m) {
 static bool fillCalendar(const QStringList& arguments) {
     return QProcess::execute("/usr/bin/python3",
                              QStringList{qEnvironmentVariable("TAVIMOR_EDS_SEEDER")} + arguments) == 0;
+}
+
+// The calendar server's processes on this test's bus: the factory and the subprocesses that serve calendars.
+static QList<pid_t> calendarServerPids() {
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    QList<pid_t> pids;
+    for (const QString& name : bus->registeredServiceNames().value()) {
+        const auto pid = pid_t(bus->servicePid(name).value());
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        if (pid > 0 && !pids.contains(pid) && comm.open(QIODevice::ReadOnly) &&
+            comm.readAll().startsWith("evolution-calen"))
+            pids.append(pid);
+    }
+    return pids;
+}
+
+static void signalAll(const QList<pid_t>& pids, int signal) {
+    for (pid_t pid : pids)
+        ::kill(pid, signal);
 }
 
 class EdsCalendarTest : public QObject {
@@ -93,6 +116,44 @@ private Q_SLOTS:
         QCOMPARE(ids, QStringList({"late@2026-03-28T22:00:00Z", "retro-series@2026-03-28T07:00:00Z",
                                    "retro-series@2026-03-30T06:00:00Z", "standup@2026-03-30T07:30:00Z",
                                    "tomorrow@2026-03-30T08:00:00Z"}));
+    }
+
+    // The minute's refresh of an unchanged day is answered from memory: it is answered with the calendar
+    // server stopped, while another day waits for the server.
+    void unchangedDayAgainNeedsNoServer() {
+        if (mode != "seeded")
+            QSKIP("no server");
+        QSignalSpy fetched(&service, &CalendarService::meetingsChanged);
+        const auto linesOfDay = [&] {
+            QStringList lines;
+            for (const Meeting& m : service.meetings())
+                lines << eventLine(m);
+            return lines;
+        };
+        service.fetchTodayEvents();
+        QVERIFY(fetched.wait(10'000));
+        const QStringList day = linesOfDay();
+        const QList<pid_t> server = calendarServerPids();
+        QVERIFY(!server.isEmpty());
+        signalAll(server, SIGSTOP);
+        auto resume = qScopeGuard([&] { signalAll(server, SIGCONT); });
+
+        service.fetchTodayEvents();
+        QVERIFY(fetched.wait(2000));
+        QCOMPARE(linesOfDay(), day);
+
+        clock.set(QDateTime(testDay.addDays(1), QTime(12, 0), berlin).toUTC());
+        service.fetchTodayEvents();
+        QVERIFY2(!fetched.wait(1000), "the server was not stopped");
+        signalAll(server, SIGCONT);
+        QVERIFY(fetched.wait(10'000));
+        QVERIFY(linesOfDay() != day);
+
+        // The day asked last is the one kept, for the change that comes next to replace.
+        clock.set(QDateTime(testDay, QTime(12, 0), berlin).toUTC());
+        service.fetchTodayEvents();
+        QVERIFY(fetched.wait(10'000));
+        QCOMPARE(linesOfDay(), day);
     }
 
     void outsideChangesGiveOneFetchPerBurst() {
