@@ -4,7 +4,8 @@
 # the CPU time of one open-and-close animation and of the capture and blur each opening costs, time from process
 # start to the window on screen; the application on each scene graph (software, and OpenGL through Mesa), then the
 # cost of one pointer event in the hover handler, then each feature's own figures, and last a table of the figures
-# that have goals, beside lxqt-panel's. Wake-ups are voluntary context switches of all threads.
+# that have goals, beside lxqt-panel's. Wake-ups are voluntary context switches of all threads, the idle ones also
+# shown by thread.
 #
 # Usage: scripts/benchmark.sh [build-dir]   (default build/default)
 # IDLE_SECONDS (60), SETTLE_SECONDS (33) and CYCLES (200) shorten a trial run. The application is measured by
@@ -32,6 +33,18 @@ export BENCH_SUMMARY="$work/summary"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 rss_kib() { awk '/VmRSS/ {print $2}' "/proc/$1/status"; }
+# thread_switches <pid>: "thread-id name voluntary-switches" of every thread alive now.
+thread_switches() {
+  local task
+  for task in /proc/"$1"/task/*; do
+    printf '%s %s %s\n' "${task##*/}" "$(tr ' ' _ <"$task/comm")" "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$task/status")"
+  done 2>/dev/null
+}
+# by_thread <before> <after> <seconds>: the wake-ups per second of each thread that woke between two readings.
+by_thread() {
+  awk -v s="$3" 'NR == FNR { before[$1] = $3; next }
+    { woke = $3 - before[$1]; if (woke > 0) printf "%s %.2f /s, ", $2, woke / s }' "$1" "$2" | sed 's/, $//'
+}
 
 warm_up_cycles=20
 animation_cycles=10
@@ -81,8 +94,11 @@ measure() {
   local settling0; settling0="$(switches "$pid")"
   sleep "$settle_seconds"
   local ticks0 switches0; ticks0="$(cpu_ticks "$pid")"; switches0="$(switches "$pid")"
+  thread_switches "$pid" >"$work/$label.threads0"
   sleep "$idle_seconds"
   local ticks1 switches1; ticks1="$(cpu_ticks "$pid")"; switches1="$(switches "$pid")"
+  thread_switches "$pid" >"$work/$label.threads1"
+  local threads; threads="$(by_thread "$work/$label.threads0" "$work/$label.threads1" "$idle_seconds")"
   pointer_cycles "$pid"
   sleep 1
   local rss_cycles; rss_cycles="$(rss_kib "$pid")"
@@ -95,9 +111,10 @@ measure() {
   awk -v l="$label" -v t="$on_screen" -v c="$((ticks1 - ticks0))" -v hz="$clock_ticks" -v s="$idle_seconds" \
     -v w="$((switches1 - switches0))" -v r0="$rss_start" -v rw="$rss_warm" -v r1="$rss_cycles" -v n="$cycles" \
     -v nw="$warm_up_cycles" -v a="$animation" -v na="$animation_cycles" -v sw="$((switches0 - settling0))" \
-    -v ss="$settle_seconds" 'BEGIN {
+    -v ss="$settle_seconds" -v th="$threads" 'BEGIN {
       printf "%-12s on screen %6d ms | idle CPU %7.3f s in %d s | wake-ups %7.2f /s | open+close CPU %5.1f ms\n",
         l, t, c / hz, s, w / s, 1000 * a / hz / na
+      printf "%-12s idle wake-ups by thread: %s\n", "", th
       printf "%-12s wake-ups while start-up settles (%d s from the RSS reading): %.2f /s\n", "", ss, sw / ss
       printf "%-12s RSS %7.1f MiB after start, %7.1f MiB after %d cycles, %7.1f MiB after %d (%+.1f MiB)\n",
         "", r0 / 1024, rw / 1024, nw, r1 / 1024, n, (r1 - rw) / 1024 }' >>"$work/results"
