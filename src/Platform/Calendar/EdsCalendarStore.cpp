@@ -355,11 +355,15 @@ struct EdsCalendarStore::Private {
         self->changeTimer.start();
     }
 
-    // A view that ends in an error, or a calendar whose server side died, is no longer heard: its events are
-    // fetched afresh every time from then on.
+    // Once a view has loaded, its calendar is heard: what was fetched before may have missed a change, so the
+    // change announced makes the next fetch one that can be kept. A view that ends in an error, or a calendar
+    // whose server side died, is no longer heard: its events are fetched afresh every time from then on.
     static void viewComplete(ECalClientView* view, const GError* error, gpointer data) {
+        auto* self = static_cast<Private*>(data);
         if (error)
-            static_cast<Private*>(data)->stopWatching([view](const Calendar& c) { return c.view == view; });
+            self->stopWatching([view](const Calendar& c) { return c.view == view; });
+        else
+            self->changeTimer.start();
     }
 
     static void backendDied(EClient* client, gpointer data) {
