@@ -16,7 +16,7 @@ LevelBars::LevelBars(QQuickItem* parent)
     : QQuickPaintedItem(parent) {
     setAntialiasing(true);
     m_frames.setInterval(frameIntervalMs);
-    // A coarse timer of 33 ms is rounded to 32 ms as often as to 34 ms, and gave 31.5 frames a second.
+    // A coarse timer of 33 ms gave 31.5 frames a second.
     m_frames.setTimerType(Qt::PreciseTimer);
     connect(&m_frames, &QTimer::timeout, this, [this] { update(); });
 }
