@@ -33,13 +33,6 @@ export BENCH_SUMMARY="$work/summary"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 rss_kib() { awk '/VmRSS/ {print $2}' "/proc/$1/status"; }
-# thread_switches <pid>: "thread-id name voluntary-switches" of every thread alive now.
-thread_switches() {
-  local task
-  for task in /proc/"$1"/task/*; do
-    printf '%s %s %s\n' "${task##*/}" "$(tr ' ' _ <"$task/comm")" "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$task/status")"
-  done 2>/dev/null
-}
 # by_thread <before> <after> <seconds>: the wake-ups per second of each thread that woke between two readings.
 by_thread() {
   awk -v s="$3" 'NR == FNR { before[$1] = $3; next }

@@ -13,8 +13,15 @@ thread_total() {
 # Wake-ups: voluntary context switches of every thread (the involuntary ones count the machine's load, not the
 # program).
 switches() {
-  grep -H '^voluntary_ctxt_switches' /proc/"$1"/task/*/status 2>/dev/null \
-    | awk -F'[/:]' '{ print $5, $NF + 0 }' | thread_total "$1" switches
+  thread_switches "$1" | awk '{ print $1, $3 }' | thread_total "$1" switches
+}
+# thread_switches <pid>: "thread-id name voluntary-switches" of every thread alive now.
+thread_switches() {
+  local task
+  for task in /proc/"$1"/task/*; do
+    printf '%s %s %s\n' "${task##*/}" "$(tr ' ' _ <"$task/comm")" \
+      "$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$task/status")"
+  done 2>/dev/null
 }
 # CPU nanoseconds of every thread of a process.
 cpu_ns() {

@@ -18,7 +18,6 @@ public:
     explicit AlignedTimer(QObject* parent = nullptr);
 
     void setInterval(int intervalMs) { m_intervalMs = intervalMs; }
-    int interval() const { return m_intervalMs; }
     void start();
     void stop() { m_timer.stop(); }
     bool isActive() const { return m_timer.isActive(); }

@@ -55,12 +55,14 @@ constexpr int nativeRendering = 1;
 const QColor raisedCopyColor(0, 0, 0, 102);
 
 // The properties of a Text item that change what its shadow shows.
-QByteArrayList followedProperties() {
-    return QByteArrayLiteral("text font color textFormat wrapMode elide lineCount truncated maximumLineCount "
-                             "lineHeight lineHeightMode leftPadding rightPadding topPadding bottomPadding "
-                             "renderType contentWidth contentHeight verticalAlignment "
-                             "effectiveHorizontalAlignment width height")
-        .split(' ');
+const QByteArrayList& followedProperties() {
+    static const QByteArrayList names =
+        QByteArrayLiteral("text font color textFormat wrapMode elide lineCount truncated maximumLineCount "
+                          "lineHeight lineHeightMode leftPadding rightPadding topPadding bottomPadding "
+                          "renderType contentWidth contentHeight verticalAlignment "
+                          "effectiveHorizontalAlignment width height")
+            .split(' ');
+    return names;
 }
 
 // Where something `extent` long starts in `room`, aligned by a Text alignment (its left, right and centre, or
@@ -218,8 +220,7 @@ TextShadow::TextShadow(QQuickItem* text)
     text->setProperty("styleColor", raisedCopyColor);
     const QMetaMethod follow = metaObject()->method(metaObject()->indexOfSlot("followText()"));
     const QMetaObject* textType = text->metaObject();
-    const QByteArrayList names = followedProperties();
-    for (const QByteArray& name : names) {
+    for (const QByteArray& name : followedProperties()) {
         const QMetaProperty property = textType->property(textType->indexOfProperty(name.constData()));
         if (property.hasNotifySignal())
             connect(text, property.notifySignal(), this, follow);

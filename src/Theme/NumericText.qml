@@ -72,7 +72,10 @@ Item {
                     placed = true;
                 }
 
-                width: metrics.advanceWidth(leaving) * (1 - progress) + metrics.advanceWidth(shown) * progress
+                readonly property real leavingAdvance: metrics.advanceWidth(leaving)
+                readonly property real shownAdvance: metrics.advanceWidth(shown)
+
+                width: leavingAdvance * (1 - progress) + shownAdvance * progress
                 height: metrics.height
 
                 onCharacterChanged: {

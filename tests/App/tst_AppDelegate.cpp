@@ -81,7 +81,8 @@ private Q_SLOTS:
                                   return std::make_unique<FakeWidget>(id, 0);
                               }});
         const auto widgets = WidgetOrder::construct(std::move(makers));
-        const QStringList expected = WidgetOrder::ids + QStringList{"extra"};
+        const QStringList expected{"daily", "system",     "music", "usage", "devices", "servers",
+                                   "shelf", "caffeinate", "audio", "notes", "break",   "extra"};
         QCOMPARE(built, expected);
         QStringList held;
         for (const auto& widget : widgets)

@@ -42,12 +42,12 @@ int tint(QColor pixel) {
     return pixel.green() - pixel.blue();
 }
 
-bool near(QColor a, QColor b) {
-    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 24;
-}
-
 int distance(QColor a, QColor b) {
     return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+}
+
+bool near(QColor a, QColor b) {
+    return distance(a, b) < 24;
 }
 
 // Animation time that moves only when the test moves it, from 0 at each start of the animations.
@@ -619,13 +619,13 @@ private Q_SLOTS:
         FakeScreenCapture capture;
         capture.screen = readable ? page : QImage();
         PanelBackdrop::readBehind(capture, true, QRect(QPoint(700, 0), size), QRectF(QPointF(0, 0), size));
+        const auto clearGlass = qScopeGuard([] { PanelBackdrop::publish({}, {}); });
         const Shown shown =
             show("qrc:/Theme/GlassCard.qml", {{"liquid", true}, {"cornerRadius", 16}}, size, Qt::black, page);
         QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
         QCOMPARE(capture.areas, QList<QRect>{QRect(QPoint(700, 0), size)});
         const int spread =
             widestLocalSpread(shown.grab(), QRect(QPoint(0, 0), size).adjusted(20, 20, -20, -20));
-        PanelBackdrop::publish({}, {});
         QVERIFY2(spread < unreadableSpread, qPrintable(QString::number(spread)));
     }
 

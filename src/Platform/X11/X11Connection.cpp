@@ -1,6 +1,8 @@
 #include "Platform/X11/X11Connection.h"
 
 #include <QGuiApplication>
+#include <QHash>
+#include <QMutex>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <algorithm>
@@ -27,11 +29,32 @@ bool displayReachable() {
     return reachable;
 }
 
-xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name) {
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
     const auto cookie = xcb_intern_atom(connection, 0, std::uint16_t(name.size()), name.constData());
     const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
                                                   &std::free);
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+} // namespace
+
+// An atom keeps its number for as long as the X server runs, so the ones of Qt's connection, which lasts as
+// long as the process, are asked for once. Other connections (a test's own) ask each time.
+xcb_atom_t atom(xcb_connection_t* connection, const QByteArray& name) {
+    if (connection != X11::connection())
+        return internAtom(connection, name);
+    static QMutex guard;
+    static QHash<QByteArray, xcb_atom_t> known;
+    const QMutexLocker lock(&guard);
+    const auto found = known.constFind(name);
+    if (found != known.cend())
+        return *found;
+    const xcb_atom_t interned = internAtom(connection, name);
+    if (interned != XCB_ATOM_NONE)
+        known.insert(name, interned);
+    return interned;
 }
 
 int screenNumber() {
