@@ -4,6 +4,8 @@ import Tavimor 1.0
 // A figure whose changing characters roll: the old character slides up and fades out while the new one slides
 // in from below, each character on its own, and the figure's width follows. Characters line up from the
 // right, where figures change most; a character the new text no longer has rolls out and closes its gap.
+// Only a change seen on screen rolls: one made while the figure or its window is hidden stands at once when it
+// shows, and a roll still under way when it hides is finished.
 Item {
     id: root
 
@@ -12,6 +14,7 @@ Item {
     property color color: "black"
     // Whether a change rolls; when false the new text stands at once.
     property bool rolls: true
+    readonly property bool onScreen: visible && Window.visibility !== Window.Hidden
 
     implicitWidth: row.implicitWidth
     implicitHeight: metrics.height
@@ -83,11 +86,21 @@ Item {
                         return;
                     leaving = shown;
                     shown = character;
-                    if (root.rolls) {
+                    if (root.rolls && root.onScreen)
                         roll.restart();
-                    } else {
-                        roll.stop();
-                        progress = 1;
+                    else
+                        settle();
+                }
+
+                function settle() {
+                    roll.stop();
+                    progress = 1;
+                }
+
+                Connections {
+                    target: root
+                    function onOnScreenChanged() {
+                        slot.settle();
                     }
                 }
 

@@ -279,6 +279,16 @@ class ViewLooksTest : public QObject {
         return scene;
     }
 
+    // A second of the break goes by, or the next break moves a minute nearer.
+    void changeFigure(BreakScene& scene, bool inBreak) {
+        if (inBreak) {
+            scene.ticks.advance(1000);
+        } else {
+            preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 19);
+            scene.notifications.post(Notifications::breakSettingsChanged);
+        }
+    }
+
     // Where a probe of the compact player's play state reads its pixel.
     static QPoint probePoint(const Shown& shown, const QString& probe) {
         const auto* item = shown.view->findChild<QQuickItem*>(probe);
@@ -543,12 +553,7 @@ private Q_SLOTS:
         const QImage before = shown.grab().copy(area);
         time.advanceBy(120);
         QVERIFY(shown.grab().copy(area) == before); // shown as it is, nothing rolls in
-        if (inBreak) {
-            scene->ticks.advance(1000);
-        } else {
-            preferences.setValue(QStringLiteral("tavimor.breakWorkIntervalMin"), 19);
-            scene->notifications.post(Notifications::breakSettingsChanged);
-        }
+        changeFigure(*scene, inBreak);
         time.advanceBy(120);
         const QImage halfway = shown.grab().copy(area);
         time.advanceBy(Springs::smoothDuration());
@@ -556,6 +561,52 @@ private Q_SLOTS:
         QVERIFY(after != before);
         QCOMPARE(halfway != after, rolls);
         QVERIFY(halfway != before);
+    }
+
+    // A figure that changes while it or its window is hidden shows its new value at once when it shows again,
+    // and a roll under way when it hides is over when it shows.
+    void hiddenFiguresShowAsTheyAre_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QString>("figure");
+        QTest::addColumn<bool>("windowHides");
+        QTest::addColumn<bool>("changesWhileShown");
+        QTest::newRow("overlay, window hidden") << "Reminders/BreakOverlayView"
+                                                << "countdown" << true << false;
+        QTest::newRow("overlay, hidden mid-roll") << "Reminders/BreakOverlayView"
+                                                  << "countdown" << true << true;
+        QTest::newRow("tab, figure hidden") << "Break/BreakExpandedView"
+                                            << "bigValue" << false << false;
+    }
+
+    void hiddenFiguresShowAsTheyAre() {
+        QFETCH(QString, view);
+        QFETCH(QString, figure);
+        QFETCH(bool, windowHides);
+        QFETCH(bool, changesWhileShown);
+        const bool inBreak = view.startsWith(QLatin1String("Reminders"));
+        const auto scene = breakScene(inBreak);
+        const Shown shown =
+            show(view, {{"model", QVariant::fromValue(scene->model(view))}}, {496, 400}, Qt::black);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        const QQuickItem* item = shown.view->findChild<QQuickItem*>(figure);
+        const QRect area = item->mapRectToScene(item->boundingRect()).toRect().adjusted(-30, -30, 30, 30);
+        SteppedAnimationTime time;
+        const QImage before = shown.grab().copy(area);
+        QObject* hidden = windowHides ? static_cast<QObject*>(shown.window.get()) : shown.view;
+        if (changesWhileShown) {
+            changeFigure(*scene, inBreak);
+            time.advanceBy(60);
+        }
+        hidden->setProperty("visible", false);
+        if (!changesWhileShown)
+            changeFigure(*scene, inBreak);
+        time.advanceBy(60);
+        hidden->setProperty("visible", true);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.window.get()));
+        const QImage shownFirst = shown.grab().copy(area);
+        time.advanceBy(120);
+        QVERIFY(shown.grab().copy(area) == shownFirst); // nothing rolls in
+        QVERIFY(shownFirst != before);
     }
 
     // The tip's title and the tab's figure are drawn in the rounded face.
