@@ -13,6 +13,11 @@ AppDelegate::AppDelegate(AppDelegateDependencies dependencies, QObject* parent)
     m_deps.settingsWindow->setPreferences(m_deps.preferences);
     m_deps.onboarding->setPreferences(m_deps.preferences);
     m_deps.onboarding->setScreens(m_deps.screens);
+    // Both open below the notch: settings opened during onboarding goes beside it, so that both can be seen.
+    m_deps.settingsWindow->setOpenBeside(
+        [onboarding = QPointer<OnboardingWindowManager>(m_deps.onboarding)]() -> const QWindow* {
+            return onboarding ? onboarding->window() : nullptr;
+        });
     m_deps.updater->setDegradedReporter(m_deps.reportDegraded);
 }
 

@@ -55,6 +55,10 @@ void SettingsWindowManager::setUsageService(QObject* service) {
     m_usageService = service;
 }
 
+void SettingsWindowManager::setOpenBeside(std::function<const QWindow*()> neighbour) {
+    m_openBeside = std::move(neighbour);
+}
+
 void SettingsWindowManager::open() {
     if (m_window) {
         QmlWindow::bringForward(*m_window);
@@ -63,7 +67,7 @@ void SettingsWindowManager::open() {
     QQuickWindow* window = buildWindow();
     if (!window)
         return;
-    placeBelowNotch(*window, m_screens);
+    place(*window);
     QmlWindow::bringForward(*window);
     m_window = window;
 }
@@ -150,6 +154,49 @@ void SettingsWindowManager::placeBelowNotch(QQuickWindow& window, const IScreens
         window.setPosition(screen->availableGeometry().center() -
                            QPoint(window.width() / 2, window.height() / 2));
     }
+}
+
+QRect SettingsWindowManager::frameBeside(const QRect& neighbour, QSize size, const QRect& visible) {
+    const int lowestTop = visible.bottom() + 1 - bottomMargin - size.height();
+    const int top = std::max(visible.top(), std::min(neighbour.top(), lowestTop));
+    const QRect right(QPoint(neighbour.right() + 1 + besideGap, top), size);
+    const QRect left(QPoint(neighbour.left() - besideGap - size.width(), top), size);
+    const auto fitsAcross = [&](const QRect& frame) {
+        return frame.left() >= visible.left() && frame.right() <= visible.right();
+    };
+    if (fitsAcross(right))
+        return right;
+    if (fitsAcross(left))
+        return left;
+    const QRect atRightEdge =
+        right.translated(std::max(visible.left(), visible.right() + 1 - size.width()) - right.left(), 0);
+    const QRect atLeftEdge = left.translated(visible.left() - left.left(), 0);
+    const auto covered = [&](const QRect& frame) { return frame.intersected(neighbour).width(); };
+    return covered(atLeftEdge) < covered(atRightEdge) ? atLeftEdge : atRightEdge;
+}
+
+void SettingsWindowManager::place(QQuickWindow& window) const {
+    if (!placeBesideNeighbour(window))
+        placeBelowNotch(window, m_screens);
+}
+
+// Beside the neighbour window while it shows, within the visible area of the screen that holds its middle.
+bool SettingsWindowManager::placeBesideNeighbour(QQuickWindow& window) const {
+    const QWindow* neighbour = m_openBeside ? m_openBeside() : nullptr;
+    if (!neighbour || !neighbour->isVisible() || !m_screens)
+        return false;
+    const QRect frame = neighbour->frameGeometry();
+    const QList<ScreenInfo> screens = m_screens->screens();
+    const auto holder = std::find_if(screens.cbegin(), screens.cend(), [&](const ScreenInfo& screen) {
+        return screen.frame.contains(frame.center());
+    });
+    if (holder == screens.cend())
+        return false;
+    // The window manager decorates both windows alike: the frames stand side by side.
+    const QMargins margins = neighbour->frameMargins();
+    const QRect besideFrame = frameBeside(frame, window.size().grownBy(margins), holder->visibleFrame);
+    window.setPosition(besideFrame.topLeft() + QPoint(margins.left(), margins.top()));
+    return true;
 }
 
 void SettingsWindowManager::releaseWindow() {

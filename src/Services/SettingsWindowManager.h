@@ -10,6 +10,7 @@
 #include <QQuickWindow>
 #include <QSize>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,6 +28,8 @@ public:
     // Distance from the top of the visible area to the window, and the least margin kept below it.
     static constexpr int topOffset = 324;
     static constexpr int bottomMargin = 20;
+    // Space left between the window and a window it opens beside.
+    static constexpr int besideGap = 16;
 
     explicit SettingsWindowManager(QObject* parent = nullptr);
     ~SettingsWindowManager() override;
@@ -42,6 +45,9 @@ public:
     QObject* usageService() const { return m_usageService; }
     void setUsageService(QObject* service);
     QQuickWindow* window() const { return m_window; }
+    // A window that a new settings window opens beside while it shows, rather than on top of it (none when
+    // the function gives none).
+    void setOpenBeside(std::function<const QWindow*()> neighbour);
 
     static QString windowTitle();
 
@@ -53,6 +59,10 @@ public:
                                                     const std::optional<ScreenInfo>& mainScreen, QSize size);
     // Moves the window to positionBelowNotch() on the given screens; the first-run window is placed so too.
     static void placeBelowNotch(QQuickWindow& window, const IScreens* screens);
+    // The frame of a window of the given size beside `neighbour` within `visible`: level with its top (kept
+    // within the area and above the bottom margin), on its right, else on its left; where neither side has
+    // room, against the area's edge that covers less of it.
+    static QRect frameBeside(const QRect& neighbour, QSize size, const QRect& visible);
 
 public Q_SLOTS:
     void open();
@@ -61,6 +71,8 @@ public Q_SLOTS:
 
 private:
     QQuickWindow* buildWindow();
+    void place(QQuickWindow& window) const;
+    bool placeBesideNeighbour(QQuickWindow& window) const;
     QVariantList buildSections(QObject* window) const;
     void releaseWindow();
 
@@ -70,4 +82,5 @@ private:
     QPointer<QObject> m_usageService;
     QPointer<QQuickWindow> m_window;
     std::unique_ptr<QQmlEngine> m_engine;
+    std::function<const QWindow*()> m_openBeside;
 };

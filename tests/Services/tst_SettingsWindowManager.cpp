@@ -65,6 +65,68 @@ private Q_SLOTS:
                  expected);
     }
 
+    // Beside a window of 520 x 340: on its right, else its left, else against the edge that hides less of it;
+    // level with its top as far as the area lets it be.
+    void placementBesideAWindow_data() {
+        QTest::addColumn<QRect>("visible");
+        QTest::addColumn<QRect>("neighbour");
+        QTest::addColumn<QRect>("expected");
+        const QRect fullHd(0, 0, 1920, 1080);
+        const QRect laptop(0, 0, 1280, 800);
+        QTest::newRow("room on the right")
+            << fullHd << QRect(700, 324, 520, 340) << QRect(1236, 324, 540, 600);
+        QTest::newRow("just room on the right")
+            << fullHd << QRect(844, 324, 520, 340) << QRect(1380, 324, 540, 600);
+        QTest::newRow("no room on the right: left")
+            << fullHd << QRect(845, 324, 520, 340) << QRect(289, 324, 540, 600);
+        QTest::newRow("neither: the left edge covers less")
+            << laptop << QRect(400, 100, 520, 340) << QRect(0, 100, 540, 600);
+        QTest::newRow("neither: the right edge covers less")
+            << laptop << QRect(360, 100, 520, 340) << QRect(740, 100, 540, 600);
+        QTest::newRow("neither, as much either way: right")
+            << laptop << QRect(380, 100, 520, 340) << QRect(740, 100, 540, 600);
+        QTest::newRow("low neighbour: bottom 20 above the bottom")
+            << fullHd << QRect(200, 700, 520, 340) << QRect(736, 460, 540, 600);
+        QTest::newRow("second screen, to the left")
+            << QRect(1920, 200, 1280, 1000) << QRect(2600, 400, 520, 340) << QRect(2044, 400, 540, 600);
+    }
+
+    void placementBesideAWindow() {
+        QFETCH(QRect, visible);
+        QFETCH(QRect, neighbour);
+        QFETCH(QRect, expected);
+        QCOMPARE(SettingsWindowManager::frameBeside(neighbour, SettingsWindowManager::windowSize, visible),
+                 expected);
+    }
+
+    // The window opens beside the neighbour while that shows, its frame 16 from the neighbour's (the test
+    // platform draws a 2-pixel frame around each), and below the notch when the neighbour is hidden or lies
+    // on no screen.
+    void opensBesideAShownNeighbour_data() {
+        QTest::addColumn<QRect>("neighbourFrame");
+        QTest::addColumn<bool>("neighbourShows");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("shown") << QRect(200, 356, 520, 340) << true << QPoint(740, 356);
+        QTest::newRow("hidden") << QRect(200, 356, 520, 340) << false << QPoint(486, 356);
+        QTest::newRow("on no screen") << QRect(3000, 356, 520, 340) << true << QPoint(486, 356);
+    }
+
+    void opensBesideAShownNeighbour() {
+        QFETCH(QRect, neighbourFrame);
+        QFETCH(bool, neighbourShows);
+        QFETCH(QPoint, expected);
+        FakeScreens screens;
+        screens.list = {notched};
+        QWindow neighbour;
+        neighbour.setGeometry(neighbourFrame);
+        neighbour.setVisible(neighbourShows);
+        SettingsWindowManager manager;
+        manager.setScreens(&screens);
+        manager.setOpenBeside([&neighbour] { return &neighbour; });
+        manager.open();
+        QCOMPARE(manager.window()->position(), expected);
+    }
+
     // A closed window is let go; the next one is placed afresh, on the screens known then.
     void aWindowOpenedAfterClosingIsPlacedAfresh() {
         FakeScreens screens;
