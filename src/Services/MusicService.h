@@ -93,7 +93,7 @@ private:
     void applyPlayers();
     std::optional<MprisPlayer> spotifyPlayer() const;
     static Snapshot snapshotOf(const MprisPlayer& player, const QString& bundleId);
-    void apply(Snapshot snapshot, bool readVolume);
+    void apply(Snapshot snapshot);
     void downloadArtwork(const QString& address, const QString& forTrack);
     void retryArtworkForNewTrack(const QString& address, const QString& askedFor);
     void clearNowPlaying();
