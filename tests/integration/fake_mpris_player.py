@@ -3,6 +3,8 @@
 # Position, given only on request), logs each call to --log; --vanish-on-getall leaves the bus when read;
 # --refuse answers every playback command with an error (logged "<command> refused");
 # --repeat N sends the title and artist N times over; --hostile SHAPE answers GetAll with a malformed Metadata (or map) and sends it again every 100 ms.
+# --log-position logs each Get of Position; --stall-position N leaves the first N of them unanswered;
+# org.tavimor.Test.Flood(n) announces n status changes in a burst, the position set to 1, 2 … n s along them.
 import argparse
 import sys
 import time
@@ -19,10 +21,11 @@ parser = argparse.ArgumentParser()
 for option, default in [("name", None), ("title", ""), ("artist", ""), ("art-url", ""), ("status", "Playing"),
                         ("log", "/dev/null")]:
     parser.add_argument("--" + option, default=default)
-for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5), ("repeat", 1)]:
+for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5), ("repeat", 1), ("stall-position", 0)]:
     parser.add_argument("--" + option, type=type(default), default=default)
 parser.add_argument("--vanish-on-getall", action="store_true")
 parser.add_argument("--refuse", action="store_true")
+parser.add_argument("--log-position", action="store_true")
 parser.add_argument("--hostile", choices=["metadata-ints", "metadata-iv", "changed-ss", "invalidated-ints"])
 args = parser.parse_args()
 
@@ -87,9 +90,20 @@ class Player(dbus.service.Object):
         return dbus.Dictionary({"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
                 "Position": dbus.Int64(self.current_position())}, signature="sv")
 
-    @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        return self.GetAll(interface)[name]
+    @dbus.service.method(PROPS, in_signature="ss", out_signature="v", async_callbacks=("reply", "error"))
+    def Get(self, interface, name, reply, error):
+        if name == "Position" and args.log_position:
+            self.log("Get Position")
+        if name == "Position" and args.stall_position > 0:
+            args.stall_position -= 1
+            return
+        reply(self.GetAll(interface)[name])
+
+    @dbus.service.method("org.tavimor.Test", in_signature="i")
+    def Flood(self, count):
+        for second in range(1, count + 1):
+            self.position, self.since = second * 1000000, time.monotonic()
+            self.change(PlaybackStatus=self.status)
 
     @dbus.service.method(PROPS, in_signature="ssv")
     def Set(self, interface, name, value):

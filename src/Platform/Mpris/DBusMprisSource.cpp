@@ -35,6 +35,8 @@ DBusObject playerObject(const QString& busName) {
 struct DBusMprisSource::Entry {
     MprisPlayer player;
     QElapsedTimer positionAge;
+    bool positionReading = false; // a Position read is on its way
+    bool positionWanted = false;  // and another is due after it
     std::unique_ptr<DBusSignalWatch> propertiesWatch;
     std::unique_ptr<DBusSignalWatch> seekedWatch;
 };
@@ -193,12 +195,28 @@ void DBusMprisSource::readAll(const QString& busName, std::function<void()> then
                       });
 }
 
+// One Position read per player on its way at a time: changes announced meanwhile ask for a single read after
+// it, which sees them all. A read that fails or times out ends as an answer does; a player that leaves takes
+// its reads with it.
 void DBusMprisSource::readPosition(const QString& busName) {
-    std::weak_ptr<Entry> weak = m_players.value(busName);
+    const auto entry = m_players.value(busName);
+    if (!entry)
+        return;
+    if (entry->positionReading) {
+        entry->positionWanted = true;
+        return;
+    }
+    entry->positionReading = true;
+    std::weak_ptr<Entry> weak = entry;
     readProperty(m_bus, playerObject(busName), QStringLiteral("Position"), callTimeoutMs, this,
-                 [this, weak](const std::optional<QVariant>& position) {
+                 [this, weak, busName](const std::optional<QVariant>& position) {
                      const auto entry = weak.lock();
-                     if (!entry || !position)
+                     if (!entry)
+                         return;
+                     entry->positionReading = false;
+                     if (std::exchange(entry->positionWanted, false))
+                         readPosition(busName);
+                     if (!position)
                          return;
                      entry->player.positionSeconds = microsecondsToSeconds(*position);
                      entry->positionAge.start();
