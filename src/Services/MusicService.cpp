@@ -214,16 +214,34 @@ void MusicService::fetchVolume(std::optional<QString> bundleId) {
         setVolumeValue(std::nullopt);
         return;
     }
-    // While the user's own writes are on their way the player's answer lags behind them: keep the drag's
-    // value. An answer that comes once another player's track shows is no longer this track's.
-    m_deps.source->readVolume(spotify->busName, this, [this](std::optional<double> fraction) {
-        if (!fraction || !std::isfinite(*fraction) || m_volumeInFlight ||
-            m_nowPlaying.appBundleIdentifier != spotifyBundleIdentifier)
-            return;
-        const double percent = std::round(clampVolume(*fraction * 100));
-        m_volumeLastSent = int(percent);
-        setVolumeValue(percent);
+    readSpotifyVolume(spotify->busName);
+}
+
+// One read on its way at a time; asks that come meanwhile (a burst of the player's changes) bring a single
+// read after it.
+void MusicService::readSpotifyVolume(const QString& busName) {
+    if (m_volumeReadInFlight) {
+        m_volumeReadAgain = true;
+        return;
+    }
+    m_volumeReadInFlight = true;
+    m_deps.source->readVolume(busName, this, [this](std::optional<double> fraction) {
+        m_volumeReadInFlight = false;
+        takeVolumeAnswer(fraction);
+        if (std::exchange(m_volumeReadAgain, false))
+            fetchVolume();
     });
+}
+
+// While the user's own writes are on their way the player's answer lags behind them: keep the drag's value.
+// An answer that comes once another player's track shows is no longer this track's.
+void MusicService::takeVolumeAnswer(std::optional<double> fraction) {
+    if (!fraction || !std::isfinite(*fraction) || m_volumeInFlight ||
+        m_nowPlaying.appBundleIdentifier != spotifyBundleIdentifier)
+        return;
+    const double percent = std::round(clampVolume(*fraction * 100));
+    m_volumeLastSent = int(percent);
+    setVolumeValue(percent);
 }
 
 void MusicService::setVolume(double value) {

@@ -100,6 +100,8 @@ private:
     void publish(NowPlayingInfo track);
     void syncElapsedTimer();
     void refreshSoon();
+    void readSpotifyVolume(const QString& busName);
+    void takeVolumeAnswer(std::optional<double> fraction);
     void setVolumeValue(std::optional<double> volume);
     void sendVolume(int percent);
     bool sendToSpotify(Command command);
@@ -117,6 +119,9 @@ private:
     double m_lastFetchedElapsed = 0;
     bool m_sourceConnected = false;
     bool m_started = false;
+    // Volume reads: one in flight, and whether another was asked for meanwhile.
+    bool m_volumeReadInFlight = false;
+    bool m_volumeReadAgain = false;
     // Volume writes: one in flight, the newest waiting value behind it.
     bool m_volumeInFlight = false;
     std::optional<int> m_volumeWaiting;

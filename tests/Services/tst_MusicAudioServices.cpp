@@ -163,6 +163,22 @@ private Q_SLOTS:
         }
     }
 
+    // A burst of Spotify's changes while its volume is being read asks for a single read after it.
+    void volumeReadsPerBurst() {
+        source->holdVolumeReads = true;
+        startWith({player(spotifyBus, "Playing", "Tune")});
+        for (int i = 0; i < 50; ++i)
+            source->setPlayers({player(spotifyBus, "Playing", "Tune")});
+        QCOMPARE(source->volumeReads, 1);
+        source->volumeAnswer = 0.3;
+        source->answerVolumeReads();
+        QCOMPARE(service->volume(), 30.0);
+        source->volumeAnswer = 0.4;
+        source->answerVolumeReads();
+        QCOMPARE(source->volumeReads, 2);
+        QCOMPARE(service->volume(), 40.0);
+    }
+
     void elapsedTick() {
         MprisPlayer track = player(vlcBus, "Playing");
         track.lengthSeconds = 12;

@@ -14,6 +14,7 @@ public:
     QList<double> writes;
     std::optional<double> volumeAnswer;
     int refreshes = 0;
+    int volumeReads = 0;
     bool holdVolumeReads = false;
 
     bool start() override { return true; }
@@ -29,6 +30,7 @@ public:
             pendingCalls.append(std::move(done));
     }
     void readVolume(const QString&, QObject*, std::function<void(std::optional<double>)> done) override {
+        ++volumeReads;
         if (holdVolumeReads)
             pendingReads.append(std::move(done));
         else
