@@ -220,15 +220,11 @@ void MusicService::fetchVolume(std::optional<QString> bundleId) {
 // One read on its way at a time; asks that come meanwhile (a burst of the player's changes) bring a single
 // read after it.
 void MusicService::readSpotifyVolume(const QString& busName) {
-    if (m_volumeReadInFlight) {
-        m_volumeReadAgain = true;
+    if (!m_volumeRead.begin())
         return;
-    }
-    m_volumeReadInFlight = true;
     m_deps.source->readVolume(busName, this, [this](std::optional<double> fraction) {
-        m_volumeReadInFlight = false;
         takeVolumeAnswer(fraction);
-        if (std::exchange(m_volumeReadAgain, false))
+        if (m_volumeRead.end())
             fetchVolume();
     });
 }

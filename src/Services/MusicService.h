@@ -2,6 +2,7 @@
 
 #include "Foundation/AlignedTimer.h"
 #include "Foundation/Clock.h"
+#include "Foundation/CoalescedRequest.h"
 #include "Foundation/DegradedReporter.h"
 #include "Models/MusicModels.h"
 #include "Platform/Mpris/IArtworkFetcher.h"
@@ -119,9 +120,7 @@ private:
     double m_lastFetchedElapsed = 0;
     bool m_sourceConnected = false;
     bool m_started = false;
-    // Volume reads: one in flight, and whether another was asked for meanwhile.
-    bool m_volumeReadInFlight = false;
-    bool m_volumeReadAgain = false;
+    CoalescedRequest m_volumeRead;
     // Volume writes: one in flight, the newest waiting value behind it.
     bool m_volumeInFlight = false;
     std::optional<int> m_volumeWaiting;

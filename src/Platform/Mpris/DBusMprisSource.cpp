@@ -1,5 +1,6 @@
 #include "Platform/Mpris/DBusMprisSource.h"
 
+#include "Foundation/CoalescedRequest.h"
 #include "Foundation/OutsideText.h"
 #include "Platform/DBus/DBusReply.h"
 
@@ -35,8 +36,7 @@ DBusObject playerObject(const QString& busName) {
 struct DBusMprisSource::Entry {
     MprisPlayer player;
     QElapsedTimer positionAge;
-    bool positionReading = false; // a Position read is on its way
-    bool positionWanted = false;  // and another is due after it
+    CoalescedRequest positionRead;
     std::unique_ptr<DBusSignalWatch> propertiesWatch;
     std::unique_ptr<DBusSignalWatch> seekedWatch;
 };
@@ -202,19 +202,15 @@ void DBusMprisSource::readPosition(const QString& busName) {
     const auto entry = m_players.value(busName);
     if (!entry)
         return;
-    if (entry->positionReading) {
-        entry->positionWanted = true;
+    if (!entry->positionRead.begin())
         return;
-    }
-    entry->positionReading = true;
     std::weak_ptr<Entry> weak = entry;
     readProperty(m_bus, playerObject(busName), QStringLiteral("Position"), callTimeoutMs, this,
                  [this, weak, busName](const std::optional<QVariant>& position) {
                      const auto entry = weak.lock();
                      if (!entry)
                          return;
-                     entry->positionReading = false;
-                     if (std::exchange(entry->positionWanted, false))
+                     if (entry->positionRead.end())
                          readPosition(busName);
                      if (!position)
                          return;
