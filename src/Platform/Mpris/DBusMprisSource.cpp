@@ -37,6 +37,7 @@ struct DBusMprisSource::Entry {
     MprisPlayer player;
     QElapsedTimer positionAge;
     CoalescedRequest positionRead;
+    CoalescedRequest invalidatedRead;
     std::unique_ptr<DBusSignalWatch> propertiesWatch;
     std::unique_ptr<DBusSignalWatch> seekedWatch;
 };
@@ -220,6 +221,20 @@ void DBusMprisSource::readPosition(const QString& busName) {
                  });
 }
 
+// Properties announced without their values are read back all at once, one read per player on its way at a
+// time as for Position.
+void DBusMprisSource::readInvalidated(const QString& busName) {
+    const auto entry = m_players.value(busName);
+    if (!entry || !entry->invalidatedRead.begin())
+        return;
+    std::weak_ptr<Entry> weak = entry;
+    readAll(busName, [this, weak, busName] {
+        if (const auto entry = weak.lock(); entry && entry->invalidatedRead.end())
+            readInvalidated(busName);
+        Q_EMIT playersChanged();
+    });
+}
+
 // The maps come out of toVariantMap, whose values are already taken out of their variants.
 void DBusMprisSource::merge(Entry& entry, const QVariantMap& properties) {
     MprisPlayer& player = entry.player;
@@ -251,7 +266,7 @@ void DBusMprisSource::handlePropertiesChanged(const QString& busName, const QStr
         changed.contains(QStringLiteral("PlaybackStatus")) || changed.contains(QStringLiteral("Metadata"));
     merge(*entry, changed);
     if (!invalidated.isEmpty())
-        readAll(busName, [this] { Q_EMIT playersChanged(); });
+        readInvalidated(busName);
     if (moved) {
         entry->player.lastActive = ++m_activity;
         readPosition(busName);

@@ -38,11 +38,11 @@ class DBusMprisSourceTest : public QObject {
         players.push_back(std::move(process));
     }
 
-    // Asks the fake player for a burst of `count` status changes.
-    static void flood(const QString& name, int count) {
+    // Asks the fake player for a burst of `count` changes: of status, or naming `invalidated` without values.
+    static void flood(const QString& name, int count, const QStringList& invalidated = {}) {
         auto call = QDBusMessage::createMethodCall("org.mpris.MediaPlayer2." + name,
                                                    "/org/mpris/MediaPlayer2", "org.tavimor.Test", "Flood");
-        call << count;
+        call << count << invalidated;
         QDBusConnection::sessionBus().send(call);
     }
 
@@ -177,25 +177,32 @@ private Q_SLOTS:
         QCOMPARE(service->nowPlaying().title, "Film");
     }
 
-    // A burst of changes from one player: one Position read on its way at a time and a single one after it,
-    // which sees the last position. A read that is never answered, or whose player leaves and comes back,
-    // holds back no later read.
-    void positionReadsPerBurst_data() {
+    // A burst of changes from one player: one read on its way at a time and a single one after it, which sees
+    // the last position. Changes of status bring a read of Position, changes naming properties without their
+    // values a read of them all. A read that is never answered, or whose player leaves and comes back, holds
+    // back no later read.
+    void readsPerBurst_data() {
         QTest::addColumn<bool>("restart");
-        QTest::newRow("unanswered read times out") << false;
-        QTest::newRow("player leaves during a read") << true;
+        QTest::addColumn<QStringList>("invalidated");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("Position: unanswered read times out") << false << QStringList() << "Get Position";
+        QTest::newRow("Position: player leaves during a read") << true << QStringList() << "Get Position";
+        QTest::newRow("all: unanswered read times out") << false << QStringList{"Metadata"} << "GetAll";
+        QTest::newRow("all: player leaves during a read") << true << QStringList{"Metadata"} << "GetAll";
     }
 
-    void positionReadsPerBurst() {
+    void readsPerBurst() {
         QFETCH(bool, restart);
+        QFETCH(QStringList, invalidated);
+        QFETCH(QString, read);
         QFile::remove(logOf("burst"));
-        const QStringList arguments{"--title", "Film", "--status", "Paused", "--log-position"};
-        startPlayer("burst", arguments + QStringList{"--stall-position", "1"});
+        const QStringList arguments{"--title", "Film", "--status", "Paused", "--log-reads"};
+        startPlayer("burst", arguments + QStringList{"--stall-reads", "1"});
         service->start();
         QVERIFY(showsTitle("Film"));
         const auto position = [&] { return source->players().value(0).positionSeconds; };
-        flood("burst", 1);
-        QVERIFY(QTest::qWaitFor([&] { return logged("burst") == "Get Position\n"; }, 3000));
+        flood("burst", 1, invalidated);
+        QVERIFY(QTest::qWaitFor([&] { return logged("burst") == read + "\n"; }, 3000));
         if (restart) {
             players.back()->kill();
             QVERIFY(QTest::qWaitFor([&] { return source->players().isEmpty(); }, 3000));
@@ -204,10 +211,10 @@ private Q_SLOTS:
         } else {
             QTest::qWait(DBusMprisSource::callTimeoutMs + 200);
         }
-        flood("burst", 200);
+        flood("burst", 200, invalidated);
         QVERIFY(QTest::qWaitFor([&] { return position() == 200; }, 3000));
         QTest::qWait(300);
-        QCOMPARE(logged("burst").count("Get Position"), 3);
+        QCOMPARE(logged("burst").count(read), 3);
         QCOMPARE(position(), 200.0);
     }
 
