@@ -62,7 +62,7 @@ void MusicService::fetchNowPlaying() {
 void MusicService::applyPlayers() {
     // Spotify wins while it has a track, playing or paused; stopped, it gives way to the other players.
     if (const auto spotify = spotifyPlayer(); spotify && selectPlayer({*spotify})) {
-        apply(snapshotOf(*spotify, spotifyBundleIdentifier), true);
+        apply(snapshotOf(*spotify, spotifyBundleIdentifier));
         return;
     }
     const auto chosen = selectPlayer(m_deps.source->players());
@@ -71,7 +71,7 @@ void MusicService::applyPlayers() {
         clearNowPlaying();
         return;
     }
-    apply(snapshotOf(*chosen, chosen->busName), false);
+    apply(snapshotOf(*chosen, chosen->busName));
 }
 
 std::optional<MprisPlayer> MusicService::spotifyPlayer() const {
@@ -97,7 +97,8 @@ MusicService::Snapshot MusicService::snapshotOf(const MprisPlayer& player, const
     return snapshot;
 }
 
-void MusicService::apply(Snapshot snapshot, bool readVolume) {
+// The volume is read again for Spotify's track and hidden at once for any other player's.
+void MusicService::apply(Snapshot snapshot) {
     if (snapshot.artworkURL.isEmpty()) {
         m_currentArtworkURL.reset();
     } else {
@@ -111,8 +112,7 @@ void MusicService::apply(Snapshot snapshot, bool readVolume) {
     const auto bundleId = snapshot.track.appBundleIdentifier;
     publish(std::move(snapshot.track));
     syncElapsedTimer();
-    if (readVolume)
-        fetchVolume(bundleId);
+    fetchVolume(bundleId);
 }
 
 // One load per address at a time; an answer for an address the track no longer shows only fills the cache.
@@ -214,15 +214,30 @@ void MusicService::fetchVolume(std::optional<QString> bundleId) {
         setVolumeValue(std::nullopt);
         return;
     }
-    // While the user's own writes are on their way the player's answer lags behind them: keep the drag's
-    // value.
-    m_deps.source->readVolume(spotify->busName, this, [this](std::optional<double> fraction) {
-        if (!fraction || !std::isfinite(*fraction) || m_volumeInFlight)
-            return;
-        const double percent = std::round(clampVolume(*fraction * 100));
-        m_volumeLastSent = int(percent);
-        setVolumeValue(percent);
+    readSpotifyVolume(spotify->busName);
+}
+
+// One read on its way at a time; asks that come meanwhile (a burst of the player's changes) bring a single
+// read after it.
+void MusicService::readSpotifyVolume(const QString& busName) {
+    if (!m_volumeRead.begin())
+        return;
+    m_deps.source->readVolume(busName, this, [this](std::optional<double> fraction) {
+        takeVolumeAnswer(fraction);
+        if (m_volumeRead.end())
+            fetchVolume();
     });
+}
+
+// While the user's own writes are on their way the player's answer lags behind them: keep the drag's value.
+// An answer that comes once another player's track shows is no longer this track's.
+void MusicService::takeVolumeAnswer(std::optional<double> fraction) {
+    if (!fraction || !std::isfinite(*fraction) || m_volumeInFlight ||
+        m_nowPlaying.appBundleIdentifier != spotifyBundleIdentifier)
+        return;
+    const double percent = std::round(clampVolume(*fraction * 100));
+    m_volumeLastSent = int(percent);
+    setVolumeValue(percent);
 }
 
 void MusicService::setVolume(double value) {

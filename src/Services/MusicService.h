@@ -2,6 +2,7 @@
 
 #include "Foundation/AlignedTimer.h"
 #include "Foundation/Clock.h"
+#include "Foundation/CoalescedRequest.h"
 #include "Foundation/DegradedReporter.h"
 #include "Models/MusicModels.h"
 #include "Platform/Mpris/IArtworkFetcher.h"
@@ -93,13 +94,15 @@ private:
     void applyPlayers();
     std::optional<MprisPlayer> spotifyPlayer() const;
     static Snapshot snapshotOf(const MprisPlayer& player, const QString& bundleId);
-    void apply(Snapshot snapshot, bool readVolume);
+    void apply(Snapshot snapshot);
     void downloadArtwork(const QString& address, const QString& forTrack);
     void retryArtworkForNewTrack(const QString& address, const QString& askedFor);
     void clearNowPlaying();
     void publish(NowPlayingInfo track);
     void syncElapsedTimer();
     void refreshSoon();
+    void readSpotifyVolume(const QString& busName);
+    void takeVolumeAnswer(std::optional<double> fraction);
     void setVolumeValue(std::optional<double> volume);
     void sendVolume(int percent);
     bool sendToSpotify(Command command);
@@ -117,6 +120,7 @@ private:
     double m_lastFetchedElapsed = 0;
     bool m_sourceConnected = false;
     bool m_started = false;
+    CoalescedRequest m_volumeRead;
     // Volume writes: one in flight, the newest waiting value behind it.
     bool m_volumeInFlight = false;
     std::optional<int> m_volumeWaiting;

@@ -116,6 +116,69 @@ private Q_SLOTS:
         QVERIFY(!service->volume());
     }
 
+    // The volume belongs to the player shown: Spotify's is read for each of its tracks; as soon as another
+    // player's track shows, it is absent, and an answer of Spotify's that comes after that is dropped. Steps
+    // are the players on the bus ("spotify:Stopped mpv") or "answer" for Spotify's held answers; Spotify
+    // answers 50, 60, 70… at successive steps; -1 is absent.
+    void volumeFollowsTheShownPlayer_data() {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QList<double>>("volumes");
+        QTest::newRow("Spotify stops, mpv shows")
+            << false << QStringList{"spotify mpv", "spotify:Stopped mpv"} << QList<double>{50, -1};
+        QTest::newRow("Spotify quits, mpv starts")
+            << false << QStringList{"spotify", "spotify mpv", "mpv"} << QList<double>{50, 60, -1};
+        QTest::newRow("back to Spotify reads it again")
+            << false << QStringList{"spotify", "mpv", "spotify:Paused mpv"} << QList<double>{50, -1, 70};
+        QTest::newRow("Spotify's late answer")
+            << true << QStringList{"spotify", "mpv", "answer"} << QList<double>{-1, -1, -1};
+        QTest::newRow("Spotify's answer in time")
+            << true << QStringList{"spotify mpv", "answer"} << QList<double>{-1, 60};
+    }
+
+    void volumeFollowsTheShownPlayer() {
+        QFETCH(bool, held);
+        QFETCH(QStringList, steps);
+        QFETCH(QList<double>, volumes);
+        const auto playersOf = [](const QString& step) {
+            QList<MprisPlayer> players;
+            for (const QString& token : step.split(u' ', Qt::SkipEmptyParts)) {
+                const QString status = token.section(u':', 1).isEmpty() ? "Playing" : token.section(u':', 1);
+                players.append(token.startsWith("spotify")
+                                   ? player(spotifyBus, status, "Tune")
+                                   : player("org.mpris.MediaPlayer2.mpv", status, "Film"));
+            }
+            return players;
+        };
+        source->holdVolumeReads = held;
+        for (int i = 0; i < steps.size(); ++i) {
+            source->volumeAnswer = 0.5 + 0.1 * i;
+            if (steps[i] == "answer")
+                source->answerVolumeReads();
+            else if (i == 0)
+                startWith(playersOf(steps[i]));
+            else
+                source->setPlayers(playersOf(steps[i]));
+            QCOMPARE(service->volume().value_or(-1), volumes[i]);
+        }
+    }
+
+    // A burst of Spotify's changes while its volume is being read asks for a single read after it.
+    void volumeReadsPerBurst() {
+        source->holdVolumeReads = true;
+        startWith({player(spotifyBus, "Playing", "Tune")});
+        for (int i = 0; i < 50; ++i)
+            source->setPlayers({player(spotifyBus, "Playing", "Tune")});
+        QCOMPARE(source->volumeReads, 1);
+        source->volumeAnswer = 0.3;
+        source->answerVolumeReads();
+        QCOMPARE(service->volume(), 30.0);
+        source->volumeAnswer = 0.4;
+        source->answerVolumeReads();
+        QCOMPARE(source->volumeReads, 2);
+        QCOMPARE(service->volume(), 40.0);
+    }
+
     void elapsedTick() {
         MprisPlayer track = player(vlcBus, "Playing");
         track.lengthSeconds = 12;

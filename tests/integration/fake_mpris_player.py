@@ -3,6 +3,9 @@
 # Position, given only on request), logs each call to --log; --vanish-on-getall leaves the bus when read;
 # --refuse answers every playback command with an error (logged "<command> refused");
 # --repeat N sends the title and artist N times over; --hostile SHAPE answers GetAll with a malformed Metadata (or map) and sends it again every 100 ms.
+# --log-reads logs each read asked for once flooded (a Get of Position, a GetAll); --stall-reads N leaves the first N
+# of those unanswered; org.tavimor.Test.Flood(n, names) announces n status changes in a burst, the position set to
+# 1, 2 … n s along them; when names are given, each change lists them as invalidated instead.
 import argparse
 import sys
 import time
@@ -19,10 +22,11 @@ parser = argparse.ArgumentParser()
 for option, default in [("name", None), ("title", ""), ("artist", ""), ("art-url", ""), ("status", "Playing"),
                         ("log", "/dev/null")]:
     parser.add_argument("--" + option, default=default)
-for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5), ("repeat", 1)]:
+for option, default in [("length-us", 0), ("position-us", 0), ("volume", 0.5), ("repeat", 1), ("stall-reads", 0)]:
     parser.add_argument("--" + option, type=type(default), default=default)
 parser.add_argument("--vanish-on-getall", action="store_true")
 parser.add_argument("--refuse", action="store_true")
+parser.add_argument("--log-reads", action="store_true")
 parser.add_argument("--hostile", choices=["metadata-ints", "metadata-iv", "changed-ss", "invalidated-ints"])
 args = parser.parse_args()
 
@@ -32,6 +36,7 @@ class Player(dbus.service.Object):
         super().__init__(bus, "/org/mpris/MediaPlayer2")
         self.status, self.volume, self.track = args.status, args.volume, 1
         self.position, self.since = args.position_us, time.monotonic()
+        self.flooded = False
 
     def log(self, line):
         with open(args.log, "a") as out:
@@ -77,19 +82,44 @@ class Player(dbus.service.Object):
         self.position, self.since, self.status = self.current_position(), time.monotonic(), status
         self.change(PlaybackStatus=status)
 
-    @dbus.service.method(PROPS, in_signature="s")  # the answer's signature is the dictionary's own
-    def GetAll(self, interface):
-        if args.vanish_on_getall:
-            self.log("vanish")
-            sys.exit(0)
+    def properties(self):
         if args.hostile:
             return self.hostile_properties()
         return dbus.Dictionary({"PlaybackStatus": self.status, "Metadata": self.metadata(), "Volume": dbus.Double(self.volume),
                 "Position": dbus.Int64(self.current_position())}, signature="sv")
 
-    @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        return self.GetAll(interface)[name]
+    def answer_read(self, what, value, reply):
+        if self.flooded and args.log_reads:
+            self.log(what)
+        if self.flooded and args.stall_reads > 0:
+            args.stall_reads -= 1
+            return
+        reply(value)
+
+    # The answer's signature is the dictionary's own.
+    @dbus.service.method(PROPS, in_signature="s", async_callbacks=("reply", "error"))
+    def GetAll(self, interface, reply, error):
+        if args.vanish_on_getall:
+            self.log("vanish")
+            sys.exit(0)
+        self.answer_read("GetAll", self.properties(), reply)
+
+    @dbus.service.method(PROPS, in_signature="ss", out_signature="v", async_callbacks=("reply", "error"))
+    def Get(self, interface, name, reply, error):
+        if name == "Position":
+            self.answer_read("Get Position", self.properties()[name], reply)
+        else:
+            reply(self.properties()[name])
+
+    @dbus.service.method("org.tavimor.Test", in_signature="ias")
+    def Flood(self, count, invalidated):
+        self.flooded = True
+        for second in range(1, count + 1):
+            self.position, self.since = second * 1000000, time.monotonic()
+            if invalidated:
+                self.PropertiesChanged(PLAYER, dbus.Dictionary({}, signature="sv"), invalidated)
+            else:
+                self.change(PlaybackStatus=self.status)
 
     @dbus.service.method(PROPS, in_signature="ssv")
     def Set(self, interface, name, value):

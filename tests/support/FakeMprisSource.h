@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // Players set by the test; calls are recorded as "<bus> <method>" and wait for answerCalls(), volume writes
-// wait for completeWrite().
+// wait for completeWrite(), volume reads are answered at once or, while holdVolumeReads, by
+// answerVolumeReads().
 class FakeMprisSource final : public IMprisSource {
 public:
     QList<MprisPlayer> current;
@@ -13,6 +14,8 @@ public:
     QList<double> writes;
     std::optional<double> volumeAnswer;
     int refreshes = 0;
+    int volumeReads = 0;
+    bool holdVolumeReads = false;
 
     bool start() override { return true; }
     void stop() override {}
@@ -27,7 +30,11 @@ public:
             pendingCalls.append(std::move(done));
     }
     void readVolume(const QString&, QObject*, std::function<void(std::optional<double>)> done) override {
-        done(volumeAnswer);
+        ++volumeReads;
+        if (holdVolumeReads)
+            pendingReads.append(std::move(done));
+        else
+            done(volumeAnswer);
     }
     void writeVolume(const QString&, double volume, QObject*, std::function<void()> done) override {
         writes.append(volume);
@@ -38,6 +45,10 @@ public:
         for (const auto& answer : std::exchange(pendingCalls, {}))
             answer(delivered);
     }
+    void answerVolumeReads() {
+        for (const auto& answer : std::exchange(pendingReads, {}))
+            answer(volumeAnswer);
+    }
     void completeWrite() { std::exchange(pendingWrite, nullptr)(); }
     void setPlayers(QList<MprisPlayer> players) {
         current = std::move(players);
@@ -47,4 +58,5 @@ public:
 private:
     std::function<void()> pendingWrite;
     QList<std::function<void(bool)>> pendingCalls;
+    QList<std::function<void(std::optional<double>)>> pendingReads;
 };

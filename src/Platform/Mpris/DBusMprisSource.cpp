@@ -1,5 +1,6 @@
 #include "Platform/Mpris/DBusMprisSource.h"
 
+#include "Foundation/CoalescedRequest.h"
 #include "Foundation/OutsideText.h"
 #include "Platform/DBus/DBusReply.h"
 
@@ -35,6 +36,8 @@ DBusObject playerObject(const QString& busName) {
 struct DBusMprisSource::Entry {
     MprisPlayer player;
     QElapsedTimer positionAge;
+    CoalescedRequest positionRead;
+    CoalescedRequest invalidatedRead;
     std::unique_ptr<DBusSignalWatch> propertiesWatch;
     std::unique_ptr<DBusSignalWatch> seekedWatch;
 };
@@ -193,17 +196,43 @@ void DBusMprisSource::readAll(const QString& busName, std::function<void()> then
                       });
 }
 
+// One Position read per player on its way at a time: changes announced meanwhile ask for a single read after
+// it, which sees them all. A read that fails or times out ends as an answer does; a player that leaves takes
+// its reads with it.
 void DBusMprisSource::readPosition(const QString& busName) {
-    std::weak_ptr<Entry> weak = m_players.value(busName);
+    const auto entry = m_players.value(busName);
+    if (!entry)
+        return;
+    if (!entry->positionRead.begin())
+        return;
+    std::weak_ptr<Entry> weak = entry;
     readProperty(m_bus, playerObject(busName), QStringLiteral("Position"), callTimeoutMs, this,
-                 [this, weak](const std::optional<QVariant>& position) {
+                 [this, weak, busName](const std::optional<QVariant>& position) {
                      const auto entry = weak.lock();
-                     if (!entry || !position)
+                     if (!entry)
+                         return;
+                     if (entry->positionRead.end())
+                         readPosition(busName);
+                     if (!position)
                          return;
                      entry->player.positionSeconds = microsecondsToSeconds(*position);
                      entry->positionAge.start();
                      Q_EMIT playersChanged();
                  });
+}
+
+// Properties announced without their values are read back all at once, one read per player on its way at a
+// time as for Position.
+void DBusMprisSource::readInvalidated(const QString& busName) {
+    const auto entry = m_players.value(busName);
+    if (!entry || !entry->invalidatedRead.begin())
+        return;
+    std::weak_ptr<Entry> weak = entry;
+    readAll(busName, [this, weak, busName] {
+        if (const auto entry = weak.lock(); entry && entry->invalidatedRead.end())
+            readInvalidated(busName);
+        Q_EMIT playersChanged();
+    });
 }
 
 // The maps come out of toVariantMap, whose values are already taken out of their variants.
@@ -237,7 +266,7 @@ void DBusMprisSource::handlePropertiesChanged(const QString& busName, const QStr
         changed.contains(QStringLiteral("PlaybackStatus")) || changed.contains(QStringLiteral("Metadata"));
     merge(*entry, changed);
     if (!invalidated.isEmpty())
-        readAll(busName, [this] { Q_EMIT playersChanged(); });
+        readInvalidated(busName);
     if (moved) {
         entry->player.lastActive = ++m_activity;
         readPosition(busName);

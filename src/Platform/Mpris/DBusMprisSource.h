@@ -14,8 +14,10 @@ class DBusSignalWatch;
 // The session's MPRIS players over QtDBus. Names are watched first (NameOwnerChanged), then listed
 // (ListNames), so a player that appears meanwhile is not missed. Each player's PropertiesChanged and Seeked
 // keep its record current; Position, which players rarely announce, is read after a change of status or
-// track. Calls time out after about a second. Until the first listing has been read, refresh() reports
-// nothing: the listing's answer reports the players once, so a restart never passes through "no players".
+// track, and properties announced without their values are read back, each one read at a time however fast
+// the changes come. Calls time out after about a second. Until the first listing has been read, refresh()
+// reports nothing: the listing's answer reports the players once, so a restart never passes through "no
+// players".
 class DBusMprisSource final : public IMprisSource {
     Q_OBJECT
 public:
@@ -45,6 +47,7 @@ private:
     void removePlayer(const QString& busName);
     void readAll(const QString& busName, std::function<void()> then);
     void readPosition(const QString& busName);
+    void readInvalidated(const QString& busName);
     void merge(Entry& entry, const QVariantMap& properties);
     void handlePropertiesChanged(const QString& busName, const QString& interface, const QVariantMap& changed,
                                  const QStringList& invalidated);

@@ -5,6 +5,7 @@
 #include "Services/MusicService.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QtTest>
 
 // The music service over the real session-bus source and artwork loader, against fake MPRIS players on a
@@ -35,6 +36,14 @@ class DBusMprisSourceTest : public QObject {
                 arguments);
         QVERIFY(process->waitForStarted());
         players.push_back(std::move(process));
+    }
+
+    // Asks the fake player for a burst of `count` changes: of status, or naming `invalidated` without values.
+    static void flood(const QString& name, int count, const QStringList& invalidated = {}) {
+        auto call = QDBusMessage::createMethodCall("org.mpris.MediaPlayer2." + name,
+                                                   "/org/mpris/MediaPlayer2", "org.tavimor.Test", "Flood");
+        call << count << invalidated;
+        QDBusConnection::sessionBus().send(call);
     }
 
     bool showsTitle(const QString& title) {
@@ -166,6 +175,47 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return source->players().size() == 5; }, 5000));
         QTest::qWait(500);
         QCOMPARE(service->nowPlaying().title, "Film");
+    }
+
+    // A burst of changes from one player: one read on its way at a time and a single one after it, which sees
+    // the last position. Changes of status bring a read of Position, changes naming properties without their
+    // values a read of them all. A read that is never answered, or whose player leaves and comes back, holds
+    // back no later read.
+    void readsPerBurst_data() {
+        QTest::addColumn<bool>("restart");
+        QTest::addColumn<QStringList>("invalidated");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("Position: unanswered read times out") << false << QStringList() << "Get Position";
+        QTest::newRow("Position: player leaves during a read") << true << QStringList() << "Get Position";
+        QTest::newRow("all: unanswered read times out") << false << QStringList{"Metadata"} << "GetAll";
+        QTest::newRow("all: player leaves during a read") << true << QStringList{"Metadata"} << "GetAll";
+    }
+
+    void readsPerBurst() {
+        QFETCH(bool, restart);
+        QFETCH(QStringList, invalidated);
+        QFETCH(QString, read);
+        QFile::remove(logOf("burst"));
+        const QStringList arguments{"--title", "Film", "--status", "Paused", "--log-reads"};
+        startPlayer("burst", arguments + QStringList{"--stall-reads", "1"});
+        service->start();
+        QVERIFY(showsTitle("Film"));
+        const auto position = [&] { return source->players().value(0).positionSeconds; };
+        flood("burst", 1, invalidated);
+        QVERIFY(QTest::qWaitFor([&] { return logged("burst") == read + "\n"; }, 3000));
+        if (restart) {
+            players.back()->kill();
+            QVERIFY(QTest::qWaitFor([&] { return source->players().isEmpty(); }, 3000));
+            startPlayer("burst", arguments);
+            QVERIFY(QTest::qWaitFor([&] { return source->players().value(0).status == "Paused"; }, 3000));
+        } else {
+            QTest::qWait(DBusMprisSource::callTimeoutMs + 200);
+        }
+        flood("burst", 200, invalidated);
+        QVERIFY(QTest::qWaitFor([&] { return position() == 200; }, 3000));
+        QTest::qWait(300);
+        QCOMPARE(logged("burst").count(read), 3);
+        QCOMPARE(position(), 200.0);
     }
 
     // A megabyte of title and of artist is cut where it comes in.
