@@ -88,7 +88,8 @@ std::vector<std::unique_ptr<NotchWidget>> makeWidgets(IPreferences& preferences,
         {QStringLiteral("audio"),
          [&] {
              return std::make_unique<AudioWidget>(std::make_unique<AudioInputService>(
-                 std::make_unique<PulseAudioSystem>(Diagnostics::degraded), preferences));
+                 std::make_unique<PulseAudioSystem>(Diagnostics::degraded, Diagnostics::restored),
+                 preferences));
          }},
         {QStringLiteral("notes"),
          [&] { return std::make_unique<NotesWidget>(preferences, data.filePath(QStringLiteral("Notes"))); }},

@@ -428,6 +428,10 @@ void degraded(const QString& component, const QString& reason, const QString& im
     write(Level::Warn, u"["_s + component + u"] indisponível — "_s + reason, u"impacto: "_s + impact);
 }
 
+void restored(const QString& component, const QString& detail) {
+    write(Level::Info, u"["_s + component + u"] disponível de novo"_s, detail);
+}
+
 void logSessionStart() {
     write(Level::Info,
           u"===== Tavimor "_s + orQuestionMark(applicationVersion()) + u" ("_s +

@@ -25,6 +25,9 @@ void write(Level level, const QString& message, const QString& detail = {});
 // A feature that cannot work on this system: "[component] indisponível — reason" · "impacto: impact".
 void degraded(const QString& component, const QString& reason, const QString& impact);
 
+// A feature reported unavailable works again: "[component] disponível de novo" · detail.
+void restored(const QString& component, const QString& detail);
+
 // "===== Tavimor <version> (<build>) iniciado =====" · the operating system's name and version.
 void logSessionStart();
 

@@ -72,4 +72,8 @@ pids+=($!)
 sleep 4
 check "the application keeps running without a bus and a sound server" kill -0 "$!"
 check "one degraded line each for the players and the sound server" test "$(grep -c -e MPRIS -e PulseAudio "$log")" -eq 2
+# The sound server comes back: one line tells so, within 2 s.
+told_back() { [ "$(grep -c '\[PulseAudio\] disponível de novo' "$log")" -eq 1 ]; }
+start_pulse
+check "the sound server's return is told in one line" wait_for 2 told_back
 finish

@@ -41,11 +41,14 @@ struct PulseAudioSystem::Enumeration {
     QList<AudioDeviceRecord> sources;
 };
 
-PulseAudioSystem::PulseAudioSystem(DegradedReporter reportDegraded, QObject* parent)
+PulseAudioSystem::PulseAudioSystem(DegradedReporter reportDegraded, RestoredReporter reportRestored,
+                                   QObject* parent)
     : IAudioSystem(parent)
-    , m_reportDegraded(std::move(reportDegraded)) {
+    , m_reportDegraded(std::move(reportDegraded))
+    , m_reportRestored(std::move(reportRestored)) {
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &PulseAudioSystem::connectToServer);
+    connect(&m_socketWatch, &SocketWatch::socketCreated, this, &PulseAudioSystem::handleSocketCreated);
     m_coalesceTimer.setSingleShot(true);
     connect(&m_coalesceTimer, &QTimer::timeout, this, &PulseAudioSystem::enumerate);
 }
@@ -96,8 +99,9 @@ void PulseAudioSystem::handleState() {
     const bool failureHandled = !m_context && m_retryTimer.isActive();
     if (state == PA_CONTEXT_READY && !m_ready) {
         m_ready = true;
-        m_reportedAway = false;
         m_retryMs = firstRetryMs;
+        m_socketWatch.stop();
+        reportBack();
         const auto onEvent = [](pa_context*, pa_subscription_event_type_t, std::uint32_t, void* self) {
             static_cast<PulseAudioSystem*>(self)->handleServerEvent();
         };
@@ -113,19 +117,27 @@ void PulseAudioSystem::handleState() {
         forgetServer();
         reportAway(wasConnected);
         scheduleRetry();
+        m_socketWatch.watch(serverSocketPath(qEnvironmentVariable("PULSE_SERVER"),
+                                             qEnvironmentVariable("PULSE_RUNTIME_PATH"),
+                                             qEnvironmentVariable("XDG_RUNTIME_DIR")));
     }
 }
 
 // Once for each absence of the server, however many attempts fail meanwhile.
 void PulseAudioSystem::reportAway(bool wasConnected) {
-    if (m_reportedAway || !m_reportDegraded)
+    if (std::exchange(m_away, true) || !m_reportDegraded)
         return;
-    m_reportedAway = true;
     m_reportDegraded(
         QStringLiteral("PulseAudio"),
         wasConnected ? QStringLiteral("o servidor de som (PulseAudio ou PipeWire) saiu do ar")
                      : QStringLiteral("sem servidor de som (PulseAudio ou PipeWire) na sessão"),
         QStringLiteral("a aba de áudio fica vazia e a trava do microfone não age até ele voltar"));
+}
+
+void PulseAudioSystem::reportBack() {
+    if (std::exchange(m_away, false) && m_reportRestored)
+        m_reportRestored(QStringLiteral("PulseAudio"),
+                         QStringLiteral("o servidor de som (PulseAudio ou PipeWire) voltou"));
 }
 
 // The devices and defaults of a server that is gone are none: nothing is shown that cannot be chosen.
@@ -153,6 +165,16 @@ void PulseAudioSystem::publish(const QList<AudioDeviceRecord>& devices, const QS
 void PulseAudioSystem::scheduleRetry() {
     m_retryTimer.start(m_retryMs);
     m_retryMs = std::min(m_retryMs * 2, longestRetryMs);
+}
+
+// A server has just created its socket: try at once, unless a try is under way; should that one fail
+// (it began before the server listened), the next comes after the shortest pause.
+void PulseAudioSystem::handleSocketCreated() {
+    m_retryMs = firstRetryMs;
+    if (m_context)
+        return;
+    m_retryTimer.stop();
+    connectToServer();
 }
 
 // Events are gathered for coalesceMs after the last one (at most longestGatherMs after the first).
@@ -241,6 +263,26 @@ void PulseAudioSystem::setDefaultOutput(std::uint32_t id) {
     if (pa_operation* op =
             pa_context_set_default_sink(m_context, name.toUtf8().constData(), nullptr, nullptr))
         pa_operation_unref(op);
+}
+
+QString PulseAudioSystem::serverSocketPath(const QString& pulseServer, const QString& runtimePath,
+                                           const QString& xdgRuntimeDir) {
+    if (!pulseServer.trimmed().isEmpty()) {
+        for (QString server : pulseServer.simplified().split(u' ')) {
+            if (server.startsWith(u'{')) // "{machine id}address": which machine it serves is not asked here
+                server = server.mid(server.indexOf(u'}') + 1);
+            if (server.startsWith(QLatin1String("unix:")))
+                server = server.mid(5);
+            if (server.startsWith(u'/'))
+                return server;
+        }
+        return {};
+    }
+    if (!runtimePath.isEmpty())
+        return runtimePath + QStringLiteral("/native");
+    if (!xdgRuntimeDir.isEmpty())
+        return xdgRuntimeDir + QStringLiteral("/pulse/native");
+    return {};
 }
 
 std::uint32_t PulseAudioSystem::stableId(const QString& key) {

@@ -2,6 +2,7 @@
 
 #include "Foundation/DegradedReporter.h"
 #include "Platform/Audio/IAudioSystem.h"
+#include "Platform/Audio/SocketWatch.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -15,7 +16,8 @@ struct pa_glib_mainloop;
 // (a profile switch removes and adds devices), so they are gathered for a short while into one
 // enumeration. While the server is away (missing at start, or gone since) there are no devices and no
 // defaults, one degraded-feature line tells why, and the connection is tried again with a growing pause;
-// once it is back, the devices return with the ids they had.
+// meanwhile a watch on the server's socket tries at once when a server creates it. Once it is back, one
+// line tells so and the devices return with the ids they had.
 class PulseAudioSystem final : public IAudioSystem {
     Q_OBJECT
 public:
@@ -23,7 +25,8 @@ public:
     static constexpr int firstRetryMs = 500;
     static constexpr int longestRetryMs = 30000;
 
-    explicit PulseAudioSystem(DegradedReporter reportDegraded, QObject* parent = nullptr);
+    explicit PulseAudioSystem(DegradedReporter reportDegraded, RestoredReporter reportRestored = {},
+                              QObject* parent = nullptr);
     ~PulseAudioSystem() override;
 
     void start() override;
@@ -41,6 +44,11 @@ public:
     int enumerationCount() const { return m_enumerations; }
     bool isConnected() const { return m_ready; }
 
+    // The socket the client library connects to: the first local entry of PULSE_SERVER when that is set,
+    // else "native" in the runtime folder. Empty when the server is not reached through a local socket.
+    static QString serverSocketPath(const QString& pulseServer, const QString& runtimePath,
+                                    const QString& xdgRuntimeDir);
+
 private:
     struct Enumeration;
 
@@ -51,7 +59,9 @@ private:
     void publish(const QList<AudioDeviceRecord>& devices, const QString& defaultSink,
                  const QString& defaultSource);
     void reportAway(bool wasConnected);
+    void reportBack();
     void scheduleRetry();
+    void handleSocketCreated();
     void handleServerEvent();
     void enumerate();
     void finishEnumeration();
@@ -62,13 +72,15 @@ private:
     static void stateCallback(pa_context* context, void* self);
 
     DegradedReporter m_reportDegraded;
+    RestoredReporter m_reportRestored;
     pa_glib_mainloop* m_mainloop = nullptr;
     pa_context* m_context = nullptr;
     bool m_started = false;
     bool m_ready = false;
-    bool m_reportedAway = false; // for the current absence of the server
+    bool m_away = false; // told for the current absence of the server
     int m_retryMs = firstRetryMs;
     QTimer m_retryTimer;
+    SocketWatch m_socketWatch;
     QTimer m_coalesceTimer;
     QElapsedTimer m_firstEvent;
     Enumeration* m_enumeration = nullptr;

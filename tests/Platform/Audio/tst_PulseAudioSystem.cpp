@@ -11,6 +11,7 @@ class PulseAudioSystemTest : public QObject {
 
     InMemoryPreferences preferences;
     QStringList degraded; // the components of the degraded-feature lines
+    QStringList restored; // and of the lines telling that one works again
     QProcess server;
     PulseAudioSystem* system = nullptr;
     std::unique_ptr<AudioInputService> service;
@@ -59,8 +60,10 @@ private Q_SLOTS:
     void init() {
         startServer();
         degraded.clear();
+        restored.clear();
         auto real = std::make_unique<PulseAudioSystem>(
-            [this](const QString& component, const QString&, const QString&) { degraded << component; });
+            [this](const QString& component, const QString&, const QString&) { degraded << component; },
+            [this](const QString& component, const QString&) { restored << component; });
         system = real.get();
         service = std::make_unique<AudioInputService>(std::move(real), preferences);
         service->start();
@@ -116,6 +119,23 @@ private Q_SLOTS:
             QCOMPARE(service->outputs().value(0).id, hifiId);
             QCOMPARE(service->currentInputUID(), QStringLiteral("studio_mic"));
         }
+    }
+
+    // Away long enough for the retries to have drawn far apart, the server is noticed as soon as it is back,
+    // and one line tells so.
+    void returnIsNoticedAtOnce() {
+        QVERIFY(listsBoth());
+        QVERIFY(restored.isEmpty());
+        stopServer();
+        QVERIFY(QTest::qWaitFor([&] { return service->outputs().isEmpty(); }, 3000));
+        QTest::qWait(9000); // the next retry is 6 s away
+        QElapsedTimer sinceRestart;
+        sinceRestart.start();
+        startServer();
+        QVERIFY(
+            QTest::qWaitFor([&] { return service->outputs().size() == 2 && service->inputs().size() == 2; },
+                            int(std::max<qint64>(0, 2000 - sinceRestart.elapsed()))));
+        QCOMPARE(restored, QStringList(QStringLiteral("PulseAudio")));
     }
 };
 
