@@ -225,7 +225,8 @@ private Q_SLOTS:
         QCOMPARE(ItemTreeCheck::unhintedFlickables(window->contentItem()), QStringList());
     }
 
-    // Typing keeps the caret in view, at the end of a long note and back at its start.
+    // Typing keeps the caret in view, at the end of a long note and back at its start; typing past the
+    // draft's limit keeps all that was there and the start of what was typed.
     void noteFieldFollowsTheCaret() {
         InMemoryPreferences drafts;
         NotesWidget notes(drafts, folder.filePath("Notes"));
@@ -246,6 +247,17 @@ private Q_SLOTS:
         QVERIFY(scroll->property("contentY").toDouble() > 0 && caretShown());
         QTest::keyClick(window.get(), Qt::Key_Home, Qt::ControlModifier);
         QVERIFY(scroll->property("contentY").toDouble() == 0 && caretShown());
+
+        const QString almostFull = QStringLiteral("linha\n")
+                                       .repeated(NotesService::maxDraftLength / 6)
+                                       .leftJustified(NotesService::maxDraftLength - 2, u'a');
+        notes.service()->setDraft(almostFull);
+        field->setProperty("cursorPosition", 10);
+        for (const char key : {'b', 'c', 'd'})
+            QTest::keyClick(window.get(), key);
+        const QString kept = almostFull.left(10) + "bc" + almostFull.mid(10);
+        QCOMPARE(field->property("text").toString(), kept);
+        QCOMPARE(notes.service()->draft(), kept);
     }
 
     void cards() {

@@ -77,7 +77,16 @@ Item {
                         textFormat: TextEdit.PlainText
                         Component.onCompleted: text = view.service.draft
                         onCursorRectangleChanged: fieldScroll.ensureVisible(cursorRectangle)
-                        onTextChanged: view.service.draft = text
+                        // Past the draft's limit, the end of what was just typed or pasted is dropped.
+                        onTextChanged: {
+                            const excess = length - view.service.draftLimit;
+                            if (excess <= 0) {
+                                view.service.draft = text;
+                                return;
+                            }
+                            const end = Math.max(cursorPosition, excess);
+                            remove(end - excess, end);
+                        }
                         Keys.onReturnPressed: (event) => {
                             if (event.modifiers & Qt.ControlModifier)
                                 view.capture();
