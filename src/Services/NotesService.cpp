@@ -1,7 +1,9 @@
 #include "Services/NotesService.h"
 
 #include "Foundation/L10n.h"
+#include "Foundation/OutsideText.h"
 #include "Foundation/RegularFile.h"
+#include "Platform/Preferences/IPreferences.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -39,9 +41,13 @@ QString timeText(const QDateTime& modified) {
 
 } // namespace
 
-NotesService::NotesService(QString folder, QObject* parent)
+NotesService::NotesService(QString folder, IPreferences& preferences, QObject* parent)
     : QObject(parent)
-    , m_folder(std::move(folder)) {
+    , m_folder(std::move(folder))
+    , m_preferences(preferences) {
+    const QVariant stored = m_preferences.value(draftKey);
+    if (stored.typeId() == QMetaType::QString)
+        m_draft = cappedText(stored.toString(), maxDraftLength);
     m_worker.setMaxThreadCount(1);
     m_timer.setInterval(refreshIntervalMs);
     connect(&m_timer, &AlignedTimer::timeout, this, &NotesService::refresh);
@@ -75,10 +81,19 @@ void NotesService::refresh() {
 }
 
 void NotesService::setDraft(const QString& draft) {
-    if (draft == m_draft)
+    const QString capped = cappedText(draft, maxDraftLength);
+    if (capped == m_draft)
         return;
-    m_draft = draft;
+    m_draft = capped;
+    storeDraft();
     Q_EMIT draftChanged();
+}
+
+void NotesService::storeDraft() {
+    if (m_draft.isEmpty())
+        m_preferences.remove(draftKey);
+    else
+        m_preferences.setValue(draftKey, m_draft);
 }
 
 void NotesService::capture(const QString& text) {

@@ -8,6 +8,8 @@
 #include <QThreadPool>
 #include <QVariantList>
 
+class IPreferences;
+
 // One note of the recent list.
 struct NoteSummary {
     QString title; // the first line that is not blank, else the file name
@@ -20,20 +22,28 @@ struct NoteSummary {
 // most recently changed notes are listed, refreshed every 90 s while the service runs and at once after a
 // capture. The file work runs in order on a worker thread of its own. The capture field's text lives here as
 // the draft: it is emptied only once the note it held is saved, so a refused save or a closed panel loses
-// nothing typed.
+// nothing typed. The draft is kept with the preferences as it changes (their store writes its changes half a
+// second after the last one and at quit), so a note the inbox refused, or one never sent, is back in the
+// field after a restart.
 class NotesService : public QObject {
     Q_OBJECT
     // Each entry: title, time (its text) and path.
     Q_PROPERTY(QVariantList recentNotes READ recentNotes NOTIFY recentNotesChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(QString draft READ draft WRITE setDraft NOTIFY draftChanged)
+    Q_PROPERTY(int draftLimit READ draftLimit CONSTANT)
 
 public:
     static constexpr int refreshIntervalMs = 90 * 1000;
     static constexpr int recentLimit = 6;
     static inline const QString inboxFileName = QStringLiteral("Inbox.txt");
+    static inline const QString draftKey = QStringLiteral("tavimor.notesDraft");
+    // The longest draft, in UTF-16 units, as the field holds it: a 100 kB note fits whole, and the
+    // preferences file stays far below the size it is read up to.
+    static constexpr int maxDraftLength = 100 * 1024;
 
-    explicit NotesService(QString folder, QObject* parent = nullptr);
+    // The draft stored in `preferences` is the field's text at the start.
+    NotesService(QString folder, IPreferences& preferences, QObject* parent = nullptr);
     ~NotesService() override;
 
     QString folder() const { return m_folder; }
@@ -41,6 +51,8 @@ public:
     QList<NoteSummary> recent() const { return m_recent; }
     QString errorMessage() const { return m_error; }
     QString draft() const { return m_draft; }
+    int draftLimit() const { return maxDraftLength; }
+    // Beyond maxDraftLength the text is cut.
     void setDraft(const QString& draft);
     bool isRunning() const { return m_timer.isActive(); }
 
@@ -66,8 +78,10 @@ private:
     void apply(QList<NoteSummary> recent);
     void setError(QString error);
     void finishCapture(bool saved, const QString& text);
+    void storeDraft();
 
     QString m_folder;
+    IPreferences& m_preferences;
     QThreadPool m_worker;
     AlignedTimer m_timer;
     QList<NoteSummary> m_recent;

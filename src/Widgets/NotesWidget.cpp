@@ -8,7 +8,7 @@
 NotesWidget::NotesWidget(IPreferences& preferences, QString notesFolder, QObject* parent)
     : NotchWidget(parent)
     , m_preferences(preferences)
-    , m_service(std::move(notesFolder))
+    , m_service(std::move(notesFolder), preferences)
     , m_enabled(readEnabled()) {}
 
 NotesWidget::~NotesWidget() {

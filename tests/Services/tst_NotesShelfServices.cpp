@@ -1,6 +1,7 @@
 #include "Foundation/L10n.h"
 #include "Foundation/NotificationCenter.h"
 #include "InMemoryPreferences.h"
+#include "Platform/Preferences/JsonPreferences.h"
 #include "Platform/Session/TerminationSignals.h"
 #include "Services/NotesService.h"
 #include "Services/ShelfService.h"
@@ -72,7 +73,8 @@ private Q_SLOTS:
                   "\n\n  Title " + QByteArray::number(i) + "\nbody", now.addSecs(-3600 + i * 60));
         write(folder.filePath("blank.md"), "   \n", now.addSecs(-60));
         write(folder.filePath("picture.png"), "png", now);
-        NotesService service(folder.path());
+        InMemoryPreferences preferences;
+        NotesService service(folder.path(), preferences);
         QSignalSpy changes(&service, &NotesService::recentNotesChanged);
         service.start();
         QTRY_COMPARE(changes.size(), 1);
@@ -109,7 +111,8 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(processLocale));
         L10n::loadCatalogue(processLocale, catalogues.path());
         write(folder.filePath("old.txt"), "old", QDateTime(QDate(2024, 12, 6), QTime(10, 0)));
-        NotesService service(folder.path());
+        InMemoryPreferences preferences;
+        NotesService service(folder.path(), preferences);
         service.refresh();
         QTRY_COMPARE(service.recentNotes().size(), 1);
         QTEST(service.recentNotes().first().toMap().value("time").toString(), "date");
@@ -164,7 +167,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, written);
         QTemporaryDir folder;
         makeInbox(inbox, folder);
-        NotesService service(folder.path());
+        InMemoryPreferences preferences;
+        NotesService service(folder.path(), preferences);
         QSignalSpy errors(&service, &NotesService::errorMessageChanged);
         QSignalSpy listed(&service, &NotesService::recentNotesChanged); // the refresh after a save
         service.capture(" idea ");
@@ -177,6 +181,71 @@ private Q_SLOTS:
                  written.isEmpty() ? QStringLiteral("Não foi possível salvar a nota.") : QString());
         if (!written.isEmpty())
             QCOMPARE(read(folder.filePath(NotesService::inboxFileName)), written);
+    }
+
+    // The draft outlives a restart over the preferences file, written at quit as the application does: a note
+    // the inbox refused, or one never sent, is back in the field; a save that succeeded clears it.
+    void draftOutlivesARestart_data() {
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("refused by the inbox") << true;
+        QTest::newRow("never sent") << false;
+    }
+    void draftOutlivesARestart() {
+        QFETCH(bool, sent);
+        QTemporaryDir folder, settings;
+        makeInbox("fifo", folder);
+        const QString file = settings.filePath("preferences.json");
+        const QString note = QStringLiteral(" first line\n\"quoted\" \\ ✓ \U0001F600 ");
+        {
+            JsonPreferences preferences(file);
+            NotesService service(folder.path(), preferences);
+            QSignalSpy errors(&service, &NotesService::errorMessageChanged);
+            service.setDraft(note);
+            if (sent) {
+                service.capture(note);
+                QTRY_COMPARE(errors.size(), 1);
+            }
+        }
+        {
+            JsonPreferences preferences(file);
+            NotesService restarted(folder.path(), preferences);
+            QCOMPARE(restarted.draft(), note);
+            QVERIFY(QFile::remove(folder.filePath(NotesService::inboxFileName)));
+            restarted.capture(restarted.draft());
+            QTRY_COMPARE(restarted.draft(), QString());
+        }
+        JsonPreferences preferences(file);
+        QVERIFY(!preferences.contains(NotesService::draftKey));
+        QCOMPARE(NotesService(folder.path(), preferences).draft(), QString());
+    }
+
+    // The draft is held to its limit, typed or stored; a stored value that is not text is no draft.
+    void draftIsCapped_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("draft");
+        const QString full(NotesService::maxDraftLength, u'a');
+        const QString pairAtTheLimit = full.left(full.size() - 1) + QStringLiteral("\U0001F600");
+        QTest::newRow("typed, at the limit") << false << QVariant(full) << full;
+        QTest::newRow("typed, past it") << false << QVariant(full + "bc") << full;
+        QTest::newRow("stored, past it") << true << QVariant(full + "bc") << full;
+        QTest::newRow("stored, a pair across the limit")
+            << true << QVariant(pairAtTheLimit) << full.chopped(1);
+        QTest::newRow("stored, a number") << true << QVariant(42) << QString();
+    }
+    void draftIsCapped() {
+        QFETCH(bool, stored);
+        QFETCH(QVariant, value);
+        QTemporaryDir folder;
+        InMemoryPreferences preferences;
+        if (stored)
+            preferences.setValue(NotesService::draftKey, value);
+        NotesService service(folder.path(), preferences);
+        if (!stored)
+            service.setDraft(value.toString());
+        QTEST(service.draft(), "draft");
+        if (!stored)
+            QTEST(preferences.value(NotesService::draftKey).toString(), "draft");
     }
 
     // A note longer than a pipe holds, pending for a FIFO inbox, never holds up the end: SIGTERM ends the
@@ -198,7 +267,8 @@ private Q_SLOTS:
             QObject::connect(&signals, &TerminationSignals::terminationRequested,
                              [] { QCoreApplication::quit(); });
             {
-                NotesService service(folder.path());
+                InMemoryPreferences preferences;
+                NotesService service(folder.path(), preferences);
                 service.capture(QString(80 * 1024, u'x'));
                 QTimer::singleShot(0, [&] { (void)::write(ready[1], "r", 1); });
                 QCoreApplication::exec();

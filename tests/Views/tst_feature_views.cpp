@@ -34,11 +34,12 @@ class TestFeatureViews : public QObject {
     FakeClipboard clipboard;
     QTemporaryDir folder;
     QQmlEngine engine;
+    static constexpr QSize panelBody{496, 218};
 
     // A window showing `view` over `model`; declared after the model, it goes first.
-    std::unique_ptr<QQuickWindow> show(const QUrl& view, QObject* model) {
+    std::unique_ptr<QQuickWindow> show(const QUrl& view, QObject* model, QSize size = {780, 400}) {
         auto window = std::make_unique<QQuickWindow>();
-        window->resize(780, 400);
+        window->resize(size);
         ItemTreeCheck::placeView(engine, *window, view, {{"model", QVariant::fromValue(model)}});
         window->show();
         return window;
@@ -182,6 +183,81 @@ private Q_SLOTS:
         capture(*window);
         QTRY_VERIFY(!visibleItem(*window, "noteError"));
         QCOMPARE(visibleItem(*window, "noteField")->property("text").toString(), QString());
+    }
+
+    // Text longer than the field scrolls inside its frame: outside the frame the window is drawn as with one
+    // short line, in both looks. (The window is the size of the open panel's body.)
+    void noteFieldKeepsItsTextInside_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("text");
+        QStringList lines;
+        for (int i = 1; i <= 16; ++i)
+            lines << QStringLiteral("Linha %1 da nota").arg(i);
+        QString pasted;
+        while (pasted.size() < 99 * 1024)
+            pasted += QStringLiteral("Um trecho longo colado de outro lugar, sem quebra de linha alguma. ");
+        for (const char* mode : {"liquid", "dark"}) {
+            QTest::addRow("16 lines, %s", mode) << mode << lines.join(u'\n');
+            QTest::addRow("99 kB, %s", mode) << mode << pasted.left(99 * 1024);
+        }
+    }
+    void noteFieldKeepsItsTextInside() {
+        QFETCH(QString, mode);
+        QFETCH(QString, text);
+        preferences.setValue("tavimor.appearanceMode", mode);
+        InMemoryPreferences drafts;
+        NotesWidget notes(drafts, folder.filePath("Notes"));
+        notes.service()->setDraft(QStringLiteral("x"));
+        const auto window = show(notes.expandedBody(), &notes, panelBody);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QImage oneLine = window->grabWindow();
+        notes.service()->setDraft(text);
+        QCOMPARE(visibleItem(*window, "noteField")->property("text").toString(), text);
+        const QImage full = window->grabWindow();
+        const QQuickItem* frame = visibleItem(*window, "noteFrame");
+        const QRect inside =
+            frame->mapRectToScene(QRectF(0, 0, frame->width(), frame->height())).toAlignedRect();
+        int drawnOutside = 0;
+        for (int y = 0; y < full.height(); ++y)
+            for (int x = 0; x < full.width(); ++x)
+                drawnOutside += !inside.contains(x, y) && full.pixel(x, y) != oneLine.pixel(x, y);
+        QCOMPARE(drawnOutside, 0);
+        QCOMPARE(ItemTreeCheck::unhintedFlickables(window->contentItem()), QStringList());
+    }
+
+    // Typing keeps the caret in view, at the end of a long note and back at its start; typing past the
+    // draft's limit keeps all that was there and the start of what was typed.
+    void noteFieldFollowsTheCaret() {
+        InMemoryPreferences drafts;
+        NotesWidget notes(drafts, folder.filePath("Notes"));
+        notes.service()->setDraft(QStringList(16, QStringLiteral("linha")).join(u'\n'));
+        const auto window = show(notes.expandedBody(), &notes, panelBody);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QQuickItem* field = visibleItem(*window, "noteField");
+        const QQuickItem* scroll = visibleItem(*window, "noteScroll");
+        field->forceActiveFocus();
+        const auto caretShown = [&] {
+            const QRectF caret = field->property("cursorRectangle").toRectF();
+            const double top = scroll->property("contentY").toDouble();
+            return caret.top() >= top && caret.bottom() <= top + scroll->height();
+        };
+        QTest::keyClick(window.get(), Qt::Key_End, Qt::ControlModifier);
+        for (const char key : {'f', 'i', 'm'})
+            QTest::keyClick(window.get(), key);
+        QVERIFY(scroll->property("contentY").toDouble() > 0 && caretShown());
+        QTest::keyClick(window.get(), Qt::Key_Home, Qt::ControlModifier);
+        QVERIFY(scroll->property("contentY").toDouble() == 0 && caretShown());
+
+        const QString almostFull = QStringLiteral("linha\n")
+                                       .repeated(NotesService::maxDraftLength / 6)
+                                       .leftJustified(NotesService::maxDraftLength - 2, u'a');
+        notes.service()->setDraft(almostFull);
+        field->setProperty("cursorPosition", 10);
+        for (const char key : {'b', 'c', 'd'})
+            QTest::keyClick(window.get(), key);
+        const QString kept = almostFull.left(10) + "bc" + almostFull.mid(10);
+        QCOMPARE(field->property("text").toString(), kept);
+        QCOMPARE(notes.service()->draft(), kept);
     }
 
     void cards() {

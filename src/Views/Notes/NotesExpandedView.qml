@@ -1,6 +1,7 @@
 import QtQuick
 import Tavimor 1.0
 import "qrc:/Theme"
+import "qrc:/Views"
 
 // The notes tab: a quick-capture field for the inbox note beside the recent notes.
 Item {
@@ -36,6 +37,7 @@ Item {
 
             Rectangle {
                 id: fieldFrame
+                objectName: "noteFrame"
                 width: parent.width
                 height: parent.height - sendButton.height - 28
                 radius: 8
@@ -43,28 +45,59 @@ Item {
                 border.width: 1
                 border.color: field.activeFocus ? Theme.accent : Theme.separator
 
-                TextEdit {
-                    id: field
-                    objectName: "noteField"
+                // Text longer than the frame scrolls inside it, clipped to it, and follows the caret.
+                Flickable {
+                    id: fieldScroll
+                    objectName: "noteScroll"
                     anchors.fill: parent
                     anchors.margins: 8
-                    color: Theme.primaryLabel
-                    selectionColor: Theme.accent
-                    selectedTextColor: Theme.background
-                    font.pixelSize: 12
-                    wrapMode: TextEdit.Wrap
-                    textFormat: TextEdit.PlainText
-                    Component.onCompleted: text = view.service.draft
-                    onTextChanged: view.service.draft = text
-                    Keys.onReturnPressed: (event) => {
-                        if (event.modifiers & Qt.ControlModifier)
-                            view.capture();
-                        else
-                            event.accepted = false;
+                    clip: true
+                    contentWidth: width
+                    contentHeight: field.height
+                    flickableDirection: Flickable.VerticalFlick
+                    boundsBehavior: Flickable.StopAtBounds
+
+                    function ensureVisible(caret) {
+                        if (contentY > caret.y)
+                            contentY = caret.y;
+                        else if (contentY + height < caret.y + caret.height)
+                            contentY = caret.y + caret.height - height;
+                    }
+
+                    TextEdit {
+                        id: field
+                        objectName: "noteField"
+                        width: fieldScroll.width
+                        height: Math.max(fieldScroll.height, contentHeight)
+                        color: Theme.primaryLabel
+                        selectionColor: Theme.accent
+                        selectedTextColor: Theme.background
+                        font.pixelSize: 12
+                        wrapMode: TextEdit.Wrap
+                        textFormat: TextEdit.PlainText
+                        Component.onCompleted: text = view.service.draft
+                        onCursorRectangleChanged: fieldScroll.ensureVisible(cursorRectangle)
+                        // Past the draft's limit, the end of what was just typed or pasted is dropped.
+                        onTextChanged: {
+                            const excess = length - view.service.draftLimit;
+                            if (excess <= 0) {
+                                view.service.draft = text;
+                                return;
+                            }
+                            const end = Math.max(cursorPosition, excess);
+                            remove(end - excess, end);
+                        }
+                        Keys.onReturnPressed: (event) => {
+                            if (event.modifiers & Qt.ControlModifier)
+                                view.capture();
+                            else
+                                event.accepted = false;
+                        }
                     }
                 }
+                ScrollHint { flickable: fieldScroll }
                 Text {
-                    anchors.fill: field
+                    anchors.fill: fieldScroll
                     visible: field.text === "" && !field.activeFocus
                     text: view.texts.hint
                     textFormat: Text.PlainText
