@@ -189,16 +189,29 @@ void DeviceBatteryService::publish(std::optional<DeviceBattery> internal, QList<
         rows.append(*internal);
     for (const DeviceBattery& row : sorted)
         rows.append(row.btAddress ? row : merge(row, paired));
+    if (!m_loaded) {
+        m_loaded = true;
+        Q_EMIT loadedChanged();
+    }
     if (rows != m_devices) {
         m_devices = rows;
         Q_EMIT devicesChanged();
     }
+    readRadio();
+}
+
+void DeviceBatteryService::readRadio() {
+    const BluetoothPresence presence = m_bluetooth->presence();
+    if (const bool available = presence != BluetoothPresence::Absent; available != m_bluetoothAvailable) {
+        m_bluetoothAvailable = available;
+        Q_EMIT bluetoothAvailableChanged();
+    }
     if (!m_radioBusy)
-        setPoweredOn(m_bluetooth->adapterPowered().value_or(true));
+        setPoweredOn(m_bluetooth->adapterPowered().value_or(m_bluetoothAvailable));
 }
 
 void DeviceBatteryService::setBluetoothPower(bool on) {
-    if (m_radioBusy)
+    if (m_radioBusy || !m_bluetoothAvailable)
         return;
     setRadioBusy(true);
     setPoweredOn(on);

@@ -23,7 +23,8 @@ struct DeviceBatterySources {
 
 // The devices list: the internal battery first, then the peripherals with their levels, matched to the paired
 // Bluetooth devices, and the paired devices that give no level; the radio's power; and the connect and
-// disconnect requests running. Refreshes every 60 s while started.
+// disconnect requests running. Refreshes every 60 s while started. Where the stack cannot tell whether there
+// is a radio, the radio counts as there and on; where it tells there is none, as absent and off.
 class DeviceBatteryService : public QObject {
     Q_OBJECT
 
@@ -32,6 +33,8 @@ public:
     DeviceBatteryService(DeviceBatterySources sources, IBluetooth* bluetooth, QObject* parent = nullptr);
 
     const QList<DeviceBattery>& devices() const { return m_devices; }
+    bool loaded() const { return m_loaded; } // a refresh has ended
+    bool bluetoothAvailable() const { return m_bluetoothAvailable; }
     bool bluetoothPoweredOn() const { return m_bluetoothPoweredOn; }
     bool radioBusy() const { return m_radioBusy; }
     bool isInFlight(const QString& id) const { return m_inFlight.contains(id); }
@@ -62,6 +65,8 @@ public:
 
 Q_SIGNALS:
     void devicesChanged();
+    void loadedChanged();
+    void bluetoothAvailableChanged();
     void bluetoothPoweredOnChanged();
     void radioBusyChanged();
     void requestsChanged(); // in-flight requests or error texts
@@ -69,6 +74,7 @@ Q_SIGNALS:
 private:
     QList<DeviceBattery> bluetoothRows(const QList<BluetoothDeviceInfo>& devices);
     void publish(std::optional<DeviceBattery> internal, QList<DeviceBattery> peripherals);
+    void readRadio();
     void setPoweredOn(bool on);
     void setRadioBusy(bool busy);
 
@@ -76,6 +82,8 @@ private:
     IBluetooth* m_bluetooth;
     AlignedTimer m_timer;
     QList<DeviceBattery> m_devices;
+    bool m_loaded = false;
+    bool m_bluetoothAvailable = true;
     bool m_bluetoothPoweredOn = true;
     bool m_radioBusy = false;
     QSet<QString> m_inFlight;

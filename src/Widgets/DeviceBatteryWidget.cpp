@@ -22,6 +22,11 @@ QString trailingControl(const DeviceBatteryService& service, const DeviceBattery
     return device.btAddress ? QStringLiteral("connect") : QStringLiteral("none");
 }
 
+QString unavailableText() {
+    return L10n::text("dispositivos.status.indisponivel", "Bluetooth indisponível",
+                      "Status quando não há serviço Bluetooth nem adaptador neste computador");
+}
+
 } // namespace
 
 DeviceBatteryWidget::DeviceBatteryWidget(QObject* parent)
@@ -33,10 +38,13 @@ DeviceBatteryWidget::DeviceBatteryWidget(DeviceBatterySources sources, IBluetoot
     , m_name(L10n::text("dispositivos.aba.titulo", "Dispositivos",
                         "Tooltip da aba de dispositivos Bluetooth na tab bar")) {
     for (auto changed :
-         {&DeviceBatteryService::bluetoothPoweredOnChanged, &DeviceBatteryService::radioBusyChanged})
+         {&DeviceBatteryService::bluetoothPoweredOnChanged, &DeviceBatteryService::radioBusyChanged,
+          &DeviceBatteryService::bluetoothAvailableChanged})
         connect(m_service, changed, this, &DeviceBatteryWidget::radioChanged);
-    for (auto changed : {&DeviceBatteryService::devicesChanged, &DeviceBatteryService::requestsChanged,
-                         &DeviceBatteryService::bluetoothPoweredOnChanged})
+    for (auto changed :
+         {&DeviceBatteryService::devicesChanged, &DeviceBatteryService::loadedChanged,
+          &DeviceBatteryService::requestsChanged, &DeviceBatteryService::bluetoothPoweredOnChanged,
+          &DeviceBatteryService::bluetoothAvailableChanged})
         connect(m_service, changed, this, &DeviceBatteryWidget::rowsChanged);
 }
 
@@ -52,6 +60,8 @@ QString DeviceBatteryWidget::radioText() const {
 }
 
 QString DeviceBatteryWidget::radioToolTip() const {
+    if (!m_service->bluetoothAvailable())
+        return unavailableText();
     return radioOn() ? L10n::text("dispositivos.radio.ajuda.desligar", "Desligar Bluetooth",
                                   "Tooltip do toggle do rádio quando está ligado")
                      : L10n::text("dispositivos.radio.ajuda.ligar", "Ligar Bluetooth",
@@ -59,6 +69,8 @@ QString DeviceBatteryWidget::radioToolTip() const {
 }
 
 QString DeviceBatteryWidget::statusText() const {
+    if (!m_service->bluetoothAvailable())
+        return unavailableText();
     if (!radioOn())
         return L10n::text("dispositivos.status.radio_desligado", "Rádio desligado",
                           "Status quando o rádio Bluetooth está desligado");
@@ -71,6 +83,16 @@ QString DeviceBatteryWidget::statusText() const {
             "Quantos dispositivos Bluetooth estão conectados; %lld é a contagem, sempre >= 1", {count});
     return L10n::text("dispositivos.status.nenhum", "Nenhum conectado",
                       "Status quando o Bluetooth está ligado mas nada está conectado");
+}
+
+QString DeviceBatteryWidget::placeholder() const {
+    if (!m_service->loaded())
+        return L10n::text("dispositivos.carregando", "Carregando...",
+                          "Placeholder enquanto a lista de dispositivos ainda não chegou");
+    if (m_service->devices().isEmpty())
+        return L10n::text("dispositivos.vazio", "Nenhum dispositivo encontrado.",
+                          "A lista foi lida e não há bateria interna nem dispositivo Bluetooth");
+    return {};
 }
 
 QVariantMap DeviceBatteryWidget::rowFor(const DeviceBattery& device) const {
@@ -131,9 +153,6 @@ QVariantMap DeviceBatteryWidget::texts() {
                         "Tooltip do botão que abre o painel de Bluetooth")},
             {QStringLiteral("column"), L10n::text("dispositivos.coluna.titulo", "Dispositivos",
                                                   "Cabeçalho da coluna com a lista de dispositivos")},
-            {QStringLiteral("loading"),
-             L10n::text("dispositivos.carregando", "Carregando...",
-                        "Placeholder enquanto a lista de dispositivos ainda não chegou")},
             {QStringLiteral("connected"), L10n::text("dispositivos.secao.conectados", "Conectados",
                                                      "Cabeçalho da seção de dispositivos conectados")},
             {QStringLiteral("paired"),

@@ -6,15 +6,16 @@
 #include <QVariantList>
 
 // The devices tab (expanded only): owns the device battery service and is the tab view's model, deciding the
-// status line, the sections and each row's level colour, bar and trailing control.
+// switch's state, the status line, the text in place of an empty list, the sections and each row's level
+// colour, bar and trailing control.
 class DeviceBatteryWidget final : public NotchWidget {
     Q_OBJECT
     Q_PROPERTY(bool radioOn READ radioOn NOTIFY radioChanged)
-    Q_PROPERTY(bool radioBusy READ radioBusy NOTIFY radioChanged)
+    Q_PROPERTY(bool radioEnabled READ radioEnabled NOTIFY radioChanged)
     Q_PROPERTY(QString radioText READ radioText NOTIFY radioChanged)
     Q_PROPERTY(QString radioToolTip READ radioToolTip NOTIFY radioChanged)
     Q_PROPERTY(QString statusText READ statusText NOTIFY rowsChanged)
-    Q_PROPERTY(bool loading READ loading NOTIFY rowsChanged)
+    Q_PROPERTY(QString placeholder READ placeholder NOTIFY rowsChanged)
     Q_PROPERTY(QVariantList connectedRows READ connectedRows NOTIFY rowsChanged)
     Q_PROPERTY(QVariantList pairedRows READ pairedRows NOTIFY rowsChanged)
     Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
@@ -35,10 +36,14 @@ public:
     DeviceBatteryService* service() const { return m_service; }
     bool radioOn() const { return m_service->bluetoothPoweredOn(); }
     bool radioBusy() const { return m_service->radioBusy(); }
+    // The switch takes a tap unless a change runs or there is no radio.
+    bool radioEnabled() const { return !radioBusy() && m_service->bluetoothAvailable(); }
     QString radioText() const;
     QString radioToolTip() const;
     QString statusText() const;
-    bool loading() const { return m_service->devices().isEmpty(); }
+    // Shown instead of the list: the loading text until a refresh has ended, then the empty text while no
+    // device is listed; empty when there are rows.
+    QString placeholder() const;
     QVariantList connectedRows() const;
     QVariantList pairedRows() const;
     static QVariantMap texts();

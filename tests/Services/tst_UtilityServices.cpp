@@ -182,6 +182,72 @@ private Q_SLOTS:
         QCOMPARE(bluetooth.requests.size(), 2);
     }
 
+    // The radio card and the list for each answer of the stack: loading until a refresh has ended, then the
+    // rows or the empty text; where the stack tells there is no radio, a switch that takes no tap.
+    void showsRadioAndList_data() {
+        QTest::addColumn<BluetoothPresence>("presence");
+        QTest::addColumn<bool>("powered");
+        QTest::addColumn<bool>("withDevice");
+        QTest::addColumn<QString>("shown"); // switch text|takes a tap|status|placeholder
+        const QString empty = "Nenhum dispositivo encontrado.";
+        QTest::newRow("no service or no adapter")
+            << BluetoothPresence::Absent << true << false << "Desligado|0|Bluetooth indisponível|" + empty;
+        QTest::newRow("no radio, a battery row")
+            << BluetoothPresence::Absent << false << true << "Desligado|0|Bluetooth indisponível|";
+        QTest::newRow("cannot be told")
+            << BluetoothPresence::Unknown << false << false << "Ligado|1|Nenhum conectado|" + empty;
+        QTest::newRow("adapter off") << BluetoothPresence::Present << false << true
+                                     << "Desligado|1|Rádio desligado|";
+        QTest::newRow("adapter on") << BluetoothPresence::Present << true << true
+                                    << "Ligado|1|Nenhum conectado|";
+    }
+
+    void showsRadioAndList() {
+        QFETCH(BluetoothPresence, presence);
+        QFETCH(bool, withDevice);
+        FakeBluetooth bluetooth;
+        bluetooth.presenceNow = presence;
+        QFETCH(bool, powered);
+        bluetooth.powered = powered;
+        QSemaphore readable; // the first refresh ends when the test lets it
+        const auto internal = [withDevice, &readable]() -> std::optional<DeviceBattery> {
+            readable.acquire();
+            if (withDevice)
+                return DeviceBattery{"mac-internal", "Desk", {}, 80, false, {}, true};
+            return std::nullopt;
+        };
+        DeviceBatteryWidget widget({internal, [] { return QList<DeviceBattery>(); }}, &bluetooth);
+        widget.start();
+        QTest::qWait(20);
+        QCOMPARE(widget.placeholder(), "Carregando...");
+        readable.release(2); // one to spare, so that no read is left waiting
+        QTRY_VERIFY(widget.service()->loaded());
+        const QString shown = QStringList{widget.radioText(), QString::number(widget.radioEnabled()),
+                                          widget.statusText(), widget.placeholder()}
+                                  .join('|');
+        QTEST(shown, "shown");
+        const bool enabled = widget.radioEnabled();
+        widget.toggleRadio();
+        QCOMPARE(bluetooth.requests.size(), int(enabled));
+    }
+
+    // A Bluetooth service or adapter that turns up later makes the switch take taps, without a new refresh
+    // asked for by the tab.
+    void radioComesAlive() {
+        FakeBluetooth bluetooth;
+        bluetooth.presenceNow = BluetoothPresence::Absent;
+        DeviceBatteryWidget widget({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
+                                   &bluetooth);
+        widget.start();
+        QTRY_COMPARE(widget.statusText(), "Bluetooth indisponível");
+        QVERIFY(!widget.radioEnabled());
+        bluetooth.presenceNow = BluetoothPresence::Present;
+        Q_EMIT bluetooth.changed();
+        QTRY_VERIFY(widget.radioEnabled());
+        QCOMPARE(widget.radioText(), "Ligado");
+        QCOMPARE(widget.statusText(), "Nenhum conectado");
+    }
+
     void parsesLsofOutput_data() {
         QTest::addColumn<QString>("output");
         QTest::addColumn<Rows>("expected");

@@ -290,6 +290,20 @@ private Q_SLOTS:
             QCOMPARE(fill->width(), fill->parentItem()->width()); // a level above 100 stays inside its track
             QTRY_COMPARE(visibleItems(*devicesCard, "connectButton").size(), 2);
             QCOMPARE(visibleItems(*devicesCard, "levelBar").size(), 1); // the speaker gives no level
+            QVERIFY(!visibleItem(*devicesCard, "placeholderText"));
+
+            FakeBluetooth noRadio; // and no battery: the empty text, and a switch that takes no tap
+            noRadio.presenceNow = BluetoothPresence::Absent;
+            DeviceBatteryWidget bare({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
+                                     &noRadio);
+            const auto bareCard = show(bare.expandedBody(), &bare);
+            QVERIFY(QTest::qWaitForWindowExposed(bareCard.get()));
+            QTRY_COMPARE(visibleItem(*bareCard, "placeholderText")->property("text").toString(),
+                         "Nenhum dispositivo encontrado.");
+            const QQuickItem* radioSwitch = visibleItem(*bareCard, "radioSwitch");
+            QTest::mouseClick(bareCard.get(), Qt::LeftButton, {},
+                              radioSwitch->mapToScene(radioSwitch->boundingRect().center()).toPoint());
+            QVERIFY(noRadio.requests.isEmpty());
         }
     }
 };

@@ -30,6 +30,34 @@ class UtilityPeersTest : public QObject {
         return ok ? QString::fromUtf8(script.readAllStandardOutput()).trimmed() : QStringLiteral("failed");
     }
 
+    // A bus of its own, started with `arguments`; its address, empty when it did not start.
+    static QString startBus(QProcess& daemon, const QStringList& arguments) {
+        daemon.start("dbus-daemon", arguments + QStringList{"--nofork", "--print-address=1"});
+        return daemon.waitForReadyRead(5000) ? QString::fromUtf8(daemon.readLine().trimmed()) : QString();
+    }
+
+    // python-dbusmock's BlueZ on the bus at `address`, which it takes for the system bus.
+    static void startBluezMock(QProcess& mock, const QString& address) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
+        mock.setProcessEnvironment(environment);
+        mock.start(python, {"-m", "dbusmock", "--system", "--template", "bluez5"});
+    }
+
+    static auto stopping(std::initializer_list<QProcess*> processes) {
+        return qScopeGuard([list = QList<QProcess*>(processes)] {
+            for (QProcess* process : list) {
+                process->terminate();
+                process->waitForFinished(3000);
+            }
+        });
+    }
+
+    // Python bound to the bus at `address` instead of the shared one.
+    QString runOn(const QString& address, const QString& code) {
+        return run("bus = dbus.bus.BusConnection('" + address + "')\n" + code);
+    }
+
     QString inhibitors() {
         return run("m = bus.get_object('org.freedesktop.login1', '/org/freedesktop/login1')\n"
                    "print(' '.join(i[0] + ':' + i[1] for i in m.ListInhibitors("
@@ -144,25 +172,13 @@ private Q_SLOTS:
         rfkill.close();
         QVERIFY(rfkill.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QProcess refusing, mock;
-        refusing.start("dbus-daemon",
-                       {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
-        QVERIFY(refusing.waitForReadyRead(5000));
-        const QString address = QString::fromUtf8(refusing.readLine().trimmed());
-        const auto stop = qScopeGuard([&] {
-            for (QProcess* process : {&mock, &refusing}) {
-                process->terminate();
-                process->waitForFinished(3000);
-            }
-        });
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
-        mock.setProcessEnvironment(environment);
-        mock.start(python, {"-m", "dbusmock", "--system", "--template", "bluez5"});
+        const QString address = startBus(refusing, {"--config-file=" + config.fileName()});
+        QVERIFY(!address.isEmpty());
+        const auto stop = stopping({&mock, &refusing});
+        startBluezMock(mock, address);
         QDBusConnection refusingBus = QDBusConnection::connectToBus(address, "refusing");
         QTRY_VERIFY_WITH_TIMEOUT(refusingBus.interface()->isServiceRegistered("org.bluez"), 10000);
-        const auto onMock = [&](const QString& code) {
-            return run("bus = dbus.bus.BusConnection('" + address + "')\n" + code);
-        };
+        const auto onMock = [&](const QString& code) { return runOn(address, code); };
         QCOMPARE(
             onMock(
                 "dbus.Interface(bus.get_object('org.bluez', '/'), 'org.bluez.Mock').AddAdapter('hci0', 'x')"),
@@ -184,6 +200,43 @@ private Q_SLOTS:
         QFile log(rfkill.fileName() + ".log");
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(log.readAll(), QByteArray("block bluetooth\nunblock bluetooth\n"));
+    }
+
+    // With no BlueZ on the bus, and with one that lists no adapter, there is no radio: the switch is off and
+    // takes no tap. BlueZ appearing later, and an adapter added to it, bring the radio back by themselves.
+    void bluezWithoutARadio() {
+        QProcess daemon, mock;
+        const QString address = startBus(daemon, {"--session"});
+        QVERIFY(!address.isEmpty());
+        const auto stop = stopping({&mock, &daemon});
+        QDBusConnection bus = QDBusConnection::connectToBus(address, "without-radio");
+        BluezBluetooth first(bus);
+        DeviceBatteryService service({[] { return std::nullopt; }, [] { return QList<DeviceBattery>(); }},
+                                     &first);
+        service.start();
+        QCOMPARE(first.presence(), BluetoothPresence::Unknown);
+        QTRY_COMPARE(first.presence(), BluetoothPresence::Absent); // nobody owns org.bluez
+        QTRY_VERIFY(!service.bluetoothAvailable());
+        QVERIFY(!service.bluetoothPoweredOn());
+
+        startBluezMock(mock, address);
+        QTRY_VERIFY_WITH_TIMEOUT(bus.interface()->isServiceRegistered("org.bluez"), 10000);
+        BluezBluetooth second(bus);
+        second.load();
+        QTRY_COMPARE(second.presence(), BluetoothPresence::Absent); // BlueZ without an adapter
+        QVERIFY(!service.bluetoothAvailable());
+
+        QCOMPARE(runOn(address, "dbus.Interface(bus.get_object('org.bluez', '/'), "
+                                "'org.bluez.Mock').AddAdapter('hci0', 'x')"),
+                 QString());
+        QTRY_VERIFY(service.bluetoothAvailable());
+        QVERIFY(service.bluetoothPoweredOn());
+        QTRY_COMPARE(second.presence(), BluetoothPresence::Present);
+        QCOMPARE(
+            runOn(address,
+                  "dbus.Interface(bus.get_object('org.bluez', '/'), 'org.bluez.Mock').RemoveAdapter('hci0')"),
+            QString());
+        QTRY_VERIFY(!service.bluetoothAvailable());
     }
 
     void upowerBattery() {

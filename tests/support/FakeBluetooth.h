@@ -15,7 +15,10 @@ public:
 
     void load() override {}
     QList<BluetoothDeviceInfo> devices() const override { return deviceList; }
-    std::optional<bool> adapterPowered() const override { return true; }
+    BluetoothPresence presence() const override { return presenceNow; }
+    std::optional<bool> adapterPowered() const override {
+        return presenceNow == BluetoothPresence::Present ? std::optional(powered) : std::nullopt;
+    }
     void setPowered(bool, QObject* context, Done done) override { requests.append({context, done, {}}); }
     void setConnected(const QString& address, bool, QObject* context, Done done) override {
         requests.append({context, done, address});
@@ -26,5 +29,7 @@ public:
     }
 
     QList<BluetoothDeviceInfo> deviceList;
+    BluetoothPresence presenceNow = BluetoothPresence::Present;
+    bool powered = true;
     QList<Request> requests;
 };

@@ -45,6 +45,13 @@ bool isReply(const QDBusMessage& reply) {
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
+// The bus's answer for a name that nobody owns.
+bool isNotRunning(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ErrorMessage &&
+           (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+            reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
+}
+
 // An answer known at once still arrives on the main loop, like one from the stack.
 void answerLater(QObject* context, IBluetooth::Done done, bool ok) {
     QMetaObject::invokeMethod(
@@ -74,23 +81,32 @@ void BluezBluetooth::load() {
     m_signals.push_back(DBusSignalWatch::propertiesChanged(
         m_bus, bluez, {}, [this](const PropertiesChange& change) { onPropertiesChanged(change); }));
     auto* watcher = new QDBusServiceWatcher(bluez, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
-        m_objects.clear();
-        Q_EMIT changed();
-        readManagedObjects();
-    });
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) { onOwnerChanged(newOwner); });
     readManagedObjects();
 }
 
+// bluetoothd gone has nothing, and bluetoothd just started has listed nothing yet.
+void BluezBluetooth::onOwnerChanged(const QString& newOwner) {
+    m_objects.clear();
+    m_listed = true;
+    Q_EMIT changed();
+    if (!newOwner.isEmpty())
+        readManagedObjects();
+}
+
 void BluezBluetooth::readManagedObjects() {
-    const QDBusMessage call = QDBusMessage::createMethodCall(bluez, QStringLiteral("/"), objectManager,
-                                                             QStringLiteral("GetManagedObjects"));
+    QDBusMessage call = QDBusMessage::createMethodCall(bluez, QStringLiteral("/"), objectManager,
+                                                       QStringLiteral("GetManagedObjects"));
+    call.setAutoStartService(false);
     callAsync(m_bus, call, readTimeoutMs, this, [this](const QDBusMessage& reply) {
-        const auto objects =
-            isReply(reply) ? peerValue<ManagedObjects>(reply.arguments().value(0)) : std::nullopt;
+        const auto objects = isNotRunning(reply) ? std::optional(ManagedObjects())
+                             : isReply(reply)    ? peerValue<ManagedObjects>(reply.arguments().value(0))
+                                                 : std::nullopt;
         if (!objects)
             return;
         m_objects.clear();
+        m_listed = true;
         for (auto it = objects->begin(); it != objects->end(); ++it)
             for (auto iface = it->begin(); iface != it->end(); ++iface)
                 m_objects[it.key().path()][iface.key()] = plain(iface.value());
@@ -164,6 +180,12 @@ QString BluezBluetooth::adapterPath() const {
         if (it->contains(adapterInterface))
             return it.key();
     return {};
+}
+
+BluetoothPresence BluezBluetooth::presence() const {
+    if (!m_listed)
+        return BluetoothPresence::Unknown;
+    return adapterPath().isEmpty() ? BluetoothPresence::Absent : BluetoothPresence::Present;
 }
 
 std::optional<bool> BluezBluetooth::adapterPowered() const {

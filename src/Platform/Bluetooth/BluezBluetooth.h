@@ -14,9 +14,10 @@
 #include <vector>
 
 // BlueZ on the system bus: GetManagedObjects once, then InterfacesAdded, InterfacesRemoved and
-// PropertiesChanged. Radio power through Adapter1.Powered, falling back to "rfkill unblock bluetooth" (or
-// "block") when the switch is refused, then asking once more; Device1.Connect and Disconnect with a 30 s
-// timeout.
+// PropertiesChanged, read again whenever bluetoothd comes back. bluetoothd is never started on our behalf:
+// one that is not running counts as absent until it appears. Radio power through Adapter1.Powered, falling
+// back to "rfkill unblock bluetooth" (or "block") when the switch is refused, then asking once more;
+// Device1.Connect and Disconnect with a 30 s timeout.
 class BluezBluetooth final : public IBluetooth {
     Q_OBJECT
 public:
@@ -26,6 +27,7 @@ public:
 
     void load() override;
     QList<BluetoothDeviceInfo> devices() const override;
+    BluetoothPresence presence() const override;
     std::optional<bool> adapterPowered() const override;
     void setPowered(bool on, QObject* context, Done done) override;
     void setConnected(const QString& address, bool connect, QObject* context, Done done) override;
@@ -33,6 +35,7 @@ public:
 private:
     using Interfaces = QMap<QString, QVariantMap>;
     void readManagedObjects();
+    void onOwnerChanged(const QString& newOwner);
     void onInterfacesAdded(const QDBusMessage& message);
     void onInterfacesRemoved(const QDBusMessage& message);
     void onPropertiesChanged(const PropertiesChange& change);
@@ -42,6 +45,7 @@ private:
     QDBusConnection m_bus;
     QString m_rfkill;
     bool m_loaded = false;
+    bool m_listed = false; // m_objects is what bluetoothd listed, or empty because it is not running
     std::vector<std::unique_ptr<DBusSignalWatch>> m_signals;
     QMap<QString, Interfaces> m_objects; // object path → interface → properties
 };

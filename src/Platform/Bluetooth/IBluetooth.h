@@ -17,6 +17,13 @@ struct BluetoothDeviceInfo {
     std::optional<int> battery; // percent, as reported (not limited)
 };
 
+// Whether there is a radio to show.
+enum class BluetoothPresence {
+    Unknown, // not asked yet, or the stack could not be asked
+    Absent,  // no Bluetooth service on the bus, or one that lists no adapter
+    Present, // an adapter is listed
+};
+
 // The Bluetooth stack: its devices and adapter, kept current from the stack's own change signals after one
 // initial read. Answers arrive on the main loop and are dropped once `context` is gone.
 class IBluetooth : public QObject {
@@ -28,6 +35,7 @@ public:
     // Reads the stack once and subscribes to its changes; later calls do nothing.
     virtual void load() = 0;
     virtual QList<BluetoothDeviceInfo> devices() const = 0;
+    virtual BluetoothPresence presence() const = 0;
     // The adapter's power, or none when there is no adapter.
     virtual std::optional<bool> adapterPowered() const = 0;
     virtual void setPowered(bool on, QObject* context, Done done) = 0;

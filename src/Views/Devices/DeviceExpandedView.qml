@@ -51,7 +51,7 @@ Item {
                 width: parent.width
                 height: radioRow.implicitHeight + 12
                 radius: 8
-                opacity: root.model.radioBusy ? 0.5 : 1
+                opacity: root.model.radioEnabled ? 1 : 0.5
                 color: root.model.radioOn ? root.tinted(Theme.accent, 0.15) : Qt.rgba(1, 1, 1, 0.08)
                 border.width: 1
                 border.color: root.model.radioOn ? root.tinted(Theme.accent, 0.4) : Qt.rgba(1, 1, 1, 0.12)
@@ -78,7 +78,7 @@ Item {
                     id: radioHover
                 }
                 TapHandler {
-                    enabled: !root.model.radioBusy
+                    enabled: root.model.radioEnabled
                     onTapped: root.model.toggleRadio()
                 }
                 PlainToolTip {
@@ -151,10 +151,10 @@ Item {
         }
 
         Text {
-            objectName: "loadingText"
+            objectName: "placeholderText"
             y: columnHeader.height + 8
-            visible: root.model.loading
-            text: root.model.texts.loading
+            visible: text !== ""
+            text: root.model.placeholder
             textFormat: Text.PlainText
             color: root.dim
             font.pixelSize: 12
@@ -165,7 +165,7 @@ Item {
             y: columnHeader.height + 8
             width: parent.width
             height: parent.height - y
-            visible: !root.model.loading
+            visible: root.model.placeholder === ""
             clip: true
             contentHeight: sections.implicitHeight
             boundsBehavior: Flickable.StopAtBounds
