@@ -58,11 +58,6 @@ QRectF keepOpenZone(const std::optional<QRectF>& panel, const ScreenInfo& screen
     return QRectF(panel->center().x() - keepOpenWidth / 2, screen.frame.y(), keepOpenWidth, keepOpenHeight);
 }
 
-QRectF closedOutline(qreal bandWidth, QSizeF notch, qreal compactVisibleDrop) {
-    const qreal width = notch.width();
-    return QRectF((bandWidth - width) / 2, 0, width, notch.height() + compactVisibleDrop);
-}
-
 QRectF openOutline(qreal bandWidth, QSizeF notch) {
     const qreal width = std::max(notch.width(), expandedPanelWidth);
     return QRectF((bandWidth - width) / 2, 0, width, expandedPanelHeight);

@@ -43,8 +43,7 @@ QRectF hoverZone(const ScreenInfo& screen);
 // of the notch screen; empty when there is no panel.
 QRectF keepOpenZone(const std::optional<QRectF>& panel, const ScreenInfo& screen);
 
-// The closed and the open outline, in the panel's own coordinates (centred, hanging from its top edge).
-QRectF closedOutline(qreal bandWidth, QSizeF notch, qreal compactVisibleDrop);
+// The open outline's bounds, in the panel's own coordinates (centred, hanging from its top edge).
 QRectF openOutline(qreal bandWidth, QSizeF notch);
 
 // Half-open containment: left and top edges inside, right and bottom edges outside.

@@ -1,6 +1,7 @@
 #include "Core/NotchPanelHost.h"
 
 #include "Core/NotchGeometry.h"
+#include "Core/NotchShape.h"
 
 #include <QPointer>
 
@@ -77,9 +78,10 @@ void NotchPanelHost::setupPanel() {
     PanelWindowSpec spec;
     spec.frame = frame;
     spec.hoverZone = NotchGeometry::hoverZone(screen).translated(-frame.topLeft());
+    const qreal middle = frame.width() / 2;
     spec.closedOutline =
-        NotchGeometry::closedOutline(frame.width(), notch, m_deps.profile.compactVisibleDrop);
-    spec.openOutline = NotchGeometry::openOutline(frame.width(), notch);
+        NotchShape::closed(notch.width(), notch.height(), m_deps.profile.compactVisibleDrop).path(middle);
+    spec.openOutline = NotchShape::opened(notch.width()).path(middle);
     spec.rootUrl = m_deps.rootUrl;
     spec.initialProperties = {
         {QStringLiteral("stateManager"), QVariant::fromValue<QObject*>(&m_deps.stateManager)},

@@ -64,6 +64,27 @@ QString NotchShape::svgPath(qreal middleX) const {
     return commands.join(u' ');
 }
 
+QPainterPath NotchShape::path(qreal middleX) const {
+    QPainterPath path;
+    for (const NotchPathElement& element : pathElements(middleX)) {
+        switch (element.kind) {
+        case NotchPathElement::Kind::MoveTo:
+            path.moveTo(element.to);
+            break;
+        case NotchPathElement::Kind::LineTo:
+            path.lineTo(element.to);
+            break;
+        case NotchPathElement::Kind::QuadTo:
+            path.quadTo(element.control, element.to);
+            break;
+        case NotchPathElement::Kind::Close:
+            path.closeSubpath();
+            break;
+        }
+    }
+    return path;
+}
+
 NotchShape NotchShape::between(const NotchShape& from, const NotchShape& to, qreal progress) {
     const auto at = [progress](qreal a, qreal b) { return a + (b - a) * progress; };
     return {at(from.width, to.width), at(from.height, to.height), at(from.topRadius, to.topRadius),

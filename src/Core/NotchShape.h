@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QList>
 #include <QObject>
+#include <QPainterPath>
 #include <QPointF>
 #include <QString>
 
@@ -37,6 +38,8 @@ struct NotchShape {
     QList<NotchPathElement> pathElements(qreal middleX) const;
     // The same path as SVG path data, for a QML PathSvg.
     QString svgPath(qreal middleX) const;
+    // The same path for cutting a window to it.
+    QPainterPath path(qreal middleX) const;
     // The shape a part of the way from one shape to another: each value moves by the same fraction, which
     // overshoots past 1 and below 0 as a spring does.
     static NotchShape between(const NotchShape& from, const NotchShape& to, qreal progress);

@@ -13,8 +13,28 @@ Item {
     // Rectangles of the visible side items in this item's coordinates.
     property var itemRects: []
 
+    // The capsules the bar draws once its springs have come to rest, in this item's coordinates: each side's
+    // backing and, while it shows, the music item's. They follow the layout's targets, not the frames of an
+    // animation.
+    readonly property var capsules: {
+        const rects = [];
+        if (leftRow.width > 0)
+            rects.push(Qt.rect(layout.sideWidth - innerGap - leftRow.width - backingPadding, leftBacking.y,
+                               leftBacking.width, leftBacking.height));
+        if (rightRow.width > 0)
+            rects.push(Qt.rect(width - layout.sideWidth + innerGap - backingPadding, rightBacking.y,
+                               rightBacking.width, rightBacking.height));
+        const music = centreBody.item;
+        if (layout.showsCentre && music && music.backing)
+            rects.push(Qt.rect(layout.sideWidth + music.backing.x, music.backing.y,
+                               layout.centreWidth - music.backingSideMargins, music.backing.height));
+        return rects;
+    }
+
     // Side items stop this far short of the centre region.
     readonly property real innerGap: 12
+    // A side's backing reaches this far beyond its items.
+    readonly property real backingPadding: 6
     // The side rows rest on the notch's lower edge.
     readonly property real rowBottomMargin: 6
 
@@ -91,7 +111,7 @@ Item {
                 delegate: CompactItem {}
             }
         }
-        SideBacking { row: leftRow }
+        SideBacking { id: leftBacking; row: leftRow }
     }
 
     Item {
@@ -115,7 +135,7 @@ Item {
                 delegate: CompactItem {}
             }
         }
-        SideBacking { row: rightRow }
+        SideBacking { id: rightBacking; row: rightRow }
     }
 
     // Never takes clicks; scales up from 85 % and fades in, and the reverse on the way out.
@@ -137,6 +157,7 @@ Item {
         }
 
         WidgetBody {
+            id: centreBody
             anchors.fill: parent
             active: centre.visible
             widget: layout.musicWidget
@@ -149,9 +170,9 @@ Item {
         required property Row row
         z: -1
         visible: row.width > 0
-        x: row.x - 6
+        x: row.x - bar.backingPadding
         y: row.y + row.height / 2 - 4 - height / 2
-        width: row.width + 12
+        width: row.width + 2 * bar.backingPadding
         height: 18
         radius: height / 2
         color: Theme.liquidCardFill

@@ -15,6 +15,9 @@ Item {
 
     // Where the compact bar's side items are, in this item's coordinates: they take clicks while closed.
     readonly property var compactItemRects: compactBar.itemRects
+    // The compact bar's capsules, in this item's coordinates: without a compositor the window is cut to them
+    // and to the outline.
+    readonly property var compactCapsules: compactBar.capsules
 
     NotchShapeModel {
         id: shapeModel

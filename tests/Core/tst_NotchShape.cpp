@@ -66,6 +66,18 @@ private Q_SLOTS:
                                 "L 400.000,4.000 Q 400.000,0.000 400.000,0.000 Z"));
     }
 
+    // The path a window is cut to runs along the same outline: square top corners, bottom corners cut by the
+    // curve, the bounds of the shape.
+    void windowPathFollowsTheOutline() {
+        const QPainterPath path = NotchShape({520, 300, 0, 16}).path(960);
+        QCOMPARE(path.boundingRect(), QRectF(700, 0, 520, 300));
+        for (const QPointF inside : {QPointF(700.5, 0.5), QPointF(1219.5, 0.5), QPointF(960, 299.5),
+                                     QPointF(700.5, 284), QPointF(1205, 299.5)})
+            QVERIFY(path.contains(inside));
+        for (const QPointF outside : {QPointF(700.5, 299.5), QPointF(1219.5, 299.5), QPointF(1217, 297)})
+            QVERIFY(!path.contains(outside));
+    }
+
     // Animations start when the shape changes, so the spring must already be the new direction's. The close
     // button's spring carries the next close only, and only when asked for while open.
     void springIsAnnouncedBeforeTheShapeMoves() {

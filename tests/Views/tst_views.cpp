@@ -16,12 +16,15 @@
 namespace {
 
 // Bodies the stub widgets show. The system body is made for one widget only: it complains when created
-// with any other widget's model. The centre body fills the music player's centre region.
+// with any other widget's model. The centre body fills the music player's centre region; its backing spans it
+// less 12.
 const std::pair<const char*, const char*> bodyFiles[] = {
     {"Compact.qml", R"(Rectangle { property var model; property int taps: 0; objectName: "compactBody"
         implicitWidth: 40; implicitHeight: 14; color: "#E4FC00"; TapHandler { onTapped: parent.taps++ }
         Rectangle { y: -4; width: 40; height: 4 } })"},
-    {"Centre.qml", R"(Item { property var model; objectName: "centreBody" })"},
+    {"Centre.qml", R"(Item { property var model; objectName: "centreBody"
+        readonly property Item backing: back; readonly property real backingSideMargins: 12
+        Item { id: back; x: 4; y: 2; width: parent.width - 12; height: 24 } })"},
     {"Expanded.qml", R"(Rectangle { required property var model; objectName: "expandedBody"; color: "#3050a0"
         Text { text: model.icon } })"},
     {"System.qml", R"(Rectangle { required property var model; objectName: "expandedBody"
@@ -108,6 +111,13 @@ private:
         return ItemTreeCheck::visibleItems(root(), name);
     }
 
+    QList<QRectF> capsules() const {
+        QList<QRectF> rects;
+        for (const QVariant& rect : root()->property("compactCapsules").toList())
+            rects.append(rect.toRectF());
+        return rects;
+    }
+
     static bool near(QColor a, QColor b) {
         return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 24;
     }
@@ -177,6 +187,31 @@ private Q_SLOTS:
 
         setOpen(false);
         QVERIFY(near(scene->window.grabWindow().pixelColor(screenWidth / 2, 200), desktop));
+    }
+
+    // The capsules a window without a compositor is cut to: each side's backing, 6 beyond its items, and the
+    // music item's while it shows, where the springs come to rest. They take a new layout at once and keep it
+    // while the springs run, so the window's shape changes with the layout, not on an animation's frames.
+    void capsulesFollowTheLayoutsTargets() {
+        addUsualWidgets();
+        QVERIFY(loadRoot());
+        const qreal middle = screenWidth / 2;
+        // Closed, with music in the centre (notch + 2 x 32): daily on the left, system and usage on the
+        // right.
+        QCOMPARE(capsules(), (QList<QRectF>{QRectF(middle - 132 - 12 - 40 - 6, 12, 52, 18),
+                                            QRectF(middle + 132 + 12 - 6, 12, 100, 18),
+                                            QRectF(middle - 132 + 4, 2, 264 - 12, 24)}));
+        const QRectF daily = root()->property("compactItemRects").toList().first().toRectF();
+        QCOMPARE(capsules().first().left(), daily.left() - 6);
+
+        QSignalSpy changes(root(), SIGNAL(compactCapsulesChanged()));
+        scene->stateManager.open();
+        const QList<QRectF> open{QRectF(middle - 106 - 12 - 40 - 6, 12, 52, 18),
+                                 QRectF(middle + 106 + 12 - 6, 12, 100, 18)};
+        QCOMPARE(capsules(), open);
+        settle();
+        QCOMPARE(capsules(), open);
+        QVERIFY2(changes.size() <= 3, qPrintable(QString::number(changes.size()) + " changes"));
     }
 
     // The compact bar's side items take clicks only while closed. A tab shows its own body (the system body

@@ -5,7 +5,8 @@
 # and one copy runs at a time, with or without a session bus. Its panel: the input shape follows the open state,
 # the pointer opens it on the notch and closes it after the delay, clicks beside the outline reach the window
 # beneath, the close button shrinks the input shape back, and without a compositor the window is cut to its
-# outline, also when the compositor stops or starts while the panel runs. Where the compositor lists blur behind
+# outline, also when the compositor stops or starts while the panel runs: over a white root, the curves of the
+# notch and of the open panel and the rounded ends of the compact bar's capsules leave the white showing. Where the compositor lists blur behind
 # a region as supported, the panel asks for it over what it draws, and withdraws it when that goes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -53,6 +54,13 @@ bounding_at() { python3 "$here/xshape.py" "$window" bounding "$1" "$2"; }
 # The band beside the outline shows the white window beneath, not black.
 beneath_shows_through() { import -window root -crop 1x1+300+100 txt:- 2>/dev/null | grep -qi '#FFFFFF'; }
 cut_to_outline() { bounding_at 960 10 && not_ bounding_at 300 100; }
+white_at() { import -window root -crop "1x1+$1+$2" txt:- 2>/dev/null | grep -qi '#FFFFFF'; }
+cut_at() { not_ bounding_at "$1" "$2" && white_at "$1" "$2"; } # outside the shape, the white root shows
+# The first pixel drawn on row 16 left of the notch: the tip of the left capsule's rounded end.
+left_capsule_end() {
+  import -window root -crop 260x1+600+16 txt:- 2>/dev/null |
+    awk -F'[,:]' '!/^#/ && !/#FFFFFF/ && end == "" { end = 600 + $1 } END { print end }'
+}
 degraded_lines() { cat "$log" 2>/dev/null | grep -c "indisponível.*compositing" || true; }
 degraded_lines_are() { test "$(degraded_lines)" -eq "$1"; }
 blur_region() { xprop -id "$window" _KDE_NET_WM_BLUR_BEHIND_REGION | sed -n 's/^.*(CARDINAL) = //p'; }
@@ -166,11 +174,19 @@ no_bus=(DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus")
 start_app "${no_bus[@]}"
 second_start_gives_way "${no_bus[@]}"
 check "no compositor: the window is cut to its outline" cut_to_outline
+xsetroot -solid white
+end="$(left_capsule_end)"
+check "no compositor: the notch's bottom corners are round" eval 'cut_at 860 37 && cut_at 1059 37 && bounding_at 960 37'
+check "no compositor: a side capsule ($end) is cut at its rounded end" \
+  eval '[ -n "$end" ] && bounding_at "$end" 16 && cut_at "$end" 7 && cut_at "$end" 24 && cut_at $((end - 1)) 16'
+check "no compositor: the side items take clicks" eval 'input_at $((end + 8)) 16'
 check "no compositor: recorded as degraded" wait_for 3 degraded_lines_are $((lines_before + 1))
 xdotool mousemove 960 10
 sleep 0.2
 xdotool mousemove 962 12
 check "no compositor: the pointer opens the panel" wait_for 5 bounding_at 960 200
+check "no compositor: the open panel's bottom corners are round" \
+  wait_for 2 eval 'cut_at 700 299 && cut_at 1219 299 && bounding_at 701 290 && not_ white_at 960 299'
 start_compositor
 check "compositor started later: the open band is whole" eval 'wait_for 3 bounding_at 300 200 && input_at 300 200'
 terminate_app

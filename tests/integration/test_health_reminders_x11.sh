@@ -2,13 +2,14 @@
 # Breaks and reminders of the application on two monitors, with a compositor and (when installed) openbox: the
 # break covers each monitor with the EWMH hints, ends by its countdown, and the next one on Escape twice, its
 # windows shown again still out of task bars and pagers; the posture and blink reminders appear at the top of
-# each monitor, stacked, out of task bars and pagers, and go; the breaks tab shows its texts. Usage: <build dir>.
+# each monitor, stacked, out of task bars and pagers, and go; the breaks tab shows its texts. Without a compositor,
+# over a white root, each reminder is cut to its own outline. Usage: <build dir>.
 # TAVIMOR_SCREENSHOT_DIR receives screenshots; TAVIMOR_APPEARANCE picks the appearance (liquid by default).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 app="${1:?usage: test_health_reminders_x11.sh <directory of the tavimor binary>}/tavimor"
 source "$here/lib.sh"
-require_tools Xvfb xcompmgr xdotool xprop xwininfo xrandr dbus-daemon
+require_tools Xvfb xcompmgr xdotool xprop xwininfo xrandr dbus-daemon xsetroot import convert
 private_buses
 start_x 2560x800 -noreset
 split_monitors() { # two monitors side by side on the one X screen
@@ -99,4 +100,28 @@ sleep 0.3
 check "one Escape keeps the break" not_ is overlays ""
 xdotool key Escape
 check "Escape twice ends the break" wait_for 2 is overlays ""
+
+# Without a compositor the reminders are cut to their outlines: the posture panel to the column its arrow flies
+# along (x 18–53, rows 4–127 of its 72 x 132), the blink panel to its disc (34 across, centred in its 56 x 56).
+# Their windows' corners show the white root, their middles are drawn.
+kill "$app_pid" "$compositor_pid"
+wait "$app_pid" 2>/dev/null || true
+xsetroot -solid white
+prefs appearanceMode text "\"${TAVIMOR_APPEARANCE:-liquid}\"" blinkEnabled bool true blinkIntervalMin integer 1 \
+  postureEnabled bool true postureIntervalMin integer 1
+launch
+wait_for 75 not_ is panels "" || fail "no reminder within 75 s without a compositor"
+sleep 0.3 # their first frame
+import -window root "$work/white.png"
+shot reminders-no-compositor
+white_at() { convert "$work/white.png" -crop "1x1+$1+$2" txt:- 2>/dev/null | grep -qi '#FFFFFF'; }
+check "over white, the reminders' corners stay white: posture at 604,60, blink at 612,204" \
+  eval 'white_at 604 60 && white_at 675 191 && white_at 612 204 && white_at 622 214 && not_ white_at 640 232'
+for id in $(xdotool search --name '^Tavimor .+ lembrete$'); do
+  size="$(xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
+  w="${size%x*}" h="${size#*x}"
+  shape_at() { python3 "$here/xshape.py" "$id" bounding "$1" "$2"; }
+  check "reminder $id (${size}) is cut to its outline" \
+    eval 'shape_at $((w / 2)) $((h / 2)) && not_ shape_at 0 0 && not_ shape_at 10 10 && not_ shape_at $((w - 1)) $((h - 1))'
+done
 finish

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -18,12 +19,13 @@ struct PanelWindowHandlers {
     std::function<void()> dragLeft;
 };
 
-// Everything a panel window is built from. Rectangles other than `frame` are in the window's own coordinates.
+// Everything a panel window is built from. Shapes other than `frame` are in the window's own coordinates.
 struct PanelWindowSpec {
     QRectF frame;
     QRectF hoverZone;
-    QRectF closedOutline;
-    QRectF openOutline;
+    // The outline drawn around the notch while the panel is closed, and while it is open.
+    QPainterPath closedOutline;
+    QPainterPath openOutline;
     QUrl rootUrl;
     QVariantMap initialProperties;
     PanelWindowHandlers handlers;

@@ -2,6 +2,7 @@
 
 #include "Platform/Panel/PanelInputRegion.h"
 #include "Platform/Windows/WindowRoot.h"
+#include "Platform/X11/OutlineRegion.h"
 #include "Platform/X11/X11Connection.h"
 
 #include <QDragMoveEvent>
@@ -12,7 +13,6 @@
 #include <QPlatformSurfaceEvent>
 #include <QQmlProperty>
 #include <QQuickItem>
-#include <QRegion>
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -71,7 +70,11 @@ void X11PanelWindow::loadRoot(QQmlEngine& engine) {
     const QQmlProperty itemRects(m_root, QStringLiteral("compactItemRects"));
     if (itemRects.isValid() && itemRects.hasNotifySignal())
         itemRects.connectNotifySignal(this, SLOT(readCompactItemRects()));
+    const QQmlProperty capsules(m_root, QStringLiteral("compactCapsules"));
+    if (capsules.isValid() && capsules.hasNotifySignal())
+        capsules.connectNotifySignal(this, SLOT(readCompactCapsules()));
     readCompactItemRects();
+    readCompactCapsules();
 }
 
 void X11PanelWindow::show() {
@@ -157,26 +160,31 @@ void X11PanelWindow::readCompactItemRects() {
     if (rects == m_compactItemRects)
         return;
     m_compactItemRects = rects;
-    if (!m_expanded || !m_compositor)
-        applyInputRegion();
-    else
-        applyBlurRegion();
+    if (hasXWindow() && !m_compositor)
+        applyCardInputShape();
+    else if (hasXWindow() && !m_expanded)
+        applyInputShape();
+    applyBlurRegion();
+}
+
+void X11PanelWindow::readCompactCapsules() {
+    const QList<QRectF> capsules = PanelInputRegion::rectsFromQml(m_root->property("compactCapsules"));
+    if (capsules == m_compactCapsules)
+        return;
+    m_compactCapsules = capsules;
+    if (hasXWindow() && !m_compositor)
+        applyCutShape();
+    applyBlurRegion();
 }
 
 void X11PanelWindow::setCompositor(bool running) {
     if (m_compositor == running)
         return;
     m_compositor = running;
-    if (!m_x11 || !handle())
+    if (!hasXWindow())
         return;
-    if (running) {
-        setMask(QRegion()); // no bounding shape: the whole band is drawn, see-through
-    } else {
-        // The input shape follows the bounding shape from now on.
-        xcb_connection_t* connection = X11::connection();
-        xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, xcb_window_t(winId()), 0, 0,
-                       XCB_NONE);
-    }
+    if (running) // no bounding shape: the whole band is drawn, see-through
+        X11::clearShape(X11::connection(), xcb_window_t(winId()), XCB_SHAPE_SK_BOUNDING);
     applyInputRegion();
 }
 
@@ -188,12 +196,14 @@ void X11PanelWindow::setBlurBehind(bool active) {
 }
 
 void X11PanelWindow::applyInputRegion() {
-    if (!m_x11 || !handle())
+    if (!hasXWindow())
         return;
-    if (m_compositor)
+    if (m_compositor) {
         applyInputShape();
-    else
-        applyFallbackMask();
+    } else {
+        applyCutShape();
+        applyCardInputShape();
+    }
     applyBlurRegion();
 }
 
@@ -202,42 +212,56 @@ void X11PanelWindow::applyInputShape() {
     const QList<QRect> rects = PanelInputRegion::toDevicePixels(
         PanelInputRegion::logicalRects(m_expanded, band, m_spec.hoverZone, m_compactItemRects), band,
         devicePixelRatio());
-    std::vector<xcb_rectangle_t> shape;
-    shape.reserve(rects.size());
-    for (const QRect& rect : rects)
-        shape.push_back({qint16(rect.x()), qint16(rect.y()), quint16(rect.width()), quint16(rect.height())});
     xcb_connection_t* connection = X11::connection();
-    xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
-                         xcb_window_t(winId()), 0, 0, std::uint32_t(shape.size()), shape.data());
+    X11::setShape(connection, xcb_window_t(winId()), XCB_SHAPE_SK_INPUT, rects);
     xcb_flush(connection);
     m_appliedRatio = devicePixelRatio();
 }
 
-// Without a compositor the transparent band would be painted black, so the window is cut to what it draws.
-// The bounding shape also limits input, to the outline and the compact items.
-void X11PanelWindow::applyFallbackMask() {
-    QRegion mask;
-    for (const QRectF& rect : drawnRects())
-        mask += rect.toAlignedRect();
-    setMask(mask);
-    m_appliedRatio = devicePixelRatio();
+// Without a compositor the transparent band would be painted black, so the window is cut to what it draws:
+// the outline around the notch with its curves and the compact bar's capsules. Built when the open state, the
+// capsules or the window change, not on the frames of an animation.
+void X11PanelWindow::applyCutShape() {
+    const qreal ratio = devicePixelRatio();
+    QList<QPainterPath> outlines{outline()};
+    for (const QRectF& capsule : std::as_const(m_compactCapsules))
+        outlines.append(OutlineRegion::capsule(capsule));
+    xcb_connection_t* connection = X11::connection();
+    X11::setShape(connection, xcb_window_t(winId()), XCB_SHAPE_SK_BOUNDING,
+                  OutlineRegion::toDeviceRows(outlines, size(), ratio));
+    xcb_flush(connection);
+    m_appliedRatio = ratio;
 }
 
-// The outline and the compact items: where the panel draws its cards.
-QList<QRectF> X11PanelWindow::drawnRects() const {
-    QList<QRectF> rects{m_expanded ? m_spec.openOutline : m_spec.closedOutline};
+// Input on a cut window stays on the outline's bounds and the compact items (the cut trims it further): the
+// music item over the notch, drawn but never clicked, lets clicks through.
+void X11PanelWindow::applyCardInputShape() {
+    xcb_connection_t* connection = X11::connection();
+    X11::setShape(connection, xcb_window_t(winId()), XCB_SHAPE_SK_INPUT,
+                  PanelInputRegion::toDevicePixels(cardRects(), size(), devicePixelRatio()));
+    xcb_flush(connection);
+}
+
+const QPainterPath& X11PanelWindow::outline() const {
+    return m_expanded ? m_spec.openOutline : m_spec.closedOutline;
+}
+
+// The outline's bounds and the compact items: where the panel draws its cards.
+QList<QRectF> X11PanelWindow::cardRects() const {
+    QList<QRectF> rects{outline().boundingRect()};
     rects.append(m_compactItemRects);
     return rects;
 }
 
-// Asks the compositor to blur what lies behind the drawn rectangles, or withdraws the request. The property
-// is written only when the region changes. An empty region would blur the whole window, so none is written.
+// Asks the compositor to blur what lies behind the cards and the compact bar's capsules (the music item's
+// backing among them), or withdraws the request. The property is written only when the region changes. An
+// empty region would blur the whole window, so none is written.
 void X11PanelWindow::applyBlurRegion() {
-    if (!m_x11 || !handle())
+    if (!hasXWindow())
         return;
     const QList<QRect> region =
         m_blurBehind && m_compositor
-            ? PanelInputRegion::toDevicePixels(drawnRects(), size(), devicePixelRatio())
+            ? PanelInputRegion::toDevicePixels(cardRects() + m_compactCapsules, size(), devicePixelRatio())
             : QList<QRect>();
     if (region == m_appliedBlurRegion)
         return;

@@ -18,8 +18,9 @@
 // The notch panel as an X11 dock window: frameless, above other windows on every workspace, no taskbar entry,
 // transparent where nothing is drawn. Clicks pass through everywhere but its X input shape, which it keeps
 // in step with the expanded flag and the compact items the root view reports. Without a compositing manager
-// the transparent band would be drawn black, so the window is then cut to what it draws instead. Where the
-// compositor blurs behind a region, it is asked to for what the panel draws.
+// the transparent band would be drawn black, so the window is then cut to what it draws instead: the outline
+// and the capsules of the compact bar the root view reports. Where the compositor blurs behind a region, it
+// is asked to for what the panel draws.
 class X11PanelWindow final : public QQuickWindow, public IPanelWindow {
     Q_OBJECT
 public:
@@ -47,6 +48,7 @@ protected:
 
 private Q_SLOTS:
     void readCompactItemRects();
+    void readCompactCapsules();
 
 private:
     void configureWindow();
@@ -55,15 +57,19 @@ private:
     void forwardDragEvent(QEvent* event);
     void applyInputRegion();
     void applyInputShape();
-    void applyFallbackMask();
+    bool hasXWindow() const { return m_x11 && handle(); }
+    void applyCutShape();
+    void applyCardInputShape();
     void applyBlurRegion();
-    QList<QRectF> drawnRects() const;
+    const QPainterPath& outline() const;
+    QList<QRectF> cardRects() const;
     std::uint32_t activeWindow() const;
     std::uint32_t rootWindow() const;
 
     PanelWindowSpec m_spec;
     QPointer<QQuickItem> m_root;
     QList<QRectF> m_compactItemRects;
+    QList<QRectF> m_compactCapsules;
     bool m_expanded = false;
     bool m_x11 = false;
     bool m_compositor = true;

@@ -2,11 +2,15 @@
 
 #include "Platform/Windows/WindowRoot.h"
 
+#include "Platform/X11/OutlineRegion.h"
 #include "Platform/X11/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QQmlProperty>
 #include <QScreen>
+
+#include <xcb/shape.h>
 
 namespace {
 
@@ -18,11 +22,13 @@ QScreen* screenAt(const QRect& geometry) {
 
 } // namespace
 
-X11ReminderWindow::X11ReminderWindow(QQmlEngine& engine, ReminderWindowSpec spec)
+X11ReminderWindow::X11ReminderWindow(QQmlEngine& engine, ReminderWindowSpec spec, bool cutToOutline)
     : m_spec(std::move(spec)) {
     configure();
     create();
     loadRoot(engine);
+    if (cutToOutline)
+        followOutline();
 }
 
 X11ReminderWindow::~X11ReminderWindow() {
@@ -68,6 +74,26 @@ void X11ReminderWindow::setX11Hints() {
 
 void X11ReminderWindow::loadRoot(QQmlEngine& engine) {
     m_root = loadWindowRoot(engine, m_spec.view, m_spec.properties, *this, "Reminder view");
+}
+
+void X11ReminderWindow::followOutline() {
+    const QQmlProperty outline(m_root, QStringLiteral("outline"));
+    if (!outline.isValid() || !outline.hasNotifySignal())
+        return;
+    outline.connectNotifySignal(this, SLOT(applyOutline()));
+    applyOutline();
+}
+
+// Sets the bounding shape to the capsule around the view's outline. A shape on a window's own X window lasts
+// while Qt keeps it, hidden or shown.
+void X11ReminderWindow::applyOutline() {
+    xcb_connection_t* connection = X11::connection();
+    const QRectF outline = m_root ? m_root->property("outline").toRectF() : QRectF();
+    if (!connection || outline.isEmpty())
+        return;
+    X11::setShape(connection, xcb_window_t(winId()), XCB_SHAPE_SK_BOUNDING,
+                  OutlineRegion::toDeviceRows({OutlineRegion::capsule(outline)}, size(), devicePixelRatio()));
+    xcb_flush(connection);
 }
 
 void X11ReminderWindow::show() {
@@ -120,5 +146,7 @@ std::unique_ptr<IReminderWindow> X11ReminderWindowFactory::create(ReminderWindow
         m_reportDegraded(QStringLiteral("pausas"), QStringLiteral("nenhum compositor de janelas em execução"),
                          QStringLiteral("a tela de pausa é desenhada opaca, sem transparência"));
     }
-    return std::make_unique<X11ReminderWindow>(m_engine, std::move(spec));
+    const bool cutToOutline =
+        spec.kind == ReminderWindowSpec::Kind::panel && X11::connection() && !translucencyAvailable();
+    return std::make_unique<X11ReminderWindow>(m_engine, std::move(spec), cutToOutline);
 }

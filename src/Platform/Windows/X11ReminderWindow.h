@@ -9,17 +9,22 @@
 #include <QQuickWindow>
 
 // A reminder window on X11. Besides Qt's own flags it carries the EWMH hints the window managers honour:
-// above, sticky (and on every desktop), skipped by taskbars and pagers, and full screen for an overlay.
+// above, sticky (and on every desktop), skipped by taskbars and pagers, and full screen for an overlay. Cut
+// to its outline, a panel shows only the capsule its view reports as `outline`, where without a compositor
+// the rest of it would be painted black.
 class X11ReminderWindow final : public QQuickWindow, public IReminderWindow {
     Q_OBJECT
 public:
-    X11ReminderWindow(QQmlEngine& engine, ReminderWindowSpec spec);
+    X11ReminderWindow(QQmlEngine& engine, ReminderWindowSpec spec, bool cutToOutline);
     ~X11ReminderWindow() override;
 
     void show() override;
     void orderOut() override { hide(); }
     QRect geometry() const override { return QQuickWindow::geometry(); }
     void setViewProperty(const char* name, const QVariant& value) override;
+
+private Q_SLOTS:
+    void applyOutline();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -29,6 +34,7 @@ private:
     void configure();
     void setX11Hints();
     void loadRoot(QQmlEngine& engine);
+    void followOutline();
 
     ReminderWindowSpec m_spec;
     QPointer<QQuickItem> m_root;

@@ -5,6 +5,8 @@
 #include <QMutex>
 #include <QtGui/qguiapplication_platform.h>
 
+#include <xcb/shape.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -127,6 +129,21 @@ void setBlurBehindRegion(xcb_connection_t* connection, xcb_window_t window, cons
                                      std::uint32_t(rect.width()), std::uint32_t(rect.height())});
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, property, XCB_ATOM_CARDINAL, 32,
                         std::uint32_t(values.size()), values.data());
+}
+
+void setShape(xcb_connection_t* connection, xcb_window_t window, std::uint8_t kind,
+              const QList<QRect>& rects) {
+    std::vector<xcb_rectangle_t> shape;
+    shape.reserve(std::size_t(rects.size()));
+    for (const QRect& rect : rects)
+        shape.push_back({std::int16_t(rect.x()), std::int16_t(rect.y()), std::uint16_t(rect.width()),
+                         std::uint16_t(rect.height())});
+    xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
+                         std::uint32_t(shape.size()), shape.data());
+}
+
+void clearShape(xcb_connection_t* connection, xcb_window_t window, std::uint8_t kind) {
+    xcb_shape_mask(connection, XCB_SHAPE_SO_SET, kind, window, 0, 0, XCB_NONE);
 }
 
 } // namespace X11

@@ -49,4 +49,12 @@ bool blurBehindOffered(xcb_connection_t* connection, xcb_window_t root);
 // when there are none: an empty property would blur the whole window.
 void setBlurBehindRegion(xcb_connection_t* connection, xcb_window_t window, const QList<QRect>& region);
 
+// Sets the window's bounding or input shape (XCB_SHAPE_SK_BOUNDING, XCB_SHAPE_SK_INPUT) to these device-pixel
+// rectangles; none leaves that part of the window empty.
+void setShape(xcb_connection_t* connection, xcb_window_t window, std::uint8_t kind,
+              const QList<QRect>& rects);
+
+// Removes the window's shape of that kind: the whole window counts again.
+void clearShape(xcb_connection_t* connection, xcb_window_t window, std::uint8_t kind);
+
 } // namespace X11

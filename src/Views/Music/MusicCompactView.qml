@@ -8,6 +8,11 @@ Item {
     id: view
 
     required property var model
+    // The capsule behind the cover and the marker: the part of the notch band this view draws on. It spans the
+    // view's width less these margins, whatever width the view springs through.
+    readonly property Item backing: backingCapsule
+    readonly property real backingSideMargins: row.anchors.leftMargin + row.anchors.rightMargin - 2 * backingPadding
+    readonly property real backingPadding: 4
     readonly property bool liquid: Appearance.isLiquid
     // 1 while playing, 0 while paused; the play-state looks cross-fade along it.
     property real playLevel: model.isPlaying ? 1 : 0
@@ -28,10 +33,11 @@ Item {
     // Behind the cover and the play-state marker, which lie beside the notch over whatever the top of the
     // screen shows, a light title bar included: the compact bar's dark backing.
     Rectangle {
+        id: backingCapsule
         objectName: "musicBacking"
-        x: row.x - 4
+        x: row.x - view.backingPadding
         y: row.y - 2
-        width: row.width + 8
+        width: row.width + 2 * view.backingPadding
         height: row.height + 4
         radius: height / 2
         color: Theme.liquidCardFill

@@ -9,6 +9,8 @@ Item {
 
     required property QtObject state
     required property real scale
+    // Where the disc lies once it has grown in: a window that cannot show what lies behind it is cut to it.
+    readonly property rect outline: Qt.rect(stack.x, stack.y, stack.width, stack.height)
 
     Item {
         id: stack

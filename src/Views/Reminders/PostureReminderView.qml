@@ -10,6 +10,9 @@ Item {
     required property real scale
 
     readonly property real halfComet: 55 * scale + 4
+    // The column the comet flies along: a window that cannot show what lies behind it is cut to it.
+    readonly property rect outline: Qt.rect(comet.x, halfComet - comet.height / 2, comet.width,
+                                            height - 2 * halfComet + comet.height)
 
     Item {
         id: comet
